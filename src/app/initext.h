@@ -1,0 +1,26 @@
+// The text of "Scriba.ini": bytes in, settings and header out, and back again.
+// File input and output live elsewhere; this is the whole format.
+#pragma once
+
+#include "settings.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Reads a whole configuration file. Comments ("--" to the end of a line) are appended to
+// header, each followed by LF. Options are always overwritten; a style only when its block is
+// present and non-empty; the tables are built (ParseText then SortByName) from their blocks and
+// must be empty on entry. Any byte sequence is accepted.
+void ReadIniText(std::string_view bytes, Settings &settings, std::string &header);
+
+// The canonical file for these settings and header, with every LF stored as CR LF.
+std::string WriteIniText(const Settings &settings, const std::string &header);
+
+// Reader helpers, each on one collected (lower-case) block text whose lines end in CR LF.
+// A key that is missing from a non-empty block reads as off (switches), TWOSPACES (indent)
+// or the colour passed in (colours).
+std::int32_t ParseBool(std::string text, std::string_view key);
+IndentMode ParseIndent(std::string text, std::string_view key);
+ColorRef ParseColor(std::string text, ColorRef current);
+void ParseStyle(std::string text, TextStyle &style);

@@ -1,0 +1,83 @@
+#include "scribacobarray.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '%';
+}
+
+TableRow SplitEntries(std::string_view line)
+{
+    TableRow row;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsSeparator(line[i]))
+            ++i;
+        std::size_t start = i;
+        while (i < line.size() && !IsSeparator(line[i]))
+            ++i;
+        if (i > start)
+            row.emplace_back(line.substr(start, i - start));
+    }
+    return row;
+}
+
+} // namespace
+
+void CScribaCObArray::ParseText(std::string_view text)
+{
+    std::size_t lineStart = 0;
+    for (;;) {
+        std::size_t crlf = text.find("\r\n", lineStart);
+        if (crlf == std::string_view::npos)
+            break; // a last line without CR LF is not read
+        TableRow row = SplitEntries(text.substr(lineStart, crlf - lineStart));
+        if (!row.empty())
+            m_rows.push_back(std::move(row));
+        lineStart = crlf + 2;
+    }
+    Touch();
+}
+
+void CScribaCObArray::SortByName()
+{
+    // Byte-wise: compare as unsigned chars, which std::string's comparison does.
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [](const TableRow &a, const TableRow &b) { return a[0] < b[0]; });
+    Touch();
+}
+
+std::int32_t CScribaCObArray::MaxParameterCount() const
+{
+    std::int32_t most = 0;
+    for (const TableRow &row : m_rows)
+        most = std::max(most, std::int32_t(row.size()) - 1);
+    return most;
+}
+
+void CScribaCObArray::SetAt(int index, TableRow row)
+{
+    m_rows[std::size_t(index)] = std::move(row);
+    Touch();
+}
+
+void CScribaCObArray::Add(TableRow row)
+{
+    m_rows.push_back(std::move(row));
+    Touch();
+}
+
+void CScribaCObArray::RemoveAt(int index)
+{
+    m_rows.erase(m_rows.begin() + index);
+    Touch();
+}
+
+void CScribaCObArray::RemoveAll()
+{
+    m_rows.clear();
+    Touch();
+}
