@@ -1,0 +1,318 @@
+#include "scribaapp.h"
+
+#include "app/defaulttexts.h"
+#include "app/initext.h"
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/accelerators.h"
+#include "frame/mainframe.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+CScribaApp *CScribaApp::s_instance = nullptr;
+
+namespace {
+
+constexpr int kRecentFileCount = 4;
+const QString kScriptFilter = QStringLiteral("Lua Script Files (*.lua)");
+
+QString Quoted(const QString &path)
+{
+    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+QSettings RecentFileStore()
+{
+    return QSettings(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
+}
+
+} // namespace
+
+CScribaApp::CScribaApp(const QString &iniPath)
+    : m_iniPath(iniPath.isEmpty() ? DefaultIniPath() : iniPath), m_prompter(std::make_unique<Prompter>())
+{
+    s_instance = this;
+    Settings::Global().SetDefaultStyles();
+}
+
+CScribaApp::~CScribaApp()
+{
+    delete m_mainFrame;
+    Settings::Global().functions.RemoveAll();
+    Settings::Global().keywords.RemoveAll();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+QString CScribaApp::DefaultIniPath()
+{
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(beside).isWritable())
+        return QDir(beside).filePath(QStringLiteral("Scriba.ini"));
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return QDir(perUser).filePath(QStringLiteral("Scriba.ini"));
+}
+
+// ---------------------------------------------------------------- start-up and exit
+
+bool CScribaApp::InitInstance(const QStringList &arguments)
+{
+    m_mainFrame = new CMainFrame(this);
+    const QStringList files = arguments.filter(QRegularExpression(QStringLiteral("^[^-]")));
+    if (files.isEmpty()) {
+        OnFileNew();
+    } else if (!OpenDocumentFile(files.first())) {
+        return false;
+    }
+    m_mainFrame->show();
+    ReadIni();
+    // Documents made before the settings were read take them on now.
+    ApplySettingsToViews();
+    return true;
+}
+
+int CScribaApp::ExitInstance()
+{
+    WriteIni();
+    return 0;
+}
+
+void CScribaApp::InstallDefaultTables()
+{
+    Settings &settings = Settings::Global();
+    settings.functions.ParseText(DefaultFunctionsText());
+    settings.functions.SortByName();
+    settings.keywords.ParseText(DefaultKeywordsText());
+    settings.keywords.SortByName();
+}
+
+void CScribaApp::ReadIni()
+{
+    QFile file(m_iniPath);
+    const QFileInfo info(m_iniPath);
+    if (!info.exists()) {
+        m_prompter->Ask(m_mainFrame,
+                        {tr("Scriba - Could not load INI file."),
+                         Quoted(info.absoluteFilePath()) +
+                             tr("\n\nIf this is the first time the program has been run, igore this "
+                                "message.\nDefaults will be saved when program closed."),
+                         QMessageBox::Warning, QMessageBox::Ok});
+        m_header = std::string(DefaultHeaderText());
+        InstallDefaultTables();
+        m_iniMayBeWritten = true;
+        return;
+    }
+    if (info.isDir()) {
+        ShowIniError(tr("It is a folder, not a file."));
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowIniError(file.errorString() + QLatin1Char('.'));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ShowIniError(file.errorString() + QLatin1Char('.'));
+        return;
+    }
+    Settings &settings = Settings::Global();
+    settings.functions.RemoveAll();
+    settings.keywords.RemoveAll();
+    ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, m_header);
+    m_iniMayBeWritten = true;
+}
+
+void CScribaApp::ShowIniError(const QString &cause)
+{
+    m_prompter->Ask(m_mainFrame,
+                    {tr("Scriba - Error!"),
+                     tr("Could not read the configuration file %1.\n\n%2\n\nThe built-in settings "
+                        "are used, and the file will be left as it is.")
+                         .arg(Quoted(QFileInfo(m_iniPath).absoluteFilePath()), cause),
+                     QMessageBox::Warning, QMessageBox::Ok});
+}
+
+void CScribaApp::WriteIni()
+{
+    if (!m_iniMayBeWritten)
+        return;
+    QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
+    const std::string text = WriteIniText(Settings::Global(), m_header);
+    QSaveFile file(m_iniPath);
+    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
+        file.commit())
+        return;
+    m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
+                                  tr("Could not write the configuration file %1.\n\n%2.")
+                                      .arg(Quoted(QFileInfo(m_iniPath).absoluteFilePath()), file.errorString()),
+                                  QMessageBox::Warning, QMessageBox::Ok});
+}
+
+// ---------------------------------------------------------------- documents
+
+CScribaDoc *CScribaApp::CreateDocument()
+{
+    auto *document = new CScribaDoc(this);
+    auto *view = new CScribaView(document);
+    document->SetView(view);
+    m_documents.append(document);
+    m_mainFrame->AddChildFrame(document, view);
+    return document;
+}
+
+CScribaDoc *CScribaApp::OnFileNew()
+{
+    CScribaDoc *document = CreateDocument();
+    document->SetTitle(QStringLiteral("Scriba%1").arg(m_documents.size()));
+    document->OnNewDocument();
+    document->GetView()->OnInitialUpdate();
+    m_mainFrame->ActivateDocument(document);
+    emit documentsChanged();
+    return document;
+}
+
+void CScribaApp::OnFileOpen()
+{
+    const QString path = m_prompter->OpenFileName(m_mainFrame, kScriptFilter);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (CScribaDoc *open : std::as_const(m_documents)) {
+        if (open->HasFileOnDisk() && open->GetPathName() == absolute) {
+            m_mainFrame->ActivateDocument(open);
+            return open;
+        }
+    }
+    CScribaDoc *document = CreateDocument();
+    QString error;
+    if (!document->OnOpenDocument(absolute, &error)) {
+        CloseDocument(document);
+        m_prompter->Ask(m_mainFrame, {tr("Scriba - Could not load file."), error, QMessageBox::Warning,
+                                      QMessageBox::Ok});
+        return nullptr;
+    }
+    document->GetView()->OnInitialUpdate();
+    AddToRecentFileList(absolute);
+    m_mainFrame->ActivateDocument(document);
+    emit documentsChanged();
+    return document;
+}
+
+void CScribaApp::CloseDocument(CScribaDoc *document)
+{
+    m_documents.removeOne(document);
+    m_mainFrame->RemoveChildFrame(document);
+    document->deleteLater();
+    emit documentsChanged();
+}
+
+bool CScribaApp::SaveAllModified()
+{
+    const QList<CScribaDoc *> documents = m_documents;
+    for (CScribaDoc *document : documents)
+        if (!document->SaveModified())
+            return false;
+    return true;
+}
+
+void CScribaApp::CloseAllDocuments()
+{
+    const QList<CScribaDoc *> documents = m_documents;
+    for (CScribaDoc *document : documents)
+        CloseDocument(document);
+}
+
+// ---------------------------------------------------------------- recent files
+
+QStringList CScribaApp::RecentFiles() const
+{
+    QSettings store = RecentFileStore();
+    store.beginGroup(QStringLiteral("Recent File List"));
+    QStringList files;
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        const QString path = store.value(QStringLiteral("File%1").arg(i)).toString();
+        if (!path.isEmpty())
+            files.append(path);
+    }
+    return files;
+}
+
+static void StoreRecentFiles(const QStringList &files)
+{
+    QSettings store = RecentFileStore();
+    store.beginGroup(QStringLiteral("Recent File List"));
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= files.size())
+            store.setValue(key, files[i - 1]);
+        else
+            store.remove(key);
+    }
+}
+
+void CScribaApp::AddToRecentFileList(const QString &path)
+{
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    StoreRecentFiles(files.mid(0, kRecentFileCount));
+    emit recentFilesChanged();
+}
+
+void CScribaApp::RemoveFromRecentFileList(int index)
+{
+    QStringList files = RecentFiles();
+    if (index < 0 || index >= files.size())
+        return;
+    files.removeAt(index);
+    StoreRecentFiles(files);
+    emit recentFilesChanged();
+}
+
+bool CScribaApp::OnOpenRecentFile(int commandId)
+{
+    const int index = commandId - ID_FILE_MRU_FILE1;
+    const QString path = RecentFiles().value(index);
+    if (path.isEmpty())
+        return true;
+    if (QFileInfo::exists(path)) {
+        OpenDocumentFile(path);
+        return true;
+    }
+    m_prompter->Ask(m_mainFrame, {tr("Scriba - Could not load file."),
+                                  Quoted(path) + tr("\n\nThe file will be removed from the most "
+                                                    "recently used file list."),
+                                  QMessageBox::Warning, QMessageBox::Ok});
+    RemoveFromRecentFileList(index);
+    return true;
+}
+
+// ---------------------------------------------------------------- shared services
+
+void CScribaApp::OnPrintSetup()
+{
+    QPrinter printer;
+    m_prompter->PrintSetup(m_mainFrame, &printer);
+}
+
+void CScribaApp::ApplySettingsToViews()
+{
+    for (CScribaDoc *document : std::as_const(m_documents)) {
+        CScribaView *view = document->GetView();
+        view->DefineStyles();
+        view->RecolourAll();
+    }
+}

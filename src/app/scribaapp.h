@@ -1,0 +1,84 @@
+// The application object: start-up and exit, the configuration file, the open documents,
+// the recent-file list and the services the frames and views share.
+#pragma once
+
+#include "prompter.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+class CMainFrame;
+class CScribaDoc;
+class CScribaView;
+
+class CScribaApp : public QObject {
+    Q_OBJECT
+
+public:
+    // iniPath: where "Scriba.ini" lives; empty for the usual place (DefaultIniPath).
+    explicit CScribaApp(const QString &iniPath = QString());
+    ~CScribaApp() override;
+
+    static CScribaApp *Instance() { return s_instance; }
+    // Beside the executable, or in the per-user configuration folder when that is not writable.
+    static QString DefaultIniPath();
+
+    // arguments: the command line without the program name. False ends start-up.
+    bool InitInstance(const QStringList &arguments);
+    int ExitInstance();
+
+    void ReadIni();
+    void WriteIni();
+    const QString &IniPath() const { return m_iniPath; }
+    const std::string &Header() const { return m_header; }
+
+    Prompter &GetPrompter() { return *m_prompter; }
+    void SetPrompter(std::unique_ptr<Prompter> prompter) { m_prompter = std::move(prompter); }
+    CMainFrame *MainFrame() const { return m_mainFrame; }
+
+    // Documents.
+    const QList<CScribaDoc *> &Documents() const { return m_documents; }
+    CScribaDoc *OnFileNew();
+    void OnFileOpen();
+    // Opens the file, or activates it when it is open already; null (after a message) on failure.
+    CScribaDoc *OpenDocumentFile(const QString &path);
+    void CloseDocument(CScribaDoc *document);
+    // Asks about every modified document in turn; false when the user cancelled.
+    bool SaveAllModified();
+    // Closes every document without asking (after SaveAllModified).
+    void CloseAllDocuments();
+
+    // Recent files, four entries, most recent first.
+    QStringList RecentFiles() const;
+    void AddToRecentFileList(const QString &path);
+    void RemoveFromRecentFileList(int index);
+    bool OnOpenRecentFile(int commandId);
+
+    void OnPrintSetup();
+    void ApplySettingsToViews();
+
+signals:
+    void documentsChanged();
+    void recentFilesChanged();
+
+private:
+    CScribaDoc *CreateDocument();
+    void InstallDefaultTables();
+    void ShowIniError(const QString &cause);
+
+    static CScribaApp *s_instance;
+
+    QString m_iniPath;
+    std::string m_header;
+    // The stored file is replaced at exit only when it was read, or did not exist: otherwise it
+    // would lose the user's tables and header.
+    bool m_iniMayBeWritten = false;
+    std::unique_ptr<Prompter> m_prompter;
+    CMainFrame *m_mainFrame = nullptr;
+    QList<CScribaDoc *> m_documents;
+};

@@ -1,0 +1,15 @@
+// The word that stands before the caret on its line, as the language aids see it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct WordBeforeCaret {
+    std::string word;          // between the delimiter and the caret, delimiter excluded
+    bool atWordEnd = false;    // the caret is at the line end or before white space
+    bool onlyBlanksBefore = false; // nothing but white space stands before the delimiter
+};
+
+// line: the caret's line without its line break; caret: the caret's byte index in it.
+// delimiter ' ' stands for any white space. False, with out untouched, on an empty line.
+bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordBeforeCaret &out);

@@ -1,0 +1,622 @@
+#include "scribaview.h"
+
+#include "app/prompter.h"
+#include "app/scribaapp.h"
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/lineword.h"
+#include "editor/luascanner.h"
+#include "frame/accelerators.h"
+
+#include <Qsci/qsciprinter.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstring>
+
+bool g_overtype = false;
+
+namespace {
+
+// Colouring reads and styles big ranges in pieces of about this size, cut at line starts,
+// so a whole-text recolour never needs a second copy of the text.
+constexpr qint64 kColourChunk = 1 << 20;
+
+bool IsCharacterKey(const QKeyEvent *e)
+{
+    if (e->text().isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QChar c = e->text().front();
+    return c.isPrint() || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+EditKind CauseOfKey(const QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Backspace:
+        return EditBackspace;
+    case Qt::Key_Delete:
+        return EditDeleteKey;
+    default:
+        return IsCharacterKey(e) ? EditTyping : EditOther;
+    }
+}
+
+} // namespace
+
+CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
+    : QsciScintilla(parent), m_document(document)
+{
+    setUtf8(true);
+    setAutoCompletionSource(AcsNone);
+    setCallTipsStyle(CallTipsNone);
+    setBraceMatching(NoBraceMatch);
+    setWrapMode(WrapNone);
+    setAutoIndent(false);
+    for (int margin = 0; margin < 5; ++margin)
+        setMarginWidth(margin, 0);
+    SendScintilla(SCI_SETMARGINLEFT, 0, 4L);
+    // The horizontal scroll bar grows with the longest line shown instead of a fixed width.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+    SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    DefineStyles();
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
+    connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
+    connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] { emit caretOrSelectionChanged(); });
+}
+
+CScribaView::~CScribaView() = default;
+
+// ---------------------------------------------------------------- loading and saving
+
+void CScribaView::BeginLoad(qint64 expectedSize)
+{
+    m_colouringEnabled = false;
+    SendScintilla(SCI_SETMODEVENTMASK, 0);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expectedSize + 1));
+}
+
+void CScribaView::AppendBytes(const char *data, qint64 length)
+{
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
+}
+
+void CScribaView::EndLoad()
+{
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    SendScintilla(SCI_GOTOPOS, 0);
+    AdoptDominantLineEnding();
+}
+
+const char *CScribaView::TextPointer()
+{
+    return reinterpret_cast<const char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
+}
+
+qint64 CScribaView::TextLength() const
+{
+    return SendScintilla(SCI_GETLENGTH);
+}
+
+void CScribaView::ClearText()
+{
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+}
+
+bool CScribaView::IsModified() const
+{
+    return SendScintilla(SCI_GETMODIFY) != 0;
+}
+
+void CScribaView::SetSavePoint()
+{
+    SendScintilla(SCI_SETSAVEPOINT);
+}
+
+void CScribaView::AdoptDominantLineEnding()
+{
+    // Count the line ends of the first megabyte: enough to know what the file uses.
+    const qint64 length = std::min<qint64>(TextLength(), kColourChunk);
+    const char *text = reinterpret_cast<const char *>(SendScintilla(SCI_GETRANGEPOINTER, 0, length));
+    qint64 crlf = 0, lf = 0, cr = 0;
+    for (qint64 i = 0; text && i < length; ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < length && text[i + 1] == '\n') {
+                ++crlf;
+                ++i;
+            } else {
+                ++cr;
+            }
+        } else if (text[i] == '\n') {
+            ++lf;
+        }
+    }
+    int mode = SC_EOL_LF;
+    if (crlf > lf && crlf >= cr)
+        mode = SC_EOL_CRLF;
+    else if (cr > lf && cr > crlf)
+        mode = SC_EOL_CR;
+    SendScintilla(SCI_SETEOLMODE, mode);
+}
+
+// ---------------------------------------------------------------- activation
+
+void CScribaView::OnInitialUpdate()
+{
+    m_colouringEnabled = true;
+    RecolourAll();
+}
+
+void CScribaView::OnActivateView(bool activate)
+{
+    if (activate) {
+        if (bool(SendScintilla(SCI_GETOVERTYPE)) != g_overtype)
+            SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
+        return;
+    }
+    CloseCompletionList();
+    HideTip();
+}
+
+void CScribaView::focusInEvent(QFocusEvent *e)
+{
+    OnActivateView(true);
+    QsciScintilla::focusInEvent(e);
+    emit caretOrSelectionChanged();
+}
+
+// ---------------------------------------------------------------- shared operations
+
+void CScribaView::BeginSilentEdit()
+{
+    FreezeDisplay();
+}
+
+void CScribaView::EndSilentEdit()
+{
+    UnfreezeDisplay();
+}
+
+void CScribaView::FreezeDisplay()
+{
+    if (m_freezeCount++ == 0)
+        viewport()->setUpdatesEnabled(false);
+}
+
+void CScribaView::UnfreezeDisplay()
+{
+    if (m_freezeCount > 0 && --m_freezeCount == 0)
+        viewport()->setUpdatesEnabled(true);
+}
+
+bool CScribaView::GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const
+{
+    const qint64 caret = SendScintilla(SCI_GETSELECTIONSTART);
+    const qint64 start = LineStart(LineOf(caret));
+    const qint64 end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(LineOf(caret)));
+    const char *line = reinterpret_cast<const char *>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start)));
+    std::string_view text = line ? std::string_view(line, std::size_t(end - start)) : std::string_view();
+    return FindWordBeforeCaret(text, int(caret - start), delimiter, out);
+}
+
+qint64 CScribaView::LineStart(qint64 line) const
+{
+    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+}
+
+qint64 CScribaView::LineOf(qint64 position) const
+{
+    return SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+}
+
+qint64 CScribaView::LineEndOf(qint64 position) const
+{
+    return SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(LineOf(position)));
+}
+
+// ---------------------------------------------------------------- colouring
+
+void CScribaView::DefineStyles()
+{
+    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, "Courier New");
+    SendScintilla(SCI_STYLESETSIZE, STYLE_DEFAULT, 10L);
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, 0L);
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, 0xFFFFFFL);
+    SendScintilla(SCI_STYLECLEARALL);
+    const Settings &settings = Settings::Global();
+    for (int kind = 0; kind < kStyleKindCount; ++kind) {
+        const TextStyle &style = settings.styles[std::size_t(kind)];
+        const unsigned long number = StyleNumber(StyleKind(kind));
+        SendScintilla(SCI_STYLESETFORE, number, static_cast<long>(style.color));
+        SendScintilla(SCI_STYLESETBOLD, number, style.bold ? 1L : 0L);
+        SendScintilla(SCI_STYLESETITALIC, number, style.italic ? 1L : 0L);
+        SendScintilla(SCI_STYLESETUNDERLINE, number, style.underline ? 1L : 0L);
+    }
+}
+
+void CScribaView::ColourRange(qint64 first, qint64 last)
+{
+    if (first >= last || !m_colouringEnabled)
+        return;
+    m_colouringBusy = true;
+    BeginSilentEdit();
+    const Settings &settings = Settings::Global();
+    while (first < last) {
+        qint64 end = last;
+        if (end - first > kColourChunk) {
+            end = LineStart(LineOf(first + kColourChunk));
+            if (end <= first)
+                end = std::min(last, LineStart(LineOf(first) + 1));
+        }
+        const std::size_t length = std::size_t(end - first);
+        m_styleBuffer.resize(length);
+        if (settings.options.syntaxhighlighting) {
+            const char *text = reinterpret_cast<const char *>(SendScintilla(
+                SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
+            ScanLuaStyles(std::string_view(text, length), settings.keywords, settings.functions,
+                          m_styleBuffer.data());
+        } else {
+            std::memset(m_styleBuffer.data(), kPlainStyle, length);
+        }
+        SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
+        SendScintilla(SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
+                      reinterpret_cast<const char *>(m_styleBuffer.data()));
+        first = end;
+    }
+    if (m_styleBuffer.capacity() > std::size_t(kColourChunk))
+        std::vector<std::uint8_t>().swap(m_styleBuffer);
+    MarkAllStyled();
+    EndSilentEdit();
+    m_colouringBusy = false;
+}
+
+void CScribaView::MarkAllStyled()
+{
+    // Every byte is coloured eagerly, so Scintilla never needs to ask for styling.
+    SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(TextLength()), 0xFFL);
+}
+
+void CScribaView::RecolourLines(qint64 a, qint64 b)
+{
+    ColourRange(LineStart(LineOf(a)), LineEndOf(b));
+}
+
+void CScribaView::RecolourAll()
+{
+    // Styling never touches Scintilla's undo history or its save point, so the modified
+    // flag stays as it was.
+    ColourRange(0, TextLength());
+}
+
+EditKind CScribaView::ClassifyCause(EditKind cause) const
+{
+    if (cause == EditPaste && m_lastEdit == EditCut)
+        return EditMovePaste;
+    return cause;
+}
+
+void CScribaView::OnProtectedChange(EditKind cause, qint64 start, qint64 end)
+{
+    m_lastEdit = ClassifyCause(cause);
+    if (m_lastEdit != EditMovePaste) {
+        m_changeStart = start;
+        m_changeEnd = end;
+    }
+}
+
+void CScribaView::OnTextChanged(qint64 position, qint64 length, bool inserted)
+{
+    if (m_colouringBusy)
+        return;
+    // Scintilla reports the exact range of every change, undo and redo included: colour the
+    // whole lines it touched.
+    RecolourLines(position, inserted ? position + length : position);
+    m_lastEdit = EditNone;
+}
+
+void CScribaView::OnModified(int position, int type, const char *, int length, int, int, int,
+                             int, int, int)
+{
+    if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+        OnProtectedChange(m_cause, position, position + length);
+    else if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))
+        OnTextChanged(position, length, (type & SC_MOD_INSERTTEXT) != 0);
+}
+
+void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
+{
+    const EditKind previous = m_cause;
+    m_cause = cause;
+    edit();
+    m_cause = previous;
+}
+
+// ---------------------------------------------------------------- keys
+
+bool CScribaView::event(QEvent *e)
+{
+    // The application's accelerators win over Scintilla's own bindings of the same keys, so
+    // every command goes through the view's handlers.
+    if (e->type() == QEvent::ShortcutOverride && IsOwnAccelerator(static_cast<QKeyEvent *>(e))) {
+        e->ignore();
+        return true;
+    }
+    return QsciScintilla::event(e);
+}
+
+bool CScribaView::IsOwnAccelerator(const QKeyEvent *e) const
+{
+    return IsApplicationAccelerator(QKeySequence(e->keyCombination()));
+}
+
+void CScribaView::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        g_overtype = !g_overtype;
+        SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
+        emit caretOrSelectionChanged();
+        return;
+    }
+    // Key-down: completion keys, tip keys and the Enter measurement come first.
+    if (CompletionKey(e))
+        return;
+    TipKeyBefore(e);
+    MeasureEnter(e);
+    // Character: tab conversion, tip characters and completion keys, then the insertion.
+    const bool character = IsCharacterKey(e);
+    bool ended = false;
+    if (character) {
+        ended = ConvertTab(e);
+        if (!ended) {
+            TipCharacter(e);
+            ended = CompletionCharacter(e);
+        }
+    }
+    if (!ended) {
+        DefaultKeyProcessing(e);
+        if (character)
+            AfterCharacter(e);
+    }
+    TipRecount(e);
+}
+
+void CScribaView::inputMethodEvent(QInputMethodEvent *e)
+{
+    RunAsCause(EditTyping, [&] { QsciScintilla::inputMethodEvent(e); });
+}
+
+void CScribaView::DefaultKeyProcessing(QKeyEvent *e)
+{
+    RunAsCause(CauseOfKey(e), [&] { QsciScintilla::keyPressEvent(e); });
+}
+
+// The language aids fill these steps; until then each lets the key through.
+bool CScribaView::ConvertTab(QKeyEvent *) { return false; }
+void CScribaView::TipCharacter(QKeyEvent *) {}
+bool CScribaView::CompletionCharacter(QKeyEvent *) { return false; }
+void CScribaView::AfterCharacter(QKeyEvent *) {}
+bool CScribaView::CompletionKey(QKeyEvent *) { return false; }
+void CScribaView::TipKeyBefore(QKeyEvent *) {}
+void CScribaView::MeasureEnter(QKeyEvent *) {}
+void CScribaView::TipRecount(QKeyEvent *) {}
+void CScribaView::CloseCompletionList() {}
+void CScribaView::HideTip() {}
+
+// ---------------------------------------------------------------- mouse and menu
+
+void CScribaView::mousePressEvent(QMouseEvent *e)
+{
+    CloseCompletionList();
+    HideTip();
+    QsciScintilla::mousePressEvent(e);
+}
+
+void CScribaView::contextMenuEvent(QContextMenuEvent *e)
+{
+    CloseCompletionList();
+    HideTip();
+    QMenu *menu = BuildContextMenu();
+    menu->exec(e->globalPos());
+    delete menu;
+}
+
+QMenu *CScribaView::BuildContextMenu()
+{
+    QMenu *menu = new QMenu(this);
+    auto add = [&](const QString &text, bool enabled, void (CScribaView::*command)()) {
+        QAction *action = menu->addAction(text, this, command);
+        action->setEnabled(enabled);
+    };
+    add(tr("&Undo"), CanUndo(), &CScribaView::OnEditUndo);
+    add(tr("&Redo"), CanRedo(), &CScribaView::OnEditRedo);
+    menu->addSeparator();
+    add(tr("Cu&t"), HasSelection(), &CScribaView::OnEditCut);
+    add(tr("&Copy"), HasSelection(), &CScribaView::OnEditCopy);
+    add(tr("&Paste"), CanPaste(), &CScribaView::OnEditPaste);
+    add(tr("&Delete"), HasSelection(), &CScribaView::OnEditClear);
+    menu->addSeparator();
+    add(tr("Select &All"), HasText(), &CScribaView::OnEditSelectAll);
+    return menu;
+}
+
+// ---------------------------------------------------------------- commands
+
+void CScribaView::OnEditUndo()
+{
+    if (CanUndo())
+        RunAsCause(EditOther, [this] { SendScintilla(SCI_UNDO); });
+}
+
+void CScribaView::OnEditRedo()
+{
+    if (CanRedo())
+        RunAsCause(EditOther, [this] { SendScintilla(SCI_REDO); });
+}
+
+void CScribaView::OnEditCut()
+{
+    if (HasSelection())
+        RunAsCause(EditCut, [this] { SendScintilla(SCI_CUT); });
+}
+
+void CScribaView::OnEditCopy()
+{
+    if (HasSelection())
+        SendScintilla(SCI_COPY);
+}
+
+void CScribaView::OnEditPaste()
+{
+    if (!CanPaste())
+        return;
+    FreezeDisplay();
+    RunAsCause(EditPaste, [this] { SendScintilla(SCI_PASTE); });
+    UnfreezeDisplay();
+}
+
+void CScribaView::OnEditClear()
+{
+    if (HasSelection())
+        RunAsCause(EditOther, [this] { SendScintilla(SCI_CLEAR); });
+}
+
+void CScribaView::OnEditSelectAll()
+{
+    SendScintilla(SCI_SELECTALL);
+}
+
+bool CScribaView::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
+bool CScribaView::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
+bool CScribaView::HasText() const { return TextLength() > 0; }
+
+bool CScribaView::HasSelection() const
+{
+    return SendScintilla(SCI_GETSELECTIONSTART) != SendScintilla(SCI_GETSELECTIONEND);
+}
+
+bool CScribaView::CanPaste() const
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+QString CScribaView::CaretPositionText() const
+{
+    const qint64 start = LineStart(LineOf(SendScintilla(SCI_GETSELECTIONSTART)));
+    const qint64 end = SendScintilla(SCI_GETSELECTIONEND);
+    const qint64 line = LineOf(start);
+    // Columns count characters, not bytes, so a multibyte character is one column.
+    const qint64 column = end > start ? SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start),
+                                                      static_cast<long>(end)) + 1
+                                      : 1;
+    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(column);
+}
+
+// ---------------------------------------------------------------- clipboard and drops
+
+bool CScribaView::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasText();
+}
+
+QByteArray CScribaView::fromMimeData(const QMimeData *source, bool &rectangular) const
+{
+    // Only the plain text of whatever was copied is inserted.
+    rectangular = false;
+    return source->text().toUtf8();
+}
+
+void CScribaView::dragEnterEvent(QDragEnterEvent *e)
+{
+    if (e->mimeData()->hasUrls()) {
+        e->acceptProposedAction();
+        return;
+    }
+    QsciScintilla::dragEnterEvent(e);
+}
+
+void CScribaView::dragMoveEvent(QDragMoveEvent *e)
+{
+    if (e->mimeData()->hasUrls()) {
+        e->acceptProposedAction();
+        return;
+    }
+    QsciScintilla::dragMoveEvent(e);
+}
+
+void CScribaView::dropEvent(QDropEvent *e)
+{
+    if (e->mimeData()->hasUrls()) {
+        OpenDroppedFile(e->mimeData());
+        e->acceptProposedAction();
+        return;
+    }
+    RunAsCause(EditPaste, [&] { QsciScintilla::dropEvent(e); });
+}
+
+bool CScribaView::OpenDroppedFile(const QMimeData *data)
+{
+    // Only the first dropped file counts, and only when its name ends in ".lua" exactly.
+    const QUrl url = data->urls().value(0);
+    const QString path = url.toLocalFile();
+    if (path.isEmpty() || !path.endsWith(QLatin1String(".lua"), Qt::CaseSensitive))
+        return false;
+    if (QWidget *top = window()) {
+        top->raise();
+        top->activateWindow();
+    }
+    return CScribaApp::Instance()->OpenDocumentFile(path) != nullptr;
+}
+
+// ---------------------------------------------------------------- printing
+
+namespace {
+
+void SetPrintMargins(QsciPrinter &printer)
+{
+    // Half an inch left, top and right, three quarters at the bottom.
+    printer.setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
+}
+
+} // namespace
+
+void CScribaView::Print(bool showDialog)
+{
+    QsciPrinter printer;
+    SetPrintMargins(printer);
+    printer.setDocName(windowTitle());
+    if (showDialog && !CScribaApp::Instance()->GetPrompter().PrintDialog(window(), &printer))
+        return;
+    printer.printRange(this);
+}
+
+void CScribaView::PrintPreview()
+{
+    QsciPrinter printer;
+    SetPrintMargins(printer);
+    CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {
+        static_cast<QsciPrinter *>(target)->printRange(this);
+    });
+}

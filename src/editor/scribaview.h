@@ -1,0 +1,155 @@
+// The editing view of one script: a Scintilla control with this program's key handling,
+// commands, colouring and the hooks the language aids hang on.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CScribaDoc;
+class QMenu;
+struct WordBeforeCaret;
+
+// How the text is about to change: the cause the view is handling when Scintilla announces it.
+enum EditKind : std::int32_t {
+    EditNone = 0,
+    EditOther = 1,
+    EditTyping = 2,
+    EditDeleteKey = 3,
+    EditBackspace = 4,
+    EditCut = 5,
+    EditPaste = 6,
+    EditMovePaste = 7,
+};
+
+// The overtype mode the user last chose with Insert in any view; every view follows it.
+extern bool g_overtype;
+
+class CScribaView : public QsciScintilla {
+    Q_OBJECT
+
+public:
+    explicit CScribaView(CScribaDoc *document, QWidget *parent = nullptr);
+    ~CScribaView() override;
+
+    CScribaDoc *GetDocument() const { return m_document; }
+
+    // Loading and saving: the document streams its bytes through these.
+    void BeginLoad(qint64 expectedSize);
+    void AppendBytes(const char *data, qint64 length);
+    void EndLoad();
+    // The whole text, without copying (valid until the next change).
+    const char *TextPointer();
+    qint64 TextLength() const;
+    void ClearText();
+
+    // Scintilla's save point is the modified flag: modified exactly when the text differs from
+    // what was last loaded or saved.
+    bool IsModified() const;
+    void SetSavePoint();
+
+    // Enables colouring and colours the loaded text.
+    void OnInitialUpdate();
+    void OnActivateView(bool activate);
+
+    // Shared operations of the language aids.
+    void BeginSilentEdit();
+    void EndSilentEdit();
+    void FreezeDisplay();
+    void UnfreezeDisplay();
+    bool GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const;
+
+    // Colouring.
+    void DefineStyles();
+    void ColourRange(qint64 first, qint64 last);
+    void RecolourLines(qint64 a, qint64 b);
+    void RecolourAll();
+    EditKind LastEdit() const { return m_lastEdit; }
+
+    // Commands and their enabling rules.
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditClear();
+    void OnEditSelectAll();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    bool HasSelection() const;
+    bool CanPaste() const;
+    bool HasText() const;
+    // "Ln %d, Col %d" for the caret's line and the selection end's column, counted from 1.
+    QString CaretPositionText() const;
+
+    void Print(bool showDialog);
+    void PrintPreview();
+
+    // The line-ending mode for typed line breaks follows the text's dominant one.
+    void AdoptDominantLineEnding();
+
+signals:
+    void modifiedChanged(bool modified);
+    void caretOrSelectionChanged();
+
+protected:
+    bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    QByteArray fromMimeData(const QMimeData *source, bool &rectangular) const override;
+    void dragEnterEvent(QDragEnterEvent *e) override;
+    void dragMoveEvent(QDragMoveEvent *e) override;
+    void dropEvent(QDropEvent *e) override;
+
+private:
+    // Steps of a character, in order. A step that returns true ends the handling.
+    bool ConvertTab(QKeyEvent *e);
+    void TipCharacter(QKeyEvent *e);
+    bool CompletionCharacter(QKeyEvent *e);
+    void AfterCharacter(QKeyEvent *e);
+    // Steps of a key-down, in order.
+    bool CompletionKey(QKeyEvent *e);
+    void TipKeyBefore(QKeyEvent *e);
+    void MeasureEnter(QKeyEvent *e);
+    void TipRecount(QKeyEvent *e);
+    // The control's own handling of the key or character.
+    void DefaultKeyProcessing(QKeyEvent *e);
+
+    // The closing of the transient aids on clicks and deactivation.
+    void CloseCompletionList();
+    void HideTip();
+
+    void OnModified(int position, int type, const char *text, int length, int linesAdded,
+                    int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
+    void OnProtectedChange(EditKind cause, qint64 start, qint64 end);
+    void OnTextChanged(qint64 position, qint64 length, bool inserted);
+    EditKind ClassifyCause(EditKind cause) const;
+    void RunAsCause(EditKind cause, const std::function<void()> &edit);
+    void MarkAllStyled();
+
+    bool IsOwnAccelerator(const QKeyEvent *e) const;
+    QMenu *BuildContextMenu();
+    bool OpenDroppedFile(const QMimeData *data);
+    qint64 LineStart(qint64 line) const;
+    qint64 LineOf(qint64 position) const;
+    qint64 LineEndOf(qint64 position) const;
+
+    CScribaDoc *m_document;
+    int m_freezeCount = 0;
+    int m_silentCount = 0;
+    bool m_colouringEnabled = false;
+    bool m_colouringBusy = false;
+    EditKind m_cause = EditOther;    // what the view is handling right now
+    EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
+    qint64 m_changeStart = 0;
+    qint64 m_changeEnd = 0;
+    qint64 m_styledEndBefore = 0;    // Scintilla's end of styling before the change
+    std::vector<std::uint8_t> m_styleBuffer;
+};

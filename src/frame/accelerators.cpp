@@ -1,0 +1,48 @@
+#include "accelerators.h"
+
+const QList<Accelerator> &ApplicationAccelerators()
+{
+    static const QList<Accelerator> table = {
+        {QKeySequence(Qt::CTRL | Qt::Key_A), ID_EDIT_SELECT_ALL},
+        {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_EDIT_FIND},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), ID_FILE_PRINT},
+        {QKeySequence(Qt::CTRL | Qt::Key_R), ID_EDIT_REPLACE},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE},
+        {QKeySequence(Qt::CTRL | Qt::Key_V), ID_EDIT_PASTE},
+        {QKeySequence(Qt::ALT | Qt::Key_Backspace), ID_EDIT_UNDO},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
+        {QKeySequence(Qt::Key_Escape), ID_CANCEL_KEY},
+        {QKeySequence(Qt::Key_F3), ID_EDIT_REPEAT},
+        {QKeySequence(Qt::CTRL | Qt::Key_F4), ID_FILE_CLOSE},
+        {QKeySequence(Qt::CTRL | Qt::Key_Insert), ID_EDIT_COPY},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Insert), ID_EDIT_PASTE},
+        {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), ID_EDIT_REDO},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
+        // Until documents have a tab strip, these switch between them.
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), ID_NEXT_DOCUMENT},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_DOCUMENT},
+        {QKeySequence(Qt::CTRL | Qt::Key_Backtab), ID_PREV_DOCUMENT},
+    };
+    return table;
+}
+
+QList<QKeySequence> KeysOf(CommandId command)
+{
+    QList<QKeySequence> keys;
+    for (const Accelerator &accelerator : ApplicationAccelerators())
+        if (accelerator.command == command)
+            keys.append(accelerator.keys);
+    return keys;
+}
+
+bool IsApplicationAccelerator(const QKeySequence &keys)
+{
+    for (const Accelerator &accelerator : ApplicationAccelerators())
+        if (accelerator.keys == keys)
+            return true;
+    return false;
+}

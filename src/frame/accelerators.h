@@ -1,0 +1,48 @@
+// The application's accelerator table: one place for the keys of every command.
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+
+// Command identifiers, numbered as the menus and the toolbar know them.
+enum CommandId : int {
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_CLOSE = 57602,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_SAVE_AS = 57604,
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_SAVE_ALL = 57610,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_EDIT_CLEAR = 57632,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_FIND = 57636,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_REPEAT = 57640,
+    ID_EDIT_REPLACE = 57641,
+    ID_EDIT_SELECT_ALL = 57642,
+    ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_PREFERENCES = 57666,
+    ID_FILE_EXPORT_HTML = 57667,
+    ID_NEXT_DOCUMENT = 57668,
+    ID_PREV_DOCUMENT = 57669,
+    ID_CANCEL_KEY = 32768,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+};
+
+struct Accelerator {
+    QKeySequence keys;
+    CommandId command;
+};
+
+// Every accelerator, whether or not a document is open.
+const QList<Accelerator> &ApplicationAccelerators();
+QList<QKeySequence> KeysOf(CommandId command);
+bool IsApplicationAccelerator(const QKeySequence &keys);

@@ -1,0 +1,462 @@
+#include "mainframe.h"
+
+#include "app/scribaapp.h"
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/htmlexport.h"
+#include "editor/scribaview.h"
+#include "frame/childframe.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+// A recent-file entry as the File menu shows it: at most 30 characters, the name kept whole.
+QString ShortenedPath(const QString &path)
+{
+    constexpr int kMaxLength = 30;
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.size() <= kMaxLength)
+        return native;
+    const QString name = QFileInfo(path).fileName();
+    const int headLength = kMaxLength - int(name.size()) - 4;
+    if (headLength <= 0)
+        return name;
+    return native.left(headLength) + QStringLiteral("...") + QDir::separator() + name;
+}
+
+// X11's modifier state carries the lock keys: Lock is bit 1, NumLock usually Mod2 (bit 4).
+constexpr quint32 kCapsLockMask = 0x02;
+constexpr quint32 kNumLockMask = 0x10;
+
+} // namespace
+
+CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
+{
+    setWindowTitle(QStringLiteral("Scriba"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/scriba.svg")));
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setViewMode(QMdiArea::SubWindowView);
+    m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    setCentralWidget(m_mdiArea);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        if (auto *frame = qobject_cast<CChildFrame *>(window))
+            frame->GetView()->OnActivateView(true);
+        RequestUpdate();
+    });
+    connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);
+    connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::RequestUpdate);
+    qApp->installEventFilter(this);
+    resize(900, 680);
+    UpdateCommands();
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+}
+
+// ---------------------------------------------------------------- actions
+
+QAction *CMainFrame::AddAction(CommandId command, const QString &text, const QString &prompt,
+                               const QString &icon)
+{
+    auto *action = new QAction(text, this);
+    action->setStatusTip(prompt);
+    action->setShortcuts(KeysOf(command));
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (!icon.isEmpty())
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
+    addAction(action); // keys work whichever menu is shown
+    m_actions.insert(command, action);
+    return action;
+}
+
+void CMainFrame::Route(CommandId command, void (CScribaView::*handler)())
+{
+    connect(Action(command), &QAction::triggered, this, [this, handler] {
+        if (CScribaView *view = ActiveView())
+            (view->*handler)();
+        RequestUpdate();
+    });
+}
+
+void CMainFrame::CreateActions()
+{
+    auto onDocument = [this](CommandId command, auto &&work) {
+        connect(Action(command), &QAction::triggered, this, [this, work] {
+            if (CScribaDoc *document = ActiveDocument())
+                work(document);
+            RequestUpdate();
+        });
+    };
+    AddAction(ID_FILE_NEW, tr("&New"), tr("Create a new document"), QStringLiteral("new"))->setToolTip(tr("New"));
+    AddAction(ID_FILE_OPEN, tr("&Open..."), tr("Open an existing document"), QStringLiteral("open"))->setToolTip(tr("Open"));
+    AddAction(ID_FILE_CLOSE, tr("&Close"), tr("Close the active document"));
+    AddAction(ID_FILE_SAVE, tr("&Save"), tr("Save the active document"), QStringLiteral("save"))->setToolTip(tr("Save"));
+    AddAction(ID_FILE_SAVE_AS, tr("Save &As..."), tr("Save the active document with a new name"));
+    AddAction(ID_FILE_EXPORT_HTML, tr("&Export as HTML..."), tr("Save the active document as a coloured web page"));
+    AddAction(ID_FILE_SAVE_ALL, tr("Save All"), tr("Save all open documents"));
+    AddAction(ID_FILE_PRINT, tr("&Print..."), tr("Print the active document"), QStringLiteral("print"))->setToolTip(tr("Print"));
+    AddAction(ID_FILE_PRINT_PREVIEW, tr("Print Pre&view"), tr("Display full pages"), QStringLiteral("printpreview"))->setToolTip(tr("Print Preview"));
+    AddAction(ID_FILE_PRINT_SETUP, tr("P&rint Setup..."), tr("Change the printer and printing options"));
+    AddAction(ID_APP_EXIT, tr("E&xit"), tr("Quit the application; prompts to save documents"));
+    AddAction(ID_EDIT_UNDO, tr("&Undo"), tr("Undo the last action"), QStringLiteral("undo"))->setToolTip(tr("Undo"));
+    AddAction(ID_EDIT_REDO, tr("&Redo"), tr("Redo the previously undone action"), QStringLiteral("redo"))->setToolTip(tr("Redo"));
+    AddAction(ID_EDIT_CUT, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"), QStringLiteral("cut"))->setToolTip(tr("Cut"));
+    AddAction(ID_EDIT_COPY, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"), QStringLiteral("copy"))->setToolTip(tr("Copy"));
+    AddAction(ID_EDIT_PASTE, tr("&Paste"), tr("Insert Clipboard contents"), QStringLiteral("paste"))->setToolTip(tr("Paste"));
+    AddAction(ID_EDIT_CLEAR, tr("&Delete"), tr("Erase the selection"));
+    AddAction(ID_EDIT_SELECT_ALL, tr("Select A&ll"), tr("Select the entire document"));
+    AddAction(ID_EDIT_FIND, tr("&Find..."), tr("Find the specified text"), QStringLiteral("find"))->setToolTip(tr("Find"));
+    AddAction(ID_EDIT_REPEAT, tr("F&ind Next"), tr("Find the next instance of specified text"), QStringLiteral("findnext"))->setToolTip(tr("Find next"));
+    AddAction(ID_EDIT_REPLACE, tr("R&eplace"), tr("Replace specific text with different text"));
+    AddAction(ID_PREFERENCES, tr("Prefere&nces..."), tr("Scriba preferences"));
+    AddAction(ID_APP_ABOUT, tr("&About Scriba..."), tr("About"));
+    AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"))->setCheckable(true);
+    AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"))->setCheckable(true);
+    AddAction(ID_CANCEL_KEY, QString(), QString()); // Esc: claimed, and nothing happens
+    AddAction(ID_NEXT_DOCUMENT, tr("Next Document"), QString());
+    AddAction(ID_PREV_DOCUMENT, tr("Previous Document"), QString());
+
+    connect(Action(ID_FILE_NEW), &QAction::triggered, m_app, &CScribaApp::OnFileNew);
+    connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
+    connect(Action(ID_FILE_PRINT_SETUP), &QAction::triggered, m_app, &CScribaApp::OnPrintSetup);
+    connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    onDocument(ID_FILE_CLOSE, [](CScribaDoc *document) { document->OnFileClose(); });
+    onDocument(ID_FILE_SAVE, [](CScribaDoc *document) { document->DoFileSave(); });
+    onDocument(ID_FILE_SAVE_AS, [](CScribaDoc *document) { document->DoSave(QString()); });
+    onDocument(ID_FILE_SAVE_ALL, [](CScribaDoc *document) { document->OnFileSaveAll(); });
+    onDocument(ID_FILE_PRINT, [](CScribaDoc *document) { document->GetView()->Print(true); });
+    onDocument(ID_FILE_PRINT_PREVIEW, [](CScribaDoc *document) { document->GetView()->PrintPreview(); });
+    connect(Action(ID_FILE_EXPORT_HTML), &QAction::triggered, this, &CMainFrame::ExportHtml);
+    Route(ID_EDIT_UNDO, &CScribaView::OnEditUndo);
+    Route(ID_EDIT_REDO, &CScribaView::OnEditRedo);
+    Route(ID_EDIT_CUT, &CScribaView::OnEditCut);
+    Route(ID_EDIT_COPY, &CScribaView::OnEditCopy);
+    Route(ID_EDIT_PASTE, &CScribaView::OnEditPaste);
+    Route(ID_EDIT_CLEAR, &CScribaView::OnEditClear);
+    Route(ID_EDIT_SELECT_ALL, &CScribaView::OnEditSelectAll);
+    connect(Action(ID_NEXT_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
+    connect(Action(ID_PREV_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
+    connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
+    connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    // Without a Help menu, About stands on the menu bar itself.
+    m_aboutBarAction = new QAction(tr("&About"), this);
+    m_aboutBarAction->setStatusTip(tr("About"));
+    connect(m_aboutBarAction, &QAction::triggered, Action(ID_APP_ABOUT), &QAction::trigger);
+    connect(Action(ID_APP_ABOUT), &QAction::enabledChanged, m_aboutBarAction, &QAction::setEnabled);
+    for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
+        auto *action = new QAction(this);
+        action->setStatusTip(tr("Open this document"));
+        connect(action, &QAction::triggered, this, [this, id] { m_app->OnOpenRecentFile(id); });
+        m_actions.insert(id, action);
+    }
+}
+
+// ---------------------------------------------------------------- menus, toolbar, status bar
+
+void CMainFrame::BuildFileMenu(QMenu *menu, bool withDocument)
+{
+    menu->addAction(Action(ID_FILE_NEW));
+    menu->addAction(Action(ID_FILE_OPEN));
+    if (withDocument) {
+        menu->addAction(Action(ID_FILE_CLOSE));
+        menu->addAction(Action(ID_FILE_SAVE));
+        menu->addAction(Action(ID_FILE_SAVE_AS));
+        menu->addAction(Action(ID_FILE_EXPORT_HTML));
+        menu->addSeparator();
+        menu->addAction(Action(ID_FILE_PRINT));
+        menu->addAction(Action(ID_FILE_PRINT_PREVIEW));
+    } else {
+        menu->addSeparator();
+    }
+    menu->addAction(Action(ID_FILE_PRINT_SETUP));
+    menu->addSeparator();
+    AddRecentFiles(menu);
+    menu->addSeparator();
+    menu->addAction(Action(ID_APP_EXIT));
+}
+
+void CMainFrame::AddRecentFiles(QMenu *menu)
+{
+    const QStringList files = m_app->RecentFiles();
+    if (files.isEmpty()) {
+        menu->addAction(tr("Recent File"))->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        QAction *action = Action(CommandId(ID_FILE_MRU_FILE1 + i));
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(ShortenedPath(files[i])));
+        menu->addAction(action);
+    }
+}
+
+void CMainFrame::CreateMenus()
+{
+    for (QMenu *menu : {m_fileMenuNoDocument, m_fileMenuDocument, m_editMenu, m_viewMenu, m_helpMenu})
+        delete menu;
+    m_fileMenuNoDocument = new QMenu(tr("&File"), this);
+    BuildFileMenu(m_fileMenuNoDocument, false);
+    m_fileMenuDocument = new QMenu(tr("&File"), this);
+    BuildFileMenu(m_fileMenuDocument, true);
+
+    m_editMenu = new QMenu(tr("&Edit"), this);
+    for (CommandId id : {ID_EDIT_UNDO, ID_EDIT_REDO})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
+    for (CommandId id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
+    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
+    m_editMenu->addAction(Action(ID_PREFERENCES));
+
+    m_viewMenu = new QMenu(tr("&View"), this);
+    m_viewMenu->addAction(Action(ID_VIEW_TOOLBAR));
+    m_viewMenu->addAction(Action(ID_VIEW_STATUS_BAR));
+    m_helpMenu = new QMenu(tr("&Help"), this);
+    m_helpMenu->addAction(Action(ID_APP_ABOUT));
+    m_menusShown = false;
+    ShowMenus(m_showsDocumentMenu);
+}
+
+void CMainFrame::ShowMenus(bool withDocument)
+{
+    if (m_menusShown && withDocument == m_showsDocumentMenu)
+        return;
+    m_menusShown = true;
+    m_showsDocumentMenu = withDocument;
+    QMenuBar *bar = menuBar();
+    bar->clear();
+    if (withDocument) {
+        bar->addMenu(m_fileMenuDocument);
+        bar->addMenu(m_editMenu);
+        bar->addMenu(m_viewMenu);
+        bar->addAction(m_aboutBarAction);
+    } else {
+        bar->addMenu(m_fileMenuNoDocument);
+        bar->addMenu(m_viewMenu);
+        bar->addMenu(m_helpMenu);
+    }
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = addToolBar(tr("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    const QList<QList<CommandId>> groups = {
+        {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE},
+        {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE},
+        {ID_EDIT_UNDO, ID_EDIT_REDO},
+        {ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT},
+        {ID_EDIT_FIND, ID_EDIT_REPEAT},
+    };
+    for (const QList<CommandId> &group : groups) {
+        if (!m_toolBar->actions().isEmpty())
+            m_toolBar->addSeparator();
+        for (CommandId id : group)
+            m_toolBar->addAction(Action(id));
+    }
+    Action(ID_VIEW_TOOLBAR)->setChecked(true);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    auto pane = [this](const QString &sizing) {
+        auto *label = new QLabel(this);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(sizing) + 8);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addPermanentWidget(label);
+        return label;
+    };
+    m_messagePane = new QLabel(tr("Ready"), this);
+    statusBar()->addWidget(m_messagePane, 1);
+    m_caretPane = pane(QStringLiteral("Ln 000, Col 000"));
+    m_capsPane = pane(QStringLiteral("CAP"));
+    m_numPane = pane(QStringLiteral("NUM"));
+    m_scrollPane = pane(QStringLiteral("SCRL"));
+    m_overtypePane = pane(QStringLiteral("OVR"));
+    Action(ID_VIEW_STATUS_BAR)->setChecked(true);
+}
+
+// ---------------------------------------------------------------- document windows
+
+void CMainFrame::AddChildFrame(CScribaDoc *document, CScribaView *view)
+{
+    auto *frame = new CChildFrame(document, view);
+    m_mdiArea->addSubWindow(frame);
+    frame->showMaximized();
+    connect(view, &CScribaView::caretOrSelectionChanged, this, &CMainFrame::RequestUpdate);
+    connect(view, &CScribaView::modifiedChanged, this, &CMainFrame::RequestUpdate);
+}
+
+CChildFrame *CMainFrame::FrameOf(CScribaDoc *document) const
+{
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList()) {
+        auto *frame = qobject_cast<CChildFrame *>(window);
+        if (frame && frame->GetDocument() == document)
+            return frame;
+    }
+    return nullptr;
+}
+
+void CMainFrame::RemoveChildFrame(CScribaDoc *document)
+{
+    if (CChildFrame *frame = FrameOf(document)) {
+        frame->GetView()->OnActivateView(false);
+        m_mdiArea->removeSubWindow(frame);
+        frame->deleteLater();
+    }
+    RequestUpdate();
+}
+
+void CMainFrame::ActivateDocument(CScribaDoc *document)
+{
+    if (CChildFrame *frame = FrameOf(document)) {
+        m_mdiArea->setActiveSubWindow(frame);
+        frame->showMaximized();
+        frame->GetView()->setFocus();
+    }
+    RequestUpdate();
+}
+
+CScribaDoc *CMainFrame::ActiveDocument() const
+{
+    // The current window, even while the main window itself is not the active one.
+    auto *frame = qobject_cast<CChildFrame *>(m_mdiArea->currentSubWindow());
+    if (!frame || !m_app->Documents().contains(frame->GetDocument()))
+        return nullptr;
+    return frame->GetDocument();
+}
+
+CScribaView *CMainFrame::ActiveView() const
+{
+    CScribaDoc *document = ActiveDocument();
+    return document ? document->GetView() : nullptr;
+}
+
+// ---------------------------------------------------------------- the update pass
+
+void CMainFrame::RequestUpdate()
+{
+    if (m_updatePending)
+        return;
+    m_updatePending = true;
+    QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
+}
+
+void CMainFrame::UpdateCommands()
+{
+    m_updatePending = false;
+    CScribaView *view = ActiveView();
+    const bool haveDocument = view != nullptr;
+    for (CommandId id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_ALL, ID_FILE_PRINT,
+                         ID_FILE_PRINT_PREVIEW, ID_FILE_EXPORT_HTML})
+        Action(id)->setEnabled(haveDocument);
+    // Find, replace, preferences and the about box arrive with their dialogs.
+    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE, ID_PREFERENCES, ID_APP_ABOUT})
+        Action(id)->setEnabled(false);
+    UpdateEditCommands(view);
+    ShowMenus(haveDocument);
+    m_caretPane->setText(view ? view->CaretPositionText() : QString());
+    m_overtypePane->setText(g_overtype ? QStringLiteral("OVR") : QString());
+}
+
+void CMainFrame::UpdateEditCommands(CScribaView *view)
+{
+    Action(ID_EDIT_UNDO)->setEnabled(view && view->CanUndo());
+    Action(ID_EDIT_REDO)->setEnabled(view && view->CanRedo());
+    const bool selection = view && view->HasSelection();
+    Action(ID_EDIT_CUT)->setEnabled(selection);
+    Action(ID_EDIT_COPY)->setEnabled(selection);
+    Action(ID_EDIT_CLEAR)->setEnabled(selection);
+    Action(ID_EDIT_PASTE)->setEnabled(view && view->CanPaste());
+    Action(ID_EDIT_SELECT_ALL)->setEnabled(view && view->HasText());
+}
+
+QString CMainFrame::CaretPaneText() const
+{
+    return m_caretPane->text();
+}
+
+bool CMainFrame::OvertypePaneShown() const
+{
+    return !m_overtypePane->text().isEmpty();
+}
+
+void CMainFrame::UpdateLockPanes(const QKeyEvent *e)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const quint32 state = e->nativeModifiers();
+    m_capsPane->setText(state & kCapsLockMask ? QStringLiteral("CAP") : QString());
+    m_numPane->setText(state & kNumLockMask ? QStringLiteral("NUM") : QString());
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+        UpdateLockPanes(static_cast<QKeyEvent *>(e));
+        RequestUpdate();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------- commands of the frame
+
+void CMainFrame::closeEvent(QCloseEvent *e)
+{
+    if (!m_app->SaveAllModified()) {
+        e->ignore();
+        return;
+    }
+    m_app->CloseAllDocuments();
+    e->accept();
+}
+
+void CMainFrame::ExportHtml()
+{
+    CScribaDoc *document = ActiveDocument();
+    if (!document)
+        return;
+    Prompter &prompter = m_app->GetPrompter();
+    const QString proposed = QFileInfo(document->GetTitle()).completeBaseName() + QStringLiteral(".html");
+    const QString path = prompter.SaveFileName(this, proposed, tr("HTML Files (*.html *.htm)"),
+                                               QStringLiteral("html"));
+    if (path.isEmpty())
+        return;
+    CScribaView *view = document->GetView();
+    const std::string page = ::ExportHtml(std::string_view(view->TextPointer(), std::size_t(view->TextLength())),
+                                          document->GetTitle().toStdString(), Settings::Global());
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(page.data(), qint64(page.size())) == qint64(page.size()) &&
+        file.commit())
+        return;
+    prompter.Ask(this, {tr("Scriba - Error!"),
+                        tr("Could not write \"%1\".\n\n%2.").arg(QDir::toNativeSeparators(path), file.errorString()),
+                        QMessageBox::Warning, QMessageBox::Ok});
+}

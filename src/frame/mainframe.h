@@ -1,0 +1,82 @@
+// The main window: menus, toolbar, status bar and the area that holds the document windows.
+// It coordinates; the documents and views do the work.
+#pragma once
+
+#include "accelerators.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class CChildFrame;
+class CScribaApp;
+class CScribaDoc;
+class CScribaView;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(CScribaApp *app);
+    ~CMainFrame() override;
+
+    void AddChildFrame(CScribaDoc *document, CScribaView *view);
+    void RemoveChildFrame(CScribaDoc *document);
+    void ActivateDocument(CScribaDoc *document);
+    CScribaDoc *ActiveDocument() const;
+    CScribaView *ActiveView() const;
+    QMdiArea *MdiArea() const { return m_mdiArea; }
+
+    QAction *Action(CommandId command) const { return m_actions.value(command); }
+    // True while the document menu (with Edit) is shown, false for the no-document menu.
+    bool ShowsDocumentMenu() const { return m_showsDocumentMenu; }
+    QString CaretPaneText() const;
+    bool OvertypePaneShown() const;
+
+    // The idle-time pass that enables commands and refreshes the panes; coalesced.
+    void RequestUpdate();
+    void UpdateCommands();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction *AddAction(CommandId command, const QString &text, const QString &prompt,
+                       const QString &icon = QString());
+    void Route(CommandId command, void (CScribaView::*handler)());
+    void BuildFileMenu(QMenu *menu, bool withDocument);
+    void AddRecentFiles(QMenu *menu);
+    void ShowMenus(bool withDocument);
+    void UpdateEditCommands(CScribaView *view);
+    void UpdateLockPanes(const QKeyEvent *e);
+    void ExportHtml();
+    CChildFrame *FrameOf(CScribaDoc *document) const;
+
+    CScribaApp *m_app;
+    QMdiArea *m_mdiArea = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QHash<int, QAction *> m_actions;
+    QAction *m_aboutBarAction = nullptr;
+    QMenu *m_fileMenuNoDocument = nullptr;
+    QMenu *m_fileMenuDocument = nullptr;
+    QMenu *m_editMenu = nullptr;
+    QMenu *m_viewMenu = nullptr;
+    QMenu *m_helpMenu = nullptr;
+    bool m_showsDocumentMenu = false;
+    bool m_menusShown = false;
+    bool m_updatePending = false;
+    QLabel *m_messagePane = nullptr;
+    QLabel *m_caretPane = nullptr;
+    QLabel *m_capsPane = nullptr;
+    QLabel *m_numPane = nullptr;
+    QLabel *m_scrollPane = nullptr;
+    QLabel *m_overtypePane = nullptr;
+};
