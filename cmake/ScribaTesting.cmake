@@ -1,5 +1,6 @@
 # One helper per kind of test: GoogleTest programs for the logic, QtTest programs for the widgets.
 find_package(GTest REQUIRED)
+find_package(Qt6 REQUIRED COMPONENTS Test)
 include(GoogleTest)
 
 # scriba_add_gtest(NAME SOURCES...): a GoogleTest program against scriba_logic.

@@ -17,7 +17,6 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scriba"));
     QApplication::setOrganizationName(QStringLiteral("Scriba"));
-    Q_INIT_RESOURCE(scriba);
     CScribaApp app;
     if (!app.InitInstance(arguments)) {
         app.ExitInstance();

@@ -20,6 +20,12 @@
 #include <QTimer>
 #include <QToolBar>
 
+// The icons live in the library's resources, which a static library must register itself.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(scriba);
+}
+
 namespace {
 
 // A recent-file entry as the File menu shows it: at most 30 characters, the name kept whole.
@@ -44,6 +50,7 @@ constexpr quint32 kNumLockMask = 0x10;
 
 CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
 {
+    InitResources();
     setWindowTitle(QStringLiteral("Scriba"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/scriba.svg")));
     m_mdiArea = new QMdiArea(this);

@@ -1,0 +1,106 @@
+#include "guitestsupport.h"
+
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+QMessageBox::StandardButton ScriptedPrompter::Ask(QWidget *, const Prompt &prompt)
+{
+    asked.append(prompt);
+    return answers.isEmpty() ? QMessageBox::Ok : answers.dequeue();
+}
+
+QString ScriptedPrompter::OpenFileName(QWidget *, const QString &)
+{
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+}
+
+QString ScriptedPrompter::SaveFileName(QWidget *, const QString &proposed, const QString &, const QString &)
+{
+    proposedNames.append(proposed);
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+}
+
+bool ScriptedPrompter::PrintDialog(QWidget *, QPrinter *) { return false; }
+void ScriptedPrompter::PrintSetup(QWidget *, QPrinter *) {}
+void ScriptedPrompter::PrintPreview(QWidget *, QPrinter *printer, const std::function<void(QPrinter *)> &paint)
+{
+    paint(printer);
+}
+
+void ResetProgramState()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("Scriba"), QStringLiteral("Scriba")).clear();
+    Settings::Global() = Settings();
+    g_untitledCount = 0;
+    g_overtype = false;
+}
+
+AppFixture::AppFixture(const char *iniText, const QStringList &arguments)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    ResetProgramState();
+    if (iniText)
+        WriteFile(IniPath(), iniText);
+    m_app = std::make_unique<CScribaApp>(IniPath());
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    m_prompter = prompter.get();
+    m_app->SetPrompter(std::move(prompter));
+    if (!m_app->InitInstance(arguments))
+        qWarning("start-up ended early");
+    Update();
+}
+
+AppFixture::~AppFixture()
+{
+    if (!m_exited)
+        Exit();
+    m_app.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int AppFixture::Exit()
+{
+    m_exited = true;
+    m_app->CloseAllDocuments();
+    return m_app->ExitInstance();
+}
+
+CScribaDoc *AppFixture::ActiveDocument() const
+{
+    return m_app->MainFrame()->ActiveDocument();
+}
+
+CScribaView *AppFixture::ActiveView() const
+{
+    return m_app->MainFrame()->ActiveView();
+}
+
+void AppFixture::Update()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_app->MainFrame()->UpdateCommands();
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}

@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"CaretInsideWord", "foo", 2, ' ', "fo", false, true},
         WordCase{"OtherDelimiter", "a = f(x, y", 10, '(', "x, y", true, false},
         WordCase{"DelimiterMissing", "abc def", 3, '(', "abc", true, true},
-        WordCase{"DelimiterRightBeforeCaret", "f(", 2, '(', "", true, true}),
+        WordCase{"DelimiterRightBeforeCaret", "f(", 2, '(', "", true, false}),
     [](const testing::TestParamInfo<WordCase> &info) { return std::string(info.param.name); });
 
 TEST(WordBeforeCaret, EmptyLineLeavesOutputsAlone)

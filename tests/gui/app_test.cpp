@@ -1,0 +1,193 @@
+// Start-up and exit of the whole application: the configuration file, the command line and
+// the recent-file list.
+#include "guitestsupport.h"
+
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/accelerators.h"
+#include "frame/mainframe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QSettings>
+#include <QTest>
+
+#include <unistd.h>
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunWarnsAndExitWritesTheDefaultFile();
+    void secondStartReadsTheFileSilently();
+    void handEditedFileIsReadAtTheNextStart();
+    void unreadableFileIsReportedAndLeftAlone_data();
+    void unreadableFileIsReportedAndLeftAlone();
+    void commandLineOpensTheNamedScript();
+    void commandLineWithMissingFileEndsStartUp();
+    void missingRecentFileIsReportedAndRemoved();
+    void settingsReachDocumentsMadeBeforeReading();
+};
+
+void AppTest::firstRunWarnsAndExitWritesTheDefaultFile()
+{
+    AppFixture fixture;
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    const Prompt warning = fixture.Prompts().asked.first();
+    QCOMPARE(warning.caption, QStringLiteral("Scriba - Could not load INI file."));
+    QCOMPARE(warning.text, QLatin1Char('"') + fixture.IniPath() +
+                               QStringLiteral("\"\n\nIf this is the first time the program has been run, "
+                                              "igore this message.\nDefaults will be saved when program closed."));
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(Settings::Global().keywords.GetSize(), 21);
+    QCOMPARE(Settings::Global().functions.GetSize(), 209);
+
+    fixture.Exit();
+    const QByteArray expected = ReadFile(QStringLiteral(SCRIBA_TEST_DATA "/ini/default.ini"));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(ReadFile(fixture.IniPath()), expected);
+}
+
+void AppTest::secondStartReadsTheFileSilently()
+{
+    const QByteArray written = ReadFile(QStringLiteral(SCRIBA_TEST_DATA "/ini/default.ini"));
+    AppFixture fixture(written.constData());
+    QVERIFY(fixture.Prompts().asked.isEmpty());
+    QCOMPARE(Settings::Global().functions.GetSize(), 209);
+    fixture.Exit();
+    QCOMPARE(ReadFile(fixture.IniPath()), written);
+}
+
+void AppTest::handEditedFileIsReadAtTheNextStart()
+{
+    AppFixture fixture("-- my notes\r\n"
+                       "[KEYWORD_STYLE]\r\n"
+                       "Color = 10, 20, 30 -- teal-ish\r\n"
+                       "B old=TRUE\r\n"
+                       "[/KEYWORD_STYLE]\r\n"
+                       "[Lua_Keywords]\r\n"
+                       "While Indent\r\n"
+                       "[/Lua_Keywords]\r\n");
+    QVERIFY(fixture.Prompts().asked.isEmpty());
+    const Settings &settings = Settings::Global();
+    // No options block: every switch off, two blanks.
+    QCOMPARE(settings.options.autocompletion, 0);
+    QCOMPARE(settings.options.syntaxhighlighting, 0);
+    QCOMPARE(settings.options.indent, TWOSPACES);
+    QCOMPARE(settings.style(StyleKind::Keyword).color, MakeColor(10, 20, 30));
+    QCOMPARE(settings.style(StyleKind::Keyword).bold, 1);
+    QCOMPARE(settings.keywords.GetSize(), 1);
+    QCOMPARE(settings.keywords.GetAt(0), (TableRow{"while", "indent"}));
+    QCOMPARE(settings.functions.GetSize(), 0);
+    QCOMPARE(QByteArray(fixture.App().Header().c_str()), QByteArray("-- my notes\n-- teal-ish\n"));
+}
+
+void AppTest::unreadableFileIsReportedAndLeftAlone_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("folder named Scriba.ini") << true;
+    QTest::newRow("file without read permission") << false;
+}
+
+void AppTest::unreadableFileIsReportedAndLeftAlone()
+{
+    QFETCH(bool, folder);
+    if (!folder && geteuid() == 0)
+        QSKIP("root reads every file, whatever its permissions");
+    QTemporaryDir scratch;
+    const QString iniPath = scratch.filePath(QStringLiteral("Scriba.ini"));
+    const QByteArray content("[lua_keywords]\r\nand\r\n[/lua_keywords]\r\n");
+    if (folder) {
+        QVERIFY(QDir().mkdir(iniPath));
+    } else {
+        WriteFile(iniPath, content);
+        QFile::setPermissions(iniPath, QFileDevice::WriteOwner);
+    }
+    ResetProgramState();
+    CScribaApp app(iniPath);
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    ScriptedPrompter *prompts = prompter.get();
+    app.SetPrompter(std::move(prompter));
+    QVERIFY(app.InitInstance({}));
+    QCOMPARE(prompts->asked.size(), 1);
+    QCOMPARE(prompts->asked.first().caption, QStringLiteral("Scriba - Error!"));
+    QVERIFY(prompts->asked.first().text.contains(iniPath));
+    QCOMPARE(Settings::Global().keywords.GetSize(), 0);
+    app.CloseAllDocuments();
+    app.ExitInstance();
+    if (folder) {
+        QVERIFY(QFileInfo(iniPath).isDir());
+    } else {
+        QFile::setPermissions(iniPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(ReadFile(iniPath), content);
+    }
+}
+
+void AppTest::commandLineOpensTheNamedScript()
+{
+    QTemporaryDir scratch;
+    const QString script = scratch.filePath(QStringLiteral("wells.lua"));
+    WriteFile(script, "tm_addwell(1, 2)\n");
+    AppFixture fixture(nullptr, {script});
+    QCOMPARE(fixture.App().Documents().size(), 1);
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("wells.lua"));
+    QCOMPARE(fixture.ActiveView()->text(), QStringLiteral("tm_addwell(1, 2)\n"));
+    // The configuration is still read afterwards: the first-run warning came.
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+}
+
+void AppTest::commandLineWithMissingFileEndsStartUp()
+{
+    QTemporaryDir scratch;
+    ResetProgramState();
+    CScribaApp app(scratch.filePath(QStringLiteral("Scriba.ini")));
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    ScriptedPrompter *prompts = prompter.get();
+    app.SetPrompter(std::move(prompter));
+    QVERIFY(!app.InitInstance({scratch.filePath(QStringLiteral("gone.lua"))}));
+    QCOMPARE(prompts->asked.size(), 1);
+    QVERIFY(prompts->asked.first().text.contains(QStringLiteral("gone.lua")));
+    app.ExitInstance();
+    // Start-up ended before the configuration was read, so none is written.
+    QVERIFY(!QFile::exists(scratch.filePath(QStringLiteral("Scriba.ini"))));
+}
+
+void AppTest::missingRecentFileIsReportedAndRemoved()
+{
+    AppFixture fixture;
+    const QString kept1 = fixture.FilePath(QStringLiteral("a.lua"));
+    const QString gone = fixture.FilePath(QStringLiteral("b.lua"));
+    const QString kept2 = fixture.FilePath(QStringLiteral("c.lua"));
+    for (const QString &path : {kept2, gone, kept1})
+        fixture.App().AddToRecentFileList(path);
+    WriteFile(kept1, "");
+    WriteFile(kept2, "");
+    fixture.Prompts().asked.clear();
+
+    QVERIFY(fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1));
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Could not load file."));
+    QCOMPARE(fixture.Prompts().asked.first().text,
+             QLatin1Char('"') + gone +
+                 QStringLiteral("\"\n\nThe file will be removed from the most recently used file list."));
+    QCOMPARE(fixture.App().RecentFiles(), (QStringList{kept1, kept2}));
+
+    fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1);
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("c.lua"));
+    QCOMPARE(fixture.App().RecentFiles(), (QStringList{kept2, kept1}));
+}
+
+void AppTest::settingsReachDocumentsMadeBeforeReading()
+{
+    // The first document exists before the file is read; its styles follow the file.
+    AppFixture fixture("[keyword_style]\r\ncolor = 1, 2, 3\r\n[/keyword_style]\r\n");
+    CScribaView *view = fixture.ActiveView();
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, 3), long(MakeColor(1, 2, 3)));
+}
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"

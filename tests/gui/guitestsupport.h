@@ -1,0 +1,62 @@
+// Shared pieces of the GUI tests: a prompter that answers from a script, and a fresh
+// application in a temporary folder for every test.
+#pragma once
+
+#include "app/prompter.h"
+#include "app/scribaapp.h"
+
+#include <QList>
+#include <QQueue>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class CScribaDoc;
+class CScribaView;
+
+class ScriptedPrompter : public Prompter {
+public:
+    QMessageBox::StandardButton Ask(QWidget *owner, const Prompt &prompt) override;
+    QString OpenFileName(QWidget *owner, const QString &filter) override;
+    QString SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
+                         const QString &defaultSuffix) override;
+    bool PrintDialog(QWidget *owner, QPrinter *printer) override;
+    void PrintSetup(QWidget *owner, QPrinter *printer) override;
+    void PrintPreview(QWidget *owner, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override;
+
+    QList<Prompt> asked;                       // every message shown, in order
+    QQueue<QMessageBox::StandardButton> answers; // Ok when empty
+    QQueue<QString> fileNames;                 // empty (cancelled) when empty
+    QStringList proposedNames;                 // what each Save As dialog proposed
+};
+
+// A started application whose "Scriba.ini" lives in a temporary folder.
+class AppFixture {
+public:
+    // iniText: the configuration file to start with; none when null.
+    explicit AppFixture(const char *iniText = nullptr, const QStringList &arguments = {});
+    ~AppFixture();
+
+    QString FilePath(const QString &name) const { return m_folder.filePath(name); }
+    QString IniPath() const { return FilePath(QStringLiteral("Scriba.ini")); }
+    CScribaApp &App() { return *m_app; }
+    ScriptedPrompter &Prompts() { return *m_prompter; }
+    CScribaDoc *ActiveDocument() const;
+    CScribaView *ActiveView() const;
+    // Runs the frame's idle-time update pass now.
+    void Update();
+    // Ends the application as the event loop's end would.
+    int Exit();
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<CScribaApp> m_app;
+    ScriptedPrompter *m_prompter = nullptr;
+    bool m_exited = false;
+};
+
+QByteArray ReadFile(const QString &path);
+void WriteFile(const QString &path, const QByteArray &bytes);
+// Resets the program-wide state that one test may leave behind for the next.
+void ResetProgramState();

@@ -1,0 +1,275 @@
+// The editor view and the main frame, driven key by key through the real widgets.
+#include "guitestsupport.h"
+
+#include "doc/scribadoc.h"
+#include "editor/lineword.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+class ViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void caretPaneCountsFromOne();
+    void caretPaneCountsATabAsOneColumn();
+    void undoFollowsTheSavePoint();
+    void pasteInsertsPlainTextOnly();
+    void droppedFileOpensOnlyExactLuaNames_data();
+    void droppedFileOpensOnlyExactLuaNames();
+    void overtypeIsSharedByAllViews();
+    void selectionCommandsNeedASelection();
+    void menuFollowsWhetherADocumentIsOpen();
+    void acceleratorsRouteThroughTheView();
+    void wordBeforeCaretReadsTheCaretLine();
+    void documentWindowsAreMaximisedWithoutSystemMenu();
+    void printPreviewPaintsWithoutChangingTheText();
+
+private:
+    static void Drop(CScribaView *view, const QList<QUrl> &urls);
+};
+
+void ViewTest::caretPaneCountsFromOne()
+{
+    AppFixture fixture("");
+    QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), QStringLiteral("Ln 1, Col 1"));
+    QTest::keyClicks(fixture.ActiveView(), "abc");
+    fixture.Update();
+    QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), QStringLiteral("Ln 1, Col 4"));
+    // A multibyte character is one column.
+    QTest::sendKeyEvent(QTest::Click, fixture.ActiveView(), Qt::Key_unknown, QStringLiteral("\u00e9"),
+                        Qt::NoModifier);
+    fixture.Update();
+    QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), QStringLiteral("Ln 1, Col 5"));
+}
+
+void ViewTest::caretPaneCountsATabAsOneColumn()
+{
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Tab);
+    fixture.Update();
+    QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), QStringLiteral("Ln 5, Col 2"));
+}
+
+void ViewTest::undoFollowsTheSavePoint()
+{
+    AppFixture fixture("");
+    CScribaDoc *document = fixture.ActiveDocument();
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "a");
+    QVERIFY(document->IsModified());
+    view->OnEditUndo();
+    QVERIFY(!document->IsModified()); // back to the loaded (empty) text
+
+    view->OnEditRedo();
+    fixture.Prompts().fileNames.enqueue(fixture.FilePath(QStringLiteral("s.lua")));
+    QVERIFY(document->DoFileSave());
+    QVERIFY(!document->IsModified());
+    view->OnEditUndo(); // past the save: the text now differs from the file
+    QVERIFY(document->IsModified());
+    QVERIFY(!view->CanUndo());
+    view->OnEditRedo();
+    QVERIFY(!document->IsModified());
+}
+
+void ViewTest::pasteInsertsPlainTextOnly()
+{
+    AppFixture fixture("");
+    auto *data = new QMimeData;
+    data->setHtml(QStringLiteral("<b>bold</b> <i>words</i>"));
+    data->setText(QStringLiteral("bold words"));
+    QApplication::clipboard()->setMimeData(data);
+    fixture.Update();
+    QVERIFY(fixture.App().MainFrame()->Action(ID_EDIT_PASTE)->isEnabled());
+    fixture.App().MainFrame()->Action(ID_EDIT_PASTE)->trigger();
+    QCOMPARE(fixture.ActiveView()->text(), QStringLiteral("bold words"));
+
+    auto *image = new QMimeData;
+    image->setData(QStringLiteral("image/png"), QByteArray("\x89PNG", 4));
+    QApplication::clipboard()->setMimeData(image);
+    fixture.Update();
+    QVERIFY(!fixture.App().MainFrame()->Action(ID_EDIT_PASTE)->isEnabled());
+}
+
+void ViewTest::Drop(CScribaView *view, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drop);
+}
+
+void ViewTest::droppedFileOpensOnlyExactLuaNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("lower-case .lua") << QStringList{"a.lua"} << "a.lua";
+    QTest::newRow("capital .LUA") << QStringList{"a.LUA"} << "";
+    QTest::newRow("text file") << QStringList{"a.txt"} << "";
+    QTest::newRow("two scripts: the first") << QStringList{"b.lua", "c.lua"} << "b.lua";
+    QTest::newRow("first not a script") << QStringList{"a.txt", "c.lua"} << "";
+}
+
+void ViewTest::droppedFileOpensOnlyExactLuaNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, opened);
+    AppFixture fixture("");
+    QList<QUrl> urls;
+    for (const QString &name : names) {
+        WriteFile(fixture.FilePath(name), "x = 1\n");
+        urls.append(QUrl::fromLocalFile(fixture.FilePath(name)));
+    }
+    CScribaView *view = fixture.ActiveView();
+    Drop(view, urls);
+    QCOMPARE(view->text(), QString()); // nothing is inserted into the text
+    if (opened.isEmpty()) {
+        QCOMPARE(fixture.App().Documents().size(), 1);
+    } else {
+        QCOMPARE(fixture.App().Documents().size(), 2);
+        QCOMPARE(fixture.ActiveDocument()->GetTitle(), opened);
+    }
+}
+
+void ViewTest::overtypeIsSharedByAllViews()
+{
+    AppFixture fixture("");
+    CScribaDoc *first = fixture.ActiveDocument();
+    CScribaDoc *second = fixture.App().OnFileNew();
+    QTest::keyClick(second->GetView(), Qt::Key_Insert);
+    fixture.Update();
+    QVERIFY(fixture.App().MainFrame()->OvertypePaneShown());
+    QVERIFY(second->GetView()->overwriteMode());
+
+    fixture.App().MainFrame()->ActivateDocument(first);
+    fixture.Update();
+    QVERIFY(first->GetView()->overwriteMode());
+    QVERIFY(fixture.App().MainFrame()->OvertypePaneShown());
+    QTest::keyClicks(first->GetView(), "ab");
+    first->GetView()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0);
+    QTest::keyClicks(first->GetView(), "X");
+    QCOMPARE(first->GetView()->text(), QStringLiteral("Xb"));
+
+    QTest::keyClick(first->GetView(), Qt::Key_Insert);
+    fixture.App().MainFrame()->ActivateDocument(second);
+    fixture.Update();
+    QVERIFY(!second->GetView()->overwriteMode());
+    QVERIFY(!fixture.App().MainFrame()->OvertypePaneShown());
+}
+
+void ViewTest::selectionCommandsNeedASelection()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "some text");
+    fixture.Update();
+    for (CommandId id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR})
+        QVERIFY(!frame->Action(id)->isEnabled());
+    QVERIFY(frame->Action(ID_EDIT_SELECT_ALL)->isEnabled());
+    QVERIFY(frame->Action(ID_EDIT_UNDO)->isEnabled());
+    QVERIFY(!frame->Action(ID_EDIT_REDO)->isEnabled());
+
+    view->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0, 4);
+    fixture.Update();
+    for (CommandId id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR})
+        QVERIFY(frame->Action(id)->isEnabled());
+    frame->Action(ID_EDIT_CUT)->trigger();
+    QCOMPARE(view->text(), QStringLiteral(" text"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("some"));
+}
+
+void ViewTest::menuFollowsWhetherADocumentIsOpen()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    auto titles = [frame] {
+        QStringList list;
+        for (QAction *action : frame->menuBar()->actions())
+            list.append(action->text());
+        return list;
+    };
+    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&About"}));
+    fixture.App().CloseAllDocuments();
+    fixture.Update();
+    QCOMPARE(titles(), (QStringList{"&File", "&View", "&Help"}));
+    QVERIFY(!frame->ShowsDocumentMenu());
+    fixture.App().OnFileNew();
+    fixture.Update();
+    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&About"}));
+}
+
+void ViewTest::acceleratorsRouteThroughTheView()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->show();
+    CScribaView *view = fixture.ActiveView();
+    QApplication::setActiveWindow(frame);
+    view->setFocus();
+    QTest::keyClicks(view, "abc");
+    fixture.Update();
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(view->text(), QStringLiteral("abc"));
+    QTest::keyClick(view, Qt::Key_Backspace, Qt::AltModifier); // undo
+    QCOMPARE(view->text(), QString());
+    fixture.Update();
+    QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier); // redo
+    QCOMPARE(view->text(), QStringLiteral("abc"));
+}
+
+void ViewTest::wordBeforeCaretReadsTheCaretLine()
+{
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "x = 1");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClicks(view, "  tn_add");
+    WordBeforeCaret found;
+    QVERIFY(view->GetWordBeforeCaret(' ', found));
+    QCOMPARE(QString::fromStdString(found.word), QStringLiteral("tn_add"));
+    QVERIFY(found.atWordEnd);
+    QVERIFY(found.onlyBlanksBefore);
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY(!view->GetWordBeforeCaret(' ', found));
+}
+
+void ViewTest::documentWindowsAreMaximisedWithoutSystemMenu()
+{
+    AppFixture fixture("");
+    CScribaDoc *first = fixture.ActiveDocument();
+    fixture.App().OnFileNew();
+    QMdiArea *area = fixture.App().MainFrame()->MdiArea();
+    QVERIFY(area->currentSubWindow()->isMaximized());
+    fixture.App().MainFrame()->ActivateDocument(first);
+    QVERIFY(area->currentSubWindow()->isMaximized());
+    for (QMdiSubWindow *window : area->subWindowList()) {
+        QVERIFY(!window->systemMenu());
+        QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+    }
+}
+
+void ViewTest::printPreviewPaintsWithoutChangingTheText()
+{
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "print me");
+    view->PrintPreview();
+    QCOMPARE(view->text(), QStringLiteral("print me"));
+}
+
+QTEST_MAIN(ViewTest)
+#include "view_test.moc"
