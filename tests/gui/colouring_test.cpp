@@ -1,0 +1,211 @@
+// Colouring in the live view: what each edit recolours, and that the styles after any sequence
+// of edits equal a fresh colouring of the whole text.
+#include "guitestsupport.h"
+
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/luascanner.h"
+#include "editor/scribaview.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+QByteArray TextOf(CScribaView *view)
+{
+    return QByteArray(view->TextPointer(), view->TextLength());
+}
+
+std::vector<std::uint8_t> StylesOf(CScribaView *view)
+{
+    std::vector<std::uint8_t> styles(std::size_t(view->TextLength()));
+    for (std::size_t i = 0; i < styles.size(); ++i)
+        styles[i] = std::uint8_t(view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, i));
+    return styles;
+}
+
+std::vector<std::uint8_t> FreshStyles(const QByteArray &text)
+{
+    const Settings &settings = Settings::Global();
+    std::vector<std::uint8_t> styles(std::size_t(text.size()));
+    if (settings.options.syntaxhighlighting)
+        ScanLuaStyles(std::string_view(text.constData(), std::size_t(text.size())), settings.keywords,
+                      settings.functions, styles.data());
+    return styles;
+}
+
+// "if{3} x{0}" style: the text with each style change marked, for readable failures.
+QString Marked(const QByteArray &text, const std::vector<std::uint8_t> &styles)
+{
+    QString out;
+    int last = -1;
+    for (int i = 0; i < text.size(); ++i) {
+        if (styles[std::size_t(i)] != last)
+            out += QStringLiteral("{%1}").arg(styles[std::size_t(i)]);
+        last = styles[std::size_t(i)];
+        out += QChar(uchar(text[i]));
+    }
+    return out;
+}
+
+// Types each character as a key of its own, non-ASCII ones included.
+void Type(CScribaView *view, const QString &text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, view, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void Load(AppFixture &fixture, const QByteArray &bytes)
+{
+    const QString path = fixture.FilePath(QStringLiteral("sample.lua"));
+    WriteFile(path, bytes);
+    fixture.App().CloseAllDocuments();
+    QVERIFY(fixture.App().OpenDocumentFile(path));
+}
+
+} // namespace
+
+class ColouringTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typedLineIsColouredByToken();
+    void typingRecoloursOnlyItsLine();
+    void colouringStaysOutOfUndoAndModifiedFlag();
+    void syntaxHighlightingOffPaintsPlain();
+    void randomEditsKeepColoursEqualToAFreshColouring_data();
+    void randomEditsKeepColoursEqualToAFreshColouring();
+};
+
+void ColouringTest::typedLineIsColouredByToken()
+{
+    AppFixture fixture;
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "if x then return 1 end -- done");
+    QCOMPARE(Marked(TextOf(view), StylesOf(view)),
+             QStringLiteral("{3}if{0} x {3}then{0} {3}return{0} {4}1{0} {3}end{0} {1}-- done"));
+}
+
+void ColouringTest::typingRecoloursOnlyItsLine()
+{
+    AppFixture fixture;
+    Load(fixture, "a = 1\nb = 2\n");
+    CScribaView *view = fixture.ActiveView();
+    // Paint the second line by hand; an edit on the first line must leave it alone.
+    view->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, 6, 0xFF);
+    view->SendScintilla(QsciScintillaBase::SCI_SETSTYLING, 5, 6);
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 5);
+    QTest::keyClicks(view, "2");
+    const std::vector<std::uint8_t> styles = StylesOf(view);
+    QCOMPARE(Marked(TextOf(view), styles), QStringLiteral("{0}a {5}={0} {4}12{0}\n{6}b = 2{0}\n"));
+}
+
+void ColouringTest::colouringStaysOutOfUndoAndModifiedFlag()
+{
+    AppFixture fixture;
+    CScribaDoc *document = fixture.ActiveDocument();
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "x");
+    view->OnEditUndo();
+    QVERIFY(!view->CanUndo());
+    QVERIFY(!document->IsModified());
+    view->RecolourAll();
+    QVERIFY(!document->IsModified());
+    QTest::keyClicks(view, "y");
+    view->RecolourAll();
+    QVERIFY(document->IsModified());
+}
+
+void ColouringTest::syntaxHighlightingOffPaintsPlain()
+{
+    AppFixture fixture;
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "while true do end");
+    Settings::Global().options.syntaxhighlighting = 0;
+    fixture.App().ApplySettingsToViews();
+    QTest::keyClicks(view, " -- x");
+    for (std::uint8_t style : StylesOf(view))
+        QCOMPARE(style, kPlainStyle);
+    Settings::Global().options.syntaxhighlighting = 1;
+    fixture.App().ApplySettingsToViews();
+    QCOMPARE(StylesOf(view), FreshStyles(TextOf(view)));
+}
+
+void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("LF") << QByteArray("local a = \"x\" -- c\nif a then\n  tg_addpoint(1, 2.5e3)\nend\n");
+    QTest::newRow("CR LF") << QByteArray("local a = 'y'\r\n-- note\r\nwhile b do\r\n  b = b - 1\r\nend\r\n");
+    QTest::newRow("mixed") << QByteArray("x = \"s\r-- c\nreturn 1\r\nfor i = 1, 9 do\rend");
+}
+
+void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring()
+{
+    QFETCH(QByteArray, start);
+    AppFixture fixture;
+    Load(fixture, start);
+    CScribaView *view = fixture.ActiveView();
+    QRandomGenerator random(20261207);
+    const QStringList snippets = {"-", "--", "\"", "'", "if ", "end", "1.5e", "3", "tg_addpoint", "(",
+                                  ",", " ", "x", "\r", "\n", "\r\n", "then\n", QStringLiteral("\u00e9")};
+    auto randomPosition = [&] { return int(random.bounded(int(view->TextLength()) + 1)); };
+    int stepsOnLongText = 0;
+    for (int step = 0; step < 3000; ++step) {
+        const int op = int(random.bounded(9));
+        view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, randomPosition());
+        switch (op) {
+        case 0: // typing
+            Type(view, QString(snippets[int(random.bounded(int(snippets.size())))]).remove(u'\r').remove(u'\n'));
+            break;
+        case 1: // a line break typed, or a foreign one inserted as it stands
+            if (random.bounded(2))
+                QTest::keyClick(view, Qt::Key_Return);
+            else
+                view->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, random.bounded(2) ? "\r" : "\r\n");
+            break;
+        case 2:
+            QTest::keyClick(view, Qt::Key_Backspace);
+            break;
+        case 3:
+            QTest::keyClick(view, Qt::Key_Delete);
+            break;
+        case 4: { // cut a selection
+            const int a = randomPosition();
+            view->SendScintilla(QsciScintillaBase::SCI_SETSEL, a, std::min<int>(a + int(random.bounded(30)), int(view->TextLength())));
+            view->OnEditCut();
+            break;
+        }
+        case 5: // paste at the caret
+            QApplication::clipboard()->setText(snippets[int(random.bounded(int(snippets.size())))] + "x\n\"y");
+            view->OnEditPaste();
+            break;
+        case 6: { // paste over a selection
+            const int a = randomPosition();
+            view->SendScintilla(QsciScintillaBase::SCI_SETSEL, a, std::min<int>(a + int(random.bounded(20)), int(view->TextLength())));
+            QApplication::clipboard()->setText(QStringLiteral("-- over\n1e+5"));
+            view->OnEditPaste();
+            break;
+        }
+        case 7:
+            view->OnEditUndo();
+            break;
+        default:
+            view->OnEditRedo();
+            break;
+        }
+        const QByteArray text = TextOf(view);
+        stepsOnLongText += text.size() > 40;
+        const std::vector<std::uint8_t> styles = StylesOf(view);
+        if (styles != FreshStyles(text))
+            QFAIL(qPrintable(QStringLiteral("step %1, operation %2:\n%3\nexpected\n%4")
+                                 .arg(step).arg(op).arg(Marked(text, styles), Marked(text, FreshStyles(text)))));
+    }
+    // The edits must have worked on real text, not on an emptied buffer.
+    QVERIFY2(stepsOnLongText > 2000, qPrintable(QString::number(stepsOnLongText)));
+}
+
+QTEST_MAIN(ColouringTest)
+#include "colouring_test.moc"
