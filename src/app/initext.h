@@ -18,8 +18,11 @@ void ReadIniText(std::string_view bytes, Settings &settings, std::string &header
 std::string WriteIniText(const Settings &settings, const std::string &header);
 
 // Reader helpers, each on one collected (lower-case) block text whose lines end in CR LF.
+// Blanks and tabs are removed first, so "auto completion = true" finds "autocompletion".
 // A key that is missing from a non-empty block reads as off (switches), TWOSPACES (indent)
-// or the colour passed in (colours).
+// or the colour passed in (colours). A colour component is an optional sign and decimal
+// digits (none read 0), of which only the low eight bits count, exactly even for absurdly long
+// numbers; a component missing after the last comma reads 0.
 std::int32_t ParseBool(std::string text, std::string_view key);
 IndentMode ParseIndent(std::string text, std::string_view key);
 ColorRef ParseColor(std::string text, ColorRef current);
