@@ -1,1 +1,395 @@
-// placeholder
+// The Lua colouring scan. Punctuation and plain bytes are styled 16 at a time; the scan stops
+// only where a word, number, string or comment may start, picks the token by a 256-entry class
+// table, measures it with 16-byte lane masks and looks words up by hash.
+#include "luascanner.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+enum ByteClass : std::uint8_t { kOther, kDigit, kWordStart, kPunctuation, kQuote, kMinus };
+
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr bool IsWordChar(unsigned char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
+constexpr bool IsPunctuation(unsigned char c)
+{
+    const bool graphic = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) ||
+                         (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
+    return graphic && c != '"' && c != '\'' && c != '_';
+}
+
+constexpr ByteClass ClassOf(unsigned char c)
+{
+    if (IsDigit(c))
+        return kDigit;
+    if (IsLetter(c) || c == '_')
+        return kWordStart;
+    if (c == '"' || c == '\'')
+        return kQuote;
+    if (c == '-')
+        return kMinus;
+    if (IsPunctuation(c))
+        return kPunctuation;
+    return kOther; // blank, tab, CR, LF, controls, NUL and every byte from 0x80 on
+}
+
+// Where the scan stops: a word, number, string or comment may start here.
+constexpr bool IsStop(unsigned char c)
+{
+    const ByteClass kind = ClassOf(c);
+    return kind != kOther && kind != kPunctuation;
+}
+
+// A byte's style when no longer token covers it.
+constexpr std::uint8_t SimpleStyle(unsigned char c)
+{
+    return IsPunctuation(c) ? StyleNumber(StyleKind::Punctuation) : kPlainStyle;
+}
+
+template <class T, class F>
+constexpr std::array<T, 256> ByteTable(F f)
+{
+    std::array<T, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[std::size_t(c)] = f(static_cast<unsigned char>(c));
+    return table;
+}
+
+constexpr auto kClassTable = ByteTable<ByteClass>(ClassOf);
+constexpr auto kSimpleStyleTable = ByteTable<std::uint8_t>(SimpleStyle);
+constexpr auto kStopTable = ByteTable<bool>(IsStop);
+constexpr auto kWordCharTable = ByteTable<bool>(IsWordChar);
+
+// Underscores from this index on are dropped from a word before the function lookup.
+constexpr std::size_t kFirstDroppedUnderscore = 3;
+// Room for reducing a word on the stack; only a table with a longer name needs the heap.
+constexpr std::size_t kReducedWordBuffer = 256;
+
+bool HasLateUnderscore(std::string_view word)
+{
+    return word.size() > kFirstDroppedUnderscore &&
+           word.find('_', kFirstDroppedUnderscore) != std::string_view::npos;
+}
+
+#if defined(__SSE2__)
+constexpr std::size_t kLanes = 16;
+
+__m128i Load(const unsigned char *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
+
+// 0xFF in each lane of v whose byte lies in [low, high].
+__m128i InRange(__m128i v, unsigned char low, unsigned char high)
+{
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(char(low)));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(char(high - low))), shifted);
+}
+
+__m128i Equal(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+__m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+unsigned Mask(__m128i lanes) { return unsigned(_mm_movemask_epi8(lanes)); }
+__m128i Letters(__m128i v) { return InRange(Or(v, _mm_set1_epi8(0x20)), 'a', 'z'); }
+__m128i Digits(__m128i v) { return InRange(v, '0', '9'); }
+
+// Where a word, number, string or comment may start, and each byte's style when no such token
+// covers it, for 16 bytes.
+struct LaneClasses {
+    unsigned stops;
+    __m128i simpleStyles;
+};
+
+LaneClasses ClassifyLanes(const unsigned char *p)
+{
+    const __m128i v = Load(p);
+    const __m128i wordChars = Or(Or(Letters(v), Digits(v)), Equal(v, '_'));
+    const __m128i notPunctuation = Or(wordChars, Or(Equal(v, '"'), Equal(v, '\'')));
+    const __m128i punctuation = _mm_andnot_si128(notPunctuation, InRange(v, 0x21, 0x7E));
+    const __m128i punctuationStyle = _mm_set1_epi8(char(StyleNumber(StyleKind::Punctuation)));
+    return {Mask(Or(notPunctuation, Equal(v, '-'))), _mm_and_si128(punctuation, punctuationStyle)};
+}
+#endif
+
+// Styles the bytes from p up to the next stop, each a punctuation token or plain, and returns
+// the stop or n. Whole 16-byte stores may spill past the stop; the token there overwrites them.
+std::size_t StyleUpToStop(const unsigned char *b, std::size_t p, std::size_t n, std::uint8_t *styles)
+{
+#if defined(__SSE2__)
+    for (; p + kLanes <= n; p += kLanes) {
+        const LaneClasses lanes = ClassifyLanes(b + p);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(styles + p), lanes.simpleStyles);
+        if (lanes.stops != 0)
+            return p + std::size_t(std::countr_zero(lanes.stops));
+    }
+#endif
+    for (; p < n && !kStopTable[b[p]]; ++p)
+        styles[p] = kSimpleStyleTable[b[p]];
+    return p;
+}
+
+struct WordSpan {
+    std::size_t end;
+    bool lateUnderscore; // an underscore at index kFirstDroppedUnderscore or later
+};
+
+// Words are short and their lengths vary at random: a loop that stops at the first byte past
+// the word mispredicts once per word, counting the leading ones of a lane mask does not.
+WordSpan ScanWord(const unsigned char *b, std::size_t start, std::size_t n)
+{
+#if defined(__SSE2__)
+    if (start + kLanes <= n) {
+        const __m128i v = Load(b + start);
+        const __m128i underscores = Equal(v, '_');
+        const unsigned wordChars = Mask(Or(Or(Letters(v), Digits(v)), underscores));
+        const auto length = std::size_t(std::countr_one(wordChars));
+        if (length < kLanes) {
+            const unsigned lateLanes = ((1u << length) - 1) & ~((1u << kFirstDroppedUnderscore) - 1);
+            return {start + length, (Mask(underscores) & lateLanes) != 0};
+        }
+    }
+#endif
+    std::size_t end = start + 1;
+    while (end < n && kWordCharTable[b[end]])
+        ++end;
+    const std::string_view word(reinterpret_cast<const char *>(b + start), end - start);
+    return {end, HasLateUnderscore(word)};
+}
+
+// Most tokens are short: two 8-byte stores fill them and may spill past the token. Fills come
+// in text order and the next one starts at the token's end, so no spill stays.
+void FillStyle(std::uint8_t *styles, std::size_t start, std::size_t end, std::size_t size,
+               std::uint8_t style)
+{
+    if (end - start <= 16 && start + 16 <= size) {
+        const std::uint64_t pattern = 0x0101010101010101ull * style;
+        std::memcpy(styles + start, &pattern, 8);
+        std::memcpy(styles + start + 8, &pattern, 8);
+    } else {
+        std::memset(styles + start, style, end - start);
+    }
+}
+
+// Offset of the first byte in [p, n) equal to x, y or z, or n.
+std::size_t FindAnyOf(const unsigned char *b, std::size_t p, std::size_t n, char x, char y, char z)
+{
+#if defined(__SSE2__)
+    for (; p + kLanes <= n; p += kLanes) {
+        const __m128i v = Load(b + p);
+        const unsigned hits = Mask(Or(Or(Equal(v, x), Equal(v, y)), Equal(v, z)));
+        if (hits != 0)
+            return p + std::size_t(std::countr_zero(hits));
+    }
+#endif
+    for (; p < n; ++p) {
+        const char c = char(b[p]);
+        if (c == x || c == y || c == z)
+            return p;
+    }
+    return n;
+}
+
+std::size_t DigitsEnd(const unsigned char *b, std::size_t p, std::size_t n)
+{
+    while (p < n && IsDigit(b[p]))
+        ++p;
+    return p;
+}
+
+// The decimal form a strtod-like conversion accepts: digits, optionally "." and digits ("1." is
+// a number), optionally e/E/d/D, a sign and at least one digit.
+std::size_t NumberEndScalar(const unsigned char *b, std::size_t p, std::size_t n)
+{
+    p = DigitsEnd(b, p, n);
+    if (p < n && b[p] == '.')
+        p = DigitsEnd(b, p + 1, n);
+    if (p < n && (b[p] == 'e' || b[p] == 'E' || b[p] == 'd' || b[p] == 'D')) {
+        std::size_t q = p + 1;
+        if (q < n && (b[q] == '+' || b[q] == '-'))
+            ++q;
+        if (q < n && IsDigit(b[q]))
+            p = DigitsEnd(b, q, n);
+    }
+    return p;
+}
+
+std::size_t NumberEnd(const unsigned char *b, std::size_t start, std::size_t n)
+{
+#if defined(__SSE2__)
+    // Whether a number has a fraction or an exponent is as random as its length, so the parts
+    // are added up from lane masks of one block rather than branched on.
+    if (start + kLanes <= n) {
+        const __m128i v = Load(b + start);
+        const __m128i lower = Or(v, _mm_set1_epi8(0x20));
+        const unsigned digits = Mask(Digits(v));
+        const unsigned dots = Mask(Equal(v, '.'));
+        const unsigned exponents = Mask(Or(Equal(lower, 'e'), Equal(lower, 'd')));
+        const unsigned signs = Mask(Or(Equal(v, '+'), Equal(v, '-')));
+        unsigned end = unsigned(std::countr_one(digits));
+        end += (dots >> end) & 1;
+        end += unsigned(std::countr_one(digits >> end));
+        const unsigned hasExponent = (exponents >> end) & 1;
+        unsigned afterSign = end + hasExponent;
+        afterSign += hasExponent & (signs >> afterSign);
+        const auto exponentDigits = unsigned(std::countr_one(digits >> afterSign));
+        end = hasExponent && exponentDigits != 0 ? afterSign + exponentDigits : end;
+        if (end < kLanes - 2) // else the number may go on past the block
+            return start + end;
+    }
+#endif
+    return NumberEndScalar(b, start, n);
+}
+
+// A string closes at the next byte equal to its opening quote; a line break ends it unclosed.
+std::size_t StringEnd(const unsigned char *b, std::size_t p, std::size_t n)
+{
+    const std::size_t end = FindAnyOf(b, p + 1, n, char(b[p]), '\r', '\n');
+    return end < n && b[end] == b[p] ? end + 1 : end;
+}
+
+std::size_t LineEnd(const unsigned char *b, std::size_t p, std::size_t n)
+{
+    return FindAnyOf(b, p, n, '\r', '\n', '\n');
+}
+
+// A table's index and rows, fetched once per scan rather than once per word.
+class NameLookup {
+public:
+    explicit NameLookup(const CScribaCObArray &table) : m_index(table.Index()), m_rows(table.Rows()) {}
+    int Find(std::string_view name) const { return m_index.Find(m_rows, name); }
+    bool MayHold(std::string_view name) const { return m_index.MayHold(name); }
+    std::size_t LongestName() const { return m_index.LongestName(); }
+
+private:
+    const NameIndex &m_index;
+    const std::vector<TableRow> &m_rows;
+};
+
+int ReducedFunctionRow(const NameLookup &functions, std::string_view word)
+{
+    std::size_t reducedLength = kFirstDroppedUnderscore;
+    for (std::size_t i = kFirstDroppedUnderscore; i < word.size(); ++i)
+        reducedLength += word[i] != '_';
+    if (reducedLength > functions.LongestName())
+        return -1;
+    auto reduceInto = [word](char *out) {
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (i < kFirstDroppedUnderscore || word[i] != '_')
+                *out++ = word[i];
+        }
+    };
+    if (reducedLength > kReducedWordBuffer) {
+        std::string reduced(reducedLength, '\0');
+        reduceInto(reduced.data());
+        return functions.Find(reduced);
+    }
+    char buffer[kReducedWordBuffer];
+    reduceInto(buffer);
+    return functions.Find(std::string_view(buffer, reducedLength));
+}
+
+int FunctionRow(const NameLookup &functions, std::string_view word, bool lateUnderscore)
+{
+    return lateUnderscore ? ReducedFunctionRow(functions, word) : functions.Find(word);
+}
+
+std::uint8_t WordStyle(std::string_view word, bool lateUnderscore, const NameLookup &keywords,
+                       const NameLookup &functions)
+{
+    // One branch for the common plain word instead of one per table.
+    if (!(keywords.MayHold(word) | lateUnderscore | functions.MayHold(word)))
+        return kPlainStyle;
+    if (keywords.Find(word) >= 0)
+        return StyleNumber(StyleKind::Keyword);
+    if (FunctionRow(functions, word, lateUnderscore) >= 0)
+        return StyleNumber(StyleKind::Function);
+    return kPlainStyle;
+}
+
+bool Found(int index, int &row)
+{
+    if (index < 0)
+        return false;
+    row = index;
+    return true;
+}
+
+// Ends the token that starts at the stop start and gives its style: plain for a word that is
+// neither keyword nor function, punctuation for a lone "-".
+std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n, const NameLookup &keywords,
+                     const NameLookup &functions, std::uint8_t &style)
+{
+    switch (kClassTable[b[start]]) {
+    case kWordStart: {
+        const WordSpan word = ScanWord(b, start, n);
+        const std::string_view text(reinterpret_cast<const char *>(b + start), word.end - start);
+        style = WordStyle(text, word.lateUnderscore, keywords, functions);
+        return word.end;
+    }
+    case kDigit:
+        style = StyleNumber(StyleKind::Number);
+        return NumberEnd(b, start, n);
+    case kQuote:
+        style = StyleNumber(StyleKind::String);
+        return StringEnd(b, start, n);
+    default: // kMinus, the last kind of stop
+        if (start + 1 < n && b[start + 1] == '-') {
+            style = StyleNumber(StyleKind::Comment);
+            return LineEnd(b, start + 2, n);
+        }
+        style = StyleNumber(StyleKind::Punctuation);
+        return start + 1;
+    }
+}
+
+void AppendRuns(const std::uint8_t *styles, std::size_t size, std::vector<StyleRun> &runs)
+{
+    std::size_t start = 0;
+    while (start < size) {
+        std::size_t end = start + 1;
+        while (end < size && styles[end] == styles[start])
+            ++end;
+        runs.push_back(StyleRun{start, end - start, styles[start]});
+        start = end;
+    }
+}
+
+} // namespace
+
+bool FindKeyword(const KeywordTable &table, std::string_view word, int &row)
+{
+    return Found(NameLookup(table).Find(word), row);
+}
+
+bool FindFunction(const FunctionTable &table, std::string_view word, int &row)
+{
+    return Found(FunctionRow(NameLookup(table), word, HasLateUnderscore(word)), row);
+}
+
+void ScanLua(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
+             std::vector<StyleRun> &runs)
+{
+    std::vector<std::uint8_t> styles(text.size());
+    ScanLuaStyles(text, keywords, functions, styles.data());
+    AppendRuns(styles.data(), styles.size(), runs);
+}
+
+void ScanLuaStyles(std::string_view text, const KeywordTable &keywords,
+                   const FunctionTable &functions, std::uint8_t *styles)
+{
+    const NameLookup keywordLookup(keywords);
+    const NameLookup functionLookup(functions);
+    const auto *b = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    std::size_t p = 0;
+    while ((p = StyleUpToStop(b, p, n, styles)) < n) {
+        std::uint8_t style = kPlainStyle;
+        const std::size_t end = TokenEnd(b, p, n, keywordLookup, functionLookup, style);
+        FillStyle(styles, p, end, n, style);
+        p = end;
+    }
+}

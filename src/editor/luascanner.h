@@ -21,15 +21,17 @@ struct StyleRun {
     bool operator==(const StyleRun &) const = default;
 };
 
-// Row index of the first row named word, or false. Keyword names compare byte for byte.
+// Row index of the first row named word, or false (row untouched). Keyword names compare byte
+// for byte; the lookup goes through the table's hash index.
 bool FindKeyword(const KeywordTable &table, std::string_view word, int &row);
 // As FindKeyword, after dropping every underscore of word from index 3 on
-// ("tn_add_knot" finds the row "tn_addknot"). Table names are compared as stored.
+// ("tn_add_knot" finds the row "tn_addknot"). Table names are compared as stored, so a name
+// with an underscore from index 3 on is never found.
 bool FindFunction(const FunctionTable &table, std::string_view word, int &row);
 
-// Scans text and appends the runs that cover it, gaps included, in order; adjacent runs may
-// share a style. Comments and strings end at CR or LF; a NUL byte is plain and scanning goes on
-// after it.
+// Scans text and appends the runs that cover it, gaps included, in order. Runs are maximal:
+// adjacent runs differ in style, so two tokens of one kind side by side share a run. Comments
+// and strings end at CR or LF; a NUL byte is plain and scanning goes on after it.
 void ScanLua(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
              std::vector<StyleRun> &runs);
 

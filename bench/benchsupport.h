@@ -1,0 +1,45 @@
+// Runs the registered benchmarks and prints each named ratio of two of them, measured in this run.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct BenchRatio {
+    std::string label;
+    std::string measured;
+    std::string baseline;
+    double target; // the ratio aimed at or below
+};
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+inline int RunBenchmarksWithRatios(int argc, char **argv, const std::vector<BenchRatio> &ratios)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const BenchRatio &ratio : ratios) {
+        if (!reporter.times.count(ratio.measured) || !reporter.times.count(ratio.baseline))
+            continue;
+        const double value = reporter.times[ratio.measured] / reporter.times[ratio.baseline];
+        std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", ratio.label.c_str(), value, ratio.target,
+                    value <= ratio.target ? "ok" : "OVER");
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,128 @@
+// Opening a 50 MB script into the editor view, against reading the same file with
+// QFile::readAll, and the growth of peak memory while opening it against the file's size.
+#include "benchsupport.h"
+
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr qint64 kFileBytes = 50ll << 20;
+
+const QString &ScriptPath()
+{
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        const QString file = folder.filePath(QStringLiteral("big.lua"));
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        const QByteArray lines("-- a model of the aquifer\n"
+                               "for i = 1, 100 do\n"
+                               "  tg_addpoint(i * 2.5, -3e2, \"well\" .. i)\n"
+                               "end\n");
+        QByteArray block;
+        while (block.size() < (1 << 20))
+            block += lines;
+        for (qint64 written = 0; written < kFileBytes; written += block.size())
+            out.write(block);
+        return file;
+    }();
+    return path;
+}
+
+void BM_ReadAll(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QFile file(ScriptPath());
+        file.open(QIODevice::ReadOnly);
+        QByteArray bytes = file.readAll();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+
+// Loading only: the bytes into the control, as the document does it.
+void BM_LoadIntoView(benchmark::State &state)
+{
+    for (auto _ : state) {
+        CScribaDoc document;
+        CScribaView view(&document);
+        document.SetView(&view);
+        QString error;
+        document.OnOpenDocument(ScriptPath(), &error);
+        benchmark::DoNotOptimize(view.TextLength());
+    }
+}
+
+// What the user waits for: loading plus colouring the whole text.
+void BM_OpenAndColour(benchmark::State &state)
+{
+    for (auto _ : state) {
+        CScribaDoc document;
+        CScribaView view(&document);
+        document.SetView(&view);
+        QString error;
+        document.OnOpenDocument(ScriptPath(), &error);
+        view.OnInitialUpdate();
+        benchmark::DoNotOptimize(view.TextLength());
+    }
+}
+
+long StatusKilobytes(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::string(field).size()));
+    return -1;
+}
+
+// Peak resident memory added by opening the file, as a multiple of its size.
+void ReportMemoryGrowth(bool colour)
+{
+    ScriptPath();
+    {
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
+    }
+    const long before = StatusKilobytes("VmRSS:");
+    {
+        CScribaDoc document;
+        CScribaView view(&document);
+        document.SetView(&view);
+        QString error;
+        document.OnOpenDocument(ScriptPath(), &error);
+        if (colour)
+            view.OnInitialUpdate();
+    }
+    const long peak = StatusKilobytes("VmHWM:");
+    const double growth = double(peak - before) * 1024.0 / double(kFileBytes);
+    std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n",
+                colour ? "peak memory growth / file size (open and colour)" : "peak memory growth / file size (load)",
+                growth, 3.5, growth <= 3.5 ? "ok" : "OVER");
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadAll)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadIntoView)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenAndColour)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ReportMemoryGrowth(false);
+    ReportMemoryGrowth(true);
+    return RunBenchmarksWithRatios(argc, argv,
+                                   {{"load 50 MB into the view / QFile::readAll", "BM_LoadIntoView/iterations:5",
+                                     "BM_ReadAll/iterations:5", 5.0},
+                                    {"open and colour 50 MB / QFile::readAll", "BM_OpenAndColour/iterations:3",
+                                     "BM_ReadAll/iterations:5", 5.0}});
+}
