@@ -74,6 +74,8 @@ bool CScribaApp::InitInstance(const QStringList &arguments)
         return false;
     }
     m_mainFrame->show();
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
     ReadIni();
     // Documents made before the settings were read take them on now.
     ApplySettingsToViews();
