@@ -30,6 +30,8 @@ namespace {
 // so a whole-text recolour never needs a second copy of the text.
 constexpr qint64 kColourChunk = 1 << 20;
 
+constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
+
 bool IsCharacterKey(const QKeyEvent *e)
 {
     if (e->text().isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
@@ -68,8 +70,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     DefineStyles();
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
@@ -101,8 +102,7 @@ void CScribaView::EndLoad()
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     SendScintilla(SCI_GOTOPOS, 0);
     AdoptDominantLineEnding();
 }
@@ -317,32 +317,40 @@ EditKind CScribaView::ClassifyCause(EditKind cause) const
     return cause;
 }
 
-void CScribaView::OnProtectedChange(EditKind cause, qint64 start, qint64 end)
+void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting)
 {
     m_lastEdit = ClassifyCause(cause);
-    if (m_lastEdit != EditMovePaste) {
-        m_changeStart = start;
-        m_changeEnd = end;
+    if (m_changes.IsEmpty()) {
+        // Edits that come from outside the view's own handlers are coloured on the next turn
+        // of the event loop, before anything is painted.
+        QMetaObject::invokeMethod(this, &CScribaView::OnTextChanged, Qt::QueuedConnection);
     }
+    if (inserting)
+        m_changes.Insert(position, length);
+    else
+        m_changes.Delete(position, length);
 }
 
-void CScribaView::OnTextChanged(qint64 position, qint64 length, bool inserted)
+void CScribaView::OnTextChanged()
 {
-    if (m_colouringBusy)
+    if (m_changes.IsEmpty() || m_colouringBusy)
         return;
-    // Scintilla reports the exact range of every change, undo and redo included: colour the
-    // whole lines it touched.
-    RecolourLines(position, inserted ? position + length : position);
+    const qint64 length = TextLength();
+    const qint64 start = std::min<qint64>(m_changes.Start(), length);
+    const qint64 end = std::min<qint64>(m_changes.End(), length);
+    m_changes.Clear();
+    RecolourLines(start, end);
     m_lastEdit = EditNone;
 }
 
 void CScribaView::OnModified(int position, int type, const char *, int length, int, int, int,
                              int, int, int)
 {
+    // Only the announcements before a change are asked for: Scintilla reports each with its
+    // exact range, undo and redo included, and asking for the reports after the change would
+    // make every keystroke cost time in proportion to the text's length.
     if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
-        OnProtectedChange(m_cause, position, position + length);
-    else if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))
-        OnTextChanged(position, length, (type & SC_MOD_INSERTTEXT) != 0);
+        OnProtectedChange(m_cause, position, length, (type & SC_MOD_BEFOREINSERT) != 0);
 }
 
 void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
@@ -351,6 +359,7 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
     m_cause = cause;
     edit();
     m_cause = previous;
+    OnTextChanged();
 }
 
 // ---------------------------------------------------------------- keys

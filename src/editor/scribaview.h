@@ -2,6 +2,8 @@
 // commands, colouring and the hooks the language aids hang on.
 #pragma once
 
+#include "editor/changerange.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <cstdint>
@@ -68,6 +70,8 @@ public:
     void RecolourLines(qint64 a, qint64 b);
     void RecolourAll();
     EditKind LastEdit() const { return m_lastEdit; }
+    // Colours the lines that the edits since the last call touched.
+    void OnTextChanged();
 
     // Commands and their enabling rules.
     void OnEditUndo();
@@ -128,8 +132,7 @@ private:
 
     void OnModified(int position, int type, const char *text, int length, int linesAdded,
                     int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
-    void OnProtectedChange(EditKind cause, qint64 start, qint64 end);
-    void OnTextChanged(qint64 position, qint64 length, bool inserted);
+    void OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting);
     EditKind ClassifyCause(EditKind cause) const;
     void RunAsCause(EditKind cause, const std::function<void()> &edit);
     void MarkAllStyled();
@@ -148,8 +151,6 @@ private:
     bool m_colouringBusy = false;
     EditKind m_cause = EditOther;    // what the view is handling right now
     EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
-    qint64 m_changeStart = 0;
-    qint64 m_changeEnd = 0;
-    qint64 m_styledEndBefore = 0;    // Scintilla's end of styling before the change
+    ChangeRange m_changes;           // touched by edits not yet recoloured
     std::vector<std::uint8_t> m_styleBuffer;
 };

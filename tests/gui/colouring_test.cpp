@@ -164,7 +164,11 @@ void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring()
             if (random.bounded(2))
                 QTest::keyClick(view, Qt::Key_Return);
             else
+            {
+                // From outside the view's handlers: coloured on the event loop's next turn.
                 view->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, random.bounded(2) ? "\r" : "\r\n");
+                QCoreApplication::processEvents();
+            }
             break;
         case 2:
             QTest::keyClick(view, Qt::Key_Backspace);

@@ -1,0 +1,120 @@
+// Colouring in the live view: a whole generated 10 MB script against QScintilla's own Lua lexer
+// on the same text, and one keystroke in the middle of a 200,000-line script against the same
+// keystroke in a 100-line one.
+#include "benchscripts.h"
+#include "benchsupport.h"
+
+#include "app/defaulttexts.h"
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+
+#include <Qsci/qscilexerlua.h>
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <memory>
+
+namespace {
+
+using namespace benchscripts;
+
+constexpr std::size_t kScriptBytes = 10u << 20;
+
+void InstallDefaultSettings()
+{
+    Settings &settings = Settings::Global();
+    settings.SetDefaultStyles();
+    settings.keywords = ParsedTable(DefaultKeywordsText());
+    settings.functions = ParsedTable(DefaultFunctionsText());
+}
+
+const std::string &Script()
+{
+    static const std::string script = ScriptGenerator(Settings::Global().functions).Realistic(kScriptBytes);
+    return script;
+}
+
+std::string ScriptOfLines(int lines)
+{
+    const std::string &script = Script();
+    std::size_t end = 0;
+    for (int i = 0; i < lines && end < script.size(); ++i)
+        end = script.find('\n', end) + 1;
+    return script.substr(0, end);
+}
+
+// A view holding text, coloured, as after opening a file.
+struct LoadedView {
+    CScribaDoc document;
+    CScribaView view{&document};
+
+    explicit LoadedView(const std::string &text)
+    {
+        document.SetView(&view);
+        view.BeginLoad(qint64(text.size()));
+        view.AppendBytes(text.data(), qint64(text.size()));
+        view.EndLoad();
+        view.OnInitialUpdate();
+        view.resize(800, 600);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_OursWhole(benchmark::State &state)
+{
+    LoadedView loaded(Script());
+    for (auto _ : state)
+        loaded.view.RecolourAll();
+}
+
+void BM_LexerLuaWhole(benchmark::State &state)
+{
+    QsciScintilla editor;
+    auto *lexer = new QsciLexerLua(&editor);
+    editor.setLexer(lexer);
+    editor.SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, Script().size(), Script().data());
+    for (auto _ : state)
+        editor.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0, -1);
+}
+
+void SendKey(QWidget *target, int key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+// Type a character in the middle line and take it back: two edits, each recoloured.
+void BM_Keystroke(benchmark::State &state)
+{
+    LoadedView loaded(ScriptOfLines(int(state.range(0))));
+    CScribaView &view = loaded.view;
+    const long middle = view.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) / 2;
+    view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                       view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, middle));
+    for (auto _ : state) {
+        SendKey(&view, Qt::Key_X, QStringLiteral("x"));
+        SendKey(&view, Qt::Key_Backspace, QString());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_OursWhole)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LexerLuaWhole)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Keystroke)->Arg(100)->Arg(200000)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    InstallDefaultSettings();
+    return RunBenchmarksWithRatios(
+        argc, argv,
+        {{"colour 10 MB whole: ours / QsciLexerLua", "BM_OursWhole/iterations:5", "BM_LexerLuaWhole/iterations:5", 0.5},
+         {"keystroke: 200,000-line script / 100-line script", "BM_Keystroke/200000/min_time:1.000",
+          "BM_Keystroke/100/min_time:1.000", 1.5}});
+}
