@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -29,6 +30,9 @@ namespace {
 // Colouring reads and styles big ranges in pieces of about this size, cut at line starts,
 // so a whole-text recolour never needs a second copy of the text.
 constexpr qint64 kColourChunk = 1 << 20;
+
+// Texts up to this size are coloured whole at once (a few tens of milliseconds at most).
+constexpr qint64 kColourAtOnceLimit = 4 << 20;
 
 constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
@@ -73,6 +77,13 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     DefineStyles();
 
+    m_backgroundTimer = new QTimer(this);
+    m_backgroundTimer->setSingleShot(true);
+    m_backgroundTimer->setInterval(0);
+    connect(m_backgroundTimer, &QTimer::timeout, this, [this] {
+        if (ContinueBackgroundColouring())
+            m_backgroundTimer->start();
+    });
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
@@ -223,7 +234,9 @@ bool CScribaView::GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const
 
 qint64 CScribaView::LineStart(qint64 line) const
 {
-    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    // Past the last line, the end of the text.
+    const qint64 start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return start < 0 ? TextLength() : start;
 }
 
 qint64 CScribaView::LineOf(qint64 position) const
@@ -307,7 +320,31 @@ void CScribaView::RecolourAll()
 {
     // Styling never touches Scintilla's undo history or its save point, so the modified
     // flag stays as it was.
-    ColourRange(0, TextLength());
+    const qint64 length = TextLength();
+    if (length <= kColourAtOnceLimit) {
+        m_backgroundFrom = -1;
+        ColourRange(0, length);
+        return;
+    }
+    const qint64 firstLine = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+    const qint64 lastLine = firstLine + SendScintilla(SCI_LINESONSCREEN) + 1;
+    ColourRange(LineStart(firstLine), LineEndOf(LineStart(lastLine)));
+    m_backgroundFrom = 0;
+    m_backgroundTimer->start();
+}
+
+bool CScribaView::ContinueBackgroundColouring()
+{
+    if (m_backgroundFrom < 0)
+        return false;
+    const qint64 length = TextLength();
+    const qint64 start = LineStart(LineOf(std::min(m_backgroundFrom, length)));
+    qint64 end = std::min(length, start + kColourChunk);
+    if (end < length)
+        end = std::max(LineStart(LineOf(end)), LineStart(LineOf(start) + 1));
+    ColourRange(start, end);
+    m_backgroundFrom = end >= length ? -1 : end;
+    return m_backgroundFrom >= 0;
 }
 
 EditKind CScribaView::ClassifyCause(EditKind cause) const
@@ -329,6 +366,9 @@ void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 leng
         m_changes.Insert(position, length);
     else
         m_changes.Delete(position, length);
+    // Idle-time colouring goes on from the same text when the edit lies before it.
+    if (m_backgroundFrom > position)
+        m_backgroundFrom = inserting ? m_backgroundFrom + length : std::max(position, m_backgroundFrom - length);
 }
 
 void CScribaView::OnTextChanged()

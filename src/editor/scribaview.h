@@ -13,6 +13,7 @@
 
 class CScribaDoc;
 class QMenu;
+class QTimer;
 struct WordBeforeCaret;
 
 // How the text is about to change: the cause the view is handling when Scintilla announces it.
@@ -68,7 +69,12 @@ public:
     void DefineStyles();
     void ColourRange(qint64 first, qint64 last);
     void RecolourLines(qint64 a, qint64 b);
+    // Colours the whole text: at once when it is small, else the lines in view at once and the
+    // rest a piece at a time while the program is idle, so a big file opens without waiting.
     void RecolourAll();
+    // One idle-time piece of that; false when the whole text is coloured.
+    bool ContinueBackgroundColouring();
+    bool IsBackgroundColouring() const { return m_backgroundFrom >= 0; }
     EditKind LastEdit() const { return m_lastEdit; }
     // Colours the lines that the edits since the last call touched.
     void OnTextChanged();
@@ -152,5 +158,7 @@ private:
     EditKind m_cause = EditOther;    // what the view is handling right now
     EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
     ChangeRange m_changes;           // touched by edits not yet recoloured
+    qint64 m_backgroundFrom = -1;    // where idle-time colouring goes on, or -1
+    QTimer *m_backgroundTimer = nullptr;
     std::vector<std::uint8_t> m_styleBuffer;
 };

@@ -76,6 +76,7 @@ private slots:
     void typingRecoloursOnlyItsLine();
     void colouringStaysOutOfUndoAndModifiedFlag();
     void syntaxHighlightingOffPaintsPlain();
+    void bigTextIsColouredInTheBackground();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
     void randomEditsKeepColoursEqualToAFreshColouring();
 };
@@ -132,6 +133,31 @@ void ColouringTest::syntaxHighlightingOffPaintsPlain()
     Settings::Global().options.syntaxhighlighting = 1;
     fixture.App().ApplySettingsToViews();
     QCOMPARE(StylesOf(view), FreshStyles(TextOf(view)));
+}
+
+void ColouringTest::bigTextIsColouredInTheBackground()
+{
+    AppFixture fixture;
+    QByteArray big;
+    const QByteArray line("tg_addpoint(1, 2.5) -- point\nlocal s = 'text' if x then end\n");
+    while (big.size() < (6 << 20))
+        big += line;
+    Load(fixture, big);
+    CScribaView *view = fixture.ActiveView();
+    QVERIFY(view->IsBackgroundColouring());
+    // The start is coloured at once; the end is not yet.
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, 0), long(StyleNumber(StyleKind::Function)));
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(big.size() - 4)), long(kPlainStyle));
+    // Edits before and after the point the background has reached.
+    view->ContinueBackgroundColouring();
+    view->SendScintilla(QsciScintillaBase::SCI_SETSEL, 10, 200);
+    view->OnEditCut();
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 3 << 20);
+    Type(view, QStringLiteral("--\"'"));
+    while (view->ContinueBackgroundColouring())
+        ;
+    const QByteArray text = TextOf(view);
+    QVERIFY(StylesOf(view) == FreshStyles(text));
 }
 
 void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring_data()
