@@ -64,8 +64,15 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
     CreateStatusBar();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
-        if (auto *frame = qobject_cast<CChildFrame *>(window))
-            frame->GetView()->OnActivateView(true);
+        auto *frame = qobject_cast<CChildFrame *>(window);
+        CScribaView *view = frame ? frame->GetView() : nullptr;
+        if (view == m_activeView)
+            return;
+        if (m_activeView)
+            m_activeView->OnActivateView(false);
+        m_activeView = view;
+        if (view)
+            view->OnActivateView(true);
         RequestUpdate();
     });
     connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class CChildFrame;
 class CScribaApp;
@@ -62,6 +63,7 @@ private:
 
     CScribaApp *m_app;
     QMdiArea *m_mdiArea = nullptr;
+    QPointer<CScribaView> m_activeView; // the view that was last activated
     QToolBar *m_toolBar = nullptr;
     QHash<int, QAction *> m_actions;
     QAction *m_aboutBarAction = nullptr;
