@@ -74,11 +74,13 @@ bool CScribaApp::InitInstance(const QStringList &arguments)
         return false;
     }
     m_mainFrame->show();
-    m_mainFrame->raise();
-    m_mainFrame->activateWindow();
     ReadIni();
     // Documents made before the settings were read take them on now.
     ApplySettingsToViews();
+    // Back to the main window after any message about the configuration file, even where no
+    // window manager hands the focus back.
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
     return true;
 }
 

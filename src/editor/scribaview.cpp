@@ -422,6 +422,12 @@ bool CScribaView::IsOwnAccelerator(const QKeyEvent *e) const
 
 void CScribaView::keyPressEvent(QKeyEvent *e)
 {
+    // Scintilla would insert the letter of an Alt or Meta combination that it has no command
+    // for; such keys belong to the menus.
+    if ((e->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !e->text().isEmpty() && e->text().front().isPrint()) {
+        e->ignore();
+        return;
+    }
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
         g_overtype = !g_overtype;
         SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
