@@ -26,6 +26,7 @@ private slots:
     void handEditedFileIsReadAtTheNextStart();
     void unreadableFileIsReportedAndLeftAlone_data();
     void unreadableFileIsReportedAndLeftAlone();
+    void readErrorIsReportedAndNothingIsWritten();
     void commandLineOpensTheNamedScript();
     void commandLineWithMissingFileEndsStartUp();
     void missingRecentFileIsReportedAndRemoved();
@@ -125,6 +126,24 @@ void AppTest::unreadableFileIsReportedAndLeftAlone()
         QFile::setPermissions(iniPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(ReadFile(iniPath), content);
     }
+}
+
+void AppTest::readErrorIsReportedAndNothingIsWritten()
+{
+    // Reading this file fails after it has been opened, for root too.
+    const QString iniPath = QStringLiteral("/proc/self/mem");
+    ResetProgramState();
+    CScribaApp app(iniPath);
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    ScriptedPrompter *prompts = prompter.get();
+    app.SetPrompter(std::move(prompter));
+    QVERIFY(app.InitInstance({}));
+    QCOMPARE(prompts->asked.size(), 1);
+    QCOMPARE(prompts->asked.first().caption, QStringLiteral("Scriba - Error!"));
+    QVERIFY(prompts->asked.first().text.contains(iniPath));
+    app.CloseAllDocuments();
+    app.ExitInstance();
+    QCOMPARE(prompts->asked.size(), 1); // no write was tried
 }
 
 void AppTest::commandLineOpensTheNamedScript()

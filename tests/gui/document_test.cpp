@@ -27,6 +27,7 @@ private slots:
     void filesRoundTripByteForByte();
     void bigFileRoundTrips();
     void failedSaveKeepsDocumentModifiedAndFileIntact();
+    void failedSaveAsKeepsNameAndModifiedMark();
     void failedOpenNamesFileAndCause();
     void saveAllAsksOnlyAboutModifiedDocuments();
 };
@@ -222,6 +223,24 @@ void DocumentTest::failedSaveKeepsDocumentModifiedAndFileIntact()
     const Prompt error = fixture.Prompts().asked.last();
     QCOMPARE(error.caption, QStringLiteral("Scriba - Error!"));
     QVERIFY(error.text.contains(path));
+}
+
+void DocumentTest::failedSaveAsKeepsNameAndModifiedMark()
+{
+    AppFixture fixture("");
+    const QString path = fixture.FilePath(QStringLiteral("a.lua"));
+    WriteFile(path, "before\n");
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    QTest::keyClicks(document->GetView(), "after ");
+    // No file can be made here, not even by root.
+    const QString impossible = QStringLiteral("/proc/scriba-cannot-save.lua");
+    fixture.Prompts().fileNames.enqueue(impossible);
+    QVERIFY(!document->DoSave(QString()));
+    QVERIFY(document->IsModified());
+    QCOMPARE(document->GetPathName(), path);
+    QCOMPARE(document->GetTitle(), QStringLiteral("a.lua"));
+    QCOMPARE(ReadFile(path), QByteArray("before\n"));
+    QVERIFY(fixture.Prompts().asked.last().text.contains(impossible));
 }
 
 void DocumentTest::failedOpenNamesFileAndCause()
