@@ -147,7 +147,10 @@ void CMainFrame::CreateActions()
     AddAction(ID_APP_ABOUT, tr("&About Scriba..."), tr("About"));
     AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"))->setCheckable(true);
-    AddAction(ID_CANCEL_KEY, QString(), QString()); // Esc: claimed, and nothing happens
+    // Claimed keys that do nothing: Esc, and the pane and embedded-object keys, as a document
+    // window has neither split panes nor embedded objects.
+    for (CommandId id : {ID_CANCEL_KEY, ID_NEXT_PANE, ID_PREV_PANE, ID_OBJECT_PROPERTIES})
+        AddAction(id, QString(), QString());
     AddAction(ID_NEXT_DOCUMENT, tr("Next Document"), QString());
     AddAction(ID_PREV_DOCUMENT, tr("Previous Document"), QString());
 
