@@ -30,6 +30,7 @@ private slots:
     void failedSaveAsKeepsNameAndModifiedMark();
     void failedOpenNamesFileAndCause();
     void saveAllAsksOnlyAboutModifiedDocuments();
+    void closingTheMainWindowAsksAndCanBeCancelled();
 };
 
 void DocumentTest::newDocumentsCountUntitledNames()
@@ -268,6 +269,19 @@ void DocumentTest::saveAllAsksOnlyAboutModifiedDocuments()
     fixture.ActiveDocument()->OnFileSaveAll();
     QCOMPARE(fixture.Prompts().asked.size(), 1);
     QCOMPARE(fixture.Prompts().asked.first().text, QStringLiteral("Save changes to untitled[1].lua?"));
+}
+
+void DocumentTest::closingTheMainWindowAsksAndCanBeCancelled()
+{
+    AppFixture fixture("");
+    QTest::keyClicks(fixture.ActiveView(), "unsaved");
+    fixture.Prompts().answers.enqueue(QMessageBox::Cancel);
+    QVERIFY(!fixture.App().MainFrame()->close());
+    QCOMPARE(fixture.App().Documents().size(), 1);
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    QVERIFY(fixture.App().MainFrame()->close());
+    QVERIFY(fixture.App().Documents().isEmpty());
+    QCOMPARE(fixture.Prompts().asked.size(), 2);
 }
 
 QTEST_MAIN(DocumentTest)
