@@ -35,10 +35,10 @@ bool Prompter::PrintDialog(QWidget *owner, QPrinter *printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void Prompter::PrintSetup(QWidget *owner, QPrinter *printer)
+bool Prompter::PrintSetup(QWidget *owner, QPrinter *printer)
 {
     QPageSetupDialog dialog(printer, owner);
-    dialog.exec();
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void Prompter::PrintPreview(QWidget *owner, QPrinter *printer,

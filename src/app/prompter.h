@@ -26,7 +26,8 @@ public:
                                  const QString &defaultSuffix);
     // True when the user confirmed the printer settings.
     virtual bool PrintDialog(QWidget *owner, QPrinter *printer);
-    virtual void PrintSetup(QWidget *owner, QPrinter *printer);
+    // True when the user confirmed the page settings.
+    virtual bool PrintSetup(QWidget *owner, QPrinter *printer);
     // Shows the preview; paint is called for every repaint of the preview.
     virtual void PrintPreview(QWidget *owner, QPrinter *printer,
                               const std::function<void(QPrinter *)> &paint);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -30,6 +31,14 @@ QString Quoted(const QString &path)
     return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
 }
 
+// The locale's paper with half an inch left, top and right and three quarters at the bottom.
+QPageLayout DefaultPageLayout()
+{
+    const bool letter = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
+}
+
 QSettings RecentFileStore()
 {
     return QSettings(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
@@ -38,7 +47,8 @@ QSettings RecentFileStore()
 } // namespace
 
 CScribaApp::CScribaApp(const QString &iniPath)
-    : m_iniPath(iniPath.isEmpty() ? DefaultIniPath() : iniPath), m_prompter(std::make_unique<Prompter>())
+    : m_iniPath(iniPath.isEmpty() ? DefaultIniPath() : iniPath), m_prompter(std::make_unique<Prompter>()),
+      m_pageLayout(DefaultPageLayout())
 {
     s_instance = this;
     Settings::Global().SetDefaultStyles();
@@ -254,7 +264,9 @@ QStringList CScribaApp::RecentFiles() const
     return files;
 }
 
-static void StoreRecentFiles(const QStringList &files)
+namespace {
+
+void StoreRecentFiles(const QStringList &files)
 {
     QSettings store = RecentFileStore();
     store.beginGroup(QStringLiteral("Recent File List"));
@@ -266,6 +278,8 @@ static void StoreRecentFiles(const QStringList &files)
             store.remove(key);
     }
 }
+
+} // namespace
 
 void CScribaApp::AddToRecentFileList(const QString &path)
 {
@@ -309,7 +323,9 @@ bool CScribaApp::OnOpenRecentFile(int commandId)
 void CScribaApp::OnPrintSetup()
 {
     QPrinter printer;
-    m_prompter->PrintSetup(m_mainFrame, &printer);
+    printer.setPageLayout(m_pageLayout);
+    if (m_prompter->PrintSetup(m_mainFrame, &printer))
+        m_pageLayout = printer.pageLayout();
 }
 
 void CScribaApp::ApplySettingsToViews()

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,8 @@ public:
     bool OnOpenRecentFile(int commandId);
 
     void OnPrintSetup();
+    // The page that Print Setup chose; every print and preview uses it.
+    const QPageLayout &PageLayout() const { return m_pageLayout; }
     void ApplySettingsToViews();
 
 signals:
@@ -81,4 +84,5 @@ private:
     std::unique_ptr<Prompter> m_prompter;
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;
+    QPageLayout m_pageLayout;
 };

@@ -649,10 +649,9 @@ bool CScribaView::OpenDroppedFile(const QMimeData *data)
 
 namespace {
 
-void SetPrintMargins(QsciPrinter &printer)
+void SetPageLayout(QsciPrinter &printer)
 {
-    // Half an inch left, top and right, three quarters at the bottom.
-    printer.setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
+    printer.setPageLayout(CScribaApp::Instance()->PageLayout());
 }
 
 } // namespace
@@ -660,7 +659,7 @@ void SetPrintMargins(QsciPrinter &printer)
 void CScribaView::Print(bool showDialog)
 {
     QsciPrinter printer;
-    SetPrintMargins(printer);
+    SetPageLayout(printer);
     printer.setDocName(windowTitle());
     if (showDialog && !CScribaApp::Instance()->GetPrompter().PrintDialog(window(), &printer))
         return;
@@ -670,7 +669,7 @@ void CScribaView::Print(bool showDialog)
 void CScribaView::PrintPreview()
 {
     QsciPrinter printer;
-    SetPrintMargins(printer);
+    SetPageLayout(printer);
     CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {
         static_cast<QsciPrinter *>(target)->printRange(this);
     });

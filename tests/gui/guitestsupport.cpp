@@ -29,7 +29,7 @@ QString ScriptedPrompter::SaveFileName(QWidget *, const QString &proposed, const
 }
 
 bool ScriptedPrompter::PrintDialog(QWidget *, QPrinter *) { return false; }
-void ScriptedPrompter::PrintSetup(QWidget *, QPrinter *) {}
+bool ScriptedPrompter::PrintSetup(QWidget *, QPrinter *) { return false; }
 void ScriptedPrompter::PrintPreview(QWidget *, QPrinter *printer, const std::function<void(QPrinter *)> &paint)
 {
     paint(printer);

@@ -21,7 +21,7 @@ public:
     QString SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
                          const QString &defaultSuffix) override;
     bool PrintDialog(QWidget *owner, QPrinter *printer) override;
-    void PrintSetup(QWidget *owner, QPrinter *printer) override;
+    bool PrintSetup(QWidget *owner, QPrinter *printer) override;
     void PrintPreview(QWidget *owner, QPrinter *printer,
                       const std::function<void(QPrinter *)> &paint) override;
 
