@@ -76,7 +76,8 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
         RequestUpdate();
     });
     connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);
-    connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus);
+    // Queued: the recent-file list may change while one of its own menu entries is being handled.
+    connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus, Qt::QueuedConnection);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::RequestUpdate);
     qApp->installEventFilter(this);
     resize(900, 680);
@@ -230,7 +231,8 @@ void CMainFrame::AddRecentFiles(QMenu *menu)
 void CMainFrame::CreateMenus()
 {
     for (QMenu *menu : {m_fileMenuNoDocument, m_fileMenuDocument, m_editMenu, m_viewMenu, m_helpMenu})
-        delete menu;
+        if (menu)
+            menu->deleteLater();
     m_fileMenuNoDocument = new QMenu(tr("&File"), this);
     BuildFileMenu(m_fileMenuNoDocument, false);
     m_fileMenuDocument = new QMenu(tr("&File"), this);

@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QSettings>
@@ -187,13 +189,21 @@ void AppTest::missingRecentFileIsReportedAndRemoved()
     WriteFile(kept2, "");
     fixture.Prompts().asked.clear();
 
-    QVERIFY(fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1));
+    QCoreApplication::processEvents(); // the File menu lists the files now
+    fixture.App().MainFrame()->Action(CommandId(ID_FILE_MRU_FILE1 + 1))->trigger();
+    QCoreApplication::processEvents();
     QCOMPARE(fixture.Prompts().asked.size(), 1);
     QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Could not load file."));
     QCOMPARE(fixture.Prompts().asked.first().text,
              QLatin1Char('"') + gone +
                  QStringLiteral("\"\n\nThe file will be removed from the most recently used file list."));
     QCOMPARE(fixture.App().RecentFiles(), (QStringList{kept1, kept2}));
+    QStringList entries;
+    for (QAction *action : fixture.App().MainFrame()->menuBar()->actions().first()->menu()->actions())
+        if (action->text().startsWith(QLatin1Char('&')) && action->text().contains(QLatin1String(".lua")))
+            entries.append(action->text());
+    QCOMPARE(entries.size(), 2);
+    QVERIFY(entries.last().endsWith(QLatin1String("c.lua")));
 
     fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1);
     QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("c.lua"));
