@@ -34,31 +34,69 @@ public:
 
     bool IsFor(std::uint64_t generation) const { return m_valid && m_builtFor == generation; }
     void Build(const std::vector<TableRow> &rows, std::uint64_t generation);
+    // A name's first kKeyBytes bytes, zero past its end, and its length. Slots hold the key of
+    // their name, so a probe settles almost every name without reaching into the rows.
+    static constexpr std::size_t kKeyBytes = 16;
+    struct Key {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        std::size_t size = 0;
+    };
+    static Key KeyOf(std::string_view name);
+
     // Row of the first row named name, or -1. rows must be those the index was built from.
     // The cheap rejection is inline; it settles most words of a script.
     int Find(const std::vector<TableRow> &rows, std::string_view name) const
     {
-        return MayHold(name) ? Probe(rows, name) : -1;
+        return MayHold(name) ? Probe(rows, KeyOf(name), name) : -1;
+    }
+    // As Find for a caller that has key == KeyOf(name) already and MayHold(name) true. Inline,
+    // for the colouring scan calls it for most keywords and function names of a script.
+    int Probe(const std::vector<TableRow> &rows, const Key &key, std::string_view name) const
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = SlotOf(HashKey(key));; i = (i + 1) & mask) {
+            const Slot &slot = m_slots[i];
+            if (slot.row < 0)
+                return -1;
+            if (SameKey(slot.key, key) && (key.size <= kKeyBytes || SameTail(rows, slot.row, name)))
+                return slot.row;
+        }
     }
     std::size_t LongestName() const { return m_longest; }
     // False if no name can equal name: a bit test that settles most words of a script unhashed.
-    bool MayHold(std::string_view name) const
+    bool MayHold(std::string_view name) const { return MayHold(FirstByte(name), name.size()); }
+    // The same test for a name of size bytes that starts with firstByte (0 if size is 0).
+    bool MayHold(std::uint8_t firstByte, std::size_t size) const
     {
-        return (m_lengthsByFirstByte[FirstByte(name)] & LengthBit(name)) != 0;
+        return (m_lengthsByFirstByte[firstByte] & LengthBit(size)) != 0;
     }
 
 private:
     struct Slot {
-        std::uint32_t tag; // high half of the name's hash, to skip most string compares
-        std::int32_t row;  // -1: empty slot
+        Key key;
+        std::int32_t row = -1; // -1: empty slot
     };
-    int Probe(const std::vector<TableRow> &rows, std::string_view name) const;
+    // Hashes the key, not the name: no loop over long names, two multiplies in all. The shifts
+    // fold high bits down, since the slot number is taken from the low bits and a product's low
+    // bits depend on its factors' low bits only. Long names that share their key and length also
+    // share a slot chain; the rows settle those, and they are rare.
+    static std::uint64_t HashKey(const Key &key)
+    {
+        std::uint64_t h = (key.low + key.size) * 0x9E3779B97F4A7C15ull;
+        h ^= (h >> 31) ^ key.high ^ (key.high >> 35);
+        h *= 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 29);
+    }
+    static bool SameKey(const Key &a, const Key &b)
+    {
+        return ((a.low ^ b.low) | (a.high ^ b.high) | (a.size ^ b.size)) == 0;
+    }
+    // The bytes past the key, compared only once a slot's key matched.
+    static bool SameTail(const std::vector<TableRow> &rows, std::int32_t row, std::string_view name);
     std::size_t SlotOf(std::uint64_t hash) const { return std::size_t(hash) & (m_slots.size() - 1); }
     static std::uint8_t FirstByte(std::string_view name) { return name.empty() ? 0 : std::uint8_t(name[0]); }
-    static std::uint64_t LengthBit(std::string_view name)
-    {
-        return std::uint64_t(1) << std::min<std::size_t>(name.size(), 63);
-    }
+    static std::uint64_t LengthBit(std::size_t size) { return std::uint64_t(1) << std::min<std::size_t>(size, 63); }
 
     std::vector<Slot> m_slots; // open addressing, linear probing, at most half full
     // Bit k (k < 63) of entry c: some name of length k starts with byte c; bit 63: length >= 63.

@@ -1,6 +1,7 @@
-// The Lua colouring scan. Punctuation and plain bytes are styled 16 at a time; the scan stops
-// only where a word, number, string or comment may start, picks the token by a 256-entry class
-// table, measures it with 16-byte lane masks and looks words up by hash.
+// The Lua colouring scan. Text is classified 64 bytes at a time into bit masks: punctuation and
+// plain bytes are styled at once, the scan stops only where a word, number, string or comment
+// may start, finds the next such stop and a word's end by bit arithmetic, and looks words up by
+// hash. The last bytes, and builds without SSE2, take the same path 16 bytes or one at a time.
 #include "luascanner.h"
 
 #include <array>
@@ -79,6 +80,15 @@ bool HasLateUnderscore(std::string_view word)
            word.find('_', kFirstDroppedUnderscore) != std::string_view::npos;
 }
 
+// The word's size once the function lookup has dropped its underscores.
+std::size_t ReducedSize(std::string_view word)
+{
+    std::size_t size = std::min(word.size(), kFirstDroppedUnderscore);
+    for (std::size_t i = kFirstDroppedUnderscore; i < word.size(); ++i)
+        size += word[i] != '_';
+    return size;
+}
+
 #if defined(__SSE2__)
 constexpr std::size_t kLanes = 16;
 
@@ -98,20 +108,57 @@ __m128i Letters(__m128i v) { return InRange(Or(v, _mm_set1_epi8(0x20)), 'a', 'z'
 __m128i Digits(__m128i v) { return InRange(v, '0', '9'); }
 
 // Where a word, number, string or comment may start, and each byte's style when no such token
-// covers it, for 16 bytes.
+// covers it, for 16 bytes; the word bytes and underscores for measuring words.
 struct LaneClasses {
     unsigned stops;
     __m128i simpleStyles;
+    unsigned wordChars;
+    unsigned underscores;
+    unsigned digits;
 };
 
-LaneClasses ClassifyLanes(const unsigned char *p)
+// inline: without the hint GCC at -O2 makes this a call per 16 bytes of text.
+inline LaneClasses ClassifyLanes(const unsigned char *p)
 {
     const __m128i v = Load(p);
-    const __m128i wordChars = Or(Or(Letters(v), Digits(v)), Equal(v, '_'));
+    const __m128i underscores = Equal(v, '_');
+    const __m128i digits = Digits(v);
+    const __m128i wordChars = Or(Or(Letters(v), digits), underscores);
     const __m128i notPunctuation = Or(wordChars, Or(Equal(v, '"'), Equal(v, '\'')));
     const __m128i punctuation = _mm_andnot_si128(notPunctuation, InRange(v, 0x21, 0x7E));
     const __m128i punctuationStyle = _mm_set1_epi8(char(StyleNumber(StyleKind::Punctuation)));
-    return {Mask(Or(notPunctuation, Equal(v, '-'))), _mm_and_si128(punctuation, punctuationStyle)};
+    return {Mask(Or(notPunctuation, Equal(v, '-'))), _mm_and_si128(punctuation, punctuationStyle),
+            Mask(wordChars), Mask(underscores), Mask(digits)};
+}
+
+// A block of 64 bytes is classified at once; bit i of each mask stands for byte i.
+constexpr std::size_t kBlock = 4 * kLanes;
+
+struct BlockMasks {
+    std::uint64_t stops;
+    std::uint64_t wordChars;
+    std::uint64_t underscores;
+    std::uint64_t wordStarts; // letters and underscores
+};
+
+// The block's simple styles, and room for a 16-byte load from any offset in the block.
+using SimpleStyles = std::array<std::uint8_t, kBlock + kLanes>;
+
+// Also stores the block's simple styles, for the tokens in it to overwrite, and keeps a copy.
+BlockMasks ClassifyBlock(const unsigned char *b, std::size_t start, std::uint8_t *styles, SimpleStyles &simple)
+{
+    BlockMasks masks{};
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(simple.data() + kBlock), _mm_setzero_si128());
+    for (std::size_t lane = 0; lane < kBlock; lane += kLanes) {
+        const LaneClasses lanes = ClassifyLanes(b + start + lane);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(styles + start + lane), lanes.simpleStyles);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(simple.data() + lane), lanes.simpleStyles);
+        masks.stops |= std::uint64_t(lanes.stops) << lane;
+        masks.wordChars |= std::uint64_t(lanes.wordChars) << lane;
+        masks.underscores |= std::uint64_t(lanes.underscores) << lane;
+        masks.wordStarts |= std::uint64_t(lanes.wordChars & ~lanes.digits) << lane;
+    }
+    return masks;
 }
 #endif
 
@@ -132,10 +179,48 @@ std::size_t StyleUpToStop(const unsigned char *b, std::size_t p, std::size_t n, 
     return p;
 }
 
+// Bytes that a word's key is loaded from at once, where the text has them.
+constexpr std::size_t kKeyLoad = 16;
+
 struct WordSpan {
     std::size_t end;
-    bool lateUnderscore; // an underscore at index kFirstDroppedUnderscore or later
+    std::size_t reducedSize; // the size less the underscores the function lookup drops
+    bool loadable;           // 16 bytes from the word's start may be loaded, for its key
 };
+
+#if defined(__SSE2__)
+// std::popcount compiles to a library call without -mpopcnt, which baseline x86-64 lacks.
+std::size_t CountBits(std::uint64_t x)
+{
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return std::size_t((x * 0x0101010101010101ull) >> 56);
+}
+
+// The mask of the late underscores of a word of size bytes: those the function lookup drops.
+std::uint64_t LateLanes(std::size_t size)
+{
+    return ((std::uint64_t(1) << size) - 1) & ~((std::uint64_t(1) << kFirstDroppedUnderscore) - 1);
+}
+
+// The key of a word of size bytes whose first bytes are in v, by masking instead of copying.
+NameIndex::Key KeyOfLanes(__m128i v, std::size_t size)
+{
+    static constexpr std::array<unsigned char, 2 * kLanes> kKeepFirst = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    static_assert(NameIndex::kKeyBytes == kLanes);
+    unsigned char bytes[kLanes];
+    const std::size_t kept = std::min(size, kLanes);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(bytes),
+                     _mm_and_si128(v, Load(kKeepFirst.data() + kLanes - kept)));
+    NameIndex::Key key;
+    std::memcpy(&key.low, bytes, 8);
+    std::memcpy(&key.high, bytes + 8, 8);
+    key.size = size;
+    return key;
+}
+#endif
 
 // Words are short and their lengths vary at random: a loop that stops at the first byte past
 // the word mispredicts once per word, counting the leading ones of a lane mask does not.
@@ -148,8 +233,8 @@ WordSpan ScanWord(const unsigned char *b, std::size_t start, std::size_t n)
         const unsigned wordChars = Mask(Or(Or(Letters(v), Digits(v)), underscores));
         const auto length = std::size_t(std::countr_one(wordChars));
         if (length < kLanes) {
-            const unsigned lateLanes = ((1u << length) - 1) & ~((1u << kFirstDroppedUnderscore) - 1);
-            return {start + length, (Mask(underscores) & lateLanes) != 0};
+            const std::size_t dropped = CountBits(Mask(underscores) & LateLanes(length));
+            return {start + length, length - dropped, true};
         }
     }
 #endif
@@ -157,7 +242,7 @@ WordSpan ScanWord(const unsigned char *b, std::size_t start, std::size_t n)
     while (end < n && kWordCharTable[b[end]])
         ++end;
     const std::string_view word(reinterpret_cast<const char *>(b + start), end - start);
-    return {end, HasLateUnderscore(word)};
+    return {end, ReducedSize(word), start + kKeyLoad <= n};
 }
 
 // Most tokens are short: two 8-byte stores fill them and may spill past the token. Fills come
@@ -178,11 +263,20 @@ void FillStyle(std::uint8_t *styles, std::size_t start, std::size_t end, std::si
 std::size_t FindAnyOf(const unsigned char *b, std::size_t p, std::size_t n, char x, char y, char z)
 {
 #if defined(__SSE2__)
+    auto hits = [&](std::size_t at) {
+        const __m128i v = Load(b + at);
+        return Mask(Or(Or(Equal(v, x), Equal(v, y)), Equal(v, z)));
+    };
+    // Comments are a good part of a script and often longer than 16 bytes: 32 bytes a step
+    // halve the loop's steps and branches.
+    for (; p + 2 * kLanes <= n; p += 2 * kLanes) {
+        const std::uint64_t both = hits(p) | (std::uint64_t(hits(p + kLanes)) << kLanes);
+        if (both != 0)
+            return p + std::size_t(std::countr_zero(both));
+    }
     for (; p + kLanes <= n; p += kLanes) {
-        const __m128i v = Load(b + p);
-        const unsigned hits = Mask(Or(Or(Equal(v, x), Equal(v, y)), Equal(v, z)));
-        if (hits != 0)
-            return p + std::size_t(std::countr_zero(hits));
+        if (const unsigned found = hits(p); found != 0)
+            return p + std::size_t(std::countr_zero(found));
     }
 #endif
     for (; p < n; ++p) {
@@ -261,7 +355,9 @@ class NameLookup {
 public:
     explicit NameLookup(const CScribaCObArray &table) : m_index(table.Index()), m_rows(table.Rows()) {}
     int Find(std::string_view name) const { return m_index.Find(m_rows, name); }
-    bool MayHold(std::string_view name) const { return m_index.MayHold(name); }
+    // Find for a word whose key is made and whose MayHold test passed.
+    int Probe(const NameIndex::Key &key, std::string_view name) const { return m_index.Probe(m_rows, key, name); }
+    bool MayHold(std::uint8_t firstByte, std::size_t size) const { return m_index.MayHold(firstByte, size); }
     std::size_t LongestName() const { return m_index.LongestName(); }
 
 private:
@@ -271,9 +367,7 @@ private:
 
 int ReducedFunctionRow(const NameLookup &functions, std::string_view word)
 {
-    std::size_t reducedLength = kFirstDroppedUnderscore;
-    for (std::size_t i = kFirstDroppedUnderscore; i < word.size(); ++i)
-        reducedLength += word[i] != '_';
+    const std::size_t reducedLength = ReducedSize(word);
     if (reducedLength > functions.LongestName())
         return -1;
     auto reduceInto = [word](char *out) {
@@ -297,17 +391,57 @@ int FunctionRow(const NameLookup &functions, std::string_view word, bool lateUnd
     return lateUnderscore ? ReducedFunctionRow(functions, word) : functions.Find(word);
 }
 
-std::uint8_t WordStyle(std::string_view word, bool lateUnderscore, const NameLookup &keywords,
-                       const NameLookup &functions)
+// Made only for words that pass the bit tests, most words being neither keyword nor function.
+NameIndex::Key WordKey(std::string_view word, [[maybe_unused]] const WordSpan &span)
 {
-    // One branch for the common plain word instead of one per table.
-    if (!(keywords.MayHold(word) | lateUnderscore | functions.MayHold(word)))
-        return kPlainStyle;
-    if (keywords.Find(word) >= 0)
+#if defined(__SSE2__)
+    if (span.loadable)
+        return KeyOfLanes(Load(reinterpret_cast<const unsigned char *>(word.data())), word.size());
+#endif
+    return NameIndex::KeyOf(word);
+}
+
+// The function test of a scanned word: most words with late underscores fail MayHold on their
+// reduced size, so few are ever copied without their underscores.
+int ScannedFunctionRow(const NameLookup &functions, std::string_view word, const WordSpan &span)
+{
+    if (span.reducedSize != word.size())
+        return ReducedFunctionRow(functions, word);
+    return functions.Probe(WordKey(word, span), word);
+}
+
+std::uint8_t WordStyleInBoth(std::string_view word, const WordSpan &span, const NameLookup &keywords,
+                             const NameLookup &functions)
+{
+    if (keywords.Probe(WordKey(word, span), word) >= 0)
         return StyleNumber(StyleKind::Keyword);
-    if (FunctionRow(functions, word, lateUnderscore) >= 0)
-        return StyleNumber(StyleKind::Function);
-    return kPlainStyle;
+    return ScannedFunctionRow(functions, word, span) >= 0 ? StyleNumber(StyleKind::Function) : kPlainStyle;
+}
+
+// Whether a word is plain, a keyword or a function is as random as the words of a script, and
+// each branch on it is mispredicted often. The bit tests leave one such branch, plain or not;
+// then the one table a word may be in is chosen and probed rather than each table in turn.
+std::uint8_t NamedWordStyle(std::string_view word, const WordSpan &span, const NameLookup &keywords,
+                            const NameLookup &functions, bool mayBeKeyword, bool mayBeFunction)
+{
+    // Rare: a word that may be in both tables, or must lose underscores for the function lookup.
+    if ((mayBeKeyword && mayBeFunction) || span.reducedSize != word.size())
+        return WordStyleInBoth(word, span, keywords, functions);
+    const NameLookup &table = mayBeKeyword ? keywords : functions;
+    const std::uint8_t found = mayBeKeyword ? StyleNumber(StyleKind::Keyword) : StyleNumber(StyleKind::Function);
+    return table.Probe(WordKey(word, span), word) >= 0 ? found : kPlainStyle;
+}
+
+// The bit tests are inline, as they settle most words; the probing is not.
+inline std::uint8_t WordStyle(std::string_view word, const WordSpan &span, const NameLookup &keywords,
+                              const NameLookup &functions)
+{
+    const auto firstByte = std::uint8_t(word[0]);
+    const bool mayBeKeyword = keywords.MayHold(firstByte, word.size());
+    const bool mayBeFunction = functions.MayHold(firstByte, span.reducedSize);
+    if (!(mayBeKeyword | mayBeFunction))
+        return kPlainStyle;
+    return NamedWordStyle(word, span, keywords, functions, mayBeKeyword, mayBeFunction);
 }
 
 bool Found(int index, int &row)
@@ -320,14 +454,15 @@ bool Found(int index, int &row)
 
 // Ends the token that starts at the stop start and gives its style: plain for a word that is
 // neither keyword nor function, punctuation for a lone "-".
-std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n, const NameLookup &keywords,
-                     const NameLookup &functions, std::uint8_t &style)
+// inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block loop.
+inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
+                            const NameLookup &keywords, const NameLookup &functions, std::uint8_t &style)
 {
     switch (kClassTable[b[start]]) {
     case kWordStart: {
         const WordSpan word = ScanWord(b, start, n);
         const std::string_view text(reinterpret_cast<const char *>(b + start), word.end - start);
-        style = WordStyle(text, word.lateUnderscore, keywords, functions);
+        style = WordStyle(text, word, keywords, functions);
         return word.end;
     }
     case kDigit:
@@ -345,6 +480,60 @@ std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n, c
         return start + 1;
     }
 }
+
+#if defined(__SSE2__)
+// The word at offset at of the block at start, measured on the block's masks rather than by
+// another load and compare; false if the word may go on past the block.
+bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordSpan &word)
+{
+    const auto size = std::size_t(std::countr_one(masks.wordChars >> at));
+    if (at + size >= kBlock)
+        return false;
+    // Most words have no late underscore, and counting none costs as much as counting some.
+    const std::uint64_t late = (masks.underscores >> at) & LateLanes(size);
+    word = {start + at + size, size - (late == 0 ? 0 : CountBits(late)), true};
+    return true;
+}
+
+std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const BlockMasks &masks,
+                          std::size_t p, std::size_t n, const NameLookup &keywords,
+                          const NameLookup &functions, std::uint8_t &style)
+{
+    // Testing the mask rather than the byte's class settles this branch sooner when mispredicted.
+    WordSpan word;
+    if (((masks.wordStarts >> (p - start)) & 1) != 0 && BlockWord(start, masks, p - start, word)) {
+        const std::string_view text(reinterpret_cast<const char *>(b + p), word.end - p);
+        style = WordStyle(text, word, keywords, functions);
+        return word.end;
+    }
+    return TokenEnd(b, p, n, keywords, functions, style);
+}
+
+// Scans the tokens that start in the block at start and returns where the next block starts:
+// the block's end, or the end of a token that runs past it. The next token's start comes from
+// the block's stop mask, so it need not wait for a load and compare after every token.
+// Needs start + kBlock + kLanes <= n.
+std::size_t ScanBlock(const unsigned char *b, std::size_t start, std::size_t n,
+                      const NameLookup &keywords, const NameLookup &functions, std::uint8_t *styles)
+{
+    SimpleStyles simple;
+    const BlockMasks masks = ClassifyBlock(b, start, styles, simple);
+    std::uint64_t pending = masks.stops;
+    while (pending != 0) {
+        const std::size_t p = start + std::size_t(std::countr_zero(pending));
+        std::uint8_t style = kPlainStyle;
+        const std::size_t end = BlockTokenEnd(b, start, masks, p, n, keywords, functions, style);
+        FillStyle(styles, p, end, n, style);
+        if (end - start >= kBlock)
+            return end;
+        // Puts back the simple styles that the fill may have spilled over. Past the block they
+        // are zero, and the next block's styles replace them.
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(styles + end), Load(simple.data() + (end - start)));
+        pending = masks.stops & (~std::uint64_t(0) << (end - start));
+    }
+    return start + kBlock;
+}
+#endif
 
 void AppendRuns(const std::uint8_t *styles, std::size_t size, std::vector<StyleRun> &runs)
 {
@@ -386,6 +575,10 @@ void ScanLuaStyles(std::string_view text, const KeywordTable &keywords,
     const auto *b = reinterpret_cast<const unsigned char *>(text.data());
     const std::size_t n = text.size();
     std::size_t p = 0;
+#if defined(__SSE2__)
+    while (p + kBlock + kLanes <= n)
+        p = ScanBlock(b, p, n, keywordLookup, functionLookup, styles);
+#endif
     while ((p = StyleUpToStop(b, p, n, styles)) < n) {
         std::uint8_t style = kPlainStyle;
         const std::size_t end = TokenEnd(b, p, n, keywordLookup, functionLookup, style);
