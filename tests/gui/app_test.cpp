@@ -110,18 +110,14 @@ void AppTest::unreadableFileIsReportedAndLeftAlone()
         WriteFile(iniPath, content);
         QFile::setPermissions(iniPath, QFileDevice::WriteOwner);
     }
-    ResetProgramState();
-    CScribaApp app(iniPath);
-    auto prompter = std::make_unique<ScriptedPrompter>();
-    ScriptedPrompter *prompts = prompter.get();
-    app.SetPrompter(std::move(prompter));
-    QVERIFY(app.InitInstance({}));
-    QCOMPARE(prompts->asked.size(), 1);
-    QCOMPARE(prompts->asked.first().caption, QStringLiteral("Scriba - Error!"));
-    QVERIFY(prompts->asked.first().text.contains(iniPath));
-    QCOMPARE(Settings::Global().keywords.GetSize(), 0);
-    app.CloseAllDocuments();
-    app.ExitInstance();
+    {
+        AppFixture fixture(AppFixture::AtPath{iniPath});
+        QVERIFY(fixture.Started());
+        QCOMPARE(fixture.Prompts().asked.size(), 1);
+        QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Error!"));
+        QVERIFY(fixture.Prompts().asked.first().text.contains(iniPath));
+        QCOMPARE(Settings::Global().keywords.GetSize(), 0);
+    }
     if (folder) {
         QVERIFY(QFileInfo(iniPath).isDir());
     } else {
@@ -134,18 +130,13 @@ void AppTest::readErrorIsReportedAndNothingIsWritten()
 {
     // Reading this file fails after it has been opened, for root too.
     const QString iniPath = QStringLiteral("/proc/self/mem");
-    ResetProgramState();
-    CScribaApp app(iniPath);
-    auto prompter = std::make_unique<ScriptedPrompter>();
-    ScriptedPrompter *prompts = prompter.get();
-    app.SetPrompter(std::move(prompter));
-    QVERIFY(app.InitInstance({}));
-    QCOMPARE(prompts->asked.size(), 1);
-    QCOMPARE(prompts->asked.first().caption, QStringLiteral("Scriba - Error!"));
-    QVERIFY(prompts->asked.first().text.contains(iniPath));
-    app.CloseAllDocuments();
-    app.ExitInstance();
-    QCOMPARE(prompts->asked.size(), 1); // no write was tried
+    AppFixture fixture(AppFixture::AtPath{iniPath});
+    QVERIFY(fixture.Started());
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Error!"));
+    QVERIFY(fixture.Prompts().asked.first().text.contains(iniPath));
+    fixture.Exit();
+    QCOMPARE(fixture.Prompts().asked.size(), 1); // no write was tried
 }
 
 void AppTest::commandLineOpensTheNamedScript()
@@ -164,15 +155,12 @@ void AppTest::commandLineOpensTheNamedScript()
 void AppTest::commandLineWithMissingFileEndsStartUp()
 {
     QTemporaryDir scratch;
-    ResetProgramState();
-    CScribaApp app(scratch.filePath(QStringLiteral("Scriba.ini")));
-    auto prompter = std::make_unique<ScriptedPrompter>();
-    ScriptedPrompter *prompts = prompter.get();
-    app.SetPrompter(std::move(prompter));
-    QVERIFY(!app.InitInstance({scratch.filePath(QStringLiteral("gone.lua"))}));
-    QCOMPARE(prompts->asked.size(), 1);
-    QVERIFY(prompts->asked.first().text.contains(QStringLiteral("gone.lua")));
-    app.ExitInstance();
+    AppFixture fixture(AppFixture::AtPath{scratch.filePath(QStringLiteral("Scriba.ini"))},
+                       {scratch.filePath(QStringLiteral("gone.lua"))});
+    QVERIFY(!fixture.Started());
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QVERIFY(fixture.Prompts().asked.first().text.contains(QStringLiteral("gone.lua")));
+    fixture.Exit();
     // Start-up ended before the configuration was read, so none is written.
     QVERIFY(!QFile::exists(scratch.filePath(QStringLiteral("Scriba.ini"))));
 }

@@ -46,17 +46,27 @@ void ResetProgramState()
 
 AppFixture::AppFixture(const char *iniText, const QStringList &arguments)
 {
-    QStandardPaths::setTestModeEnabled(true);
     ResetProgramState();
     if (iniText)
         WriteFile(IniPath(), iniText);
-    m_app = std::make_unique<CScribaApp>(IniPath());
+    Start(IniPath(), arguments);
+}
+
+AppFixture::AppFixture(const AtPath &ini, const QStringList &arguments)
+{
+    ResetProgramState();
+    Start(ini.iniPath, arguments);
+}
+
+void AppFixture::Start(const QString &iniPath, const QStringList &arguments)
+{
+    m_app = std::make_unique<CScribaApp>(iniPath);
     auto prompter = std::make_unique<ScriptedPrompter>();
     m_prompter = prompter.get();
     m_app->SetPrompter(std::move(prompter));
-    if (!m_app->InitInstance(arguments))
-        qWarning("start-up ended early");
-    Update();
+    m_started = m_app->InitInstance(arguments);
+    if (m_started)
+        Update();
 }
 
 AppFixture::~AppFixture()

@@ -36,7 +36,15 @@ class AppFixture {
 public:
     // iniText: the configuration file to start with; none when null.
     explicit AppFixture(const char *iniText = nullptr, const QStringList &arguments = {});
+    // An application whose configuration file is at iniPath, wherever that is.
+    struct AtPath {
+        QString iniPath;
+    };
+    explicit AppFixture(const AtPath &ini, const QStringList &arguments = {});
     ~AppFixture();
+
+    // False when start-up ended early.
+    bool Started() const { return m_started; }
 
     QString FilePath(const QString &name) const { return m_folder.filePath(name); }
     QString IniPath() const { return FilePath(QStringLiteral("Scriba.ini")); }
@@ -50,10 +58,13 @@ public:
     int Exit();
 
 private:
+    void Start(const QString &iniPath, const QStringList &arguments);
+
     QTemporaryDir m_folder;
     std::unique_ptr<CScribaApp> m_app;
     ScriptedPrompter *m_prompter = nullptr;
     bool m_exited = false;
+    bool m_started = false;
 };
 
 QByteArray ReadFile(const QString &path);
