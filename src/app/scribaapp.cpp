@@ -39,9 +39,12 @@ QPageLayout DefaultPageLayout()
                        QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
 }
 
-QSettings RecentFileStore()
+// The profile store of the program, or a file of the caller's choosing.
+std::unique_ptr<QSettings> ProfileStore(const QString &profilePath)
 {
-    return QSettings(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
+    if (profilePath.isEmpty())
+        return std::make_unique<QSettings>(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
+    return std::make_unique<QSettings>(profilePath, QSettings::IniFormat);
 }
 
 } // namespace
@@ -253,33 +256,29 @@ void CScribaApp::CloseAllDocuments()
 
 QStringList CScribaApp::RecentFiles() const
 {
-    QSettings store = RecentFileStore();
-    store.beginGroup(QStringLiteral("Recent File List"));
+    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    store->beginGroup(QStringLiteral("Recent File List"));
     QStringList files;
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString path = store.value(QStringLiteral("File%1").arg(i)).toString();
+        const QString path = store->value(QStringLiteral("File%1").arg(i)).toString();
         if (!path.isEmpty())
             files.append(path);
     }
     return files;
 }
 
-namespace {
-
-void StoreRecentFiles(const QStringList &files)
+void CScribaApp::StoreRecentFiles(const QStringList &files)
 {
-    QSettings store = RecentFileStore();
-    store.beginGroup(QStringLiteral("Recent File List"));
+    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    store->beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= kRecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
         if (i <= files.size())
-            store.setValue(key, files[i - 1]);
+            store->setValue(key, files[i - 1]);
         else
-            store.remove(key);
+            store->remove(key);
     }
 }
-
-} // namespace
 
 void CScribaApp::AddToRecentFileList(const QString &path)
 {

@@ -54,7 +54,9 @@ public:
     // Closes every document without asking (after SaveAllModified).
     void CloseAllDocuments();
 
-    // Recent files, four entries, most recent first.
+    // Recent files, four entries, most recent first, kept in the program's profile store;
+    // profilePath names another file for it (tests keep theirs apart that way).
+    void SetProfilePath(const QString &profilePath) { m_profilePath = profilePath; }
     QStringList RecentFiles() const;
     void AddToRecentFileList(const QString &path);
     void RemoveFromRecentFileList(int index);
@@ -72,11 +74,13 @@ signals:
 private:
     CScribaDoc *CreateDocument();
     void InstallDefaultTables();
+    void StoreRecentFiles(const QStringList &files);
     void ShowIniError(const QString &cause);
 
     static CScribaApp *s_instance;
 
     QString m_iniPath;
+    QString m_profilePath;
     std::string m_header;
     // The stored file is replaced at exit only when it was read, or did not exist: otherwise it
     // would lose the user's tables and header.

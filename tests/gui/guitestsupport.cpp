@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -38,7 +37,6 @@ void ScriptedPrompter::PrintPreview(QWidget *, QPrinter *printer, const std::fun
 void ResetProgramState()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QSettings(QStringLiteral("Scriba"), QStringLiteral("Scriba")).clear();
     Settings::Global() = Settings();
     g_untitledCount = 0;
     g_overtype = false;
@@ -61,6 +59,7 @@ AppFixture::AppFixture(const AtPath &ini, const QStringList &arguments)
 void AppFixture::Start(const QString &iniPath, const QStringList &arguments)
 {
     m_app = std::make_unique<CScribaApp>(iniPath);
+    m_app->SetProfilePath(FilePath(QStringLiteral("profile.ini")));
     auto prompter = std::make_unique<ScriptedPrompter>();
     m_prompter = prompter.get();
     m_app->SetPrompter(std::move(prompter));
