@@ -1,12 +1,12 @@
 #include "exportcommand.h"
 
+#include "app/fileio.h"
 #include "app/initext.h"
 #include "app/settings.h"
 #include "editor/htmlexport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -72,10 +72,9 @@ int RunExportCommand(const QStringList &arguments, const QString &iniPath)
     const QString output = outAt >= 0 ? arguments.value(outAt + 1)
                                        : QFileInfo(input).path() + QLatin1Char('/') +
                                              QFileInfo(input).completeBaseName() + QStringLiteral(".html");
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page.data(), qint64(page.size())) != qint64(page.size()) ||
-        !file.commit()) {
-        Complain(QStringLiteral("cannot write \"%1\": %2").arg(output, file.errorString()));
+    QString error;
+    if (!WriteWholeFile(output, page.data(), qint64(page.size()), &error)) {
+        Complain(QStringLiteral("cannot write \"%1\": %2").arg(output, error));
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "scribaapp.h"
 
 #include "app/defaulttexts.h"
+#include "app/fileio.h"
 #include "app/initext.h"
 #include "app/settings.h"
 #include "doc/scribadoc.h"
@@ -15,7 +16,6 @@
 #include <QLocale>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -24,12 +24,6 @@ CScribaApp *CScribaApp::s_instance = nullptr;
 namespace {
 
 constexpr int kRecentFileCount = 4;
-const QString kScriptFilter = QStringLiteral("Lua Script Files (*.lua)");
-
-QString Quoted(const QString &path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
 
 // The locale's paper with half an inch left, top and right and three quarters at the bottom.
 QPageLayout DefaultPageLayout()
@@ -119,7 +113,7 @@ void CScribaApp::ReadIni()
     if (!info.exists()) {
         m_prompter->Ask(m_mainFrame,
                         {tr("Scriba - Could not load INI file."),
-                         Quoted(info.absoluteFilePath()) +
+                         QuotedPath(info.absoluteFilePath()) +
                              tr("\n\nIf this is the first time the program has been run, igore this "
                                 "message.\nDefaults will be saved when program closed."),
                          QMessageBox::Warning, QMessageBox::Ok});
@@ -154,7 +148,7 @@ void CScribaApp::ShowIniError(const QString &cause)
                     {tr("Scriba - Error!"),
                      tr("Could not read the configuration file %1.\n\n%2\n\nThe built-in settings "
                         "are used, and the file will be left as it is.")
-                         .arg(Quoted(QFileInfo(m_iniPath).absoluteFilePath()), cause),
+                         .arg(QuotedPath(QFileInfo(m_iniPath).absoluteFilePath()), cause),
                      QMessageBox::Warning, QMessageBox::Ok});
 }
 
@@ -164,13 +158,12 @@ void CScribaApp::WriteIni()
         return;
     QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
     const std::string text = WriteIniText(Settings::Global(), m_header);
-    QSaveFile file(m_iniPath);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
-        file.commit())
+    QString error;
+    if (WriteWholeFile(m_iniPath, text.data(), qint64(text.size()), &error))
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
-                                      .arg(Quoted(QFileInfo(m_iniPath).absoluteFilePath()), file.errorString()),
+                                      .arg(QuotedPath(QFileInfo(m_iniPath).absoluteFilePath()), error),
                                   QMessageBox::Warning, QMessageBox::Ok});
 }
 
@@ -199,7 +192,7 @@ CScribaDoc *CScribaApp::OnFileNew()
 
 void CScribaApp::OnFileOpen()
 {
-    const QString path = m_prompter->OpenFileName(m_mainFrame, kScriptFilter);
+    const QString path = m_prompter->OpenFileName(m_mainFrame, ScriptFileFilter());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
@@ -310,7 +303,7 @@ bool CScribaApp::OnOpenRecentFile(int commandId)
         return true;
     }
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Could not load file."),
-                                  Quoted(path) + tr("\n\nThe file will be removed from the most "
+                                  QuotedPath(path) + tr("\n\nThe file will be removed from the most "
                                                     "recently used file list."),
                                   QMessageBox::Warning, QMessageBox::Ok});
     RemoveFromRecentFileList(index);

@@ -1,26 +1,19 @@
 #include "scribadoc.h"
 
+#include "app/fileio.h"
 #include "app/prompter.h"
 #include "app/scribaapp.h"
 #include "doc/untitlednames.h"
 #include "editor/scribaview.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 int g_untitledCount = 0;
 
 namespace {
 
-const QString kScriptFilter = QStringLiteral("Lua Script Files (*.lua)");
 constexpr qint64 kReadChunk = 1 << 20;
-
-QString Quoted(const QString &path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -46,11 +39,11 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
 {
     QFile file(path);
     if (QFileInfo(path).isDir()) {
-        *error = tr("%1 is a folder, not a file.").arg(Quoted(path));
+        *error = tr("%1 is a folder, not a file.").arg(QuotedPath(path));
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = tr("Could not open %1.\n\n%2.").arg(Quoted(path), file.errorString());
+        *error = tr("Could not open %1.\n\n%2.").arg(QuotedPath(path), file.errorString());
         return false;
     }
     // Read in pieces straight into the control's buffer, allocated once: no second copy.
@@ -69,7 +62,7 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
     }
     m_view->EndLoad();
     if (failed) {
-        *error = tr("Could not read %1.\n\n%2.").arg(Quoted(path), file.errorString());
+        *error = tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.errorString());
         m_view->ClearText();
         return false;
     }
@@ -81,15 +74,9 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
 
 bool CScribaDoc::OnSaveDocument(const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = tr("Could not save %1.\n\n%2.").arg(Quoted(path), file.errorString());
-        return false;
-    }
-    const qint64 length = m_view->TextLength();
-    if (file.write(m_view->TextPointer(), length) != length || !file.commit()) {
-        *error = tr("Could not save %1.\n\n%2.").arg(Quoted(path), file.errorString());
-        file.cancelWriting();
+    QString cause;
+    if (!WriteWholeFile(path, m_view->TextPointer(), m_view->TextLength(), &cause)) {
+        *error = tr("Could not save %1.\n\n%2.").arg(QuotedPath(path), cause);
         return false;
     }
     m_view->SetSavePoint();
@@ -118,7 +105,7 @@ bool CScribaDoc::DoSave(const QString &path)
     CScribaApp *app = CScribaApp::Instance();
     QString target = path;
     if (target.isEmpty()) {
-        target = app->GetPrompter().SaveFileName(m_view->window(), m_title, kScriptFilter,
+        target = app->GetPrompter().SaveFileName(m_view->window(), m_title, ScriptFileFilter(),
                                                  QStringLiteral("lua"));
         if (target.isEmpty())
             return false;

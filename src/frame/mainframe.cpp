@@ -1,5 +1,6 @@
 #include "mainframe.h"
 
+#include "app/fileio.h"
 #include "app/scribaapp.h"
 #include "app/settings.h"
 #include "doc/scribadoc.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -471,11 +471,9 @@ void CMainFrame::ExportHtml()
     CScribaView *view = document->GetView();
     const std::string page = ::ExportHtml(std::string_view(view->TextPointer(), std::size_t(view->TextLength())),
                                           document->GetTitle().toStdString(), Settings::Global());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(page.data(), qint64(page.size())) == qint64(page.size()) &&
-        file.commit())
+    QString error;
+    if (WriteWholeFile(path, page.data(), qint64(page.size()), &error))
         return;
-    prompter.Ask(this, {tr("Scriba - Error!"),
-                        tr("Could not write \"%1\".\n\n%2.").arg(QDir::toNativeSeparators(path), file.errorString()),
+    prompter.Ask(this, {tr("Scriba - Error!"), tr("Could not write %1.\n\n%2.").arg(QuotedPath(path), error),
                         QMessageBox::Warning, QMessageBox::Ok});
 }
