@@ -97,6 +97,7 @@ CScribaView::~CScribaView() = default;
 void CScribaView::BeginLoad(qint64 expectedSize)
 {
     m_colouringEnabled = false;
+    ++m_textVersion; // the load announces no changes
     SendScintilla(SCI_SETMODEVENTMASK, 0);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     SendScintilla(SCI_CLEARALL);
@@ -356,6 +357,7 @@ EditKind CScribaView::ClassifyCause(EditKind cause) const
 
 void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting)
 {
+    ++m_textVersion;
     m_lastEdit = ClassifyCause(cause);
     if (m_changes.IsEmpty()) {
         // Edits that come from outside the view's own handlers are coloured on the next turn
@@ -582,11 +584,16 @@ QString CScribaView::CaretPositionText() const
     const qint64 start = LineStart(LineOf(SendScintilla(SCI_GETSELECTIONSTART)));
     const qint64 end = SendScintilla(SCI_GETSELECTIONEND);
     const qint64 line = LineOf(start);
-    // Columns count characters, not bytes, so a multibyte character is one column.
-    const qint64 column = end > start ? SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start),
-                                                      static_cast<long>(end)) + 1
-                                      : 1;
-    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(column);
+    // Columns count characters, not bytes, so a multibyte character is one column. Counting
+    // takes time in proportion to a selection's size, and the pane is refreshed after every key:
+    // the count is kept until the text or the selection changes.
+    if (start != m_columnCache.start || end != m_columnCache.end || m_textVersion != m_columnCache.version) {
+        m_columnCache = {start, end, m_textVersion,
+                         end > start ? SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start),
+                                                     static_cast<long>(end)) + 1
+                                     : 1};
+    }
+    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(m_columnCache.column);
 }
 
 // ---------------------------------------------------------------- clipboard and drops

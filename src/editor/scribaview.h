@@ -161,4 +161,12 @@ private:
     qint64 m_backgroundFrom = -1;    // where idle-time colouring goes on, or -1
     QTimer *m_backgroundTimer = nullptr;
     std::vector<std::uint8_t> m_styleBuffer;
+    std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
+    struct ColumnCache {
+        qint64 start = -1;
+        qint64 end = -1;
+        std::uint64_t version = 0;
+        qint64 column = 1;
+    };
+    mutable ColumnCache m_columnCache; // the caret pane's last column count
 };
