@@ -1,5 +1,7 @@
 #include "scribaapp.h"
 
+#include "about/aboutbox.h"
+#include "about/linkopener.h"
 #include "app/defaulttexts.h"
 #include "app/fileio.h"
 #include "app/initext.h"
@@ -45,7 +47,7 @@ std::unique_ptr<QSettings> ProfileStore(const QString &profilePath)
 
 CScribaApp::CScribaApp(const QString &iniPath)
     : m_iniPath(iniPath.isEmpty() ? DefaultIniPath() : iniPath), m_prompter(std::make_unique<Prompter>()),
-      m_pageLayout(DefaultPageLayout())
+      m_linkOpener(std::make_unique<LinkOpener>()), m_pageLayout(DefaultPageLayout())
 {
     s_instance = this;
     Settings::Global().SetDefaultStyles();
@@ -311,6 +313,17 @@ bool CScribaApp::OnOpenRecentFile(int commandId)
 }
 
 // ---------------------------------------------------------------- shared services
+
+void CScribaApp::SetLinkOpener(std::unique_ptr<LinkOpener> opener)
+{
+    m_linkOpener = std::move(opener);
+}
+
+void CScribaApp::OnAppAbout()
+{
+    CAboutBox box(*m_linkOpener, *m_prompter, m_mainFrame);
+    box.exec();
+}
 
 void CScribaApp::OnPrintSetup()
 {

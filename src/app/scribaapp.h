@@ -15,6 +15,7 @@
 
 class CMainFrame;
 class CScribaDoc;
+class LinkOpener;
 class CScribaView;
 
 class CScribaApp : public QObject {
@@ -41,6 +42,9 @@ public:
     Prompter &GetPrompter() { return *m_prompter; }
     void SetPrompter(std::unique_ptr<Prompter> prompter) { m_prompter = std::move(prompter); }
     CMainFrame *MainFrame() const { return m_mainFrame; }
+    // How links are opened; tests put their own in its place.
+    LinkOpener &GetLinkOpener() { return *m_linkOpener; }
+    void SetLinkOpener(std::unique_ptr<LinkOpener> opener);
 
     // Documents.
     const QList<CScribaDoc *> &Documents() const { return m_documents; }
@@ -63,6 +67,7 @@ public:
     bool OnOpenRecentFile(int commandId);
 
     void OnPrintSetup();
+    void OnAppAbout();
     // The page that Print Setup chose; every print and preview uses it.
     const QPageLayout &PageLayout() const { return m_pageLayout; }
     void ApplySettingsToViews();
@@ -86,6 +91,7 @@ private:
     // would lose the user's tables and header.
     bool m_iniMayBeWritten = false;
     std::unique_ptr<Prompter> m_prompter;
+    std::unique_ptr<LinkOpener> m_linkOpener;
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;
     QPageLayout m_pageLayout;
