@@ -65,7 +65,8 @@ CAboutBox::CAboutBox(LinkOpener &opener, Prompter &prompter, QWidget *parent) : 
     grid->setColumnMinimumWidth(0, CharacterQuarters(this, 40));
     grid->addWidget(new QLabel(tr("Acknowledgements:"), group), 1, 0, 1, 2);
     for (int row = 0; row < kLinkCount; ++row) {
-        m_links[row] = new CLinkLabel(tr(kCredits[row].caption), QString::fromLatin1(kCredits[row].target), opener,
+        const Credit &credit = kCredits[row];
+        m_links[row] = new CLinkLabel(QString::fromUtf8(credit.caption), QString::fromUtf8(credit.target), opener,
                                       prompter, group);
         // Centred rows, each link exactly as wide as its caption: only the text is a link.
         grid->addWidget(m_links[row], row + 2, 0, 1, 2, Qt::AlignHCenter);

@@ -45,6 +45,20 @@ public:
     QList<QStringList> started;
 };
 
+// A link on a shown window, with its own opener and prompter.
+struct ShownLink {
+    explicit ShownLink(const QString &caption = QStringLiteral("Docs"), const QString &target = kTarget)
+        : link(new CLinkLabel(caption, target, opener, prompter, &window))
+    {
+        window.show();
+    }
+
+    FakeOpener opener;
+    ScriptedPrompter prompter;
+    QWidget window;
+    CLinkLabel *link;
+};
+
 void MovePointer(QWidget *widget, const QPoint &pos)
 {
     QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -95,17 +109,16 @@ void AboutTest::captionAndTargetStandInForEachOther()
     QFETCH(QString, target);
     QFETCH(QString, shownText);
     QFETCH(QString, usedTarget);
-    FakeOpener opener;
-    ScriptedPrompter prompter;
-    CLinkLabel link(caption, target, opener, prompter);
-    QCOMPARE(link.text(), shownText);
-    QCOMPARE(link.textFormat(), Qt::PlainText);
-    QCOMPARE(link.Target(), usedTarget);
-    QCOMPARE(link.toolTip(), usedTarget);
-    QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(link.TextColour(), QColor(0, 0, 238));
-    link.SetTarget(QStringLiteral("https://example.org/other"));
-    QCOMPARE(link.toolTip(), QStringLiteral("https://example.org/other"));
+    ShownLink shown(caption, target);
+    CLinkLabel *link = shown.link;
+    QCOMPARE(link->text(), shownText);
+    QCOMPARE(link->textFormat(), Qt::PlainText);
+    QCOMPARE(link->Target(), usedTarget);
+    QCOMPARE(link->toolTip(), usedTarget);
+    QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(link->TextColour(), QColor(0, 0, 238));
+    link->SetTarget(QStringLiteral("https://example.org/other"));
+    QCOMPARE(link->toolTip(), QStringLiteral("https://example.org/other"));
 }
 
 void AboutTest::hoverUnderlinesUntilTheTimerFindsThePointerGone_data()
@@ -120,10 +133,8 @@ void AboutTest::hoverUnderlinesUntilTheTimerFindsThePointerGone()
 {
     QFETCH(bool, visited);
     QFETCH(QColor, restColour);
-    FakeOpener opener;
-    ScriptedPrompter prompter;
-    QWidget parent;
-    auto *link = new CLinkLabel(QStringLiteral("Docs"), kTarget, opener, prompter, &parent);
+    ShownLink shown;
+    CLinkLabel *link = shown.link;
     link->SetVisited(visited);
     QCOMPARE(link->palette().color(QPalette::WindowText), restColour);
 
@@ -157,18 +168,15 @@ void AboutTest::successfulClickTurnsTheLinkVisited()
     QFETCH(bool, urlOpens);
     QFETCH(QString, exec);
     QFETCH(QStringList, started);
-    FakeOpener opener;
-    opener.urlOpens = urlOpens;
-    opener.exec = exec;
-    ScriptedPrompter prompter;
-    QWidget parent;
-    auto *link = new CLinkLabel(QStringLiteral("Docs"), kTarget, opener, prompter, &parent);
-    parent.show();
+    ShownLink shown;
+    CLinkLabel *link = shown.link;
+    shown.opener.urlOpens = urlOpens;
+    shown.opener.exec = exec;
     MovePointer(link, QPoint(2, 2));
     QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-    QCOMPARE(opener.urls, QList<QUrl>{QUrl(kTarget)});
-    QCOMPARE(opener.started, started.isEmpty() ? QList<QStringList>() : QList<QStringList>{started});
-    QVERIFY(prompter.asked.isEmpty());
+    QCOMPARE(shown.opener.urls, QList<QUrl>{QUrl(kTarget)});
+    QCOMPARE(shown.opener.started, started.isEmpty() ? QList<QStringList>() : QList<QStringList>{started});
+    QVERIFY(shown.prompter.asked.isEmpty());
     QVERIFY(link->IsVisited());
     // The click ends hovering at once; the underline waits for the timer.
     QVERIFY(!link->IsHovering());
@@ -199,21 +207,18 @@ void AboutTest::failedOpenIsReported()
     QFETCH(QString, exec);
     QFETCH(int, startCode);
     QFETCH(QString, text);
-    FakeOpener opener;
-    opener.urlOpens = false;
-    opener.exec = exec;
-    opener.startCode = startCode;
-    ScriptedPrompter prompter;
-    QWidget parent;
-    auto *link = new CLinkLabel(QStringLiteral("Docs"), kTarget, opener, prompter, &parent);
-    parent.show();
+    ShownLink shown;
+    CLinkLabel *link = shown.link;
+    shown.opener.urlOpens = false;
+    shown.opener.exec = exec;
+    shown.opener.startCode = startCode;
     QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-    QCOMPARE(prompter.asked.size(), 1);
-    const Prompt &shown = prompter.asked.first();
-    QCOMPARE(shown.caption, QStringLiteral("Scriba"));
-    QCOMPARE(shown.text, QStringLiteral("Unable to open hyperlink:\n\n") + text);
-    QCOMPARE(shown.icon, QMessageBox::Warning);
-    QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(shown.prompter.asked.size(), 1);
+    const Prompt &message = shown.prompter.asked.first();
+    QCOMPARE(message.caption, QStringLiteral("Scriba"));
+    QCOMPARE(message.text, QStringLiteral("Unable to open hyperlink:\n\n") + text);
+    QCOMPARE(message.icon, QMessageBox::Warning);
+    QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(!link->IsVisited());
     QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 238));
 }
@@ -259,10 +264,8 @@ void AboutTest::fitKeepsTheAlignedEdge()
     QFETCH(int, alignment);
     QFETCH(int, keptX);
     QFETCH(int, keptY);
-    FakeOpener opener;
-    ScriptedPrompter prompter;
-    QWidget parent;
-    auto *link = new CLinkLabel(QStringLiteral("Docs and more"), kTarget, opener, prompter, &parent);
+    ShownLink shown(QStringLiteral("Docs and more"));
+    CLinkLabel *link = shown.link;
     link->setAlignment(Qt::Alignment(alignment));
     link->setGeometry(10, 20, 300, 40);
     link->PositionWindow();
