@@ -79,22 +79,21 @@ std::optional<QStringList> SplitExecLine(const QString &exec)
                 arguments.append(current);
             current.clear();
             inArgument = false;
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+        } else if (c == QLatin1Char('\'')) {
             const qsizetype close = exec.indexOf(c, i + 1);
-            if (c == QLatin1Char('\'')) {
-                if (close < 0)
-                    return std::nullopt;
-                current += exec.mid(i + 1, close - i - 1);
-                i = close;
-            } else {
-                for (++i; i < size && exec[i] != QLatin1Char('"'); ++i) {
-                    if (exec[i] == QLatin1Char('\\') && i + 1 < size && QStringView(u"\"`$\\").contains(exec[i + 1]))
-                        ++i;
-                    current += exec[i];
-                }
-                if (i == size)
-                    return std::nullopt;
+            if (close < 0)
+                return std::nullopt;
+            current += exec.mid(i + 1, close - i - 1);
+            i = close;
+            inArgument = true;
+        } else if (c == QLatin1Char('"')) {
+            for (++i; i < size && exec[i] != QLatin1Char('"'); ++i) {
+                if (exec[i] == QLatin1Char('\\') && i + 1 < size && QStringView(u"\"`$\\").contains(exec[i + 1]))
+                    ++i;
+                current += exec[i];
             }
+            if (i == size)
+                return std::nullopt;
             inArgument = true;
         } else if (c == QLatin1Char('\\') && i + 1 < size) {
             current += exec[++i];

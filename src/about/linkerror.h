@@ -5,7 +5,6 @@
 #include <QString>
 
 enum LinkOpenCode : int {
-    kLinkOutOfResources = 0,
     kLinkStartFailed = 1,     // the program exists and may run, yet could not be started
     kLinkFileNotFound = 2,    // the program to start does not exist
     kLinkAccessDenied = 5,    // the program may not be run

@@ -152,8 +152,7 @@ int CLinkLabel::OpenTarget(const QString &target)
 {
     if (m_opener.OpenUrl(QUrl::fromUserInput(target)))
         return kLinkOpened;
-    const QString exec = m_opener.HtmlHandlerExec();
-    const std::optional<BrowserCommand> command = exec.isEmpty() ? std::nullopt : MakeBrowserCommand(exec, target);
+    const std::optional<BrowserCommand> command = MakeBrowserCommand(m_opener.HtmlHandlerExec(), target);
     if (!command)
         return kLinkNoAssociation;
     return m_opener.StartDetached(command->arguments);
