@@ -236,10 +236,7 @@ void WriteStyle(std::string &out, std::size_t block, const TextStyle &style)
 void WriteTable(std::string &out, std::size_t block, const CScribaCObArray &table)
 {
     WriteLine(out, kBlocks[block].open);
-    for (const TableRow &row : table.Rows()) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            out.append(row[i]).append(i + 1 < row.size() ? " " : "\n");
-    }
+    out += TableRowsText(table);
     WriteLine(out, kBlocks[block].close);
 }
 
@@ -284,6 +281,16 @@ std::string WriteIniText(const Settings &settings, const std::string &header)
     text += '\n';
     WriteTable(text, kFunctionsBlock, settings.functions);
     return WithCrLf(text);
+}
+
+std::string TableRowsText(const CScribaCObArray &table)
+{
+    std::string out;
+    for (const TableRow &row : table.Rows()) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            out.append(row[i]).append(i + 1 < row.size() ? " " : "\n");
+    }
+    return out;
 }
 
 std::int32_t ParseBool(std::string text, std::string_view key)

@@ -17,6 +17,11 @@ void ReadIniText(std::string_view bytes, Settings &settings, std::string &header
 // The canonical file for these settings and header, with every LF stored as CR LF.
 std::string WriteIniText(const Settings &settings, const std::string &header);
 
+// The rows of a table block as the writer puts them: one row per line, its entries separated
+// by one blank, each line ended by LF (before the CR LF of the stored file). A row without
+// entries writes nothing.
+std::string TableRowsText(const CScribaCObArray &table);
+
 // Reader helpers, each on one collected (lower-case) block text whose lines end in CR LF.
 // Blanks and tabs are removed first, so "auto completion = true" finds "autocompletion".
 // A key that is missing from a non-empty block reads as off (switches), TWOSPACES (indent)

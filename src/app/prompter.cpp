@@ -1,5 +1,6 @@
 #include "prompter.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -47,4 +48,29 @@ void Prompter::PrintPreview(QWidget *owner, QPrinter *printer,
     QPrintPreviewDialog dialog(printer, owner);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
     dialog.exec();
+}
+
+bool Prompter::ChooseColor(QWidget *owner, QColor &color, const QList<QColor> &customColors)
+{
+    // Qt keeps custom colours program-wide (and stores them at exit); each use here starts from
+    // the caller's colours, and the user's own are put back afterwards.
+    QList<QColor> saved;
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        saved.append(QColorDialog::customColor(i));
+    for (int i = 0; i < customColors.size() && i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, customColors[i]);
+    QColorDialog dialog(color, owner);
+    // Only Qt's own dialog has the custom-colour slots.
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    if (chosen)
+        color = dialog.selectedColor();
+    for (int i = 0; i < saved.size(); ++i)
+        QColorDialog::setCustomColor(i, saved[i]);
+    return chosen;
+}
+
+int Prompter::RunDialog(QDialog &dialog)
+{
+    return dialog.exec();
 }

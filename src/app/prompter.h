@@ -1,11 +1,14 @@
 // Everything that asks the user goes through one Prompter, so tests can answer without a modal loop.
 #pragma once
 
+#include <QColor>
+#include <QList>
 #include <QMessageBox>
 #include <QString>
 
 #include <functional>
 
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -31,4 +34,9 @@ public:
     // Shows the preview; paint is called for every repaint of the preview.
     virtual void PrintPreview(QWidget *owner, QPrinter *printer,
                               const std::function<void(QPrinter *)> &paint);
+    // The colour dialog, starting from color, with its custom-colour slots filled from
+    // customColors (at most 16). True, with color set, when the user chose one.
+    virtual bool ChooseColor(QWidget *owner, QColor &color, const QList<QColor> &customColors);
+    // Runs one of the program's own modal dialogs; the dialog's result code.
+    virtual int RunDialog(QDialog &dialog);
 };

@@ -10,6 +10,7 @@
 #include "editor/scribaview.h"
 #include "frame/accelerators.h"
 #include "frame/mainframe.h"
+#include "prefs/preferencesdlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -331,6 +332,12 @@ void CScribaApp::OnPrintSetup()
     printer.setPageLayout(m_pageLayout);
     if (m_prompter->PrintSetup(m_mainFrame, &printer))
         m_pageLayout = printer.pageLayout();
+}
+
+void CScribaApp::OnPreferences()
+{
+    CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
+    m_prompter->RunDialog(dialog);
 }
 
 void CScribaApp::ApplySettingsToViews()

@@ -68,6 +68,8 @@ public:
 
     void OnPrintSetup();
     void OnAppAbout();
+    // Runs the Preferences dialog over the settings store.
+    void OnPreferences();
     // The page that Print Setup chose; every print and preview uses it.
     const QPageLayout &PageLayout() const { return m_pageLayout; }
     void ApplySettingsToViews();

@@ -10,7 +10,9 @@ bool IsSeparator(char c)
     return c == ' ' || c == '\t' || c == '%';
 }
 
-TableRow SplitEntries(std::string_view line)
+} // namespace
+
+TableRow SplitRowEntries(std::string_view line)
 {
     TableRow row;
     std::size_t i = 0;
@@ -25,8 +27,6 @@ TableRow SplitEntries(std::string_view line)
     }
     return row;
 }
-
-} // namespace
 
 NameIndex::Key NameIndex::KeyOf(std::string_view name)
 {
@@ -77,7 +77,7 @@ void CScribaCObArray::ParseText(std::string_view text)
         std::size_t crlf = text.find("\r\n", lineStart);
         if (crlf == std::string_view::npos)
             break; // a last line without CR LF is not read
-        TableRow row = SplitEntries(text.substr(lineStart, crlf - lineStart));
+        TableRow row = SplitRowEntries(text.substr(lineStart, crlf - lineStart));
         if (!row.empty())
             m_rows.push_back(std::move(row));
         lineStart = crlf + 2;
@@ -111,6 +111,16 @@ void CScribaCObArray::Add(TableRow row)
 {
     m_rows.push_back(std::move(row));
     Touch();
+}
+
+int CScribaCObArray::AddSorted(TableRow row)
+{
+    const std::string name = row.at(0);
+    Add(std::move(row));
+    SortByName();
+    auto after = std::upper_bound(m_rows.begin(), m_rows.end(), name,
+                                  [](const std::string &n, const TableRow &r) { return n < r[0]; });
+    return int(after - m_rows.begin()) - 1;
 }
 
 void CScribaCObArray::RemoveAt(int index)

@@ -11,6 +11,10 @@
 // A row: entry 0 is the name, the rest are attributes (keywords) or parameter names (functions).
 using TableRow = std::vector<std::string>;
 
+// The entries of one line of table text: blanks, tabs and '%' separate them, and runs of
+// separators make no empty entries.
+TableRow SplitRowEntries(std::string_view line);
+
 // Hash index from entry 0 to the first row of that name. It is cheap to rebuild (a few hundred
 // rows) and stale after any edit, so the table rebuilds it lazily on the first lookup after one.
 class NameIndex {
@@ -120,6 +124,9 @@ public:
     const TableRow &GetAt(int index) const { return m_rows[std::size_t(index)]; }
     void SetAt(int index, TableRow row);
     void Add(TableRow row);
+    // Appends the row, sorts the table again and returns where the row landed: after every row
+    // of the same name, since the sort is stable.
+    int AddSorted(TableRow row);
     void RemoveAt(int index);
     void RemoveAll();
 

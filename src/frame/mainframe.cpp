@@ -159,6 +159,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
     connect(Action(ID_FILE_PRINT_SETUP), &QAction::triggered, m_app, &CScribaApp::OnPrintSetup);
     connect(Action(ID_APP_ABOUT), &QAction::triggered, m_app, &CScribaApp::OnAppAbout);
+    connect(Action(ID_PREFERENCES), &QAction::triggered, m_app, &CScribaApp::OnPreferences);
     connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
     onDocument(ID_FILE_CLOSE, [](CScribaDoc *document) { document->OnFileClose(); });
     onDocument(ID_FILE_SAVE, [](CScribaDoc *document) { document->DoFileSave(); });
@@ -397,8 +398,10 @@ void CMainFrame::UpdateCommands()
     for (CommandId id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_SAVE_ALL, ID_FILE_PRINT,
                          ID_FILE_PRINT_PREVIEW, ID_FILE_EXPORT_HTML})
         Action(id)->setEnabled(haveDocument);
-    // Find, replace and preferences arrive with their dialogs.
-    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE, ID_PREFERENCES})
+    // Preferences stands in the Edit menu, which only a document's menus carry.
+    Action(ID_PREFERENCES)->setEnabled(haveDocument);
+    // Find and replace arrive with their dialog.
+    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE})
         Action(id)->setEnabled(false);
     UpdateEditCommands(view);
     ShowMenus(haveDocument);

@@ -6,6 +6,7 @@
 #include "frame/mainframe.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTest>
@@ -32,6 +33,26 @@ bool ScriptedPrompter::PrintSetup(QWidget *, QPrinter *) { return false; }
 void ScriptedPrompter::PrintPreview(QWidget *, QPrinter *printer, const std::function<void(QPrinter *)> &paint)
 {
     paint(printer);
+}
+
+bool ScriptedPrompter::ChooseColor(QWidget *, QColor &color, const QList<QColor> &customColors)
+{
+    colorStarts.append(color);
+    customColorSets.append(customColors);
+    if (colors.isEmpty())
+        return false;
+    color = colors.dequeue();
+    return true;
+}
+
+int ScriptedPrompter::RunDialog(QDialog &dialog)
+{
+    if (dialogs.isEmpty())
+        return QDialog::Rejected;
+    dialog.show();
+    const int result = dialogs.dequeue()(dialog);
+    dialog.hide();
+    return result;
 }
 
 void ResetProgramState()

@@ -24,11 +24,19 @@ public:
     bool PrintSetup(QWidget *owner, QPrinter *printer) override;
     void PrintPreview(QWidget *owner, QPrinter *printer,
                       const std::function<void(QPrinter *)> &paint) override;
+    bool ChooseColor(QWidget *owner, QColor &color, const QList<QColor> &customColors) override;
+    // Shows the dialog and hands it to the next script, which works its widgets and returns
+    // the result; a dialog without a script is cancelled.
+    int RunDialog(QDialog &dialog) override;
 
     QList<Prompt> asked;                       // every message shown, in order
     QQueue<QMessageBox::StandardButton> answers; // Ok when empty
     QQueue<QString> fileNames;                 // empty (cancelled) when empty
     QStringList proposedNames;                 // what each Save As dialog proposed
+    QQueue<QColor> colors;                     // each colour chosen; cancelled when empty
+    QList<QColor> colorStarts;                 // the colour each colour dialog started from
+    QList<QList<QColor>> customColorSets;      // the custom colours each colour dialog was given
+    QQueue<std::function<int(QDialog &)>> dialogs;
 };
 
 // A started application whose "Scriba.ini" lives in a temporary folder.

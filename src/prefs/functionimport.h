@@ -1,0 +1,25 @@
+// Merging a shared function list into the function table: the text is the function block's
+// row form, one function per line (name, then parameter names), as TableRowsText writes it.
+#pragma once
+
+#include "app/scribacobarray.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct FunctionImport {
+    int added = 0;
+    // Rows whose name is in the table already, or on an earlier line of the same text.
+    int skipped = 0;
+    // Line numbers, from 1, of rows refused for a bad name (empty, a leading digit, a character
+    // the name box refuses) or a control character in a parameter.
+    std::vector<int> refusedLines;
+    // The name of the first row added, to show it; empty when none was.
+    std::string firstAdded;
+};
+
+// Adds every acceptable row whose name is new and sorts the table once at the end. Lines end
+// in LF or CR LF, the last one may lack it; blank lines are passed over; a UTF-8 byte order
+// mark is ignored. Entries longer than the editors allow are cut as the editors cut them.
+FunctionImport ImportFunctions(FunctionTable &table, std::string_view text);
