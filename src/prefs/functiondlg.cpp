@@ -29,10 +29,12 @@ QIcon ArrowIcon(bool up, qreal devicePixelRatio)
         painter.fillRect(QRect(left, up ? y : 14 - y, width, 1), colour);
     };
     const QColor head(0, 0, 128);
-    row(2, 5, 3, head);
-    row(3, 4, 5, head);
-    row(4, 3, 7, head);
-    for (int y = 5; y <= 12; ++y)
+    row(1, 6, 1, head);
+    for (int step = 1; step <= 3; ++step) {
+        row(2 * step, 6 - step, 1 + 2 * step, head);
+        row(2 * step + 1, 6 - step, 1 + 2 * step, head);
+    }
+    for (int y = 8; y <= 13; ++y)
         row(y, 6, 1, Qt::black);
     painter.end();
     return QIcon(pixmap);
@@ -123,6 +125,15 @@ QWidget *CFunctionDlg::CreateFunctionGroup()
     layout->addLayout(moves, 3, 3, 3, 1);
     layout->setRowStretch(5, 1);
     return group;
+}
+
+void CFunctionDlg::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    // Showing a dialog gives its focus widget a Tab focus, and a line edit selects all on that;
+    // the name box opens with the caret after the name instead.
+    if (visible)
+        m_name->deselect();
 }
 
 void CFunctionDlg::AddParameter()

@@ -21,6 +21,7 @@ public:
 
     // Validates the name and, when it passes, stores the row and closes.
     void accept() override;
+    void setVisible(bool visible) override;
 
 private:
     QWidget *CreateFunctionGroup();

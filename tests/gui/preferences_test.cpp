@@ -581,6 +581,7 @@ void PreferencesTest::functionDialogEditsItsRowOnlyOnOk()
     auto *list = Find<QListWidget>(&dialog, QStringLiteral("parameterList"));
     QCOMPARE(list->currentRow(), 0);
     QCOMPARE(Find<QLineEdit>(&dialog, QStringLiteral("nameBox"))->cursorPosition(), 1);
+    QVERIFY(!Find<QLineEdit>(&dialog, QStringLiteral("nameBox"))->hasSelectedText());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Scriba - Add/Edit Tarn Lua function"));
     QVERIFY(!Find(&dialog, QStringLiteral("moveUp"))->icon().isNull());
     for (const QString &part : typed.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
