@@ -59,8 +59,8 @@ QColor SwatchColour(QWidget *root)
 }
 
 // A dialog script for the add/edit dialog: types a name and the parameters in place of those
-// shown, and ends with OK.
-std::function<int(QDialog &)> EnterFunction(const QString &name, const QStringList &parameters)
+// shown, and ends with OK or Cancel.
+std::function<int(QDialog &)> EnterFunction(const QString &name, const QStringList &parameters, bool ok = true)
 {
     return [=](QDialog &dialog) {
         Find<QLineEdit>(&dialog, QStringLiteral("nameBox"))->clear();
@@ -71,7 +71,7 @@ std::function<int(QDialog &)> EnterFunction(const QString &name, const QStringLi
             Type(&dialog, "parameterBox", parameter);
             Find(&dialog, QStringLiteral("Add ->"))->click();
         }
-        Find(&dialog, QStringLiteral("OK"))->click();
+        Find(&dialog, ok ? QStringLiteral("OK") : QStringLiteral("Cancel"))->click();
         return dialog.result();
     };
 }
@@ -116,7 +116,6 @@ private slots:
     void cancelDropsStyleEditsButTableEditsStay();
     void aChangedTableRefreshesAtEveryLaterCommit();
     void swatchIsGreyWhileHighlightingIsOff();
-    void colourChooserStartsFromTheWorkingColours();
     void addKeyword_data();
     void addKeyword();
     void boxesFilterWhatIsPasted();
@@ -124,7 +123,6 @@ private slots:
     void removeKeyword();
     void attributesChangeTheRowAtOnce();
     void parameterColumnsFollowTheWidestFunction();
-    void editCancelledAfterMovesChangesNothing();
     void editAndRemoveNeedASelection();
     void functionDialogEditsItsRowOnlyOnOk_data();
     void functionDialogEditsItsRowOnlyOnOk();
@@ -254,6 +252,12 @@ void PreferencesTest::commitStoresAndRefreshesAsEachEditRequires()
         Button(QStringLiteral("Color..."))->click();
         QCOMPARE(SwatchColour(Dialog()), QColor(10, 20, 30));
         QCOMPARE(Find<CSampleLabel>(Dialog(), QStringLiteral("sample"))->TextColor(), MakeColor(10, 20, 30));
+        // The second chooser starts from the first one's colour, and its custom slots hold the
+        // six working colours, then white.
+        QCOMPARE(m_prompter.colorStarts.value(1), QColor(1, 2, 3));
+        QCOMPARE(m_prompter.customColorSets.value(1).mid(4, 3), (QList<QColor>{QColor(128, 128, 128), QColor(1, 2, 3), Qt::white}));
+        QCOMPARE(m_prompter.customColorSets.value(1).size(), 16);
+        QCOMPARE(m_prompter.customColorSets.value(1).last(), QColor(Qt::white));
         expected.style(StyleKind::String).color = MakeColor(10, 20, 30);
         break;
     case Edit::AddKeyword:
@@ -317,23 +321,6 @@ void PreferencesTest::swatchIsGreyWhileHighlightingIsOff()
         for (const QString &name : styleControls)
             QCOMPARE(Find<QWidget>(Dialog(), name)->isEnabled(), on);
     }
-}
-
-void PreferencesTest::colourChooserStartsFromTheWorkingColours()
-{
-    Open();
-    SelectStyle(StyleKind::Keyword);
-    m_prompter.colors << QColor(9, 8, 7);
-    Button(QStringLiteral("Color..."))->click();
-    SelectStyle(StyleKind::Comment);
-    Button(QStringLiteral("Color..."))->click(); // cancelled
-    QCOMPARE(m_prompter.colorStarts.value(1), QColor(0, 192, 0));
-    QList<QColor> expected = {QColor(0, 192, 0), QColor(0, 0, 0),   QColor(9, 8, 7),
-                              QColor(255, 0, 255), QColor(128, 128, 128), QColor(255, 0, 0)};
-    while (expected.size() < 16)
-        expected.append(Qt::white);
-    QCOMPARE(m_prompter.customColorSets.value(1), expected);
-    QCOMPARE(SwatchColour(Dialog()), QColor(0, 192, 0));
 }
 
 void PreferencesTest::addKeyword_data()
@@ -480,10 +467,12 @@ void PreferencesTest::parameterColumnsFollowTheWidestFunction()
         QStringList parameters;
         int columns;
         int selected;
+        bool ok = true;
     };
     const QList<Step> steps = {
         {"<- Add", -1, "b", {"x"}, 2, 0},
         {"<- Add", -1, "a", {"p", "q", "r"}, 4, 0},
+        {"- Edit -", 0, "z", {"1"}, 4, 0, false}, // parameters removed and added, then Cancel
         {"<- Add", -1, "b", {}, 4, 2},        // a second "b", after the first
         {"- Edit -", 0, "a", {}, 2, 0},       // the widest loses its parameters
         {"- Edit -", 2, "c", {"1", "2"}, 3, 2}, // another becomes the widest
@@ -495,44 +484,22 @@ void PreferencesTest::parameterColumnsFollowTheWidestFunction()
         if (QLatin1String(step.button) == QLatin1String("Remove ->"))
             m_prompter.answers.enqueue(QMessageBox::Yes);
         else
-            m_prompter.dialogs.enqueue(EnterFunction(step.name, step.parameters));
+            m_prompter.dialogs.enqueue(EnterFunction(step.name, step.parameters, step.ok));
         Button(QLatin1String(step.button))->click();
         QCOMPARE(Grid()->model()->columnCount(), step.columns);
         QCOMPARE(Grid()->model()->rowCount(), m_settings.functions.GetSize());
         QCOMPARE(Grid()->selectionModel()->selectedRows().value(0).row(), step.selected);
         QCOMPARE(Grid()->horizontalHeader()->sectionSize(step.columns - 1), step.columns == 1 ? 110 : 65);
+        QCOMPARE(Button(QStringLiteral("Apply"))->isEnabled(), step.ok);
+        Button(QStringLiteral("Apply"))->click();
     }
     QCOMPARE(m_settings.functions.Rows(), (std::vector<TableRow>{{"a"}, {"b", "x"}}));
     QCOMPARE(Grid()->model()->index(1, 1).data().toString(), QStringLiteral("x"));
-    QVERIFY(Button(QStringLiteral("Apply"))->isEnabled());
     m_prompter.answers << QMessageBox::Yes << QMessageBox::Yes;
     Button(QStringLiteral("Remove ->"))->click();
     Button(QStringLiteral("Remove ->"))->click();
     QCOMPARE(Grid()->model()->columnCount(), 1);
     QVERIFY(!Button(QStringLiteral("- Edit -"))->isEnabled() && !Button(QStringLiteral("Remove ->"))->isEnabled());
-}
-
-void PreferencesTest::editCancelledAfterMovesChangesNothing()
-{
-    SetFunctions("f a b c\r\ng x\r\n");
-    Open();
-    QStringList moved;
-    m_prompter.dialogs.enqueue([&](QDialog &dialog) {
-        auto *list = Find<QListWidget>(&dialog, QStringLiteral("parameterList"));
-        Type(&dialog, "parameterBox", QStringLiteral("d"));
-        Find(&dialog, QStringLiteral("Add ->"))->click();
-        list->setCurrentRow(0);
-        Find(&dialog, QStringLiteral("<- Remove"))->click();
-        Find(&dialog, QStringLiteral("moveDown"))->click();
-        moved = ListTexts(list);
-        Find(&dialog, QStringLiteral("Cancel"))->click();
-        return dialog.result();
-    });
-    Button(QStringLiteral("- Edit -"))->click();
-    QCOMPARE(moved, (QStringList{"c", "b", "d"}));
-    QCOMPARE(m_settings.functions.Rows(), (std::vector<TableRow>{{"f", "a", "b", "c"}, {"g", "x"}}));
-    QCOMPARE(Grid()->model()->columnCount(), 4);
-    QVERIFY(!Button(QStringLiteral("Apply"))->isEnabled());
 }
 
 void PreferencesTest::editAndRemoveNeedASelection()

@@ -1,5 +1,5 @@
-// What the Preferences editors let into the tables: typed characters, names, the length limit,
-// keyword attributes, and the import of a shared function list.
+// What the Preferences editors let into the tables: the length limit of an entry, and the import
+// of a shared function list.
 #include "app/initext.h"
 #include "prefs/entryrules.h"
 #include "prefs/functionimport.h"
@@ -24,20 +24,6 @@ CScribaCObArray Table(std::vector<TableRow> rows)
     return table;
 }
 
-TEST(EntryChars, NamesTakeAsciiLettersDigitsAndUnderscoreParametersAlsoQuotes)
-{
-    for (char32_t c : {U'a', U'z', U'A', U'Z', U'0', U'9', U'_'}) {
-        EXPECT_TRUE(AcceptsEntryChar(c, EntryKind::Name)) << char(c);
-        EXPECT_TRUE(AcceptsEntryChar(c, EntryKind::Parameter)) << char(c);
-    }
-    for (char32_t c : {U' ', U'\t', U'-', U'.', U'(', U')', U'%', U'\'', U'\u00e9', U'\u0430', U'\b'}) {
-        EXPECT_FALSE(AcceptsEntryChar(c, EntryKind::Name)) << std::uint32_t(c);
-        EXPECT_FALSE(AcceptsEntryChar(c, EntryKind::Parameter)) << std::uint32_t(c);
-    }
-    EXPECT_FALSE(AcceptsEntryChar(U'"', EntryKind::Name));
-    EXPECT_TRUE(AcceptsEntryChar(U'"', EntryKind::Parameter));
-}
-
 TEST(TruncatedEntry, KeepsTheFirst255CharactersWithoutSplittingOne)
 {
     EXPECT_EQ(TruncatedEntry(std::string(255, 'a')), std::string(255, 'a'));
@@ -45,56 +31,6 @@ TEST(TruncatedEntry, KeepsTheFirst255CharactersWithoutSplittingOne)
     // 254 letters and then two-byte characters: the 255th character is kept whole.
     const std::string text = std::string(254, 'a') + "\xc3\xa9\xc3\xa9";
     EXPECT_EQ(TruncatedEntry(text), std::string(254, 'a') + "\xc3\xa9");
-}
-
-TEST(CheckEntryName, FindsTheFirstProblem)
-{
-    EXPECT_EQ(CheckEntryName("tn_open2"), NameProblem::None);
-    EXPECT_EQ(CheckEntryName("_x"), NameProblem::None);
-    EXPECT_EQ(CheckEntryName(""), NameProblem::Empty);
-    EXPECT_EQ(CheckEntryName("2go"), NameProblem::LeadingDigit);
-    EXPECT_EQ(CheckEntryName("a-b"), NameProblem::BadCharacter);
-    EXPECT_EQ(CheckEntryName("\"a\""), NameProblem::BadCharacter);
-    EXPECT_EQ(CheckEntryName("caf\xc3\xa9"), NameProblem::BadCharacter);
-}
-
-struct AttributeCase {
-    const char *name;
-    TableRow row;
-    const char *attribute;
-    bool on;
-    TableRow expected;
-};
-
-class SetAttributeTest : public testing::TestWithParam<AttributeCase> {};
-
-TEST_P(SetAttributeTest, ChangesTheRowInPlace)
-{
-    const AttributeCase &c = GetParam();
-    TableRow row = c.row;
-    const bool changed = SetAttribute(row, c.attribute, c.on);
-    EXPECT_EQ(changed, c.row != c.expected);
-    EXPECT_EQ(row, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keywords, SetAttributeTest,
-    testing::Values(
-        AttributeCase{"AppendsLowerCase", {"do"}, "indent", true, {"do", "indent"}},
-        AttributeCase{"AlreadyThereInCapitals", {"do", "INDENT"}, "indent", true, {"do", "INDENT"}},
-        AttributeCase{"RemovesOnlyTheFirstOfTwo", {"do", "indent", "x", "Indent"}, "indent", false, {"do", "x", "Indent"}},
-        AttributeCase{"KeepsOtherWords", {"else", "indent", "outdent"}, "outdent", false, {"else", "indent"}},
-        AttributeCase{"NameIsNotAnAttribute", {"indent"}, "indent", false, {"indent"}},
-        AttributeCase{"OffWhenMissingChangesNothing", {"end"}, "indent", false, {"end"}}),
-    CaseName<AttributeCase>);
-
-TEST(AddSorted, ReturnsWhereTheRowLandedAfterRowsOfTheSameName)
-{
-    CScribaCObArray table = Table({{"a"}, {"m", "1"}, {"z"}});
-    EXPECT_EQ(table.AddSorted({"m", "2"}), 2);
-    EXPECT_EQ(table.AddSorted({"B"}), 0);
-    EXPECT_EQ(table.AddSorted({"zz"}), 5);
-    EXPECT_EQ(table.Rows(), (std::vector<TableRow>{{"B"}, {"a"}, {"m", "1"}, {"m", "2"}, {"z"}, {"zz"}}));
 }
 
 // ---- Import ----
