@@ -225,6 +225,11 @@ void CPreferencesDlg::ShowStyle(int kind)
     m_italic->setChecked(style.italic != 0);
     m_underline->setChecked(style.underline != 0);
     m_sample->SetTextColor(style.color);
+    ShowSampleFlags(style);
+}
+
+void CPreferencesDlg::ShowSampleFlags(const TextStyle &style)
+{
     m_sample->SetBold(style.bold != 0);
     m_sample->SetItalic(style.italic != 0);
     m_sample->SetUnderline(style.underline != 0);
@@ -234,9 +239,7 @@ void CPreferencesDlg::SetStyleFlag(std::int32_t TextStyle::*flag, bool on)
 {
     SelectedStyle().*flag = on ? 1 : 0;
     EnableApply();
-    m_sample->SetBold(SelectedStyle().bold != 0);
-    m_sample->SetItalic(SelectedStyle().italic != 0);
-    m_sample->SetUnderline(SelectedStyle().underline != 0);
+    ShowSampleFlags(SelectedStyle());
 }
 
 void CPreferencesDlg::OnColor()

@@ -43,6 +43,7 @@ private:
     void OnAutoIndentationClicked();
     void OnSyntaxHighlightingClicked();
     void ShowStyle(int kind);
+    void ShowSampleFlags(const TextStyle &style);
     void SetStyleFlag(std::int32_t TextStyle::*flag, bool on);
     void OnColor();
     void SetSwatch(ColorRef color);

@@ -7,24 +7,23 @@ CSampleLabel::CSampleLabel(const QString &text, QWidget *parent) : QLabel(text, 
     setAlignment(Qt::AlignCenter);
 }
 
-void CSampleLabel::SetSampleFont(const QFont &sampleFont)
+template <typename Change>
+void CSampleLabel::ChangeFont(Change change)
 {
-    setFont(sampleFont);
+    QFont changed = font();
+    change(changed);
+    setFont(changed);
     repaint();
 }
 
 void CSampleLabel::SetFaceName(const QString &face)
 {
-    QFont f = font();
-    f.setFamilies({face});
-    SetSampleFont(f);
+    ChangeFont([&](QFont &f) { f.setFamilies({face}); });
 }
 
 void CSampleLabel::SetHeight(int height)
 {
-    QFont f = font();
-    f.setPixelSize(height);
-    SetSampleFont(f);
+    ChangeFont([&](QFont &f) { f.setPixelSize(height); });
 }
 
 void CSampleLabel::SetTextColor(ColorRef color)
@@ -35,23 +34,17 @@ void CSampleLabel::SetTextColor(ColorRef color)
 
 void CSampleLabel::SetBold(bool bold)
 {
-    QFont f = font();
-    f.setWeight(bold ? QFont::Bold : QFont::Normal);
-    SetSampleFont(f);
+    ChangeFont([&](QFont &f) { f.setWeight(bold ? QFont::Bold : QFont::Normal); });
 }
 
 void CSampleLabel::SetItalic(bool italic)
 {
-    QFont f = font();
-    f.setItalic(italic);
-    SetSampleFont(f);
+    ChangeFont([&](QFont &f) { f.setItalic(italic); });
 }
 
 void CSampleLabel::SetUnderline(bool underline)
 {
-    QFont f = font();
-    f.setUnderline(underline);
-    SetSampleFont(f);
+    ChangeFont([&](QFont &f) { f.setUnderline(underline); });
 }
 
 void CSampleLabel::paintEvent(QPaintEvent *)

@@ -27,7 +27,8 @@ protected:
     void paintEvent(QPaintEvent *e) override;
 
 private:
-    void SetSampleFont(const QFont &font);
+    template <typename Change>
+    void ChangeFont(Change change);
 
     ColorRef m_textColor = 0;
 };
