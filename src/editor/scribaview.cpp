@@ -327,10 +327,15 @@ void CScribaView::RecolourAll()
         ColourRange(0, length);
         return;
     }
+    ColourInViewThenFrom(0);
+}
+
+void CScribaView::ColourInViewThenFrom(qint64 from)
+{
     const qint64 firstLine = SendScintilla(SCI_GETFIRSTVISIBLELINE);
     const qint64 lastLine = firstLine + SendScintilla(SCI_LINESONSCREEN) + 1;
     ColourRange(LineStart(firstLine), LineEndOf(LineStart(lastLine)));
-    m_backgroundFrom = 0;
+    m_backgroundFrom = m_backgroundFrom < 0 ? from : std::min(m_backgroundFrom, from);
     m_backgroundTimer->start();
 }
 
@@ -381,7 +386,12 @@ void CScribaView::OnTextChanged()
     const qint64 start = std::min<qint64>(m_changes.Start(), length);
     const qint64 end = std::min<qint64>(m_changes.End(), length);
     m_changes.Clear();
-    RecolourLines(start, end);
+    // A change as big as a file that opens coloured in the background (a Replace All over a
+    // big script) is coloured the same way.
+    if (end - start > kColourAtOnceLimit)
+        ColourInViewThenFrom(LineStart(LineOf(start)));
+    else
+        RecolourLines(start, end);
     m_lastEdit = EditNone;
 }
 

@@ -142,6 +142,8 @@ private:
     EditKind ClassifyCause(EditKind cause) const;
     void RunAsCause(EditKind cause, const std::function<void()> &edit);
     void MarkAllStyled();
+    // Colours the lines in view at once and the text from `from` on while idle.
+    void ColourInViewThenFrom(qint64 from);
 
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
