@@ -189,6 +189,7 @@ void CScribaView::OnActivateView(bool activate)
     }
     CloseCompletionList();
     HideTip();
+    CloseFindDialog();
 }
 
 void CScribaView::focusInEvent(QFocusEvent *e)

@@ -6,11 +6,14 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QPointer>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+class CFindReplaceDialog;
 class CScribaDoc;
 class QMenu;
 class QTimer;
@@ -30,6 +33,12 @@ enum EditKind : std::int32_t {
 
 // The overtype mode the user last chose with Insert in any view; every view follows it.
 extern bool g_overtype;
+
+// What was last searched for, shared by all views and their find dialogs; never saved.
+extern QString g_findText;
+extern QString g_replaceText;
+extern bool g_matchCase;
+extern bool g_wholeWord;
 
 class CScribaView : public QsciScintilla {
     Q_OBJECT
@@ -95,6 +104,16 @@ public:
     // "Ln %d, Col %d" for the caret's line and the selection end's column, counted from 1.
     QString CaretPositionText() const;
 
+    // Find and replace (scribaviewfind.cpp).
+    void OnEditFind();
+    void OnEditReplace();
+    // Find Next: repeats the open dialog's last action, or searches without a dialog.
+    void OnEditRepeat();
+    bool CanFindNext() const;
+    // A report of the find dialog (flags unused then), or of Find Next (flags FR_FINDNEXT).
+    int OnFindReplace(std::uint32_t flags);
+    CFindReplaceDialog *FindDialog() const;
+
     void Print(bool showDialog);
     void PrintPreview();
 
@@ -145,6 +164,24 @@ private:
     // Colours the lines in view at once and the text from `from` on while idle.
     void ColourInViewThenFrom(qint64 from);
 
+    // Find and replace.
+    struct CharRange {
+        qint64 cpMin;
+        qint64 cpMax;
+    };
+    enum class FindOutcome { Found, NotFound, Declined };
+    void OpenFindDialog(bool findOnly);
+    void CloseFindDialog();
+    void AdoptDialogState();
+    CharRange Selection() const;
+    FindOutcome FindNext(CharRange &r);
+    void FindNextFromDialog(CharRange r);
+    void ReplaceSelection(const CharRange &r);
+    void ReplaceAll(const CharRange &r);
+    void ReplaceOccurrences(const std::vector<std::size_t> &positions, std::size_t length,
+                            const std::string &replacement, std::size_t lastReplaced);
+    void KeepFindDialogOff(const CharRange &r);
+
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
     bool OpenDroppedFile(const QMimeData *data);
@@ -153,6 +190,7 @@ private:
     qint64 LineEndOf(qint64 position) const;
 
     CScribaDoc *m_document;
+    QPointer<CFindReplaceDialog> m_findDialog;
     int m_freezeCount = 0;
     int m_silentCount = 0;
     bool m_colouringEnabled = false;

@@ -175,6 +175,9 @@ void CMainFrame::CreateActions()
     Route(ID_EDIT_PASTE, &CScribaView::OnEditPaste);
     Route(ID_EDIT_CLEAR, &CScribaView::OnEditClear);
     Route(ID_EDIT_SELECT_ALL, &CScribaView::OnEditSelectAll);
+    Route(ID_EDIT_FIND, &CScribaView::OnEditFind);
+    Route(ID_EDIT_REPEAT, &CScribaView::OnEditRepeat);
+    Route(ID_EDIT_REPLACE, &CScribaView::OnEditReplace);
     connect(Action(ID_NEXT_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
     connect(Action(ID_PREV_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
@@ -400,9 +403,6 @@ void CMainFrame::UpdateCommands()
         Action(id)->setEnabled(haveDocument);
     // Preferences stands in the Edit menu, which only a document's menus carry.
     Action(ID_PREFERENCES)->setEnabled(haveDocument);
-    // Find and replace arrive with their dialog.
-    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE})
-        Action(id)->setEnabled(false);
     UpdateEditCommands(view);
     ShowMenus(haveDocument);
     m_caretPane->setText(view ? view->CaretPositionText() : QString());
@@ -419,6 +419,9 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
     Action(ID_EDIT_CLEAR)->setEnabled(selection);
     Action(ID_EDIT_PASTE)->setEnabled(view && view->CanPaste());
     Action(ID_EDIT_SELECT_ALL)->setEnabled(view && view->HasText());
+    Action(ID_EDIT_FIND)->setEnabled(view && view->HasText());
+    Action(ID_EDIT_REPLACE)->setEnabled(view && view->HasText());
+    Action(ID_EDIT_REPEAT)->setEnabled(view && view->CanFindNext());
 }
 
 QString CMainFrame::CaretPaneText() const

@@ -14,29 +14,6 @@
 
 namespace {
 
-QByteArray TextOf(CScribaView *view)
-{
-    return QByteArray(view->TextPointer(), view->TextLength());
-}
-
-std::vector<std::uint8_t> StylesOf(CScribaView *view)
-{
-    std::vector<std::uint8_t> styles(std::size_t(view->TextLength()));
-    for (std::size_t i = 0; i < styles.size(); ++i)
-        styles[i] = std::uint8_t(view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, i));
-    return styles;
-}
-
-std::vector<std::uint8_t> FreshStyles(const QByteArray &text)
-{
-    const Settings &settings = Settings::Global();
-    std::vector<std::uint8_t> styles(std::size_t(text.size()));
-    if (settings.options.syntaxhighlighting)
-        ScanLuaStyles(std::string_view(text.constData(), std::size_t(text.size())), settings.keywords,
-                      settings.functions, styles.data());
-    return styles;
-}
-
 // "if{3} x{0}" style: the text with each style change marked, for readable failures.
 QString Marked(const QByteArray &text, const std::vector<std::uint8_t> &styles)
 {
@@ -60,10 +37,8 @@ void Type(CScribaView *view, const QString &text)
 
 void Load(AppFixture &fixture, const QByteArray &bytes)
 {
-    const QString path = fixture.FilePath(QStringLiteral("sample.lua"));
-    WriteFile(path, bytes);
     fixture.App().CloseAllDocuments();
-    QVERIFY(fixture.App().OpenDocumentFile(path));
+    QVERIFY(OpenScript(fixture, QStringLiteral("sample.lua"), bytes));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "doc/scribadoc.h"
+#include "editor/luascanner.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
@@ -61,6 +62,10 @@ void ResetProgramState()
     Settings::Global() = Settings();
     g_untitledCount = 0;
     g_overtype = false;
+    g_findText.clear();
+    g_replaceText.clear();
+    g_matchCase = false;
+    g_wholeWord = false;
 }
 
 AppFixture::AppFixture(const char *iniText, const QStringList &arguments)
@@ -133,4 +138,35 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+CScribaView *OpenScript(AppFixture &fixture, const QString &name, const QByteArray &bytes)
+{
+    const QString path = fixture.FilePath(name);
+    WriteFile(path, bytes);
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    return document ? document->GetView() : nullptr;
+}
+
+QByteArray TextOf(CScribaView *view)
+{
+    return QByteArray(view->TextPointer(), view->TextLength());
+}
+
+std::vector<std::uint8_t> StylesOf(CScribaView *view)
+{
+    std::vector<std::uint8_t> styles(std::size_t(view->TextLength()));
+    for (std::size_t i = 0; i < styles.size(); ++i)
+        styles[i] = std::uint8_t(view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, i));
+    return styles;
+}
+
+std::vector<std::uint8_t> FreshStyles(const QByteArray &text)
+{
+    const Settings &settings = Settings::Global();
+    std::vector<std::uint8_t> styles(std::size_t(text.size()));
+    if (settings.options.syntaxhighlighting)
+        ScanLuaStyles(std::string_view(text.constData(), std::size_t(text.size())), settings.keywords,
+                      settings.functions, styles.data());
+    return styles;
 }

@@ -9,7 +9,9 @@
 #include <QQueue>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class CScribaDoc;
 class CScribaView;
@@ -77,5 +79,11 @@ private:
 
 QByteArray ReadFile(const QString &path);
 void WriteFile(const QString &path, const QByteArray &bytes);
+// Writes bytes to a file named name in the fixture's folder and opens it; its view, or null.
+CScribaView *OpenScript(AppFixture &fixture, const QString &name, const QByteArray &bytes);
+// The view's text, the style of each of its bytes, and the styles a fresh colouring gives.
+QByteArray TextOf(CScribaView *view);
+std::vector<std::uint8_t> StylesOf(CScribaView *view);
+std::vector<std::uint8_t> FreshStyles(const QByteArray &text);
 // Resets the program-wide state that one test may leave behind for the next.
 void ResetProgramState();
