@@ -1,13 +1,8 @@
 // Colouring in the live view: a whole generated 10 MB script against QScintilla's own Lua lexer
 // on the same text, and one keystroke in the middle of a 200,000-line script against the same
 // keystroke in a 100-line one.
-#include "benchscripts.h"
 #include "benchsupport.h"
-
-#include "app/defaulttexts.h"
-#include "app/settings.h"
-#include "doc/scribadoc.h"
-#include "editor/scribaview.h"
+#include "benchview.h"
 
 #include <Qsci/qscilexerlua.h>
 #include <Qsci/qsciscintilla.h>
@@ -23,14 +18,6 @@ using namespace benchscripts;
 
 constexpr std::size_t kScriptBytes = 10u << 20;
 
-void InstallDefaultSettings()
-{
-    Settings &settings = Settings::Global();
-    settings.SetDefaultStyles();
-    settings.keywords = ParsedTable(DefaultKeywordsText());
-    settings.functions = ParsedTable(DefaultFunctionsText());
-}
-
 const std::string &Script()
 {
     static const std::string script = ScriptGenerator(Settings::Global().functions).Realistic(kScriptBytes);
@@ -45,24 +32,6 @@ std::string ScriptOfLines(int lines)
         end = script.find('\n', end) + 1;
     return script.substr(0, end);
 }
-
-// A view holding text, coloured, as after opening a file.
-struct LoadedView {
-    CScribaDoc document;
-    CScribaView view{&document};
-
-    explicit LoadedView(const std::string &text)
-    {
-        document.SetView(&view);
-        view.BeginLoad(qint64(text.size()));
-        view.AppendBytes(text.data(), qint64(text.size()));
-        view.EndLoad();
-        view.OnInitialUpdate();
-        view.resize(800, 600);
-        view.show();
-        QCoreApplication::processEvents();
-    }
-};
 
 void BM_OursWhole(benchmark::State &state)
 {

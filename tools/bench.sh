@@ -3,10 +3,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
-"$root/tools/build.sh" --target load_bench colour_bench scan_bench import_bench
+"$root/tools/build.sh" --target benchmarks
 bench="${SCRIBA_BUILD_DIR:-$root/build}/bench"
 export QT_QPA_PLATFORM=offscreen
-for program in scan_bench colour_bench load_bench import_bench; do
+for program in $(cd "$bench" && ls -- *_bench | sort); do
   echo "== $program"
   "$bench/$program" --benchmark_color=false 2>&1 | sed "s/\x1b\[[0-9;]*m//g" | grep -v -e QStandardPaths -e propagateSizeHints
 done | tee "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"
