@@ -346,5 +346,9 @@ void CScribaApp::ApplySettingsToViews()
         CScribaView *view = document->GetView();
         view->DefineStyles();
         view->RecolourAll();
+        if (!Settings::Global().options.autocompletion)
+            view->CloseCompletionList();
+        if (!Settings::Global().options.intellitip)
+            view->HideTip();
     }
 }

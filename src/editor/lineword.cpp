@@ -37,3 +37,11 @@ bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordB
     out.atWordEnd = caret == int(line.size()) || IsWhite(line[std::size_t(caret)]);
     return true;
 }
+
+int ParameterNumber(std::string_view text)
+{
+    int commas = 0;
+    for (char c : text)
+        commas += c == ',';
+    return commas + 1;
+}

@@ -13,3 +13,7 @@ struct WordBeforeCaret {
 // line: the caret's line without its line break; caret: the caret's byte index in it.
 // delimiter ' ' stands for any white space. False, with out untouched, on an empty line.
 bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordBeforeCaret &out);
+
+// The number, counted from 1, of the call parameter being typed, given the call's text between
+// its "(" and the caret: one more than the commas in it. Strings and nested calls are not known.
+int ParameterNumber(std::string_view text);

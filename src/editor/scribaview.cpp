@@ -4,6 +4,10 @@
 #include "app/scribaapp.h"
 #include "app/settings.h"
 #include "doc/scribadoc.h"
+#include "editor/autocompletion.h"
+#include "editor/autoindent.h"
+#include "editor/completionlist.h"
+#include "editor/intellitip.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
 #include "frame/accelerators.h"
@@ -44,6 +48,30 @@ bool IsCharacterKey(const QKeyEvent *e)
     return c.isPrint() || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
+// The character a key types, as the language aids see it: 13 for Enter, 8 for Backspace, 9 for
+// Tab, and the blank for Ctrl+Space too; 0 when the key types none.
+int CharacterOf(const QKeyEvent *e)
+{
+    if (e->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return ctrl ? 0 : '\r';
+    case Qt::Key_Backspace:
+        return ctrl ? 0 : '\b';
+    case Qt::Key_Tab:
+        return ctrl ? 0 : '\t';
+    case Qt::Key_Backtab:
+        return 0;
+    case Qt::Key_Space:
+        return ' ';
+    default:
+        return IsCharacterKey(e) ? int(e->text().front().unicode()) : 0;
+    }
+}
+
 EditKind CauseOfKey(const QKeyEvent *e)
 {
     switch (e->key()) {
@@ -59,7 +87,10 @@ EditKind CauseOfKey(const QKeyEvent *e)
 } // namespace
 
 CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
-    : QsciScintilla(parent), m_document(document)
+    : QsciScintilla(parent), m_document(document),
+      m_indent(std::make_unique<CAutoIndent>(*this, Settings::Global())),
+      m_completion(std::make_unique<CAutoCompletion>(*this, Settings::Global())),
+      m_tip(new CIntelliTip(this, Settings::Global()))
 {
     setUtf8(true);
     setAutoCompletionSource(AcsNone);
@@ -221,6 +252,27 @@ void CScribaView::UnfreezeDisplay()
 {
     if (m_freezeCount > 0 && --m_freezeCount == 0)
         viewport()->setUpdatesEnabled(true);
+}
+
+std::string_view CScribaView::TextRange(qint64 from, qint64 to) const
+{
+    if (to <= from)
+        return {};
+    const char *text = reinterpret_cast<const char *>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(to - from)));
+    return text ? std::string_view(text, std::size_t(to - from)) : std::string_view();
+}
+
+QPoint CScribaView::PointOfPosition(qint64 position) const
+{
+    const QPoint inText(int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, static_cast<long>(position))),
+                        int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, static_cast<long>(position))));
+    return viewport()->mapTo(this, inText);
+}
+
+QPoint CScribaView::CaretPoint() const
+{
+    return PointOfPosition(SendScintilla(SCI_GETCURRENTPOS));
 }
 
 bool CScribaView::GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const
@@ -421,6 +473,11 @@ bool CScribaView::event(QEvent *e)
 {
     // The application's accelerators win over Scintilla's own bindings of the same keys, so
     // every command goes through the view's handlers.
+    // An open completion list takes Escape before them.
+    if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
+        e->accept();
+        return true;
+    }
     if (e->type() == QEvent::ShortcutOverride && IsOwnAccelerator(static_cast<QKeyEvent *>(e))) {
         e->ignore();
         return true;
@@ -447,27 +504,42 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
         emit caretOrSelectionChanged();
         return;
     }
-    // Key-down: completion keys, tip keys and the Enter measurement come first.
-    if (CompletionKey(e))
+    if (m_completion->TakeEscape(e))
         return;
-    TipKeyBefore(e);
-    MeasureEnter(e);
-    // Character: tab conversion, tip characters and completion keys, then the insertion.
-    const bool character = IsCharacterKey(e);
-    bool ended = false;
-    if (character) {
-        ended = ConvertTab(e);
-        if (!ended) {
-            TipCharacter(e);
-            ended = CompletionCharacter(e);
-        }
+    // Key-down: the completion list's keys come first; a key the list takes never reaches the
+    // control. Then the tip's keys and the Enter measurement.
+    const bool listKey = CompletionKey(e);
+    if (!listKey) {
+        TipKeyBefore(e);
+        MeasureEnter(e);
     }
-    if (!ended) {
+    const int ch = CharacterOf(e);
+    if (ch != 0)
+        HandleCharacter(e, ch);
+    else if (!listKey)
         DefaultKeyProcessing(e);
-        if (character)
-            AfterCharacter(e);
+    if (!listKey)
+        TipRecount(e);
+    // Whatever became of an Enter, its display freeze ends with the key.
+    m_indent->EndKey();
+}
+
+void CScribaView::HandleCharacter(QKeyEvent *e, int ch)
+{
+    // Tab conversion, the tip's characters and the completion list's come before the insertion.
+    if (ConvertTab(ch))
+        return;
+    TipCharacter(ch);
+    if (CompletionCharacter(e, ch))
+        return;
+    if (ch == ' ' && (e->modifiers() & Qt::ControlModifier)) {
+        // Ctrl+Space with completion off types a plain blank.
+        QKeyEvent blank(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        DefaultKeyProcessing(&blank);
+    } else {
+        DefaultKeyProcessing(e);
     }
-    TipRecount(e);
+    AfterCharacter(ch);
 }
 
 void CScribaView::inputMethodEvent(QInputMethodEvent *e)
@@ -480,17 +552,18 @@ void CScribaView::DefaultKeyProcessing(QKeyEvent *e)
     RunAsCause(CauseOfKey(e), [&] { QsciScintilla::keyPressEvent(e); });
 }
 
-// The language aids fill these steps; until then each lets the key through.
-bool CScribaView::ConvertTab(QKeyEvent *) { return false; }
-void CScribaView::TipCharacter(QKeyEvent *) {}
-bool CScribaView::CompletionCharacter(QKeyEvent *) { return false; }
-void CScribaView::AfterCharacter(QKeyEvent *) {}
-bool CScribaView::CompletionKey(QKeyEvent *) { return false; }
-void CScribaView::TipKeyBefore(QKeyEvent *) {}
-void CScribaView::MeasureEnter(QKeyEvent *) {}
-void CScribaView::TipRecount(QKeyEvent *) {}
-void CScribaView::CloseCompletionList() {}
-void CScribaView::HideTip() {}
+bool CScribaView::ConvertTab(int ch) { return m_indent->ConvertTab(ch); }
+void CScribaView::TipCharacter(int ch) { m_tip->OnCharacter(ch); }
+bool CScribaView::CompletionCharacter(QKeyEvent *e, int ch) { return m_completion->OnCharacter(e, ch); }
+void CScribaView::AfterCharacter(int ch) { m_indent->AfterCharacter(ch, CompletionList() != nullptr); }
+bool CScribaView::CompletionKey(QKeyEvent *e) { return m_completion->OnKey(e); }
+void CScribaView::TipKeyBefore(QKeyEvent *e) { m_tip->OnKeyBefore(e); }
+void CScribaView::MeasureEnter(QKeyEvent *e) { m_indent->MeasureEnter(e); }
+void CScribaView::TipRecount(QKeyEvent *e) { m_tip->OnKeyAfter(e); }
+void CScribaView::CloseCompletionList() { m_completion->Close(); }
+void CScribaView::HideTip() { m_tip->HideTip(); }
+CCompletionList *CScribaView::CompletionList() const { return m_completion->List(); }
+bool CScribaView::JustIndented() const { return m_indent->JustIndented(); }
 
 // ---------------------------------------------------------------- mouse and menu
 
@@ -499,6 +572,17 @@ void CScribaView::mousePressEvent(QMouseEvent *e)
     CloseCompletionList();
     HideTip();
     QsciScintilla::mousePressEvent(e);
+}
+
+void CScribaView::wheelEvent(QWheelEvent *e)
+{
+    // The wheel anywhere but over the completion list closes the list and scrolls nothing.
+    if (CompletionList()) {
+        CloseCompletionList();
+        e->accept();
+        return;
+    }
+    QsciScintilla::wheelEvent(e);
 }
 
 void CScribaView::contextMenuEvent(QContextMenuEvent *e)

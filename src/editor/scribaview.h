@@ -10,9 +10,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+class CAutoCompletion;
+class CAutoIndent;
+class CCompletionList;
+class CIntelliTip;
 class CFindReplaceDialog;
 class CScribaDoc;
 class QMenu;
@@ -73,6 +79,20 @@ public:
     void FreezeDisplay();
     void UnfreezeDisplay();
     bool GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const;
+    bool IsDisplayFrozen() const { return m_freezeCount > 0; }
+    // The bytes of [from, to), valid until the text changes.
+    std::string_view TextRange(qint64 from, qint64 to) const;
+    // The top-left corner of the character at position, in the view's coordinates.
+    QPoint PointOfPosition(qint64 position) const;
+    QPoint CaretPoint() const;
+
+    // The language aids. Clicks, deactivation and switching an aid off close the list and
+    // hide the tip.
+    void CloseCompletionList();
+    void HideTip();
+    CCompletionList *CompletionList() const;
+    CIntelliTip *Tip() const { return m_tip; }
+    bool JustIndented() const;
 
     // Colouring.
     void DefineStyles();
@@ -129,6 +149,7 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
     void inputMethodEvent(QInputMethodEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -138,11 +159,17 @@ protected:
     void dropEvent(QDropEvent *e) override;
 
 private:
+    // The aids drive the key handling's steps and edit the text as the view's own handlers do.
+    friend class CAutoCompletion;
+    friend class CAutoIndent;
+
+    // The whole handling of the character ch that e carries.
+    void HandleCharacter(QKeyEvent *e, int ch);
     // Steps of a character, in order. A step that returns true ends the handling.
-    bool ConvertTab(QKeyEvent *e);
-    void TipCharacter(QKeyEvent *e);
-    bool CompletionCharacter(QKeyEvent *e);
-    void AfterCharacter(QKeyEvent *e);
+    bool ConvertTab(int ch);
+    void TipCharacter(int ch);
+    bool CompletionCharacter(QKeyEvent *e, int ch);
+    void AfterCharacter(int ch);
     // Steps of a key-down, in order.
     bool CompletionKey(QKeyEvent *e);
     void TipKeyBefore(QKeyEvent *e);
@@ -150,10 +177,6 @@ private:
     void TipRecount(QKeyEvent *e);
     // The control's own handling of the key or character.
     void DefaultKeyProcessing(QKeyEvent *e);
-
-    // The closing of the transient aids on clicks and deactivation.
-    void CloseCompletionList();
-    void HideTip();
 
     void OnModified(int position, int type, const char *text, int length, int linesAdded,
                     int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
@@ -191,6 +214,9 @@ private:
 
     CScribaDoc *m_document;
     QPointer<CFindReplaceDialog> m_findDialog;
+    std::unique_ptr<CAutoIndent> m_indent;
+    std::unique_ptr<CAutoCompletion> m_completion;
+    CIntelliTip *m_tip = nullptr;
     int m_freezeCount = 0;
     int m_silentCount = 0;
     bool m_colouringEnabled = false;

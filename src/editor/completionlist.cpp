@@ -1,0 +1,94 @@
+#include "completionlist.h"
+
+#include "editor/completionorder.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+CCompletionList::CCompletionList(std::vector<std::string> names, const QFont &font, QWidget *parent)
+    : QListWidget(parent), m_names(std::move(names))
+{
+    setFocusPolicy(Qt::NoFocus);
+    verticalScrollBar()->setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFont(font);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (const std::string &name : m_names)
+        addItem(QString::fromStdString(name));
+    hide();
+}
+
+void CCompletionList::SelectFrom(std::string_view word)
+{
+    const int row = int(FirstNotLess(m_names, word));
+    if (row >= count()) {
+        scrollToBottom();
+        setCurrentRow(-1);
+        clearSelection();
+        return;
+    }
+    setCurrentRow(row);
+    scrollToItem(item(row), QAbstractItemView::PositionAtTop);
+}
+
+QString CCompletionList::SelectedName() const
+{
+    const QListWidgetItem *selected = currentItem();
+    return selected && selected->isSelected() ? selected->text() : QString();
+}
+
+void CCompletionList::MoveSelection(int key)
+{
+    // Handled here, never passed on: a key the list ignores would go back to the view.
+    QKeyEvent plain(QEvent::KeyPress, key, Qt::NoModifier);
+    keyPressEvent(&plain);
+}
+
+int CCompletionList::ItemHeight() const
+{
+    return count() > 0 ? sizeHintForRow(0) : fontMetrics().height();
+}
+
+void CCompletionList::Place(QPoint word, const QRect &area)
+{
+    const int rows = std::min(count() + 1, kMaxRows);
+    const int height = rows * ItemHeight();
+    std::size_t longest = 0;
+    for (int i = 0; i < count(); ++i)
+        longest = std::max<std::size_t>(longest, std::size_t(item(i)->text().size()));
+    // The font is fixed-pitch: every character is as wide as an "m".
+    const int width = int(longest) * fontMetrics().horizontalAdvance(QLatin1Char('m')) + kExtraWidth;
+    const int right = area.x() + area.width();
+    const int bottom = area.y() + area.height();
+    int top = word.y() + kBelowWord;
+    if (top + height > bottom)
+        top = word.y() - height - kAboveWord;
+    int left = word.x();
+    if (left + width > right)
+        left = right - width - kRightMargin;
+    setGeometry(left, top, width, height);
+}
+
+void CCompletionList::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QListWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    e->accept();
+    emit accepted();
+}
+
+void CCompletionList::wheelEvent(QWheelEvent *e)
+{
+    QListWidget::wheelEvent(e);
+    // At either end of the list the wheel would reach the text beneath and close the list.
+    e->accept();
+}

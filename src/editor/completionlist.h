@@ -1,0 +1,51 @@
+// The completion list: a child list of the editor view holding every function name in
+// completion order. It is made for one opening and destroyed on closing, never takes the focus,
+// and keeps the wheel to itself.
+#pragma once
+
+#include <QListWidget>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CCompletionList : public QListWidget {
+    Q_OBJECT
+
+public:
+    // names: in completion order (CompletionNames).
+    CCompletionList(std::vector<std::string> names, const QFont &font, QWidget *parent);
+
+    // Scrolls the first name not less than word to the top and selects it; with no such name
+    // nothing is selected.
+    void SelectFrom(std::string_view word);
+    // The selected name, or an empty string when none is selected.
+    QString SelectedName() const;
+    // Moves the selection as the list's own Up, Down, Page Up, Page Down, Home or End key does.
+    void MoveSelection(int key);
+    bool HasSelection() const { return currentRow() >= 0; }
+
+    // Sizes the list for its names (at most ten rows) and places it below the word whose first
+    // character's top-left corner is at word, or above it when it would reach past the bottom of
+    // area, and shifted left when it would reach past area's right edge.
+    void Place(QPoint word, const QRect &area);
+
+    static constexpr int kMaxRows = 10;
+    static constexpr int kBelowWord = 20;   // from the word's top to the list's top
+    static constexpr int kAboveWord = 10;   // from the list's bottom up to the word's top
+    static constexpr int kRightMargin = 10; // a list shifted left ends this far from the edge
+    static constexpr int kExtraWidth = 30;  // room for the frame and the scroll bar
+
+signals:
+    // A double click: the selected name is to replace the word.
+    void accepted();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
+
+private:
+    int ItemHeight() const;
+
+    std::vector<std::string> m_names;
+};
