@@ -1,5 +1,5 @@
-// An editor view for the benchmarks: the default tables and styles, and a view holding a text,
-// coloured, as after opening a file.
+// A live editor view holding a generated script, as after opening a file, and keys sent to it:
+// the ground of the keystroke benchmarks.
 #pragma once
 
 #include "benchscripts.h"
@@ -10,19 +10,31 @@
 #include "editor/scribaview.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <string>
 
-namespace benchscripts {
+namespace benchview {
 
+// The program's own styles and tables, as on a first start.
 inline void InstallDefaultSettings()
 {
     Settings &settings = Settings::Global();
     settings.SetDefaultStyles();
-    settings.keywords = ParsedTable(DefaultKeywordsText());
-    settings.functions = ParsedTable(DefaultFunctionsText());
+    settings.keywords = benchscripts::ParsedTable(DefaultKeywordsText());
+    settings.functions = benchscripts::ParsedTable(DefaultFunctionsText());
 }
 
+// The first lines of script (all of it when it is shorter).
+inline std::string FirstLines(const std::string &script, int lines)
+{
+    std::size_t end = 0;
+    for (int i = 0; i < lines && end < script.size(); ++i)
+        end = script.find('\n', end) + 1;
+    return script.substr(0, end);
+}
+
+// A view holding text, coloured and shown.
 struct LoadedView {
     CScribaDoc document;
     CScribaView view{&document};
@@ -38,6 +50,21 @@ struct LoadedView {
         view.show();
         QCoreApplication::processEvents();
     }
+
+    // Puts the caret at the end of the middle line.
+    void GoToMiddleLineEnd()
+    {
+        const long middle = view.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) / 2;
+        view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                           view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, middle));
+    }
 };
 
-} // namespace benchscripts
+inline void SendKey(QWidget *target, int key, const QString &text = QString(),
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+} // namespace benchview

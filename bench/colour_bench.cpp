@@ -8,13 +8,13 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 
 #include <memory>
 
 namespace {
 
 using namespace benchscripts;
+using namespace benchview;
 
 constexpr std::size_t kScriptBytes = 10u << 20;
 
@@ -22,15 +22,6 @@ const std::string &Script()
 {
     static const std::string script = ScriptGenerator(Settings::Global().functions).Realistic(kScriptBytes);
     return script;
-}
-
-std::string ScriptOfLines(int lines)
-{
-    const std::string &script = Script();
-    std::size_t end = 0;
-    for (int i = 0; i < lines && end < script.size(); ++i)
-        end = script.find('\n', end) + 1;
-    return script.substr(0, end);
 }
 
 void BM_OursWhole(benchmark::State &state)
@@ -51,20 +42,12 @@ void BM_LexerLuaWhole(benchmark::State &state)
         editor.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0, -1);
 }
 
-void SendKey(QWidget *target, int key, const QString &text)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-}
-
 // Type a character in the middle line and take it back: two edits, each recoloured.
 void BM_Keystroke(benchmark::State &state)
 {
-    LoadedView loaded(ScriptOfLines(int(state.range(0))));
+    LoadedView loaded(FirstLines(Script(), int(state.range(0))));
     CScribaView &view = loaded.view;
-    const long middle = view.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) / 2;
-    view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
-                       view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, middle));
+    loaded.GoToMiddleLineEnd();
     for (auto _ : state) {
         SendKey(&view, Qt::Key_X, QStringLiteral("x"));
         SendKey(&view, Qt::Key_Backspace, QString());

@@ -15,6 +15,7 @@
 namespace {
 
 using namespace benchscripts;
+using namespace benchview;
 
 constexpr std::size_t kFindScriptBytes = 50u << 20;
 constexpr std::size_t kReplaceScriptBytes = 10u << 20;
