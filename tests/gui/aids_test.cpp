@@ -324,6 +324,12 @@ void AidsTest::switchingAidsOffReachesEveryView()
     fixture.App().ApplySettingsToViews();
     for (CScribaView *view : views)
         QVERIFY(!view->Tip()->IsShown());
+    // Each opening reads the function table as it is then.
+    settings.options.autocompletion = 1;
+    settings.functions.Add({"tn_added"});
+    Press(views.last(), "{^Space}");
+    QVERIFY(views.last()->CompletionList());
+    QCOMPARE(views.last()->CompletionList()->findItems(QStringLiteral("tn_added"), Qt::MatchExactly).size(), 1);
     // Without auto-indentation the next keys neither indent nor outdent, though an Enter has
     // indented the line before.
     CScribaView *view = views.first();
