@@ -2,13 +2,10 @@
 // and the parameter tip all on, in the middle of a 200,000-line script against the same key in
 // a 100-line one: a letter typed and taken back while the list is open and the tip shown, and
 // an Enter that indents. (Keys only: nothing is painted, as in the colouring's keystroke.)
-#include "benchsupport.h"
 #include "benchview.h"
 
 #include "editor/completionlist.h"
 #include "editor/intellitip.h"
-
-#include <QApplication>
 
 #include <cstring>
 
@@ -82,10 +79,7 @@ BENCHMARK(BM_EnterThatIndents)->Arg(100)->Arg(200000)->Unit(benchmark::kMicrosec
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallDefaultSettings();
-    return RunBenchmarksWithRatios(
+    return benchview::RunViewBenchmarks(
         argc, argv,
         {{"letter, list and tip open: 200,000-line script / 100-line script",
           "BM_LetterWithListAndTip/200000/min_time:1.000", "BM_LetterWithListAndTip/100/min_time:1.000", 1.5},

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "benchscripts.h"
+#include "benchsupport.h"
 
 #include "app/defaulttexts.h"
 #include "app/settings.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 
 #include <string>
@@ -65,6 +66,16 @@ inline void SendKey(QWidget *target, int key, const QString &text = QString(),
 {
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QCoreApplication::sendEvent(target, &press);
+}
+
+// The main function of a benchmark program over live views: no display, the default settings,
+// and the ratios printed after the runs.
+inline int RunViewBenchmarks(int argc, char **argv, const std::vector<BenchRatio> &ratios)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    InstallDefaultSettings();
+    return RunBenchmarksWithRatios(argc, argv, ratios);
 }
 
 } // namespace benchview

@@ -1,13 +1,10 @@
 // Colouring in the live view: a whole generated 10 MB script against QScintilla's own Lua lexer
 // on the same text, and one keystroke in the middle of a 200,000-line script against the same
 // keystroke in a 100-line one.
-#include "benchsupport.h"
 #include "benchview.h"
 
 #include <Qsci/qscilexerlua.h>
 #include <Qsci/qsciscintilla.h>
-
-#include <QApplication>
 
 #include <memory>
 
@@ -62,10 +59,7 @@ BENCHMARK(BM_Keystroke)->Arg(100)->Arg(200000)->Unit(benchmark::kMicrosecond)->M
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallDefaultSettings();
-    return RunBenchmarksWithRatios(
+    return benchview::RunViewBenchmarks(
         argc, argv,
         {{"colour 10 MB whole: ours / QsciLexerLua", "BM_OursWhole/iterations:5", "BM_LexerLuaWhole/iterations:5", 0.5},
          {"keystroke: 200,000-line script / 100-line script", "BM_Keystroke/200000/min_time:1.000",
