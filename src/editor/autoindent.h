@@ -25,8 +25,6 @@ public:
     // The end of every key: releases the freeze of an Enter that made no line break.
     void EndKey();
 
-    bool JustIndented() const { return m_justIndented; }
-
 private:
     bool Enabled() const;
     void Outdent();

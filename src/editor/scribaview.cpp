@@ -471,13 +471,13 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 
 bool CScribaView::event(QEvent *e)
 {
-    // The application's accelerators win over Scintilla's own bindings of the same keys, so
-    // every command goes through the view's handlers.
-    // An open completion list takes Escape before them.
+    // An open completion list takes Escape before the application's accelerators.
     if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
         e->accept();
         return true;
     }
+    // The application's accelerators win over Scintilla's own bindings of the same keys, so
+    // every command goes through the view's handlers.
     if (e->type() == QEvent::ShortcutOverride && IsOwnAccelerator(static_cast<QKeyEvent *>(e))) {
         e->ignore();
         return true;
@@ -563,7 +563,6 @@ void CScribaView::TipRecount(QKeyEvent *e) { m_tip->OnKeyAfter(e); }
 void CScribaView::CloseCompletionList() { m_completion->Close(); }
 void CScribaView::HideTip() { m_tip->HideTip(); }
 CCompletionList *CScribaView::CompletionList() const { return m_completion->List(); }
-bool CScribaView::JustIndented() const { return m_indent->JustIndented(); }
 
 // ---------------------------------------------------------------- mouse and menu
 

@@ -92,7 +92,6 @@ public:
     void HideTip();
     CCompletionList *CompletionList() const;
     CIntelliTip *Tip() const { return m_tip; }
-    bool JustIndented() const;
 
     // Colouring.
     void DefineStyles();
