@@ -10,6 +10,17 @@ bool IsSeparator(char c)
     return c == ' ' || c == '\t' || c == '%';
 }
 
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
 } // namespace
 
 TableRow SplitRowEntries(std::string_view line)
@@ -26,6 +37,19 @@ TableRow SplitRowEntries(std::string_view line)
             row.emplace_back(line.substr(start, i - start));
     }
     return row;
+}
+
+std::size_t FindAttribute(const TableRow &row, std::string_view attribute)
+{
+    for (std::size_t i = 1; i < row.size(); ++i)
+        if (EqualIgnoringAsciiCase(row[i], attribute))
+            return i;
+    return row.size();
+}
+
+bool HasAttribute(const TableRow &row, std::string_view attribute)
+{
+    return FindAttribute(row, attribute) < row.size();
 }
 
 NameIndex::Key NameIndex::KeyOf(std::string_view name)

@@ -15,6 +15,11 @@ using TableRow = std::vector<std::string>;
 // separators make no empty entries.
 TableRow SplitRowEntries(std::string_view line);
 
+// Keyword attributes ("indent", "outdent") are entries from 1 on, compared without ASCII case.
+// FindAttribute gives the index of the first that names the attribute, or the row's size.
+std::size_t FindAttribute(const TableRow &row, std::string_view attribute);
+bool HasAttribute(const TableRow &row, std::string_view attribute);
+
 // Hash index from entry 0 to the first row of that name. It is cheap to rebuild (a few hundred
 // rows) and stale after any edit, so the table rebuilds it lazily on the first lookup after one.
 class NameIndex {

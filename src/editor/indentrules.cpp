@@ -6,17 +6,6 @@
 
 namespace {
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 bool Contains(std::string_view text, std::string_view part)
 {
     return text.find(part) != std::string_view::npos;
@@ -46,12 +35,6 @@ std::string IndentUnitOf(IndentMode mode, const std::string &previous)
         return "\t";
     }
     return previous;
-}
-
-bool HasAttribute(const TableRow &row, std::string_view attribute)
-{
-    return std::any_of(row.begin() + std::min<std::size_t>(1, row.size()), row.end(),
-                       [&](const std::string &entry) { return EqualIgnoringCase(entry, attribute); });
 }
 
 bool ClosesBlock(std::string_view trimmedWithCr, const KeywordTable &keywords)

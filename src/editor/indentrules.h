@@ -11,9 +11,6 @@
 // The text of one indentation step for mode; previous for a mode that names no unit.
 std::string IndentUnitOf(IndentMode mode, const std::string &previous);
 
-// True when an attribute of row (entries 1 on) equals attribute, ignoring ASCII case.
-bool HasAttribute(const TableRow &row, std::string_view attribute);
-
 // The number of steps that Enter puts at the start of the new line. beforeCaret is the part of
 // the line being left that stands before the caret, without any line break. The leading
 // characters of unit count in whole steps; a line that opens a block with its first word gets

@@ -21,22 +21,12 @@ TextSearch CurrentSearch()
     return TextSearch(g_findText.toStdString(), {g_matchCase, g_wholeWord});
 }
 
-// The bytes of [start, end) as Scintilla holds them, without a copy; valid until the next change.
-std::string_view TextRange(const CScribaView &view, qint64 start, qint64 end)
-{
-    if (end <= start)
-        return {};
-    const auto *text = reinterpret_cast<const char *>(view.SendScintilla(
-        QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start)));
-    return text ? std::string_view(text, std::size_t(end - start)) : std::string_view();
-}
-
 // The occurrences within [from, to), read with one byte on either side for the whole-word test.
 std::vector<std::size_t> FindAllIn(const CScribaView &view, const TextSearch &search, qint64 from, qint64 to)
 {
     const qint64 lo = std::max<qint64>(0, from - 1);
     const qint64 hi = std::min(view.TextLength(), to + 1);
-    std::vector<std::size_t> found = search.FindAll(TextRange(view, lo, hi), std::size_t(from - lo), std::size_t(to - lo));
+    std::vector<std::size_t> found = search.FindAll(view.TextRange(lo, hi), std::size_t(from - lo), std::size_t(to - lo));
     for (std::size_t &at : found)
         at += std::size_t(lo);
     return found;
@@ -46,7 +36,7 @@ qint64 FindIn(const CScribaView &view, const TextSearch &search, qint64 from, qi
 {
     const qint64 lo = std::max<qint64>(0, from - 1);
     const qint64 hi = std::min(view.TextLength(), to + 1);
-    const std::size_t at = search.Find(TextRange(view, lo, hi), std::size_t(from - lo), std::size_t(to - lo));
+    const std::size_t at = search.Find(view.TextRange(lo, hi), std::size_t(from - lo), std::size_t(to - lo));
     return at == TextSearch::npos ? -1 : lo + qint64(at);
 }
 
@@ -210,7 +200,7 @@ void CScribaView::FindNextFromDialog(CharRange r)
 void CScribaView::ReplaceSelection(const CharRange &r)
 {
     const std::string replacement = g_replaceText.toStdString();
-    if (!SameSearchText(TextRange(*this, r.cpMin, r.cpMax), g_findText.toStdString(), g_matchCase))
+    if (!SameSearchText(TextRange(r.cpMin, r.cpMax), g_findText.toStdString(), g_matchCase))
         return;
     RunAsCause(EditOther, [&] {
         SendScintilla(SCI_TARGETFROMSELECTION);
@@ -258,7 +248,7 @@ void CScribaView::ReplaceOccurrences(const std::vector<std::size_t> &positions, 
 {
     const qint64 start = qint64(positions.front());
     const qint64 end = qint64(positions.back() + length);
-    const std::string rebuilt = BuildReplaced(TextRange(*this, start, end), std::size_t(start), positions, length, replacement);
+    const std::string rebuilt = BuildReplaced(TextRange(start, end), std::size_t(start), positions, length, replacement);
     const qint64 growth = qint64(replacement.size()) - qint64(length);
     const qint64 caret = qint64(positions[lastReplaced]) + qint64(lastReplaced) * growth + qint64(replacement.size());
     FreezeDisplay();

@@ -19,21 +19,6 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-// The index of the first entry from 1 on that names the attribute, or the row's size.
-std::size_t FindAttribute(const TableRow &row, std::string_view attribute)
-{
-    for (std::size_t i = 1; i < row.size(); ++i)
-        if (EqualIgnoringAsciiCase(row[i], attribute))
-            return i;
-    return row.size();
-}
-
 } // namespace
 
 bool AcceptsEntryChar(char32_t c, EntryKind kind)
@@ -64,11 +49,6 @@ NameProblem CheckEntryName(std::string_view name)
         return AcceptsEntryChar(static_cast<unsigned char>(c), EntryKind::Name);
     });
     return allAccepted ? NameProblem::None : NameProblem::BadCharacter;
-}
-
-bool HasAttribute(const TableRow &row, std::string_view attribute)
-{
-    return FindAttribute(row, attribute) < row.size();
 }
 
 bool SetAttribute(TableRow &row, std::string_view attribute, bool on)

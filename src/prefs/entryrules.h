@@ -27,8 +27,6 @@ enum class NameProblem { None, Empty, LeadingDigit, BadCharacter };
 // What is wrong with a keyword or function name, if anything.
 NameProblem CheckEntryName(std::string_view name);
 
-// The keyword attributes "indent" and "outdent" count anywhere from entry 1 on, in any case.
-bool HasAttribute(const TableRow &row, std::string_view attribute);
 // Makes the row carry the attribute or not: off removes the first matching entry only, on
 // appends the lower-case word when no entry matches. True when the row changed.
 bool SetAttribute(TableRow &row, std::string_view attribute, bool on);

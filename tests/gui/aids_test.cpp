@@ -32,11 +32,6 @@ void Configure(const QString &flags)
     settings.options.intellitip = !flags.contains(QLatin1String("-t"));
 }
 
-QByteArray TextOf(CScribaView *view)
-{
-    return QByteArray(view->TextPointer(), view->TextLength());
-}
-
 // The text with "|" at the caret, and "^" at the anchor of a selection.
 QByteArray MarkedText(CScribaView *view)
 {
@@ -425,10 +420,7 @@ void AidsTest::randomTypingKeepsTextColoursAndUndo()
         if (view->IsDisplayFrozen())
             QFAIL(qPrintable(QStringLiteral("frozen after step %1, %2").arg(step).arg(key)));
         const QByteArray text = TextOf(view);
-        std::vector<std::uint8_t> fresh(std::size_t(text.size()));
-        const Settings &settings = Settings::Global();
-        ScanLuaStyles(std::string_view(text.constData(), std::size_t(text.size())), settings.keywords,
-                      settings.functions, fresh.data());
+        const std::vector<std::uint8_t> fresh = FreshStyles(text);
         for (int i = 0; i < text.size(); ++i)
             if (view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, i) != fresh[std::size_t(i)])
                 QFAIL(qPrintable(QStringLiteral("colours differ at %1 after step %2, %3").arg(i).arg(step).arg(key)));
