@@ -1,0 +1,31 @@
+// The calls of plain names in Lua text, read the way Lua 5.1's own lexer reads the text:
+// strings with their escapes, long brackets, both kinds of comment, and function bodies inside
+// argument lists, whose commas belong to the body and not to the call.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+// A call written `name(...)`, `name "text"` or `name {...}`, the name not after "." or ":".
+struct ScannedCall {
+    std::size_t nameStart = 0;
+    std::size_t nameEnd = 0;
+    // Arguments at the top level of the call: commas outside nested brackets, strings,
+    // comments and function bodies, plus one; 0 for an empty list, and for a list that never
+    // closes.
+    int arguments = 0;
+    bool closed = false;
+    // The last argument is a call or "...", which may stand for any number of values.
+    bool moreMayFollow = false;
+};
+
+struct CallScan {
+    std::vector<ScannedCall> calls;
+    // Functions the script defines itself: `function name(`, `local function name(` and
+    // `name = function(`. Views into the scanned text.
+    std::vector<std::string_view> definedNames;
+};
+
+// One pass over the text; a first line starting with "#" is skipped as Lua skips it.
+CallScan ScanCalls(std::string_view text);

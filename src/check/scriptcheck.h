@@ -1,0 +1,28 @@
+// The whole check of one script: Lua's syntax, then the Tarn calls. Plain data in and out, so
+// the editor can run it on a worker thread over a copy of the text.
+#pragma once
+
+#include "app/scribacobarray.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class ProblemSeverity { Error, Warning };
+
+struct ScriptProblem {
+    ProblemSeverity severity = ProblemSeverity::Warning;
+    std::size_t start = 0; // the bytes to mark
+    std::size_t end = 0;
+    int line = 0;   // from 1
+    int column = 0; // from 1, in characters; 0 for a syntax error, which Lua gives a line only
+    std::string message;
+
+    bool operator==(const ScriptProblem &) const = default;
+};
+
+// Every problem of the script, by line and column.
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions);
+
+// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them.
+std::string ProblemLine(std::string_view file, const ScriptProblem &problem);

@@ -1,0 +1,164 @@
+#include "tarncallchecker.h"
+
+#include "editor/luascanner.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// The module prefix of a name: up to and including its first "_"; "" when it has none.
+std::string_view PrefixOf(std::string_view name)
+{
+    const std::size_t underscore = name.find('_');
+    return underscore == std::string_view::npos ? std::string_view() : name.substr(0, underscore + 1);
+}
+
+// The optimal string alignment distance (edits, with swaps of neighbours as one), or bound + 1
+// as soon as it must exceed bound.
+int BoundedDistance(std::string_view a, std::string_view b, int bound)
+{
+    const int n = int(a.size());
+    const int m = int(b.size());
+    if (std::abs(n - m) > bound)
+        return bound + 1;
+    std::vector<int> beforePrevious(std::size_t(m) + 1), previous(std::size_t(m) + 1), current(std::size_t(m) + 1);
+    for (int j = 0; j <= m; ++j)
+        previous[std::size_t(j)] = j;
+    for (int i = 1; i <= n; ++i) {
+        current[0] = i;
+        int best = i;
+        for (int j = 1; j <= m; ++j) {
+            const auto J = std::size_t(j);
+            const int substitution = previous[J - 1] + (a[std::size_t(i - 1)] == b[J - 1] ? 0 : 1);
+            int distance = std::min({previous[J] + 1, current[J - 1] + 1, substitution});
+            if (i > 1 && j > 1 && a[std::size_t(i - 1)] == b[J - 2] && a[std::size_t(i - 2)] == b[J - 1])
+                distance = std::min(distance, beforePrevious[J - 2] + 1);
+            current[J] = distance;
+            best = std::min(best, distance);
+        }
+        if (best > bound)
+            return bound + 1;
+        std::swap(beforePrevious, previous);
+        std::swap(previous, current);
+    }
+    return std::min(previous[std::size_t(m)], bound + 1);
+}
+
+std::string Arguments(int count)
+{
+    return count == 1 ? std::string("1 argument") : std::to_string(count) + " arguments";
+}
+
+std::string Expectation(const TarnCallChecker::Arity &arity)
+{
+    if (arity.most == TarnCallChecker::Arity::kAny)
+        return "at least " + Arguments(arity.least);
+    if (arity.least == arity.most)
+        return arity.least == 0 ? std::string("no arguments") : Arguments(arity.least);
+    const char *between = arity.most == arity.least + 1 ? " or " : " to ";
+    return std::to_string(arity.least) + between + Arguments(arity.most);
+}
+
+} // namespace
+
+TarnCallChecker::TarnCallChecker(const FunctionTable &functions) : m_functions(functions)
+{
+    for (const TableRow &row : functions.Rows()) {
+        m_arities.push_back(ArityOf(row));
+        const std::string_view prefix = row.empty() ? std::string_view() : PrefixOf(row[0]);
+        if (!prefix.empty() && std::find(m_prefixes.begin(), m_prefixes.end(), prefix) == m_prefixes.end())
+            m_prefixes.emplace_back(prefix);
+    }
+}
+
+TarnCallChecker::Arity TarnCallChecker::ArityOf(const TableRow &row)
+{
+    Arity arity;
+    for (std::size_t i = 1; i < row.size(); ++i) {
+        const std::string &parameter = row[i];
+        if (parameter == "..." || parameter == "(...)") {
+            arity.most = Arity::kAny;
+            break;
+        }
+        const bool optional = parameter.size() >= 2 && parameter.front() == '(' && parameter.back() == ')';
+        arity.least += optional ? 0 : 1;
+        ++arity.most;
+    }
+    return arity;
+}
+
+bool TarnCallChecker::HasTablePrefix(std::string_view name) const
+{
+    const std::string_view prefix = PrefixOf(name);
+    return !prefix.empty() && std::find(m_prefixes.begin(), m_prefixes.end(), prefix) != m_prefixes.end();
+}
+
+std::string TarnCallChecker::ClosestName(std::string_view name) const
+{
+    const std::string_view prefix = PrefixOf(name);
+    const std::string_view rest = name.substr(prefix.size());
+    // One slip in a short name, two in a longer one; more would suggest unrelated names.
+    const int bound = rest.size() <= 4 ? 1 : 2;
+    std::string_view closest;
+    int closestDistance = bound + 1;
+    for (const TableRow &row : m_functions.Rows()) {
+        if (row.empty() || PrefixOf(row[0]) != prefix)
+            continue;
+        const int distance = BoundedDistance(rest, std::string_view(row[0]).substr(prefix.size()),
+                                             std::min(bound, closestDistance - 1));
+        if (distance < closestDistance) {
+            closest = row[0];
+            closestDistance = distance;
+        }
+    }
+    return std::string(closest);
+}
+
+std::string TarnCallChecker::CountMessage(std::string_view name, const Arity &arity, const ScannedCall &call) const
+{
+    const int given = call.moreMayFollow ? call.arguments - 1 : call.arguments;
+    return std::string(name) + " expects " + Expectation(arity) + ", got " +
+           (call.moreMayFollow ? "at least " : "") + std::to_string(given);
+}
+
+std::string TarnCallChecker::UnknownMessage(std::string_view name) const
+{
+    const std::string closest = ClosestName(name);
+    std::string message = "unknown Tarn function " + std::string(name);
+    if (!closest.empty())
+        message += " (did you mean " + closest + "?)";
+    return message;
+}
+
+std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const CallScan &scan) const
+{
+    const std::unordered_set<std::string_view> defined(scan.definedNames.begin(), scan.definedNames.end());
+    std::unordered_map<std::string_view, std::string> unknownMessages;
+    std::vector<CallWarning> warnings;
+    for (const ScannedCall &call : scan.calls) {
+        const std::string_view name = text.substr(call.nameStart, call.nameEnd - call.nameStart);
+        if (defined.count(name))
+            continue; // the script's own function, whatever the table says
+        int row = -1;
+        if (FindFunction(m_functions, name, row)) {
+            if (!call.closed)
+                continue;
+            const Arity &arity = m_arities[std::size_t(row)];
+            // A last argument that may stand for several values can only make too many.
+            const int least = call.moreMayFollow ? call.arguments - 1 : call.arguments;
+            const bool tooFew = !call.moreMayFollow && least < arity.least;
+            const bool tooMany = arity.most != Arity::kAny && least > arity.most;
+            if (tooFew || tooMany)
+                warnings.push_back({call.nameStart, call.nameEnd, CountMessage(name, arity, call)});
+        } else if (HasTablePrefix(name)) {
+            auto found = unknownMessages.find(name);
+            if (found == unknownMessages.end())
+                found = unknownMessages.emplace(name, UnknownMessage(name)).first;
+            warnings.push_back({call.nameStart, call.nameEnd, found->second});
+        }
+    }
+    return warnings;
+}

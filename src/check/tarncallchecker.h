@@ -1,0 +1,47 @@
+// Checks the calls in a script against the Tarn function table: argument counts, and names
+// that carry a module prefix of the table but are not in it.
+#pragma once
+
+#include "app/scribacobarray.h"
+#include "check/callscanner.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CallWarning {
+    std::size_t start = 0; // the called name
+    std::size_t end = 0;
+    std::string message;
+};
+
+class TarnCallChecker {
+public:
+    // The table must outlive the checker and stay unchanged while it is used.
+    explicit TarnCallChecker(const FunctionTable &functions);
+
+    // The warnings of one scan of text, in text order.
+    std::vector<CallWarning> Check(std::string_view text, const CallScan &scan) const;
+    std::vector<CallWarning> Check(std::string_view text) const { return Check(text, ScanCalls(text)); }
+
+    // The table name nearest to name among those of its prefix, or "" when none is near.
+    std::string ClosestName(std::string_view name) const;
+
+    // How many arguments a row's parameters take: those in parentheses are optional, and
+    // "..." takes any number.
+    struct Arity {
+        int least = 0;
+        int most = 0; // kAny: no limit
+        static constexpr int kAny = -1;
+    };
+    static Arity ArityOf(const TableRow &row);
+
+private:
+    bool HasTablePrefix(std::string_view name) const;
+    std::string CountMessage(std::string_view name, const Arity &arity, const ScannedCall &call) const;
+    std::string UnknownMessage(std::string_view name) const;
+
+    const FunctionTable &m_functions;
+    std::vector<std::string> m_prefixes; // "tg_" and the like
+    std::vector<Arity> m_arities;        // by row
+};
