@@ -1,6 +1,7 @@
 // Scriba: a desktop editor for Lua scripts.
 #include "app/exportcommand.h"
 #include "app/scribaapp.h"
+#include "check/checkcommand.h"
 
 #include <QApplication>
 
@@ -13,6 +14,10 @@ int main(int argc, char *argv[])
         // The export needs no display: it runs over SSH and in scripts.
         QCoreApplication core(argc, argv);
         return RunExportCommand(arguments, CScribaApp::DefaultIniPath());
+    }
+    if (IsCheckCommand(arguments)) {
+        QCoreApplication core(argc, argv);
+        return RunCheckCommand(arguments, CScribaApp::DefaultIniPath());
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scriba"));

@@ -6,6 +6,7 @@
 #include "app/fileio.h"
 #include "app/initext.h"
 #include "app/settings.h"
+#include "check/checkmarks.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/accelerators.h"
@@ -27,6 +28,7 @@ CScribaApp *CScribaApp::s_instance = nullptr;
 namespace {
 
 constexpr int kRecentFileCount = 4;
+const QString kScriptCheckingKey = QStringLiteral("Settings/CheckScripts");
 
 // The locale's paper with half an inch left, top and right and three quarters at the bottom.
 QPageLayout DefaultPageLayout()
@@ -76,6 +78,7 @@ QString CScribaApp::DefaultIniPath()
 
 bool CScribaApp::InitInstance(const QStringList &arguments)
 {
+    m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
     m_mainFrame = new CMainFrame(this);
     const QStringList files = arguments.filter(QRegularExpression(QStringLiteral("^[^-]")));
     if (files.isEmpty()) {
@@ -176,6 +179,7 @@ CScribaDoc *CScribaApp::CreateDocument()
 {
     auto *document = new CScribaDoc(this);
     auto *view = new CScribaView(document);
+    view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
     m_documents.append(document);
     m_mainFrame->AddChildFrame(document, view);
@@ -350,5 +354,14 @@ void CScribaApp::ApplySettingsToViews()
             view->CloseCompletionList();
         if (!Settings::Global().options.intellitip)
             view->HideTip();
+        view->Checks()->CheckNow();
     }
+}
+
+void CScribaApp::SetScriptChecking(bool on)
+{
+    m_scriptChecking = on;
+    ProfileStore(m_profilePath)->setValue(kScriptCheckingKey, on);
+    for (CScribaDoc *document : std::as_const(m_documents))
+        document->GetView()->Checks()->SetEnabled(on);
 }

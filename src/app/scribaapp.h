@@ -74,6 +74,10 @@ public:
     const QPageLayout &PageLayout() const { return m_pageLayout; }
     void ApplySettingsToViews();
 
+    // Whether scripts are checked as they are typed; kept with the recent files, on at first.
+    bool ScriptChecking() const { return m_scriptChecking; }
+    void SetScriptChecking(bool on);
+
 signals:
     void documentsChanged();
     void recentFilesChanged();
@@ -97,4 +101,5 @@ private:
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;
     QPageLayout m_pageLayout;
+    bool m_scriptChecking = true;
 };

@@ -43,7 +43,7 @@ Pieces PiecesOf(std::string_view text)
 // "s:12: 'end' expected near 'x'" with the chunk name "s": the line and the message.
 LuaSyntaxError ParseMessage(std::string_view raw)
 {
-    LuaSyntaxError error{1, std::string(raw)};
+    LuaSyntaxError error{0, std::string(raw)};
     if (raw.starts_with("s:")) {
         std::size_t p = 2;
         int line = 0;

@@ -7,7 +7,9 @@
 #include <string_view>
 
 struct LuaSyntaxError {
-    int line = 0; // from 1, as Lua counts lines
+    // From 1, as Lua counts lines; 0 when Lua names none, as for the limits it checks while
+    // building the code ("too many local variables").
+    int line = 0;
     std::string message;
 };
 

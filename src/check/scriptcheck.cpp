@@ -63,11 +63,12 @@ void TrimmedLine(std::string_view text, std::size_t start, std::size_t &from, st
 }
 
 // Lua names the line where it stopped reading, which after a missing "end" is often the blank
-// end of the file: the mark goes on the last line with something on it instead.
+// end of the file: the mark goes on the last line with something on it instead. An error
+// without a line is marked on the first.
 ScriptProblem SyntaxProblem(std::string_view text, const LuaSyntaxError &error)
 {
     LineCounter counter(text);
-    counter.MoveToLine(error.line);
+    counter.MoveToLine(std::max(error.line, 1));
     std::size_t from = 0, to = 0;
     TrimmedLine(text, counter.LineStart(), from, to);
     if (from == to) {
@@ -108,7 +109,8 @@ std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTabl
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem)
 {
     std::string line(file);
-    line += ':' + std::to_string(problem.line);
+    if (problem.line > 0)
+        line += ':' + std::to_string(problem.line);
     if (problem.severity == ProblemSeverity::Error)
         return line + ": error: " + problem.message;
     return line + ':' + std::to_string(problem.column) + ": warning: " + problem.message;

@@ -14,7 +14,7 @@ struct ScriptProblem {
     ProblemSeverity severity = ProblemSeverity::Warning;
     std::size_t start = 0; // the bytes to mark
     std::size_t end = 0;
-    int line = 0;   // from 1
+    int line = 0;   // from 1; 0 for an error Lua gives no line
     int column = 0; // from 1, in characters; 0 for a syntax error, which Lua gives a line only
     std::string message;
 
@@ -24,5 +24,6 @@ struct ScriptProblem {
 // Every problem of the script, by line and column.
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions);
 
-// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them.
+// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them;
+// "FILE: error: MESSAGE" for an error without a line.
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem);

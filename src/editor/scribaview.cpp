@@ -3,6 +3,7 @@
 #include "app/prompter.h"
 #include "app/scribaapp.h"
 #include "app/settings.h"
+#include "check/checkmarks.h"
 #include "doc/scribadoc.h"
 #include "editor/autocompletion.h"
 #include "editor/autoindent.h"
@@ -107,6 +108,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     DefineStyles();
+    m_checks = new CheckMarks(this);
 
     m_backgroundTimer = new QTimer(this);
     m_backgroundTimer->setSingleShot(true);
@@ -209,6 +211,7 @@ void CScribaView::OnInitialUpdate()
 {
     m_colouringEnabled = true;
     RecolourAll();
+    m_checks->CheckNow();
 }
 
 void CScribaView::OnActivateView(bool activate)

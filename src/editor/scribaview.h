@@ -20,6 +20,7 @@ class CAutoIndent;
 class CCompletionList;
 class CIntelliTip;
 class CFindReplaceDialog;
+class CheckMarks;
 class CScribaDoc;
 class QMenu;
 class QTimer;
@@ -54,6 +55,8 @@ public:
     ~CScribaView() override;
 
     CScribaDoc *GetDocument() const { return m_document; }
+    // The script check's marks on this view.
+    CheckMarks *Checks() const { return m_checks; }
 
     // Loading and saving: the document streams its bytes through these.
     void BeginLoad(qint64 expectedSize);
@@ -216,6 +219,7 @@ private:
     std::unique_ptr<CAutoIndent> m_indent;
     std::unique_ptr<CAutoCompletion> m_completion;
     CIntelliTip *m_tip = nullptr;
+    CheckMarks *m_checks = nullptr;
     int m_freezeCount = 0;
     int m_silentCount = 0;
     bool m_colouringEnabled = false;

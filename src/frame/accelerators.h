@@ -38,6 +38,7 @@ enum CommandId : int {
     ID_OBJECT_PROPERTIES = 57860,
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
+    ID_VIEW_CHECK_SCRIPTS = 57700,
 };
 
 struct Accelerator {

@@ -3,6 +3,7 @@
 #include "app/fileio.h"
 #include "app/scribaapp.h"
 #include "app/settings.h"
+#include "check/checkmarks.h"
 #include "doc/scribadoc.h"
 #include "editor/htmlexport.h"
 #include "editor/scribaview.h"
@@ -148,6 +149,9 @@ void CMainFrame::CreateActions()
     AddAction(ID_APP_ABOUT, tr("&About Scriba..."), tr("About"));
     AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"))->setCheckable(true);
+    AddAction(ID_VIEW_CHECK_SCRIPTS, tr("&Check Scripts"),
+              tr("Mark syntax errors and doubtful Tarn calls while typing"))->setCheckable(true);
+    Action(ID_VIEW_CHECK_SCRIPTS)->setChecked(m_app->ScriptChecking());
     // Claimed keys that do nothing: Esc, and the pane and embedded-object keys, as a document
     // window has neither split panes nor embedded objects.
     for (CommandId id : {ID_CANCEL_KEY, ID_NEXT_PANE, ID_PREV_PANE, ID_OBJECT_PROPERTIES})
@@ -182,6 +186,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_PREV_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
     // Without a Help menu, About stands on the menu bar itself.
     m_aboutBarAction = new QAction(tr("&About"), this);
     m_aboutBarAction->setStatusTip(tr("About"));
@@ -258,6 +263,8 @@ void CMainFrame::CreateMenus()
     m_viewMenu = new QMenu(tr("&View"), this);
     m_viewMenu->addAction(Action(ID_VIEW_TOOLBAR));
     m_viewMenu->addAction(Action(ID_VIEW_STATUS_BAR));
+    m_viewMenu->addSeparator();
+    m_viewMenu->addAction(Action(ID_VIEW_CHECK_SCRIPTS));
     m_helpMenu = new QMenu(tr("&Help"), this);
     m_helpMenu->addAction(Action(ID_APP_ABOUT));
     m_menusShown = false;
@@ -318,6 +325,7 @@ void CMainFrame::CreateStatusBar()
         return label;
     };
     m_messagePane = new QLabel(tr("Ready"), this);
+    m_messagePane->setTextFormat(Qt::PlainText); // check messages quote Lua text such as <eof>
     statusBar()->addWidget(m_messagePane, 1);
     m_caretPane = pane(QStringLiteral("Ln 000, Col 000"));
     m_capsPane = pane(QStringLiteral("CAP"));
@@ -336,6 +344,7 @@ void CMainFrame::AddChildFrame(CScribaDoc *document, CScribaView *view)
     frame->showMaximized();
     connect(view, &CScribaView::caretOrSelectionChanged, this, &CMainFrame::RequestUpdate);
     connect(view, &CScribaView::modifiedChanged, this, &CMainFrame::RequestUpdate);
+    connect(view->Checks(), &CheckMarks::marksChanged, this, &CMainFrame::RequestUpdate);
 }
 
 CChildFrame *CMainFrame::FrameOf(CScribaDoc *document) const
@@ -406,6 +415,8 @@ void CMainFrame::UpdateCommands()
     UpdateEditCommands(view);
     ShowMenus(haveDocument);
     m_caretPane->setText(view ? view->CaretPositionText() : QString());
+    const QString checkMessage = view ? view->Checks()->MessageAtCaret() : QString();
+    m_messagePane->setText(checkMessage.isEmpty() ? tr("Ready") : checkMessage);
     m_overtypePane->setText(g_overtype ? QStringLiteral("OVR") : QString());
 }
 
@@ -427,6 +438,11 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
 QString CMainFrame::CaretPaneText() const
 {
     return m_caretPane->text();
+}
+
+QString CMainFrame::MessagePaneText() const
+{
+    return m_messagePane->text();
 }
 
 bool CMainFrame::OvertypePaneShown() const

@@ -35,6 +35,7 @@ public:
     // True while the document menu (with Edit) is shown, false for the no-document menu.
     bool ShowsDocumentMenu() const { return m_showsDocumentMenu; }
     QString CaretPaneText() const;
+    QString MessagePaneText() const;
     bool OvertypePaneShown() const;
 
     // The idle-time pass that enables commands and refreshes the panes; coalesced.

@@ -186,6 +186,22 @@ TEST(LuaSyntaxTest, GivesLuaLineAndMessage)
     EXPECT_EQ(error->message, "unexpected symbol near '='");
 }
 
+TEST(LuaSyntaxTest, LimitsHaveNoLine)
+{
+    // Lua counts every local a function declares, and stops at 32767 without naming a line.
+    std::string text;
+    for (int i = 0; i < 8200; ++i)
+        text += "for i = 1, 2 do end\n";
+    const std::optional<LuaSyntaxError> error = CheckLuaSyntax(text);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->line, 0);
+    const std::vector<ScriptProblem> problems = CheckScript(text, DefaultFunctions());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(ProblemLine("a.lua", problems[0]), "a.lua: error: " + error->message);
+    EXPECT_EQ(problems[0].start, 0u);
+    EXPECT_EQ(problems[0].end, text.find('\n'));
+}
+
 TEST(LuaSyntaxTest, ShortensTheQuotedRestOfALongLine)
 {
     const std::string line = "x = \"" + std::string(5000, 'a') + "\n";

@@ -1,0 +1,189 @@
+#include "checkmarks.h"
+
+#include "app/settings.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolTip>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+const QColor kErrorColour(0xE0, 0x00, 0x00);
+const QColor kWarningColour(0xF0, 0xA0, 0x00); // amber
+// Resting the pointer this long on a mark shows its message.
+constexpr int kDwellMs = 400;
+// The largest value an indicator run can hold.
+constexpr int kLargestValue = 0xFFFFFF;
+
+} // namespace
+
+CheckMarks::CheckMarks(QsciScintilla *view) : QObject(view), m_view(view), m_pause(new QTimer(this))
+{
+    // Indicators asked of QScintilla, so other marks the view may draw get numbers of their own.
+    m_errorIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
+    m_warningIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
+    view->setIndicatorForegroundColor(kErrorColour, m_errorIndicator);
+    view->setIndicatorForegroundColor(kWarningColour, m_warningIndicator);
+    view->SendScintilla(QsciScintillaBase::SCI_SETMOUSEDWELLTIME, kDwellMs);
+
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(kPauseMs);
+    connect(m_pause, &QTimer::timeout, this, &CheckMarks::CheckNow);
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, &CheckMarks::OnCheckFinished);
+    connect(view, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type) { OnModified(position, type); });
+    connect(view, &QsciScintillaBase::SCN_DWELLSTART, this, [this](int, int x, int y) { ShowTip(x, y); });
+    connect(view, &QsciScintillaBase::SCN_DWELLEND, this, [] { QToolTip::hideText(); });
+}
+
+// A check still running goes on without its watcher; it holds copies of all it reads.
+CheckMarks::~CheckMarks() = default;
+
+void CheckMarks::SetEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (enabled) {
+        CheckNow();
+        return;
+    }
+    m_pause->stop();
+    m_again = false;
+    ClearMarks();
+    emit marksChanged();
+}
+
+bool CheckMarks::IsPending() const
+{
+    return m_running || m_again || m_pause->isActive();
+}
+
+void CheckMarks::OnModified(int, int type)
+{
+    if (!(type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE)))
+        return;
+    ++m_version;
+    if (m_enabled)
+        m_pause->start();
+}
+
+void CheckMarks::CheckNow()
+{
+    if (!m_enabled)
+        return;
+    // Whatever changed the text may have done so unannounced, as a load does: a result that is
+    // under way now is for an older text.
+    ++m_version;
+    m_pause->stop();
+    if (m_running) {
+        m_again = true;
+        return;
+    }
+    StartCheck();
+}
+
+void CheckMarks::StartCheck()
+{
+    const auto length = std::size_t(m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const auto *text = reinterpret_cast<const char *>(m_view->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    // One copy of the text and of the table: the worker must not read what the user edits.
+    QByteArray copy(text, qsizetype(length));
+    FunctionTable functions = Settings::Global().functions;
+    m_checkedVersion = m_version;
+    m_running = true;
+    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions)] {
+        return CheckScript(std::string_view(copy.constData(), std::size_t(copy.size())), functions);
+    }));
+}
+
+void CheckMarks::OnCheckFinished()
+{
+    m_running = false;
+    if (m_enabled && m_checkedVersion == m_version)
+        Apply(m_watcher.result());
+    if (m_again) {
+        m_again = false;
+        if (m_enabled)
+            StartCheck();
+    }
+}
+
+void CheckMarks::ClearMarks()
+{
+    const long length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    for (int indicator : {m_errorIndicator, m_warningIndicator}) {
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
+        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0UL, length);
+    }
+    m_messages.clear();
+    m_markCount = 0;
+}
+
+void CheckMarks::Apply(const std::vector<ScriptProblem> &problems)
+{
+    ClearMarks();
+    // Marks with the same message share its value; runs of one value never touch, as no two
+    // problems mark neighbouring bytes.
+    std::unordered_map<std::string_view, int> values;
+    for (const ScriptProblem &problem : problems) {
+        if (problem.end <= problem.start)
+            continue;
+        auto found = values.find(problem.message);
+        if (found == values.end()) {
+            if (m_messages.size() >= kLargestValue)
+                continue;
+            m_messages.append(QString::fromStdString(problem.message));
+            found = values.emplace(problem.message, int(m_messages.size())).first;
+        }
+        const int indicator = problem.severity == ProblemSeverity::Error ? m_errorIndicator : m_warningIndicator;
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORVALUE, found->second);
+        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(problem.start),
+                              static_cast<long>(problem.end - problem.start));
+        ++m_markCount;
+    }
+    emit marksChanged();
+}
+
+int CheckMarks::IndicatorValueAt(int indicator, qint64 position) const
+{
+    return int(m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator),
+                                     static_cast<long>(position)));
+}
+
+QString CheckMarks::MessageAt(qint64 position) const
+{
+    if (m_markCount == 0 || position < 0 || position >= m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH))
+        return QString();
+    // A call's warning is narrower than an error's line, so it wins where both lie.
+    int value = IndicatorValueAt(m_warningIndicator, position);
+    if (value == 0)
+        value = IndicatorValueAt(m_errorIndicator, position);
+    return value > 0 ? m_messages.value(value - 1) : QString();
+}
+
+QString CheckMarks::MessageAtCaret() const
+{
+    const qint64 caret = m_view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+    const QString message = MessageAt(caret);
+    return message.isEmpty() ? MessageAt(caret - 1) : message;
+}
+
+void CheckMarks::ShowTip(int x, int y)
+{
+    const qint64 position = m_view->SendScintilla(QsciScintillaBase::SCI_CHARPOSITIONFROMPOINTCLOSE,
+                                                  static_cast<unsigned long>(x), static_cast<long>(y));
+    const QString message = MessageAt(position);
+    if (message.isEmpty())
+        return;
+    QWidget *viewport = m_view->viewport();
+    // Rich text with the message escaped: Lua's "near '<eof>'" would otherwise read as a tag.
+    QToolTip::showText(viewport->mapToGlobal(QPoint(x, y)), Qt::convertFromPlainText(message, Qt::WhiteSpaceNormal), viewport);
+}

@@ -1,0 +1,68 @@
+// The script check in an editor view: it runs on a worker thread over a copy of the text
+// half a second after typing stops, and marks what it found with squiggles (indicators, which
+// neither colouring, undo nor the modified flag sees), tooltips and a status message.
+#pragma once
+
+#include "check/scriptcheck.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+class QTimer;
+class QsciScintilla;
+
+class CheckMarks : public QObject {
+    Q_OBJECT
+
+public:
+    // How long typing must pause before the text is checked again.
+    static constexpr int kPauseMs = 500;
+
+    explicit CheckMarks(QsciScintilla *view);
+    ~CheckMarks() override;
+
+    // Off clears the marks and forgets any check under way; on checks at once.
+    void SetEnabled(bool enabled);
+    bool IsEnabled() const { return m_enabled; }
+    // Checks the text now (a check under way is followed by another when it ends).
+    void CheckNow();
+    // True while a check runs or waits to run.
+    bool IsPending() const;
+
+    // The message of the mark at position, or "" when there is none. A lookup of Scintilla's
+    // indicator runs: logarithmic in the number of marks.
+    QString MessageAt(qint64 position) const;
+    // The message of a mark the caret stands in or at the end of.
+    QString MessageAtCaret() const;
+    int MarkCount() const { return m_markCount; }
+
+signals:
+    // The marks were replaced or cleared.
+    void marksChanged();
+
+private:
+    void OnModified(int position, int type);
+    void StartCheck();
+    void OnCheckFinished();
+    void Apply(const std::vector<ScriptProblem> &problems);
+    void ClearMarks();
+    void ShowTip(int x, int y);
+    int IndicatorValueAt(int indicator, qint64 position) const;
+
+    QsciScintilla *m_view;
+    QTimer *m_pause;
+    QFutureWatcher<std::vector<ScriptProblem>> m_watcher;
+    int m_errorIndicator = -1;
+    int m_warningIndicator = -1;
+    bool m_enabled = false;
+    bool m_running = false;
+    bool m_again = false;         // another check is wanted when the running one ends
+    std::uint64_t m_version = 0;  // counts the text's changes
+    std::uint64_t m_checkedVersion = 0;
+    QStringList m_messages;       // an indicator's value is 1 + the index of its message
+    int m_markCount = 0;
+};
