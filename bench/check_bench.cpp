@@ -1,0 +1,113 @@
+// "scriba --check" of a 10 MB script against Lua 5.1's own "luac5.1 -p" on the same file: both
+// run as programs, each measured by the CPU time it used (the machine may be shared). The
+// check does all luac does (it compiles through the same library) and then the Tarn calls.
+#include "benchscripts.h"
+#include "benchsupport.h"
+
+#include "app/defaulttexts.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+using namespace benchscripts;
+
+constexpr std::size_t kScriptBytes = 10u << 20;
+
+struct Script {
+    QTemporaryDir folder;
+    std::string path;
+    std::size_t lines = 0;
+};
+
+const Script &TheScript()
+{
+    static const Script script = [] {
+        Script made;
+        made.path = made.folder.filePath(QStringLiteral("script.lua")).toStdString();
+        const std::string text = ScriptGenerator(ParsedTable(DefaultFunctionsText())).Compilable(kScriptBytes);
+        std::ofstream(made.path, std::ios::binary) << text;
+        made.lines = std::size_t(std::count(text.begin(), text.end(), '\n'));
+        return made;
+    }();
+    return script;
+}
+
+// Runs the program with its output thrown away; returns its exit status and CPU seconds.
+int RunProgram(const std::vector<std::string> &arguments, double &cpuSeconds)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void RunAndTime(benchmark::State &state, const std::vector<std::string> &arguments)
+{
+    for (auto _ : state) {
+        double seconds = 0;
+        const int status = RunProgram(arguments, seconds);
+        if (status != 0) {
+            state.SkipWithError(("exit status " + std::to_string(status) + " from " + arguments[0]).c_str());
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kScriptBytes));
+}
+
+void BM_LuacParse(benchmark::State &state)
+{
+    RunAndTime(state, {SCRIBA_LUAC, "-p", TheScript().path});
+}
+
+void BM_ScribaCheck(benchmark::State &state)
+{
+    // A clean script: exit status 0, and the time is the check's, not the printing's.
+    RunAndTime(state, {SCRIBA_EXECUTABLE, "--check", TheScript().path});
+}
+
+} // namespace
+
+// A few runs each: every run is a whole program over 10 MB.
+BENCHMARK(BM_LuacParse)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ScribaCheck)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char **argv)
+{
+    std::printf("script: %zu bytes, %zu lines\n", kScriptBytes, TheScript().lines);
+    return RunBenchmarksWithRatios(
+        argc, argv,
+        {{"scriba --check / luac5.1 -p, 10 MB script (CPU time)", "BM_ScribaCheck/iterations:5/manual_time",
+          "BM_LuacParse/iterations:5/manual_time", 1.5}});
+}

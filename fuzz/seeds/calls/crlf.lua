@@ -1,0 +1,3 @@
+tg_addpoint(1)
+showmessage("été", tg_clearall(1))
+x = 1 +

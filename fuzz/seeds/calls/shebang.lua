@@ -1,0 +1,2 @@
+#!/usr/bin/env tarn
+tg_addpoint(1)

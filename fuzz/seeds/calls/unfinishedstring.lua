@@ -1,0 +1,2 @@
+showmessage("Layer
+tg_addpoint(1, 2)
