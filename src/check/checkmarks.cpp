@@ -20,10 +20,13 @@ const QColor kWarningColour(0xF0, 0xA0, 0x00); // amber
 constexpr int kDwellMs = 400;
 // The largest value an indicator run can hold.
 constexpr int kLargestValue = 0xFFFFFF;
+// Marks set in one turn of the event loop: a few milliseconds' work.
+constexpr std::size_t kMarksPerSlice = 2000;
 
 } // namespace
 
-CheckMarks::CheckMarks(QsciScintilla *view) : QObject(view), m_view(view), m_pause(new QTimer(this))
+CheckMarks::CheckMarks(QsciScintilla *view)
+    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_applying(new QTimer(this))
 {
     // Indicators asked of QScintilla, so other marks the view may draw get numbers of their own.
     m_errorIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
@@ -35,6 +38,9 @@ CheckMarks::CheckMarks(QsciScintilla *view) : QObject(view), m_view(view), m_pau
     m_pause->setSingleShot(true);
     m_pause->setInterval(kPauseMs);
     connect(m_pause, &QTimer::timeout, this, &CheckMarks::CheckNow);
+    m_applying->setSingleShot(true);
+    m_applying->setInterval(0);
+    connect(m_applying, &QTimer::timeout, this, &CheckMarks::ApplySome);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, &CheckMarks::OnCheckFinished);
     connect(view, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type) { OnModified(position, type); });
@@ -62,7 +68,7 @@ void CheckMarks::SetEnabled(bool enabled)
 
 bool CheckMarks::IsPending() const
 {
-    return m_running || m_again || m_pause->isActive();
+    return m_running || m_again || m_pause->isActive() || m_applying->isActive();
 }
 
 void CheckMarks::OnModified(int, int type)
@@ -99,7 +105,7 @@ void CheckMarks::StartCheck()
     m_checkedVersion = m_version;
     m_running = true;
     m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions)] {
-        return CheckScript(std::string_view(copy.constData(), std::size_t(copy.size())), functions);
+        return CheckScript(std::string_view(copy.constData(), std::size_t(copy.size())), functions, kMostMarks);
     }));
 }
 
@@ -124,23 +130,41 @@ void CheckMarks::ClearMarks()
     }
     m_messages.clear();
     m_markCount = 0;
+    m_applying->stop();
+    m_values.clear();
+    m_toMark.clear();
+    m_marked = 0;
 }
 
-void CheckMarks::Apply(const std::vector<ScriptProblem> &problems)
+void CheckMarks::Apply(std::vector<ScriptProblem> problems)
 {
     ClearMarks();
-    // Marks with the same message share its value; runs of one value never touch, as no two
-    // problems mark neighbouring bytes.
-    std::unordered_map<std::string_view, int> values;
-    for (const ScriptProblem &problem : problems) {
+    m_toMark = std::move(problems);
+    ApplySome();
+}
+
+void CheckMarks::ApplySome()
+{
+    // Marks left to set after the text changed would land in the wrong places; the check that
+    // the change started replaces them all.
+    if (m_checkedVersion != m_version) {
+        m_values.clear();
+        m_toMark.clear();
+        return;
+    }
+    const std::size_t end = std::min(m_toMark.size(), m_marked + kMarksPerSlice);
+    for (; m_marked < end; ++m_marked) {
+        const ScriptProblem &problem = m_toMark[m_marked];
         if (problem.end <= problem.start)
             continue;
-        auto found = values.find(problem.message);
-        if (found == values.end()) {
+        // Marks with the same message share its value. Runs of one value never touch, as no
+        // two problems of one kind mark neighbouring bytes.
+        auto found = m_values.find(problem.message);
+        if (found == m_values.end()) {
             if (m_messages.size() >= kLargestValue)
                 continue;
             m_messages.append(QString::fromStdString(problem.message));
-            found = values.emplace(problem.message, int(m_messages.size())).first;
+            found = m_values.emplace(problem.message, int(m_messages.size())).first;
         }
         const int indicator = problem.severity == ProblemSeverity::Error ? m_errorIndicator : m_warningIndicator;
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
@@ -148,6 +172,12 @@ void CheckMarks::Apply(const std::vector<ScriptProblem> &problems)
         m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(problem.start),
                               static_cast<long>(problem.end - problem.start));
         ++m_markCount;
+    }
+    if (m_marked < m_toMark.size()) {
+        m_applying->start();
+    } else {
+        m_values.clear();
+        m_toMark.clear();
     }
     emit marksChanged();
 }

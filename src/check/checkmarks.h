@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class QTimer;
@@ -21,6 +23,9 @@ class CheckMarks : public QObject {
 public:
     // How long typing must pause before the text is checked again.
     static constexpr int kPauseMs = 500;
+    // The most warnings marked: beyond some thousands they say little more, and each costs the
+    // user-interface thread a little to mark.
+    static constexpr std::size_t kMostMarks = 20000;
 
     explicit CheckMarks(QsciScintilla *view);
     ~CheckMarks() override;
@@ -30,7 +35,7 @@ public:
     bool IsEnabled() const { return m_enabled; }
     // Checks the text now (a check under way is followed by another when it ends).
     void CheckNow();
-    // True while a check runs or waits to run.
+    // True while a check runs, waits to run, or its marks are being set.
     bool IsPending() const;
 
     // The message of the mark at position, or "" when there is none. A lookup of Scintilla's
@@ -48,13 +53,15 @@ private:
     void OnModified(int position, int type);
     void StartCheck();
     void OnCheckFinished();
-    void Apply(const std::vector<ScriptProblem> &problems);
+    void Apply(std::vector<ScriptProblem> problems);
+    void ApplySome();
     void ClearMarks();
     void ShowTip(int x, int y);
     int IndicatorValueAt(int indicator, qint64 position) const;
 
     QsciScintilla *m_view;
     QTimer *m_pause;
+    QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long
     QFutureWatcher<std::vector<ScriptProblem>> m_watcher;
     int m_errorIndicator = -1;
     int m_warningIndicator = -1;
@@ -64,5 +71,8 @@ private:
     std::uint64_t m_version = 0;  // counts the text's changes
     std::uint64_t m_checkedVersion = 0;
     QStringList m_messages;       // an indicator's value is 1 + the index of its message
+    std::vector<ScriptProblem> m_toMark;
+    std::size_t m_marked = 0;     // of m_toMark
+    std::unordered_map<std::string_view, int> m_values; // message to value, for m_toMark
     int m_markCount = 0;
 };

@@ -85,12 +85,12 @@ ScriptProblem SyntaxProblem(std::string_view text, const LuaSyntaxError &error)
 
 } // namespace
 
-std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions)
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions, std::size_t warningLimit)
 {
     std::vector<ScriptProblem> problems;
     if (const std::optional<LuaSyntaxError> error = CheckLuaSyntax(text))
         problems.push_back(SyntaxProblem(text, *error));
-    const std::vector<CallWarning> warnings = TarnCallChecker(functions).Check(text);
+    const std::vector<CallWarning> warnings = TarnCallChecker(functions).Check(text, ScanCalls(text), warningLimit);
     problems.reserve(problems.size() + warnings.size());
     LineCounter counter(text);
     for (const CallWarning &warning : warnings) {

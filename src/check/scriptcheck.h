@@ -21,8 +21,10 @@ struct ScriptProblem {
     bool operator==(const ScriptProblem &) const = default;
 };
 
-// Every problem of the script, by line and column.
-std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions);
+// Every problem of the script, by line and column: the syntax error, if any, and the first
+// warningLimit warnings.
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
+                                       std::size_t warningLimit = std::size_t(-1));
 
 // "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them;
 // "FILE: error: MESSAGE" for an error without a line.

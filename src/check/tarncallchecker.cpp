@@ -3,6 +3,7 @@
 #include "editor/luascanner.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <unordered_map>
 #include <unordered_set>
@@ -24,7 +25,14 @@ int BoundedDistance(std::string_view a, std::string_view b, int bound)
     const int m = int(b.size());
     if (std::abs(n - m) > bound)
         return bound + 1;
-    std::vector<int> beforePrevious(std::size_t(m) + 1), previous(std::size_t(m) + 1), current(std::size_t(m) + 1);
+    // Three rows of the table: on the stack for names of a usual length.
+    constexpr int kShortName = 63;
+    std::array<int, 3 * (kShortName + 1)> stackRows;
+    std::vector<int> heapRows(m > kShortName ? 3 * std::size_t(m + 1) : 0);
+    int *rows = m > kShortName ? heapRows.data() : stackRows.data();
+    int *beforePrevious = rows;
+    int *previous = rows + m + 1;
+    int *current = rows + 2 * (m + 1);
     for (int j = 0; j <= m; ++j)
         previous[std::size_t(j)] = j;
     for (int i = 1; i <= n; ++i) {
@@ -69,8 +77,13 @@ TarnCallChecker::TarnCallChecker(const FunctionTable &functions) : m_functions(f
     for (const TableRow &row : functions.Rows()) {
         m_arities.push_back(ArityOf(row));
         const std::string_view prefix = row.empty() ? std::string_view() : PrefixOf(row[0]);
-        if (!prefix.empty() && std::find(m_prefixes.begin(), m_prefixes.end(), prefix) == m_prefixes.end())
-            m_prefixes.emplace_back(prefix);
+        if (prefix.empty())
+            continue;
+        auto known = std::find_if(m_prefixes.begin(), m_prefixes.end(),
+                                  [prefix](const Prefix &each) { return each.text == prefix; });
+        if (known == m_prefixes.end())
+            known = m_prefixes.insert(m_prefixes.end(), Prefix{std::string(prefix), {}});
+        known->rows.push_back(int(m_arities.size()) - 1);
     }
 }
 
@@ -90,24 +103,28 @@ TarnCallChecker::Arity TarnCallChecker::ArityOf(const TableRow &row)
     return arity;
 }
 
-bool TarnCallChecker::HasTablePrefix(std::string_view name) const
+const TarnCallChecker::Prefix *TarnCallChecker::PrefixFor(std::string_view name) const
 {
     const std::string_view prefix = PrefixOf(name);
-    return !prefix.empty() && std::find(m_prefixes.begin(), m_prefixes.end(), prefix) != m_prefixes.end();
+    for (const Prefix &known : m_prefixes)
+        if (!prefix.empty() && known.text == prefix)
+            return &known;
+    return nullptr;
 }
 
 std::string TarnCallChecker::ClosestName(std::string_view name) const
 {
-    const std::string_view prefix = PrefixOf(name);
-    const std::string_view rest = name.substr(prefix.size());
+    const Prefix *prefix = PrefixFor(name);
+    if (!prefix)
+        return std::string();
+    const std::string_view rest = name.substr(prefix->text.size());
     // One slip in a short name, two in a longer one; more would suggest unrelated names.
     const int bound = rest.size() <= 4 ? 1 : 2;
     std::string_view closest;
     int closestDistance = bound + 1;
-    for (const TableRow &row : m_functions.Rows()) {
-        if (row.empty() || PrefixOf(row[0]) != prefix)
-            continue;
-        const int distance = BoundedDistance(rest, std::string_view(row[0]).substr(prefix.size()),
+    for (int index : prefix->rows) {
+        const TableRow &row = m_functions.GetAt(index);
+        const int distance = BoundedDistance(rest, std::string_view(row[0]).substr(prefix->text.size()),
                                              std::min(bound, closestDistance - 1));
         if (distance < closestDistance) {
             closest = row[0];
@@ -133,12 +150,14 @@ std::string TarnCallChecker::UnknownMessage(std::string_view name) const
     return message;
 }
 
-std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const CallScan &scan) const
+std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const CallScan &scan, std::size_t limit) const
 {
     const std::unordered_set<std::string_view> defined(scan.definedNames.begin(), scan.definedNames.end());
     std::unordered_map<std::string_view, std::string> unknownMessages;
     std::vector<CallWarning> warnings;
     for (const ScannedCall &call : scan.calls) {
+        if (warnings.size() >= limit)
+            break;
         const std::string_view name = text.substr(call.nameStart, call.nameEnd - call.nameStart);
         if (defined.count(name))
             continue; // the script's own function, whatever the table says
@@ -153,7 +172,7 @@ std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const Cal
             const bool tooMany = arity.most != Arity::kAny && least > arity.most;
             if (tooFew || tooMany)
                 warnings.push_back({call.nameStart, call.nameEnd, CountMessage(name, arity, call)});
-        } else if (HasTablePrefix(name)) {
+        } else if (PrefixFor(name)) {
             auto found = unknownMessages.find(name);
             if (found == unknownMessages.end())
                 found = unknownMessages.emplace(name, UnknownMessage(name)).first;

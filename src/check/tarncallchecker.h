@@ -17,11 +17,14 @@ struct CallWarning {
 
 class TarnCallChecker {
 public:
+    static constexpr std::size_t kNoLimit = std::size_t(-1);
+
     // The table must outlive the checker and stay unchanged while it is used.
     explicit TarnCallChecker(const FunctionTable &functions);
 
-    // The warnings of one scan of text, in text order.
-    std::vector<CallWarning> Check(std::string_view text, const CallScan &scan) const;
+    // The warnings of one scan of text, in text order; no more than limit.
+    std::vector<CallWarning> Check(std::string_view text, const CallScan &scan,
+                                   std::size_t limit = kNoLimit) const;
     std::vector<CallWarning> Check(std::string_view text) const { return Check(text, ScanCalls(text)); }
 
     // The table name nearest to name among those of its prefix, or "" when none is near.
@@ -37,11 +40,15 @@ public:
     static Arity ArityOf(const TableRow &row);
 
 private:
-    bool HasTablePrefix(std::string_view name) const;
+    struct Prefix {
+        std::string text;      // "tg_" and the like
+        std::vector<int> rows; // the rows whose names carry it
+    };
+    const Prefix *PrefixFor(std::string_view name) const;
     std::string CountMessage(std::string_view name, const Arity &arity, const ScannedCall &call) const;
     std::string UnknownMessage(std::string_view name) const;
 
     const FunctionTable &m_functions;
-    std::vector<std::string> m_prefixes; // "tg_" and the like
+    std::vector<Prefix> m_prefixes;
     std::vector<Arity> m_arities;        // by row
 };

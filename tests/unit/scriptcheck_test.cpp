@@ -172,6 +172,8 @@ TEST(TarnCallCheckerTest, UnknownNeedsATablePrefix)
     EXPECT_EQ(warnings[0].message, "unknown Tarn function tg_addpont (did you mean tg_addpoint?)");
     EXPECT_EQ(text.substr(warnings[1].start, warnings[1].end - warnings[1].start), "tg_addpont");
     EXPECT_EQ(warnings[1].start, text.rfind("tg_addpont"));
+    // The editor marks no more than a limit.
+    EXPECT_EQ(TarnCallChecker(table).Check(text, ScanCalls(text), 1).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------
