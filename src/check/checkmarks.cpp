@@ -113,7 +113,7 @@ void CheckMarks::OnCheckFinished()
 {
     m_running = false;
     if (m_enabled && m_checkedVersion == m_version)
-        Apply(m_watcher.result());
+        Apply(m_watcher.future().takeResult());
     if (m_again) {
         m_again = false;
         if (m_enabled)
