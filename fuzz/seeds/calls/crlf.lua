@@ -1,3 +1,0 @@
-tg_addpoint(1)
-showmessage("été", tg_clearall(1))
-x = 1 +

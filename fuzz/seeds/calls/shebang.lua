@@ -1,2 +1,0 @@
-#!/usr/bin/env tarn
-tg_addpoint(1)

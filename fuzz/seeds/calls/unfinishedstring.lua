@@ -1,2 +1,0 @@
-showmessage("Layer
-tg_addpoint(1, 2)
