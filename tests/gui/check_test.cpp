@@ -19,11 +19,6 @@ namespace {
 
 const QString kNearMiss = QStringLiteral("unknown Tarn function tg_addcirle (did you mean tg_addcircle?)");
 
-QByteArray TextOf(CScribaView *view)
-{
-    return QByteArray(view->TextPointer(), view->TextLength());
-}
-
 // Waits until the check has run on the text as it is now.
 bool CheckSettles(CScribaView *view)
 {
