@@ -22,7 +22,7 @@ constexpr Credit kCredits[CAboutBox::kLinkCount] = {
     {"Qt by The Qt Company", "https://www.qt.io/"},
     {"Scintilla by Neil Hodgson", "https://www.scintilla.org/"},
     {"QScintilla by Riverbank Computing", "https://www.riverbankcomputing.com/software/qscintilla/"},
-    {"zlib by Jean-loup Gailly and Mark Adler", "https://zlib.net/"},
+    {"Lua by Lua.org, PUC-Rio", "https://www.lua.org/"},
     {"FreeType by the FreeType Project", "https://freetype.org/"},
 };
 
