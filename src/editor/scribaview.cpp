@@ -684,13 +684,24 @@ QString CScribaView::CaretPositionText() const
     // Columns count characters, not bytes, so a multibyte character is one column. Counting
     // takes time in proportion to a selection's size, and the pane is refreshed after every key:
     // the count is kept until the text or the selection changes.
-    if (start != m_columnCache.start || end != m_columnCache.end || m_textVersion != m_columnCache.version) {
-        m_columnCache = {start, end, m_textVersion,
-                         end > start ? SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start),
-                                                     static_cast<long>(end)) + 1
-                                     : 1};
-    }
+    if (start != m_columnCache.start || end != m_columnCache.end || m_textVersion != m_columnCache.version)
+        m_columnCache = {start, end, m_textVersion, end > start ? CharactersBetween(start, end) + 1 : 1};
     return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(m_columnCache.column);
+}
+
+qint64 CScribaView::CharactersBetween(qint64 start, qint64 end) const
+{
+    // A line break is one character, CR LF included.
+    const qint64 characters = SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start), static_cast<long>(end));
+    const auto *text = reinterpret_cast<const char *>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start)));
+    const char *const stop = text + (end - start);
+    qint64 crlf = 0;
+    for (const char *p = text; (p = static_cast<const char *>(std::memchr(p, '\r', std::size_t(stop - p))));) {
+        if (++p < stop && *p == '\n')
+            ++crlf;
+    }
+    return characters - crlf;
 }
 
 // ---------------------------------------------------------------- clipboard and drops
@@ -707,9 +718,37 @@ QByteArray CScribaView::fromMimeData(const QMimeData *source, bool &rectangular)
     return source->text().toUtf8();
 }
 
+namespace {
+
+// Dropped data is taken as text whenever it has text, so a link dragged from a browser inserts
+// its text. File managers offer the names of the dragged files as text too: a drop whose text
+// only names its own local files is a list of files.
+bool IsFileDrop(const QMimeData *data)
+{
+    if (!data->hasUrls())
+        return false;
+    const QStringList formats = data->formats();
+    const bool hasText = std::any_of(formats.begin(), formats.end(), [](const QString &format) {
+        return format.startsWith(QLatin1String("text/plain"));
+    });
+    if (!hasText)
+        return true;
+    QStringList names;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return false;
+        names << url.toString() << url.toLocalFile();
+    }
+    const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return std::all_of(lines.begin(), lines.end(),
+                       [&](const QString &line) { return names.contains(line.trimmed()); });
+}
+
+} // namespace
+
 void CScribaView::dragEnterEvent(QDragEnterEvent *e)
 {
-    if (e->mimeData()->hasUrls()) {
+    if (IsFileDrop(e->mimeData())) {
         e->acceptProposedAction();
         return;
     }
@@ -718,7 +757,7 @@ void CScribaView::dragEnterEvent(QDragEnterEvent *e)
 
 void CScribaView::dragMoveEvent(QDragMoveEvent *e)
 {
-    if (e->mimeData()->hasUrls()) {
+    if (IsFileDrop(e->mimeData())) {
         e->acceptProposedAction();
         return;
     }
@@ -727,12 +766,22 @@ void CScribaView::dragMoveEvent(QDragMoveEvent *e)
 
 void CScribaView::dropEvent(QDropEvent *e)
 {
-    if (e->mimeData()->hasUrls()) {
+    if (IsFileDrop(e->mimeData())) {
         OpenDroppedFile(e->mimeData());
         e->acceptProposedAction();
         return;
     }
-    RunAsCause(EditPaste, [&] { QsciScintilla::dropEvent(e); });
+    if (!e->mimeData()->hasUrls()) {
+        RunAsCause(EditPaste, [&] { QsciScintilla::dropEvent(e); });
+        return;
+    }
+    // Scintilla would take the links and drop nothing: hand it the text alone.
+    QMimeData text;
+    text.setText(e->mimeData()->text());
+    QDropEvent textDrop(e->position(), e->possibleActions(), &text, e->buttons(), e->modifiers());
+    RunAsCause(EditPaste, [&] { QsciScintilla::dropEvent(&textDrop); });
+    e->setDropAction(textDrop.dropAction());
+    e->setAccepted(textDrop.isAccepted());
 }
 
 bool CScribaView::OpenDroppedFile(const QMimeData *data)

@@ -210,6 +210,7 @@ private:
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
     bool OpenDroppedFile(const QMimeData *data);
+    qint64 CharactersBetween(qint64 start, qint64 end) const;
     qint64 LineStart(qint64 line) const;
     qint64 LineOf(qint64 position) const;
     qint64 LineEndOf(qint64 position) const;

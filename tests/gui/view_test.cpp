@@ -21,10 +21,14 @@ class ViewTest : public QObject {
 private slots:
     void caretPaneCountsFromOne();
     void caretPaneCountsATabAsOneColumn();
+    void caretPaneCountsALineBreakAsOneCharacter_data();
+    void caretPaneCountsALineBreakAsOneCharacter();
     void undoFollowsTheSavePoint();
     void pasteInsertsPlainTextOnly();
     void droppedFileOpensOnlyExactLuaNames_data();
     void droppedFileOpensOnlyExactLuaNames();
+    void droppedTextWinsOverItsLinks_data();
+    void droppedTextWinsOverItsLinks();
     void overtypeIsSharedByAllViews();
     void selectionCommandsNeedASelection();
     void menuFollowsWhetherADocumentIsOpen();
@@ -34,7 +38,7 @@ private slots:
     void printPreviewPaintsWithoutChangingTheText();
 
 private:
-    static void Drop(CScribaView *view, const QList<QUrl> &urls);
+    static void Drop(CScribaView *view, const QList<QUrl> &urls, const QString &text = QString());
 };
 
 void ViewTest::caretPaneCountsFromOne()
@@ -60,6 +64,32 @@ void ViewTest::caretPaneCountsATabAsOneColumn()
     QTest::keyClick(view, Qt::Key_Tab);
     fixture.Update();
     QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), QStringLiteral("Ln 5, Col 2"));
+}
+
+void ViewTest::caretPaneCountsALineBreakAsOneCharacter_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("selectionEnd");
+    QTest::addColumn<QString>("pane");
+    QTest::newRow("LF") << QByteArray("ab\ncd") << 5 << "Ln 1, Col 6";
+    QTest::newRow("CR LF") << QByteArray("ab\r\ncd") << 6 << "Ln 1, Col 6";
+    QTest::newRow("CR") << QByteArray("ab\rcd") << 5 << "Ln 1, Col 6";
+    QTest::newRow("two CR LF and a lone CR") << QByteArray("a\r\n\r\n\rb") << 7 << "Ln 1, Col 6";
+    QTest::newRow("ends on a CR LF") << QByteArray("ab\r\n") << 4 << "Ln 1, Col 4";
+    QTest::newRow("multibyte character and CR LF") << QByteArray("\xc3\xa9\r\nx") << 5 << "Ln 1, Col 4";
+}
+
+void ViewTest::caretPaneCountsALineBreakAsOneCharacter()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, selectionEnd);
+    QFETCH(QString, pane);
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    view->SendScintilla(QsciScintillaBase::SCI_SETTEXT, text.constData());
+    view->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0, selectionEnd);
+    fixture.Update();
+    QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), pane);
 }
 
 void ViewTest::undoFollowsTheSavePoint()
@@ -102,12 +132,17 @@ void ViewTest::pasteInsertsPlainTextOnly()
     QVERIFY(!fixture.App().MainFrame()->Action(ID_EDIT_PASTE)->isEnabled());
 }
 
-void ViewTest::Drop(CScribaView *view, const QList<QUrl> &urls)
+void ViewTest::Drop(CScribaView *view, const QList<QUrl> &urls, const QString &text)
 {
     QMimeData data;
-    data.setUrls(urls);
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view->viewport(), &drop);
 }
@@ -142,6 +177,38 @@ void ViewTest::droppedFileOpensOnlyExactLuaNames()
         QCOMPARE(fixture.App().Documents().size(), 2);
         QCOMPARE(fixture.ActiveDocument()->GetTitle(), opened);
     }
+}
+
+void ViewTest::droppedTextWinsOverItsLinks_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<int>("documents");
+    QTest::newRow("plain text") << "" << "plain" << "plain" << 1;
+    QTest::newRow("link from a browser") << "https://example.org/a.lua" << "see a.lua" << "see a.lua" << 1;
+    QTest::newRow("local file with other text") << "a.lua" << "x = 1" << "x = 1" << 1;
+    QTest::newRow("file manager: the file's URL as text") << "a.lua" << "URL" << "" << 2;
+    QTest::newRow("file manager: the file's path as text") << "a.lua" << "PATH" << "" << 2;
+}
+
+void ViewTest::droppedTextWinsOverItsLinks()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, text);
+    QFETCH(QString, inserted);
+    QFETCH(int, documents);
+    AppFixture fixture("");
+    WriteFile(fixture.FilePath(QStringLiteral("a.lua")), "x = 1\n");
+    const QUrl link = url.contains(QLatin1Char(':')) ? QUrl(url) : url.isEmpty() ? QUrl() : QUrl::fromLocalFile(fixture.FilePath(url));
+    if (text == QLatin1String("URL"))
+        text = link.toString();
+    else if (text == QLatin1String("PATH"))
+        text = link.toLocalFile() + QLatin1Char('\n');
+    CScribaView *view = fixture.ActiveView();
+    Drop(view, link.isEmpty() ? QList<QUrl>() : QList<QUrl>{link}, text);
+    QCOMPARE(view->text(), inserted);
+    QCOMPARE(fixture.App().Documents().size(), documents);
 }
 
 void ViewTest::overtypeIsSharedByAllViews()
