@@ -1,29 +1,64 @@
 // Scriba: a desktop editor for Lua scripts.
+#include "app/commandline.h"
 #include "app/exportcommand.h"
 #include "app/scribaapp.h"
 #include "check/checkcommand.h"
 
 #include <QApplication>
 
-int main(int argc, char *argv[])
+#include <cstdio>
+
+namespace {
+
+QStringList ArgumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (IsExportCommand(arguments)) {
-        // The export needs no display: it runs over SSH and in scripts.
+    return arguments;
+}
+
+void Print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // What needs no window is decided before a display is opened, from the line as it came.
+    const QStringList arguments = ArgumentsOf(argc, argv);
+    switch (ParseCommandLine(arguments).mode) {
+    case CommandLine::Mode::Help:
+        Print(stdout, CommandLineUsage());
+        return 0;
+    case CommandLine::Mode::Version:
+        Print(stdout, VersionText());
+        return 0;
+    case CommandLine::Mode::ExportHtml: {
         QCoreApplication core(argc, argv);
         return RunExportCommand(arguments, CScribaApp::DefaultIniPath());
     }
-    if (IsCheckCommand(arguments)) {
+    case CommandLine::Mode::Check: {
         QCoreApplication core(argc, argv);
         return RunCheckCommand(arguments, CScribaApp::DefaultIniPath());
+    }
+    case CommandLine::Mode::Edit:
+    case CommandLine::Mode::Error:
+        break;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scriba"));
     QApplication::setOrganizationName(QStringLiteral("Scriba"));
+    // Qt has taken its own options (-style, -platform, ...) out of the line by now.
+    const CommandLine line = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    if (line.mode == CommandLine::Mode::Error) {
+        Print(stderr, QStringLiteral("scriba: %1\nTry \"scriba --help\".\n").arg(line.error));
+        return 2;
+    }
     CScribaApp app;
-    if (!app.InitInstance(arguments)) {
+    if (!app.InitInstance(line.files)) {
         app.ExitInstance();
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -13,18 +14,19 @@ QMessageBox::StandardButton Prompter::Ask(QWidget *owner, const Prompt &prompt)
     return QMessageBox::StandardButton(box.exec());
 }
 
-QString Prompter::OpenFileName(QWidget *owner, const QString &filter)
+QString Prompter::OpenFileName(QWidget *owner, const QString &filter, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+    return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
 }
 
 QString Prompter::SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
                                const QString &defaultSuffix)
 {
-    QFileDialog dialog(owner, QObject::tr("Save As"), proposed, filter);
+    const QFileInfo start(proposed);
+    QFileDialog dialog(owner, QObject::tr("Save As"), start.path(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
-    dialog.selectFile(proposed);
+    dialog.selectFile(start.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

@@ -24,7 +24,8 @@ public:
     virtual ~Prompter() = default;
     virtual QMessageBox::StandardButton Ask(QWidget *owner, const Prompt &prompt);
     // Empty when the user cancels.
-    virtual QString OpenFileName(QWidget *owner, const QString &filter);
+    virtual QString OpenFileName(QWidget *owner, const QString &filter, const QString &folder = QString());
+    // proposed: the path the dialog starts with, its folder and its file name.
     virtual QString SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
                                  const QString &defaultSuffix);
     // True when the user confirmed the printer settings.

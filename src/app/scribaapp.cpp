@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -76,15 +75,19 @@ QString CScribaApp::DefaultIniPath()
 
 // ---------------------------------------------------------------- start-up and exit
 
-bool CScribaApp::InitInstance(const QStringList &arguments)
+bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
     m_mainFrame = new CMainFrame(this);
-    const QStringList files = arguments.filter(QRegularExpression(QStringLiteral("^[^-]")));
     if (files.isEmpty()) {
         OnFileNew();
-    } else if (!OpenDocumentFile(files.first())) {
-        return false;
+    } else {
+        // Start-up goes on when at least one of the named scripts opened.
+        bool opened = false;
+        for (const QString &file : files)
+            opened = OpenDocumentFile(file) != nullptr || opened;
+        if (!opened)
+            return false;
     }
     m_mainFrame->show();
     ReadIni();
@@ -199,9 +202,25 @@ CScribaDoc *CScribaApp::OnFileNew()
 
 void CScribaApp::OnFileOpen()
 {
-    const QString path = m_prompter->OpenFileName(m_mainFrame, ScriptFileFilter());
-    if (!path.isEmpty())
-        OpenDocumentFile(path);
+    const QString path = m_prompter->OpenFileName(m_mainFrame, ScriptFileFilter() + tr(";;All Files (*)"),
+                                                  DialogFolder());
+    if (path.isEmpty())
+        return;
+    RememberFolder(path);
+    OpenDocumentFile(path);
+}
+
+QString CScribaApp::DialogFolder() const
+{
+    CScribaDoc *active = m_mainFrame ? m_mainFrame->ActiveDocument() : nullptr;
+    if (active && active->HasFileOnDisk())
+        return QFileInfo(active->GetPathName()).absolutePath();
+    return m_lastFolder.isEmpty() ? QDir::currentPath() : m_lastFolder;
+}
+
+void CScribaApp::RememberFolder(const QString &chosenFile)
+{
+    m_lastFolder = QFileInfo(chosenFile).absolutePath();
 }
 
 CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)

@@ -30,8 +30,8 @@ public:
     // Beside the executable, or in the per-user configuration folder when that is not writable.
     static QString DefaultIniPath();
 
-    // arguments: the command line without the program name. False ends start-up.
-    bool InitInstance(const QStringList &arguments);
+    // files: the scripts named on the command line. False ends start-up.
+    bool InitInstance(const QStringList &files);
     int ExitInstance();
 
     void ReadIni();
@@ -50,6 +50,10 @@ public:
     const QList<CScribaDoc *> &Documents() const { return m_documents; }
     CScribaDoc *OnFileNew();
     void OnFileOpen();
+    // Where the Open and Save As dialogs start: the active document's folder, else the folder
+    // of the last file chosen in one of them, else the current folder.
+    QString DialogFolder() const;
+    void RememberFolder(const QString &chosenFile);
     // Opens the file, or activates it when it is open already; null (after a message) on failure.
     CScribaDoc *OpenDocumentFile(const QString &path);
     void CloseDocument(CScribaDoc *document);
@@ -92,6 +96,7 @@ private:
 
     QString m_iniPath;
     QString m_profilePath;
+    QString m_lastFolder;
     std::string m_header;
     // The stored file is replaced at exit only when it was read, or did not exist: otherwise it
     // would lose the user's tables and header.

@@ -97,11 +97,6 @@ bool CheckFile(const QString &path, const FunctionTable &functions, bool &proble
 
 } // namespace
 
-bool IsCheckCommand(const QStringList &arguments)
-{
-    return arguments.contains(kCheckOption);
-}
-
 int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
 {
     const QStringList files = FilesOf(arguments);

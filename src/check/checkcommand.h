@@ -3,8 +3,6 @@
 
 #include <QStringList>
 
-// True when the arguments ask for a check; the command needs no display.
-bool IsCheckCommand(const QStringList &arguments);
 // Checks every file named after "--check" against the function table of the configuration file
 // at iniPath (the built-in table when there is none) and prints one line per problem on
 // standard output. Returns 0 when no file has a problem, 1 when some has, 2 when a file cannot

@@ -6,6 +6,7 @@
 #include "doc/untitlednames.h"
 #include "editor/scribaview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -105,10 +106,11 @@ bool CScribaDoc::DoSave(const QString &path)
     CScribaApp *app = CScribaApp::Instance();
     QString target = path;
     if (target.isEmpty()) {
-        target = app->GetPrompter().SaveFileName(m_view->window(), m_title, ScriptFileFilter(),
+        target = app->GetPrompter().SaveFileName(m_view->window(), ProposedSavePath(), ScriptFileFilter(),
                                                  QStringLiteral("lua"));
         if (target.isEmpty())
             return false;
+        app->RememberFolder(target);
     }
     QString error;
     if (!OnSaveDocument(target, &error)) {
@@ -124,6 +126,14 @@ bool CScribaDoc::DoSave(const QString &path)
         app->AddToRecentFileList(m_pathName);
     }
     return true;
+}
+
+QString CScribaDoc::ProposedSavePath() const
+{
+    // A file of its own is proposed as it is; a new document's name in the folder the dialogs use.
+    if (m_onDisk)
+        return m_pathName;
+    return QDir(CScribaApp::Instance()->DialogFolder()).filePath(m_title);
 }
 
 QString CScribaDoc::FileNameForPrompt() const

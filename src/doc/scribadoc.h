@@ -52,6 +52,7 @@ signals:
 private:
     void EmptyAsUntitled();
     QString FileNameForPrompt() const;
+    QString ProposedSavePath() const;
 
     CScribaView *m_view = nullptr;
     QString m_title;

@@ -6,6 +6,7 @@
 #include "frame/mainframe.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QDir>
 #include <QTest>
@@ -31,6 +32,7 @@ private slots:
     void failedOpenNamesFileAndCause();
     void saveAllAsksOnlyAboutModifiedDocuments();
     void closingTheMainWindowAsksAndCanBeCancelled();
+    void fileDialogsStartInTheDocumentsFolder();
 };
 
 void DocumentTest::newDocumentsCountUntitledNames()
@@ -144,7 +146,8 @@ void DocumentTest::emptiedDocumentAsksForANameOnSave()
     document->OnFileClose();
     QTest::keyClicks(document->GetView(), "new");
     QVERIFY(!document->DoFileSave()); // Save As cancelled
-    QCOMPARE(fixture.Prompts().proposedNames, QStringList{QStringLiteral("untitled[1].lua")});
+    QCOMPARE(fixture.Prompts().proposedNames.size(), 1);
+    QCOMPARE(QFileInfo(fixture.Prompts().proposedNames.first()).fileName(), QStringLiteral("untitled[1].lua"));
     QCOMPARE(ReadFile(path), QByteArray("old text\n"));
 }
 
@@ -282,6 +285,37 @@ void DocumentTest::closingTheMainWindowAsksAndCanBeCancelled()
     QVERIFY(fixture.App().MainFrame()->close());
     QVERIFY(fixture.App().Documents().isEmpty());
     QCOMPARE(fixture.Prompts().asked.size(), 2);
+}
+
+void DocumentTest::fileDialogsStartInTheDocumentsFolder()
+{
+    AppFixture fixture("");
+    CScribaApp &app = fixture.App();
+    QDir(fixture.FilePath(QString())).mkpath(QStringLiteral("a/b"));
+    const QString folderA = fixture.FilePath(QStringLiteral("a"));
+    const QString folderB = fixture.FilePath(QStringLiteral("a/b"));
+    WriteFile(folderA + QStringLiteral("/notes.txt"), "x = 1\n");
+    WriteFile(folderB + QStringLiteral("/wells.lua"), "y = 2\n");
+    ScriptedPrompter &prompts = fixture.Prompts();
+
+    // A document with a file of its own proposes that file, even when its title is another.
+    app.OpenDocumentFile(folderA + QStringLiteral("/notes.txt"));
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("untitled[1].lua"));
+    fixture.ActiveDocument()->DoSave(QString());
+    QCOMPARE(prompts.proposedNames.last(), folderA + QStringLiteral("/notes.txt"));
+    app.OnFileOpen();
+    QCOMPARE(prompts.openFolders.last(), folderA);
+    QCOMPARE(prompts.openFilters.last(), QStringLiteral("Lua Script Files (*.lua);;All Files (*)"));
+
+    // The folder chosen last is where a new document's dialogs start.
+    prompts.fileNames.enqueue(folderB + QStringLiteral("/wells.lua"));
+    app.OnFileOpen();
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("wells.lua"));
+    CScribaDoc *fresh = app.OnFileNew();
+    fresh->DoSave(QString());
+    QCOMPARE(prompts.proposedNames.last(), folderB + QStringLiteral("/untitled[2].lua"));
+    app.OnFileOpen();
+    QCOMPARE(prompts.openFolders.last(), folderB);
 }
 
 QTEST_MAIN(DocumentTest)

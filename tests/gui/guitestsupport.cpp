@@ -18,8 +18,10 @@ QMessageBox::StandardButton ScriptedPrompter::Ask(QWidget *, const Prompt &promp
     return answers.isEmpty() ? QMessageBox::Ok : answers.dequeue();
 }
 
-QString ScriptedPrompter::OpenFileName(QWidget *, const QString &)
+QString ScriptedPrompter::OpenFileName(QWidget *, const QString &filter, const QString &folder)
 {
+    openFilters.append(filter);
+    openFolders.append(folder);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 

@@ -19,7 +19,7 @@ class CScribaView;
 class ScriptedPrompter : public Prompter {
 public:
     QMessageBox::StandardButton Ask(QWidget *owner, const Prompt &prompt) override;
-    QString OpenFileName(QWidget *owner, const QString &filter) override;
+    QString OpenFileName(QWidget *owner, const QString &filter, const QString &folder) override;
     QString SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
                          const QString &defaultSuffix) override;
     bool PrintDialog(QWidget *owner, QPrinter *printer) override;
@@ -39,6 +39,8 @@ public:
     QList<QColor> colorStarts;                 // the colour each colour dialog started from
     QList<QList<QColor>> customColorSets;      // the custom colours each colour dialog was given
     QQueue<std::function<int(QDialog &)>> dialogs;
+    QStringList openFolders;                   // where each Open dialog started
+    QStringList openFilters;                   // what each Open dialog offered
 };
 
 // A started application whose "Scriba.ini" lives in a temporary folder.
