@@ -25,7 +25,7 @@ const QList<Accelerator> &ApplicationAccelerators()
         {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
         {QKeySequence(Qt::CTRL | Qt::Key_Y), ID_EDIT_REDO},
         {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
-        // Until documents have a tab strip, these switch between them.
+        // Switch documents in the order of their tabs.
         {QKeySequence(Qt::CTRL | Qt::Key_Tab), ID_NEXT_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::Key_Backtab), ID_PREV_DOCUMENT},

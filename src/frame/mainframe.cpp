@@ -8,6 +8,7 @@
 #include "editor/htmlexport.h"
 #include "editor/scribaview.h"
 #include "frame/childframe.h"
+#include "frame/lockkeyreader.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -43,9 +45,8 @@ QString ShortenedPath(const QString &path)
     return native.left(headLength) + QStringLiteral("...") + QDir::separator() + name;
 }
 
-// X11's modifier state carries the lock keys: Lock is bit 1, NumLock usually Mod2 (bit 4).
-constexpr quint32 kCapsLockMask = 0x02;
-constexpr quint32 kNumLockMask = 0x10;
+// How often the lock-key panes look at the keyboard: quick enough to follow a key at once.
+constexpr int kLockKeyPollMs = 200;
 
 } // namespace
 
@@ -56,6 +57,7 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
     setWindowIcon(QIcon(QStringLiteral(":/icons/scriba.svg")));
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setViewMode(QMdiArea::SubWindowView);
+    // Closing the active window brings back the one that was active before it.
     m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdiArea);
 
@@ -63,8 +65,13 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    WatchLockKeys();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        // Every document window is maximised, whichever way it became the active one.
+        if (window && !window->isMaximized())
+            window->showMaximized();
+        UpdateTitle();
         auto *frame = qobject_cast<CChildFrame *>(window);
         CScribaView *view = frame ? frame->GetView() : nullptr;
         if (view == m_activeView)
@@ -97,13 +104,30 @@ QAction *CMainFrame::AddAction(CommandId command, const QString &text, const QSt
 {
     auto *action = new QAction(text, this);
     action->setStatusTip(prompt);
-    action->setShortcuts(KeysOf(command));
     action->setShortcutContext(Qt::WindowShortcut);
+    // A menu shows the key its text names; the command's other keys work without being shown.
+    const QKeySequence shown(text.section(QLatin1Char('\t'), 1), QKeySequence::PortableText);
+    for (const QKeySequence &keys : KeysOf(command)) {
+        if (keys == shown)
+            action->setShortcut(keys);
+        else
+            AddUnshownKey(action, keys);
+    }
     if (!icon.isEmpty())
         action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(icon)));
     addAction(action); // keys work whichever menu is shown
     m_actions.insert(command, action);
     return action;
+}
+
+void CMainFrame::AddUnshownKey(QAction *command, const QKeySequence &keys)
+{
+    auto *key = new QAction(this);
+    key->setShortcut(keys);
+    key->setShortcutContext(Qt::WindowShortcut);
+    connect(command, &QAction::enabledChanged, key, &QAction::setEnabled);
+    connect(key, &QAction::triggered, command, &QAction::trigger);
+    addAction(key);
 }
 
 void CMainFrame::Route(CommandId command, void (CScribaView::*handler)())
@@ -124,27 +148,27 @@ void CMainFrame::CreateActions()
             RequestUpdate();
         });
     };
-    AddAction(ID_FILE_NEW, tr("&New"), tr("Create a new document"), QStringLiteral("new"))->setToolTip(tr("New"));
-    AddAction(ID_FILE_OPEN, tr("&Open..."), tr("Open an existing document"), QStringLiteral("open"))->setToolTip(tr("Open"));
+    AddAction(ID_FILE_NEW, tr("&New\tCtrl+N"), tr("Create a new document"), QStringLiteral("new"))->setToolTip(tr("New"));
+    AddAction(ID_FILE_OPEN, tr("&Open...\tCtrl+O"), tr("Open an existing document"), QStringLiteral("open"))->setToolTip(tr("Open"));
     AddAction(ID_FILE_CLOSE, tr("&Close"), tr("Close the active document"));
-    AddAction(ID_FILE_SAVE, tr("&Save"), tr("Save the active document"), QStringLiteral("save"))->setToolTip(tr("Save"));
+    AddAction(ID_FILE_SAVE, tr("&Save\tCtrl+S"), tr("Save the active document"), QStringLiteral("save"))->setToolTip(tr("Save"));
     AddAction(ID_FILE_SAVE_AS, tr("Save &As..."), tr("Save the active document with a new name"));
     AddAction(ID_FILE_EXPORT_HTML, tr("&Export as HTML..."), tr("Save the active document as a coloured web page"));
     AddAction(ID_FILE_SAVE_ALL, tr("Save All"), tr("Save all open documents"));
-    AddAction(ID_FILE_PRINT, tr("&Print..."), tr("Print the active document"), QStringLiteral("print"))->setToolTip(tr("Print"));
+    AddAction(ID_FILE_PRINT, tr("&Print...\tCtrl+P"), tr("Print the active document"), QStringLiteral("print"))->setToolTip(tr("Print"));
     AddAction(ID_FILE_PRINT_PREVIEW, tr("Print Pre&view"), tr("Display full pages"), QStringLiteral("printpreview"))->setToolTip(tr("Print Preview"));
     AddAction(ID_FILE_PRINT_SETUP, tr("P&rint Setup..."), tr("Change the printer and printing options"));
     AddAction(ID_APP_EXIT, tr("E&xit"), tr("Quit the application; prompts to save documents"));
-    AddAction(ID_EDIT_UNDO, tr("&Undo"), tr("Undo the last action"), QStringLiteral("undo"))->setToolTip(tr("Undo"));
-    AddAction(ID_EDIT_REDO, tr("&Redo"), tr("Redo the previously undone action"), QStringLiteral("redo"))->setToolTip(tr("Redo"));
-    AddAction(ID_EDIT_CUT, tr("Cu&t"), tr("Cut the selection and put it on the Clipboard"), QStringLiteral("cut"))->setToolTip(tr("Cut"));
-    AddAction(ID_EDIT_COPY, tr("&Copy"), tr("Copy the selection and put it on the Clipboard"), QStringLiteral("copy"))->setToolTip(tr("Copy"));
-    AddAction(ID_EDIT_PASTE, tr("&Paste"), tr("Insert Clipboard contents"), QStringLiteral("paste"))->setToolTip(tr("Paste"));
+    AddAction(ID_EDIT_UNDO, tr("&Undo\tCtrl+Z"), tr("Undo the last action"), QStringLiteral("undo"))->setToolTip(tr("Undo"));
+    AddAction(ID_EDIT_REDO, tr("&Redo\tCtrl+Y"), tr("Redo the previously undone action"), QStringLiteral("redo"))->setToolTip(tr("Redo"));
+    AddAction(ID_EDIT_CUT, tr("Cu&t\tCtrl+X"), tr("Cut the selection and put it on the Clipboard"), QStringLiteral("cut"))->setToolTip(tr("Cut"));
+    AddAction(ID_EDIT_COPY, tr("&Copy\tCtrl+C"), tr("Copy the selection and put it on the Clipboard"), QStringLiteral("copy"))->setToolTip(tr("Copy"));
+    AddAction(ID_EDIT_PASTE, tr("&Paste\tCtrl+V"), tr("Insert Clipboard contents"), QStringLiteral("paste"))->setToolTip(tr("Paste"));
     AddAction(ID_EDIT_CLEAR, tr("&Delete"), tr("Erase the selection"));
-    AddAction(ID_EDIT_SELECT_ALL, tr("Select A&ll"), tr("Select the entire document"));
-    AddAction(ID_EDIT_FIND, tr("&Find..."), tr("Find the specified text"), QStringLiteral("find"))->setToolTip(tr("Find"));
-    AddAction(ID_EDIT_REPEAT, tr("F&ind Next"), tr("Find the next instance of specified text"), QStringLiteral("findnext"))->setToolTip(tr("Find next"));
-    AddAction(ID_EDIT_REPLACE, tr("R&eplace"), tr("Replace specific text with different text"));
+    AddAction(ID_EDIT_SELECT_ALL, tr("Select A&ll\tCtrl+A"), tr("Select the entire document"));
+    AddAction(ID_EDIT_FIND, tr("&Find...\tCtrl+F"), tr("Find the specified text"), QStringLiteral("find"))->setToolTip(tr("Find"));
+    AddAction(ID_EDIT_REPEAT, tr("F&ind Next\tF3"), tr("Find the next instance of specified text"), QStringLiteral("findnext"))->setToolTip(tr("Find next"));
+    AddAction(ID_EDIT_REPLACE, tr("R&eplace\tCtrl+R"), tr("Replace specific text with different text"));
     AddAction(ID_PREFERENCES, tr("Prefere&nces..."), tr("Scriba preferences"));
     AddAction(ID_APP_ABOUT, tr("&About Scriba..."), tr("About"));
     AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"))->setCheckable(true);
@@ -182,8 +206,8 @@ void CMainFrame::CreateActions()
     Route(ID_EDIT_FIND, &CScribaView::OnEditFind);
     Route(ID_EDIT_REPEAT, &CScribaView::OnEditRepeat);
     Route(ID_EDIT_REPLACE, &CScribaView::OnEditReplace);
-    connect(Action(ID_NEXT_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activateNextSubWindow);
-    connect(Action(ID_PREV_DOCUMENT), &QAction::triggered, m_mdiArea, &QMdiArea::activatePreviousSubWindow);
+    connect(Action(ID_NEXT_DOCUMENT), &QAction::triggered, this, [this] { ActivateNeighbour(1); });
+    connect(Action(ID_PREV_DOCUMENT), &QAction::triggered, this, [this] { ActivateNeighbour(-1); });
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
@@ -342,6 +366,7 @@ void CMainFrame::AddChildFrame(CScribaDoc *document, CScribaView *view)
     auto *frame = new CChildFrame(document, view);
     m_mdiArea->addSubWindow(frame);
     frame->showMaximized();
+    connect(document, &CScribaDoc::titleChanged, this, &CMainFrame::UpdateTitle);
     connect(view, &CScribaView::caretOrSelectionChanged, this, &CMainFrame::RequestUpdate);
     connect(view, &CScribaView::modifiedChanged, this, &CMainFrame::RequestUpdate);
     connect(view->Checks(), &CheckMarks::marksChanged, this, &CMainFrame::RequestUpdate);
@@ -364,17 +389,46 @@ void CMainFrame::RemoveChildFrame(CScribaDoc *document)
         m_mdiArea->removeSubWindow(frame);
         frame->deleteLater();
     }
+    // The window that was active before takes over, as the closed one was.
+    const QList<QMdiSubWindow *> history = m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    if (!m_mdiArea->currentSubWindow() && !history.isEmpty())
+        ActivateFrame(history.last());
+    UpdateTitle();
     RequestUpdate();
 }
 
 void CMainFrame::ActivateDocument(CScribaDoc *document)
 {
-    if (CChildFrame *frame = FrameOf(document)) {
-        m_mdiArea->setActiveSubWindow(frame);
-        frame->showMaximized();
-        frame->GetView()->setFocus();
-    }
+    if (CChildFrame *frame = FrameOf(document))
+        ActivateFrame(frame);
     RequestUpdate();
+}
+
+void CMainFrame::ActivateFrame(QMdiSubWindow *frame)
+{
+    m_mdiArea->setActiveSubWindow(frame);
+    frame->showMaximized();
+    if (QWidget *view = frame->widget())
+        view->setFocus();
+    UpdateTitle();
+    RequestUpdate();
+}
+
+void CMainFrame::ActivateNeighbour(int step)
+{
+    // The windows in the order they were made are the tabs in their order.
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    const qsizetype at = windows.indexOf(m_mdiArea->currentSubWindow());
+    ActivateFrame(windows.at((at + step + windows.size()) % windows.size()));
+}
+
+void CMainFrame::UpdateTitle()
+{
+    // The active document's title in the caption while its (always maximised) window shows.
+    const CScribaDoc *document = ActiveDocument();
+    setWindowTitle(document ? tr("Scriba - [%1]").arg(document->GetTitle()) : tr("Scriba"));
 }
 
 CScribaDoc *CMainFrame::ActiveDocument() const
@@ -414,6 +468,7 @@ void CMainFrame::UpdateCommands()
     Action(ID_PREFERENCES)->setEnabled(haveDocument);
     UpdateEditCommands(view);
     ShowMenus(haveDocument);
+    UpdateTitle();
     m_caretPane->setText(view ? view->CaretPositionText() : QString());
     const QString checkMessage = view ? view->Checks()->MessageAtCaret() : QString();
     m_messagePane->setText(checkMessage.isEmpty() ? tr("Ready") : checkMessage);
@@ -450,21 +505,44 @@ bool CMainFrame::OvertypePaneShown() const
     return !m_overtypePane->text().isEmpty();
 }
 
-void CMainFrame::UpdateLockPanes(const QKeyEvent *e)
+void CMainFrame::WatchLockKeys()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    const quint32 state = e->nativeModifiers();
-    m_capsPane->setText(state & kCapsLockMask ? QStringLiteral("CAP") : QString());
-    m_numPane->setText(state & kNumLockMask ? QStringLiteral("NUM") : QString());
+    auto reader = std::make_shared<LockKeyReader>();
+    if (reader->IsAvailable())
+        SetLockKeySource([reader] { return reader->Read(); });
+}
+
+void CMainFrame::SetLockKeySource(std::function<LockKeys()> source)
+{
+    m_readLockKeys = std::move(source);
+    if (!m_lockKeyTimer) {
+        // Polled: the lock keys change without a key press reaching this program (another
+        // window has the keyboard, or the state is set from outside).
+        m_lockKeyTimer = new QTimer(this);
+        m_lockKeyTimer->setInterval(kLockKeyPollMs);
+        connect(m_lockKeyTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
+    }
+    m_lockKeyTimer->start();
+    UpdateLockPanes();
+}
+
+void CMainFrame::UpdateLockPanes()
+{
+    const LockKeys keys = m_readLockKeys();
+    m_capsPane->setText(keys.caps ? QStringLiteral("CAP") : QString());
+    m_numPane->setText(keys.num ? QStringLiteral("NUM") : QString());
+    m_scrollPane->setText(keys.scroll ? QStringLiteral("SCRL") : QString());
+}
+
+QString CMainFrame::LockPaneTexts() const
+{
+    return QStringList{m_capsPane->text(), m_numPane->text(), m_scrollPane->text()}.join(QLatin1Char(' '));
 }
 
 bool CMainFrame::eventFilter(QObject *watched, QEvent *e)
 {
-    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
-        UpdateLockPanes(static_cast<QKeyEvent *>(e));
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)
         RequestUpdate();
-    }
     return QMainWindow::eventFilter(watched, e);
 }
 

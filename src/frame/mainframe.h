@@ -8,13 +8,18 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+
 class CChildFrame;
 class CScribaApp;
 class CScribaDoc;
 class CScribaView;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+struct LockKeys;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 class CMainFrame : public QMainWindow {
@@ -27,6 +32,7 @@ public:
     void AddChildFrame(CScribaDoc *document, CScribaView *view);
     void RemoveChildFrame(CScribaDoc *document);
     void ActivateDocument(CScribaDoc *document);
+    void ActivateFrame(QMdiSubWindow *frame);
     CScribaDoc *ActiveDocument() const;
     CScribaView *ActiveView() const;
     QMdiArea *MdiArea() const { return m_mdiArea; }
@@ -37,6 +43,10 @@ public:
     QString CaretPaneText() const;
     QString MessagePaneText() const;
     bool OvertypePaneShown() const;
+    // "CAP NUM SCRL" as the three panes show it, blanks for the unlit ones.
+    QString LockPaneTexts() const;
+    // Where the lock-key panes read the keyboard; polled a few times a second.
+    void SetLockKeySource(std::function<LockKeys()> source);
 
     // The idle-time pass that enables commands and refreshes the panes; coalesced.
     void RequestUpdate();
@@ -58,7 +68,12 @@ private:
     void AddRecentFiles(QMenu *menu);
     void ShowMenus(bool withDocument);
     void UpdateEditCommands(CScribaView *view);
-    void UpdateLockPanes(const QKeyEvent *e);
+    void AddUnshownKey(QAction *command, const QKeySequence &keys);
+    void WatchLockKeys();
+    void UpdateLockPanes();
+    void UpdateTitle();
+    // Ctrl+Tab and Ctrl+Shift+Tab: the next or the previous document, in tab order.
+    void ActivateNeighbour(int step);
     void ExportHtml();
     CChildFrame *FrameOf(CScribaDoc *document) const;
 
@@ -82,4 +97,6 @@ private:
     QLabel *m_numPane = nullptr;
     QLabel *m_scrollPane = nullptr;
     QLabel *m_overtypePane = nullptr;
+    std::function<LockKeys()> m_readLockKeys;
+    QTimer *m_lockKeyTimer = nullptr;
 };

@@ -1,0 +1,186 @@
+// The main frame: maximised document windows, the caption, the menus and the status panes.
+#include "guitestsupport.h"
+
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/lockkeyreader.h"
+#include "frame/mainframe.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyOperationKeepsWindowsMaximisedAndTitled();
+    void menusNameTheKeysOfTheirTexts();
+    void unshownKeysStillWork_data();
+    void unshownKeysStillWork();
+    void lockPanesFollowTheKeyboardWithoutAKeyPress();
+};
+
+namespace {
+
+// The document window in front is maximised and fills the document area (the others wait
+// behind it, to be maximised in turn when they come forward); the caption names its document.
+void CheckFrame(AppFixture &fixture, const QString &title)
+{
+    CMainFrame *frame = fixture.App().MainFrame();
+    QMdiArea *area = frame->MdiArea();
+    QMdiSubWindow *front = area->currentSubWindow();
+    QCOMPARE(front != nullptr, !area->subWindowList().isEmpty());
+    if (front) {
+        QVERIFY(front->isMaximized());
+        QCOMPARE(front->geometry(), area->viewport()->rect());
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), front);
+    }
+    QCOMPARE(frame->windowTitle(), title);
+}
+
+QStringList MenuTexts(QMenu *menu)
+{
+    // What the menu shows: its text, and the shortcut when the text names no key itself.
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator() || !action->isVisible())
+            continue;
+        QString text = action->text();
+        if (!text.contains(QLatin1Char('\t')) && !action->shortcut().isEmpty())
+            text += QLatin1Char('\t') + action->shortcut().toString();
+        texts.append(text);
+    }
+    return texts;
+}
+
+QMenu *MenuNamed(CMainFrame *frame, const QString &title)
+{
+    for (QAction *action : frame->menuBar()->actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+} // namespace
+
+void FrameTest::everyOperationKeepsWindowsMaximisedAndTitled()
+{
+    AppFixture fixture("");
+    CScribaApp &app = fixture.App();
+    CMainFrame *frame = app.MainFrame();
+    QApplication::setActiveWindow(frame);
+    const QString script = fixture.FilePath(QStringLiteral("wells.lua"));
+    WriteFile(script, "x = 1\n");
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled.lua]"));
+
+    app.OnFileNew();
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled[1].lua]"));
+    CScribaDoc *wells = app.OpenDocumentFile(script);
+    CheckFrame(fixture, QStringLiteral("Scriba - [wells.lua]"));
+    QTest::keyClick(fixture.ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled.lua]"));
+    app.OpenDocumentFile(script); // already open: brought to the front
+    QCOMPARE(fixture.ActiveDocument(), wells);
+    CheckFrame(fixture, QStringLiteral("Scriba - [wells.lua]"));
+
+    frame->resize(frame->size() + QSize(120, 80));
+    QCoreApplication::processEvents();
+    CheckFrame(fixture, QStringLiteral("Scriba - [wells.lua]"));
+
+    fixture.Prompts().fileNames.enqueue(fixture.FilePath(QStringLiteral("pumps.lua")));
+    frame->Action(ID_FILE_SAVE_AS)->trigger();
+    CheckFrame(fixture, QStringLiteral("Scriba - [pumps.lua]"));
+
+    // Close with Ctrl+F4: the window active before takes over, maximised.
+    QTest::keyClick(fixture.ActiveView(), Qt::Key_F4, Qt::ControlModifier);
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled.lua]"));
+    QCOMPARE(app.Documents().size(), 2);
+    // Closing one of two after "No" to the save question.
+    QTest::keyClicks(fixture.ActiveView(), "changed");
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled[1].lua]"));
+    // The last document is emptied under a new name instead of closed.
+    QTest::keyClicks(fixture.ActiveView(), "abc");
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled[2].lua]"));
+
+    app.CloseAllDocuments();
+    CheckFrame(fixture, QStringLiteral("Scriba"));
+    app.OnFileNew();
+    CheckFrame(fixture, QStringLiteral("Scriba - [untitled[3].lua]"));
+}
+
+void FrameTest::menusNameTheKeysOfTheirTexts()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&Edit"))),
+             (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
+                          "Select A&ll\tCtrl+A", "&Find...\tCtrl+F", "F&ind Next\tF3", "R&eplace\tCtrl+R",
+                          "Prefere&nces..."}));
+    QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&File"))).mid(0, 9),
+             (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
+                          "&Export as HTML...", "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup..."}));
+}
+
+void FrameTest::unshownKeysStillWork_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("documents");
+    QTest::newRow("Alt+Backspace undoes") << int(Qt::Key_Backspace) << int(Qt::AltModifier) << "" << "xyz" << 2;
+    QTest::newRow("Shift+Del cuts") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << "" << "abc" << 2;
+    QTest::newRow("Ctrl+Insert copies") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << "abc" << "abc" << 2;
+    QTest::newRow("Shift+Insert pastes") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "xyz" << "xyz" << 2;
+    QTest::newRow("Ctrl+F4 closes") << int(Qt::Key_F4) << int(Qt::ControlModifier) << "" << "xyz" << 1;
+}
+
+void FrameTest::unshownKeysStillWork()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(QString, clipboard);
+    QFETCH(int, documents);
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    fixture.App().OnFileNew();
+    QApplication::setActiveWindow(frame);
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "abc");
+    view->OnEditSelectAll();
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    fixture.Update();
+    QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(fixture.App().Documents().size(), documents);
+    if (documents == 2)
+        QCOMPARE(view->text(), text);
+    QCOMPARE(QApplication::clipboard()->text(), clipboard);
+}
+
+void FrameTest::lockPanesFollowTheKeyboardWithoutAKeyPress()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    // Offscreen there is no keyboard to read: the panes stay blank.
+    QCOMPARE(frame->LockPaneTexts(), QStringLiteral("  "));
+    LockKeys keys{true, false, false};
+    frame->SetLockKeySource([&keys] { return keys; });
+    QCOMPARE(frame->LockPaneTexts(), QStringLiteral("CAP  "));
+    keys = {false, true, true};
+    QTRY_COMPARE_WITH_TIMEOUT(frame->LockPaneTexts(), QStringLiteral(" NUM SCRL"), 1000);
+}
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"
