@@ -66,6 +66,7 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
     CreateToolBar();
     CreateStatusBar();
     WatchLockKeys();
+    m_clientWatcher.Install(this); // without it the program works on, without tabs
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
         // Every document window is maximised, whichever way it became the active one.

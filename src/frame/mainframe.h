@@ -3,6 +3,7 @@
 #pragma once
 
 #include "accelerators.h"
+#include "mdiclientwatcher.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -36,6 +37,7 @@ public:
     CScribaDoc *ActiveDocument() const;
     CScribaView *ActiveView() const;
     QMdiArea *MdiArea() const { return m_mdiArea; }
+    CMDIClientWatcher &ClientWatcher() { return m_clientWatcher; }
 
     QAction *Action(CommandId command) const { return m_actions.value(command); }
     // True while the document menu (with Edit) is shown, false for the no-document menu.
@@ -78,6 +80,7 @@ private:
     CChildFrame *FrameOf(CScribaDoc *document) const;
 
     CScribaApp *m_app;
+    CMDIClientWatcher m_clientWatcher;
     QMdiArea *m_mdiArea = nullptr;
     QPointer<CScribaView> m_activeView; // the view that was last activated
     QToolBar *m_toolBar = nullptr;
