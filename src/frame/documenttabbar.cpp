@@ -124,32 +124,31 @@ bool CDocumentTabBar::RemoveTab(const QObject *window, bool recalcNow)
     const int index = FindTab(window);
     if (index < 0)
         return false;
+    RemoveEntry(index);
+    if (recalcNow)
+        RecalcLayout();
+    return true;
+}
+
+void CDocumentTabBar::RemoveEntry(int index)
+{
     m_entries.removeAt(index);
     if (m_current == index)
         m_current = -1;
     else if (m_current > index)
         --m_current;
     InvalidateGeometry();
-    if (recalcNow)
-        RecalcLayout();
-    return true;
 }
 
 bool CDocumentTabBar::PruneDestroyedWindows()
 {
     bool pruned = false;
     for (int i = Count() - 1; i >= 0; --i) {
-        if (m_entries.at(i).window)
-            continue;
-        m_entries.removeAt(i);
-        if (m_current == i)
-            m_current = -1;
-        else if (m_current > i)
-            --m_current;
-        pruned = true;
+        if (!m_entries.at(i).window) {
+            RemoveEntry(i);
+            pruned = true;
+        }
     }
-    if (pruned)
-        InvalidateGeometry();
     return pruned;
 }
 

@@ -90,6 +90,7 @@ private:
     void OnSelectionChange();
     void ActivateTabWindow(int index);
     void RecalcLayout();
+    void RemoveEntry(int index);
     bool PruneDestroyedWindows();
     void UpdateLamp(int index, QMdiSubWindow *window);
     void InvalidateGeometry();

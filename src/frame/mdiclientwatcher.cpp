@@ -52,6 +52,7 @@ bool CMDIClientWatcher::Uninstall()
     delete m_tabBar.data();
     m_frame->takeCentralWidget();
     m_frame->setCentralWidget(m_mdiArea);
+    m_mdiArea->show();
     delete m_space.data();
     m_frame = nullptr;
     m_mdiArea = nullptr;

@@ -318,6 +318,7 @@ void TabBarTest::documentAreaTakesTheDisplayAreaOrEverything()
     // Without the strip the program works on, the document area filling the space.
     QVERIFY(frame->ClientWatcher().Uninstall());
     QCOMPARE(frame->centralWidget(), area);
+    QVERIFY(area->isVisible());
     fixture.App().OnFileNew();
     QCOMPARE(fixture.App().Documents().size(), 2);
     QVERIFY(area->currentSubWindow()->isMaximized());
