@@ -137,7 +137,6 @@ void FrameTest::unshownKeysStillWork_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<int>("documents");
-    QTest::newRow("Alt+Backspace undoes") << int(Qt::Key_Backspace) << int(Qt::AltModifier) << "" << "xyz" << 2;
     QTest::newRow("Shift+Del cuts") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << "" << "abc" << 2;
     QTest::newRow("Ctrl+Insert copies") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << "abc" << "abc" << 2;
     QTest::newRow("Shift+Insert pastes") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "xyz" << "xyz" << 2;
