@@ -77,7 +77,7 @@ void BM_ImportIntoTable(benchmark::State &state)
 class ImportPrompter : public Prompter {
 public:
     explicit ImportPrompter(QString path) : m_path(std::move(path)) {}
-    QString OpenFileName(QWidget *, const QString &) override { return m_path; }
+    QString OpenFileName(QWidget *, const QString &, const QString &) override { return m_path; }
     QMessageBox::StandardButton Ask(QWidget *, const Prompt &) override { return QMessageBox::Ok; }
 
 private:
