@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"FirstModeWins", {"--version", "--help"}, Mode::Version, {}, false},
         CommandLineCase{"ExportTakesTheRest", {"--export-html", "a.lua", "-o", "a.html"}, Mode::ExportHtml, {}, false},
         CommandLineCase{"ExportAfterAScript", {"x.lua", "--export-html", "a.lua"}, Mode::ExportHtml, {"x.lua"}, false},
+        CommandLineCase{"CheckTakesTheRest", {"--check", "a.lua", "--", "-b.lua"}, Mode::Check, {}, false},
         CommandLineCase{"ExportNameAfterDashDashIsAFile", {"--", "--export-html"}, Mode::Edit, {"--export-html"}, false}),
     [](const testing::TestParamInfo<CommandLineCase> &info) { return std::string(info.param.name); });
 
