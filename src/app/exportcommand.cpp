@@ -1,41 +1,106 @@
 #include "exportcommand.h"
 
 #include "app/fileio.h"
-#include "app/initext.h"
+#include "app/inifile.h"
+#include "app/regularfilereader.h"
 #include "app/settings.h"
 #include "editor/htmlexport.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <cstdio>
+#include <memory>
+#include <new>
 
 namespace {
 
 const QString kExportOption = QStringLiteral("--export-html");
+const QString kStandardOutput = QStringLiteral("-");
+constexpr qint64 kReadPiece = 1 << 20;
 
 void Complain(const QString &message)
 {
-    std::fprintf(stderr, "scriba: %s\n", qPrintable(message));
+    std::fprintf(stderr, "scriba: %s\n", EncodeFileName(message).constData());
 }
 
-// The styles and tables of "Scriba.ini", read but never written; the defaults without one.
+// The styles and tables of "Scriba.ini", read but never written; the built-in ones without it.
 void LoadSettings(const QString &iniPath, Settings &settings)
 {
     settings.SetDefaultStyles();
-    QFile file(iniPath);
-    if (!file.exists()) {
-        Complain(QStringLiteral("no configuration file \"%1\"; using the default styles").arg(iniPath));
-        return;
-    }
-    if (QFileInfo(iniPath).isDir() || !file.open(QIODevice::ReadOnly)) {
-        Complain(QStringLiteral("cannot read the configuration file \"%1\": %2; using the default styles")
-                     .arg(iniPath, QFileInfo(iniPath).isDir() ? QStringLiteral("it is a folder") : file.errorString()));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
     std::string header;
-    ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, header);
+    QString cause;
+    switch (LoadIniFile(iniPath, settings, header, &cause)) {
+    case IniLoad::Read:
+        break;
+    case IniLoad::Missing:
+        Complain(QStringLiteral("no configuration file %1; using the built-in settings").arg(QuotedPath(iniPath)));
+        break;
+    case IniLoad::Unreadable:
+        Complain(QStringLiteral("cannot read the configuration file %1: %2; using the built-in settings")
+                     .arg(QuotedPath(iniPath), cause));
+        break;
+    }
+}
+
+// "a/notes.lua" gives "a/notes.html".
+QString DefaultOutput(const QString &input)
+{
+    const QString name = FileNameOf(input);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    return input.left(input.size() - name.size()) + stem + QStringLiteral(".html");
+}
+
+// Where the page goes: a file written safely, or standard output.
+class PageOutput {
+public:
+    explicit PageOutput(const QString &path) : m_path(path)
+    {
+        if (path != kStandardOutput)
+            m_file = std::make_unique<SafeFileWriter>(path);
+    }
+    bool Open() { return !m_file || m_file->Open(); }
+    bool Write(const char *data, std::size_t size)
+    {
+        if (m_file)
+            return m_file->Write(data, qint64(size));
+        return std::fwrite(data, 1, size, stdout) == size;
+    }
+    bool Commit() { return m_file ? m_file->Commit() : std::fflush(stdout) == 0; }
+    QString ErrorString() const
+    {
+        return m_file ? m_file->ErrorString() : QStringLiteral("Could not write to standard output");
+    }
+    QString Name() const { return m_file ? QuotedPath(m_path) : QStringLiteral("standard output"); }
+
+private:
+    QString m_path;
+    std::unique_ptr<SafeFileWriter> m_file; // cancels an unfinished page
+};
+
+int Export(RegularFileReader &script, const QString &input, PageOutput &output, const Settings &settings)
+{
+    if (!output.Open()) {
+        Complain(QStringLiteral("cannot write %1: %2").arg(output.Name(), output.ErrorString()));
+        return 1;
+    }
+    HtmlPageWriter page(EncodeFileName(FileNameOf(input)).toStdString(), settings,
+                        [&output](const char *data, std::size_t size) { return output.Write(data, size); });
+    std::string piece(kReadPiece, '\0');
+    for (;;) {
+        const qint64 got = script.Read(piece.data(), kReadPiece);
+        if (got < 0) {
+            Complain(QStringLiteral("cannot read %1: %2").arg(QuotedPath(input), script.ErrorString()));
+            return 1;
+        }
+        if (got == 0)
+            break;
+        if (!page.Add(std::string_view(piece.data(), std::size_t(got))))
+            break;
+    }
+    if (!page.Finish() || !output.Commit()) {
+        Complain(QStringLiteral("cannot write %1: %2").arg(output.Name(), output.ErrorString()));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -51,31 +116,26 @@ int RunExportCommand(const QStringList &arguments, const QString &iniPath)
     const QString input = arguments.value(at + 1);
     const qsizetype outAt = arguments.indexOf(QStringLiteral("-o"));
     if (input.isEmpty() || input.startsWith(QLatin1Char('-')) || (outAt >= 0 && arguments.value(outAt + 1).isEmpty())) {
-        Complain(QStringLiteral("usage: scriba --export-html FILE.lua [-o OUT.html]"));
+        Complain(QStringLiteral("usage: scriba --export-html FILE.lua [-o OUT.html | -o -]"));
         return 2;
     }
-    QFile script(input);
-    if (QFileInfo(input).isDir() || !script.open(QIODevice::ReadOnly)) {
-        Complain(QStringLiteral("cannot read \"%1\": %2")
-                     .arg(input, QFileInfo(input).isDir() ? QStringLiteral("it is a folder") : script.errorString()));
+    RegularFileReader script(input);
+    if (!script.Open()) {
+        Complain(QStringLiteral("cannot read %1: %2").arg(QuotedPath(input), script.ErrorString()));
         return 1;
     }
-    const QByteArray bytes = script.readAll();
-    if (script.error() != QFileDevice::NoError) {
-        Complain(QStringLiteral("cannot read \"%1\": %2").arg(input, script.errorString()));
+    const QString output = outAt >= 0 ? arguments.value(outAt + 1) : DefaultOutput(input);
+    if (output != kStandardOutput && IsSameFile(script.Stamp(), StampOf(output))) {
+        Complain(QStringLiteral("%1 is the script itself; the page is not written over it").arg(QuotedPath(output)));
         return 1;
     }
-    Settings settings;
-    LoadSettings(iniPath, settings);
-    const std::string page = ExportHtml(std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                                        QFileInfo(input).fileName().toStdString(), settings);
-    const QString output = outAt >= 0 ? arguments.value(outAt + 1)
-                                       : QFileInfo(input).path() + QLatin1Char('/') +
-                                             QFileInfo(input).completeBaseName() + QStringLiteral(".html");
-    QString error;
-    if (!WriteWholeFile(output, page.data(), qint64(page.size()), &error)) {
-        Complain(QStringLiteral("cannot write \"%1\": %2").arg(output, error));
+    try {
+        Settings settings;
+        LoadSettings(iniPath, settings);
+        PageOutput page(output);
+        return Export(script, input, page, settings);
+    } catch (const std::bad_alloc &) {
+        Complain(QStringLiteral("%1 is too large to open").arg(QuotedPath(input)));
         return 1;
     }
-    return 0;
 }

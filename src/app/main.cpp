@@ -1,6 +1,7 @@
 // Scriba: a desktop editor for Lua scripts.
 #include "app/commandline.h"
 #include "app/exportcommand.h"
+#include "app/fileio.h"
 #include "app/scribaapp.h"
 #include "check/checkcommand.h"
 
@@ -14,7 +15,7 @@ QStringList ArgumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(DecodeFileName(argv[i])); // file names are bytes, kept as they are
     return arguments;
 }
 
@@ -51,8 +52,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scriba"));
     QApplication::setOrganizationName(QStringLiteral("Scriba"));
-    // Qt has taken its own options (-style, -platform, ...) out of the line by now.
-    const CommandLine line = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    // Qt has taken its own options (-style, -platform, ...) out of argc and argv by now; they
+    // are read again from there, as QCoreApplication::arguments() would lose the bytes of names
+    // that are not UTF-8.
+    const CommandLine line = ParseCommandLine(ArgumentsOf(argc, argv));
     if (line.mode == CommandLine::Mode::Error) {
         Print(stderr, QStringLiteral("scriba: %1\nTry \"scriba --help\".\n").arg(line.error));
         return 2;

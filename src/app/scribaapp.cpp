@@ -2,8 +2,8 @@
 
 #include "about/aboutbox.h"
 #include "about/linkopener.h"
-#include "app/defaulttexts.h"
 #include "app/fileio.h"
+#include "app/inifile.h"
 #include "app/initext.h"
 #include "app/settings.h"
 #include "check/checkmarks.h"
@@ -13,14 +13,12 @@
 #include "frame/mainframe.h"
 #include "prefs/preferencesdlg.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPrinter>
 #include <QSettings>
-#include <QStandardPaths>
 
 CScribaApp *CScribaApp::s_instance = nullptr;
 
@@ -66,11 +64,7 @@ CScribaApp::~CScribaApp()
 
 QString CScribaApp::DefaultIniPath()
 {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable())
-        return QDir(beside).filePath(QStringLiteral("Scriba.ini"));
-    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return QDir(perUser).filePath(QStringLiteral("Scriba.ini"));
+    return ::DefaultIniPath();
 }
 
 // ---------------------------------------------------------------- start-up and exit
@@ -97,6 +91,10 @@ bool CScribaApp::InitInstance(const QStringList &files)
     // window manager hands the focus back.
     m_mainFrame->raise();
     m_mainFrame->activateWindow();
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            QMetaObject::invokeMethod(this, &CScribaApp::CheckFilesOnDisk, Qt::QueuedConnection);
+    });
     return true;
 }
 
@@ -106,64 +104,43 @@ int CScribaApp::ExitInstance()
     return 0;
 }
 
-void CScribaApp::InstallDefaultTables()
-{
-    Settings &settings = Settings::Global();
-    settings.functions.ParseText(DefaultFunctionsText());
-    settings.functions.SortByName();
-    settings.keywords.ParseText(DefaultKeywordsText());
-    settings.keywords.SortByName();
-}
-
 void CScribaApp::ReadIni()
 {
-    QFile file(m_iniPath);
-    const QFileInfo info(m_iniPath);
-    if (!info.exists()) {
+    QString cause;
+    switch (LoadIniFile(m_iniPath, Settings::Global(), m_header, &cause)) {
+    case IniLoad::Read:
+        m_iniMayBeWritten = true;
+        break;
+    case IniLoad::Missing:
         m_prompter->Ask(m_mainFrame,
                         {tr("Scriba - Could not load INI file."),
-                         QuotedPath(info.absoluteFilePath()) +
+                         QuotedPath(AbsoluteFilePath(m_iniPath)) +
                              tr("\n\nIf this is the first time the program has been run, igore this "
                                 "message.\nDefaults will be saved when program closed."),
                          QMessageBox::Warning, QMessageBox::Ok});
-        m_header = std::string(DefaultHeaderText());
-        InstallDefaultTables();
         m_iniMayBeWritten = true;
-        return;
+        break;
+    case IniLoad::Unreadable:
+        ShowIniError(cause);
+        break;
     }
-    if (info.isDir()) {
-        ShowIniError(tr("It is a folder, not a file."));
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowIniError(file.errorString() + QLatin1Char('.'));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        ShowIniError(file.errorString() + QLatin1Char('.'));
-        return;
-    }
-    Settings &settings = Settings::Global();
-    settings.functions.RemoveAll();
-    settings.keywords.RemoveAll();
-    ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, m_header);
-    m_iniMayBeWritten = true;
 }
 
 void CScribaApp::ShowIniError(const QString &cause)
 {
     m_prompter->Ask(m_mainFrame,
                     {tr("Scriba - Error!"),
-                     tr("Could not read the configuration file %1.\n\n%2\n\nThe built-in settings "
-                        "are used, and the file will be left as it is.")
-                         .arg(QuotedPath(QFileInfo(m_iniPath).absoluteFilePath()), cause),
+                     tr("Could not read the configuration file %1.\n\n%2.\n\nFor this session Scriba uses its "
+                        "built-in settings, keywords and functions. The file is left untouched: changes "
+                        "made in Preferences are not saved to it.")
+                         .arg(QuotedPath(AbsoluteFilePath(m_iniPath)), cause),
                      QMessageBox::Warning, QMessageBox::Ok});
 }
 
 void CScribaApp::WriteIni()
 {
-    if (!m_iniMayBeWritten)
+    // A file the user made read-only pins the configuration: it is left alone, without a word.
+    if (!m_iniMayBeWritten || IsReadOnlyFile(m_iniPath))
         return;
     QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
     const std::string text = WriteIniText(Settings::Global(), m_header);
@@ -172,7 +149,7 @@ void CScribaApp::WriteIni()
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
-                                      .arg(QuotedPath(QFileInfo(m_iniPath).absoluteFilePath()), error),
+                                      .arg(QuotedPath(AbsoluteFilePath(m_iniPath)), error),
                                   QMessageBox::Warning, QMessageBox::Ok});
 }
 
@@ -225,7 +202,7 @@ void CScribaApp::RememberFolder(const QString &chosenFile)
 
 CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)
 {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = AbsoluteFilePath(path);
     for (CScribaDoc *open : std::as_const(m_documents)) {
         if (open->HasFileOnDisk() && open->GetPathName() == absolute) {
             m_mainFrame->ActivateDocument(open);
@@ -269,6 +246,19 @@ void CScribaApp::CloseAllDocuments()
     const QList<CScribaDoc *> documents = m_documents;
     for (CScribaDoc *document : documents)
         CloseDocument(document);
+}
+
+void CScribaApp::CheckFilesOnDisk()
+{
+    // A question shown here moves the activation about; one round at a time.
+    if (m_checkingFiles)
+        return;
+    m_checkingFiles = true;
+    const QList<CScribaDoc *> documents = m_documents;
+    for (CScribaDoc *document : documents)
+        if (m_documents.contains(document))
+            document->CheckFileOnDisk();
+    m_checkingFiles = false;
 }
 
 // ---------------------------------------------------------------- recent files
@@ -324,7 +314,7 @@ bool CScribaApp::OnOpenRecentFile(int commandId)
     const QString path = RecentFiles().value(index);
     if (path.isEmpty())
         return true;
-    if (QFileInfo::exists(path)) {
+    if (StampOf(path).exists) {
         OpenDocumentFile(path);
         return true;
     }

@@ -61,6 +61,9 @@ public:
     bool SaveAllModified();
     // Closes every document without asking (after SaveAllModified).
     void CloseAllDocuments();
+    // Asks about each open file that another program changed or deleted; run whenever the
+    // program becomes the active one.
+    void CheckFilesOnDisk();
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
@@ -88,7 +91,6 @@ signals:
 
 private:
     CScribaDoc *CreateDocument();
-    void InstallDefaultTables();
     void StoreRecentFiles(const QStringList &files);
     void ShowIniError(const QString &cause);
 
@@ -103,6 +105,7 @@ private:
     bool m_iniMayBeWritten = false;
     std::unique_ptr<Prompter> m_prompter;
     std::unique_ptr<LinkOpener> m_linkOpener;
+    bool m_checkingFiles = false;
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;
     QPageLayout m_pageLayout;

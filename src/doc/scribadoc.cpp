@@ -2,25 +2,51 @@
 
 #include "app/fileio.h"
 #include "app/prompter.h"
+#include "app/regularfilereader.h"
 #include "app/scribaapp.h"
 #include "doc/untitlednames.h"
 #include "editor/scribaview.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
+
+#include <limits>
+#include <new>
 
 int g_untitledCount = 0;
 
 namespace {
 
 constexpr qint64 kReadChunk = 1 << 20;
+// Positions in the editing control are 32-bit numbers.
+constexpr qint64 kLargestScript = std::numeric_limits<int>::max() - 1;
+
+QString TooLargeMessage(const QString &path)
+{
+    return CScribaDoc::tr("%1 is too large to open.\n\nScripts of up to 2 GB can be opened.").arg(QuotedPath(path));
+}
+
+QString OpenFailureMessage(const QString &path, const QString &cause)
+{
+    QString text = CScribaDoc::tr("Could not open %1.\n\n%2.").arg(QuotedPath(path), cause);
+    // The toolkit's file dialog turns bytes that are not UTF-8 into U+FFFD, and the name it
+    // returns then names no file.
+    if (path.contains(QChar::ReplacementCharacter) && !StampOf(path).exists)
+        text += CScribaDoc::tr("\n\nIf the file's name holds characters that are not valid UTF-8, the file "
+                               "dialog cannot open it: give its name on the command line instead.");
+    return text;
+}
 
 } // namespace
 
 CScribaDoc::CScribaDoc(QObject *parent) : QObject(parent) {}
 
 CScribaDoc::~CScribaDoc() = default;
+
+void CScribaDoc::SetView(CScribaView *view)
+{
+    m_view = view;
+    connect(view, &CScribaView::modifiedChanged, this, [this] { emit modifiedChanged(IsModified()); });
+}
 
 void CScribaDoc::SetTitle(const QString &title)
 {
@@ -33,67 +59,151 @@ bool CScribaDoc::OnNewDocument()
     m_view->ClearText();
     m_pathName = m_title;
     m_onDisk = false;
+    m_diskStamp = FileStamp();
+    SetMarkedModified(false);
+    return true;
+}
+
+bool CScribaDoc::LoadFile(const QString &path, QString *error)
+{
+    RegularFileReader file(path);
+    if (!file.Open()) {
+        *error = OpenFailureMessage(path, file.ErrorString());
+        return false;
+    }
+    if (file.Size() > kLargestScript) {
+        *error = TooLargeMessage(path);
+        return false;
+    }
+    bool failed = false;
+    bool tooLarge = false;
+    try {
+        // Read in pieces straight into the control's buffer, allocated once: no second copy.
+        m_view->BeginLoad(file.Size());
+        QByteArray chunk(kReadChunk, Qt::Uninitialized);
+        for (qint64 total = 0;;) {
+            const qint64 got = file.Read(chunk.data(), kReadChunk);
+            failed = got < 0;
+            total += std::max<qint64>(got, 0);
+            tooLarge = total > kLargestScript;
+            if (got <= 0 || tooLarge)
+                break;
+            m_view->AppendBytes(chunk.constData(), got);
+        }
+        m_view->EndLoad();
+        tooLarge = tooLarge || m_view->TakeAllocationFailure();
+    } catch (const std::bad_alloc &) {
+        tooLarge = true;
+    }
+    if (failed || tooLarge) {
+        *error = tooLarge ? TooLargeMessage(path)
+                          : tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.ErrorString());
+        m_view->EndLoad();
+        m_view->ClearText();
+        return false;
+    }
+    m_diskStamp = file.Stamp();
     return true;
 }
 
 bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        *error = tr("%1 is a folder, not a file.").arg(QuotedPath(path));
+    if (!LoadFile(path, error))
         return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = tr("Could not open %1.\n\n%2.").arg(QuotedPath(path), file.errorString());
-        return false;
-    }
-    // Read in pieces straight into the control's buffer, allocated once: no second copy.
-    m_view->BeginLoad(file.size());
-    QByteArray chunk(kReadChunk, Qt::Uninitialized);
-    bool failed = false;
-    for (;;) {
-        const qint64 got = file.read(chunk.data(), kReadChunk);
-        if (got < 0) {
-            failed = true;
-            break;
-        }
-        if (got == 0)
-            break;
-        m_view->AppendBytes(chunk.constData(), got);
-    }
-    m_view->EndLoad();
-    if (failed) {
-        *error = tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.errorString());
-        m_view->ClearText();
-        return false;
-    }
-    m_pathName = QFileInfo(path).absoluteFilePath();
+    m_pathName = AbsoluteFilePath(path);
     m_onDisk = true;
-    SetTitle(QFileInfo(path).fileName());
+    SetMarkedModified(false);
+    SetTitle(FileNameOf(path));
     return true;
 }
 
-bool CScribaDoc::OnSaveDocument(const QString &path, QString *error)
+bool CScribaDoc::OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly)
 {
     QString cause;
-    if (!WriteWholeFile(path, m_view->TextPointer(), m_view->TextLength(), &cause)) {
+    if (!WriteWholeFile(path, m_view->TextPointer(), m_view->TextLength(), &cause, {overwriteReadOnly})) {
         *error = tr("Could not save %1.\n\n%2.").arg(QuotedPath(path), cause);
         return false;
     }
     m_view->SetSavePoint();
+    m_diskStamp = StampOf(path);
+    SetMarkedModified(false);
     return true;
 }
 
 bool CScribaDoc::IsModified() const
 {
-    return m_view && m_view->IsModified();
+    return m_view && (m_view->IsModified() || m_markedModified);
 }
 
 void CScribaDoc::SetModifiedFlag(bool modified)
 {
-    // Scintilla knows the save point; only clearing the flag is ever needed.
+    // Scintilla knows when the text differs from the save point; a document whose text is
+    // unchanged is marked modified on top of that.
     if (!modified)
         m_view->SetSavePoint();
+    SetMarkedModified(modified);
+}
+
+void CScribaDoc::SetMarkedModified(bool marked)
+{
+    if (marked == m_markedModified)
+        return;
+    m_markedModified = marked;
+    emit modifiedChanged(IsModified());
+}
+
+void CScribaDoc::CheckFileOnDisk()
+{
+    if (!m_onDisk)
+        return;
+    const FileStamp now = StampOf(m_pathName);
+    if (now == m_diskStamp)
+        return;
+    Prompter &prompter = CScribaApp::Instance()->GetPrompter();
+    if (!now.exists) {
+        m_diskStamp = now; // said once
+        SetMarkedModified(true);
+        prompter.Ask(m_view->window(),
+                     {tr("Scriba"),
+                      tr("%1 was deleted by another program.\n\nThe script stays open and is marked as "
+                         "modified: save it to write the file again.")
+                          .arg(QuotedPath(m_pathName)),
+                      QMessageBox::Warning, QMessageBox::Ok});
+        return;
+    }
+    if (IsModified())
+        return; // the next save asks before it replaces the other program's version
+    m_diskStamp = now;
+    const auto answer = prompter.Ask(
+        m_view->window(), {tr("Scriba"), tr("%1 was changed by another program. Reload it?").arg(QuotedPath(m_pathName)),
+                           QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});
+    if (answer != QMessageBox::Yes)
+        return;
+    QString error;
+    if (!LoadFile(m_pathName, &error)) {
+        prompter.Ask(m_view->window(), {tr("Scriba - Could not load file."), error, QMessageBox::Warning, QMessageBox::Ok});
+        return;
+    }
+    SetMarkedModified(false);
+    m_view->OnInitialUpdate();
+}
+
+bool CScribaDoc::ConfirmOverwrite(const QString &path, bool *overwriteReadOnly)
+{
+    Prompter &prompter = CScribaApp::Instance()->GetPrompter();
+    auto agreed = [&](const QString &text) {
+        return prompter.Ask(m_view->window(), {tr("Scriba"), text, QMessageBox::Warning,
+                                               QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes;
+    };
+    const FileStamp now = StampOf(path);
+    const bool ownFile = m_onDisk && AbsoluteFilePath(path) == m_pathName;
+    if (ownFile && now.exists && now != m_diskStamp &&
+        !agreed(tr("%1 was changed by another program since Scriba last loaded or saved it.\n\n"
+                   "Save anyway, replacing the other program's version?")
+                    .arg(QuotedPath(path))))
+        return false;
+    *overwriteReadOnly = IsReadOnlyFile(path);
+    return !*overwriteReadOnly || agreed(tr("%1 is read-only. Save anyway?").arg(QuotedPath(path)));
 }
 
 bool CScribaDoc::DoFileSave()
@@ -112,17 +222,20 @@ bool CScribaDoc::DoSave(const QString &path)
             return false;
         app->RememberFolder(target);
     }
+    bool overwriteReadOnly = false;
+    if (!ConfirmOverwrite(target, &overwriteReadOnly))
+        return false;
     QString error;
-    if (!OnSaveDocument(target, &error)) {
+    if (!OnSaveDocument(target, &error, overwriteReadOnly)) {
         app->GetPrompter().Ask(m_view->window(), {tr("Scriba - Error!"), error, QMessageBox::Warning,
                                                   QMessageBox::Ok});
         return false;
     }
-    const bool renamed = QFileInfo(target).absoluteFilePath() != m_pathName || !m_onDisk;
-    m_pathName = QFileInfo(target).absoluteFilePath();
+    const bool renamed = AbsoluteFilePath(target) != m_pathName || !m_onDisk;
+    m_pathName = AbsoluteFilePath(target);
     m_onDisk = true;
     if (renamed) {
-        SetTitle(QFileInfo(target).fileName());
+        SetTitle(FileNameOf(target));
         app->AddToRecentFileList(m_pathName);
     }
     return true;
@@ -138,7 +251,7 @@ QString CScribaDoc::ProposedSavePath() const
 
 QString CScribaDoc::FileNameForPrompt() const
 {
-    const QString name = QFileInfo(m_pathName).fileName();
+    const QString name = FileNameOf(m_pathName);
     return name.isEmpty() ? m_title : name;
 }
 
@@ -165,6 +278,8 @@ void CScribaDoc::EmptyAsUntitled()
     SetTitle(QString());
     m_pathName = m_title;
     m_onDisk = false;
+    m_diskStamp = FileStamp();
+    SetMarkedModified(false);
 }
 
 void CScribaDoc::OnFileClose()

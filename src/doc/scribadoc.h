@@ -1,6 +1,8 @@
 // The document of one Lua script: its title, its file, and the bytes held by its view.
 #pragma once
 
+#include "app/fileio.h"
+
 #include <QObject>
 #include <QString>
 
@@ -16,7 +18,7 @@ public:
     explicit CScribaDoc(QObject *parent = nullptr);
     ~CScribaDoc() override;
 
-    void SetView(CScribaView *view) { m_view = view; }
+    void SetView(CScribaView *view);
     CScribaView *GetView() const { return m_view; }
 
     const QString &GetTitle() const { return m_title; }
@@ -28,12 +30,20 @@ public:
     void SetTitle(const QString &title);
     bool OnNewDocument();
     // Loads the file byte for byte; on failure error says why and the document is unchanged.
+    // Only regular files are read, and never one too large to hold.
     bool OnOpenDocument(const QString &path, QString *error);
-    // Writes the text byte for byte through a temporary file, so a failure leaves the old file.
-    bool OnSaveDocument(const QString &path, QString *error);
+    // Writes the text byte for byte through SafeFileWriter, so a failure leaves the old file
+    // and a save keeps the file's owner, permissions and links. A read-only file is written
+    // only when overwriteReadOnly says so.
+    bool OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly = false);
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified);
+
+    // Notices what another program did to the file since it was loaded or saved: an
+    // unmodified document offers to reload a changed file; a deleted file marks the document
+    // modified, saying so once. Called when the main window becomes active.
+    void CheckFileOnDisk();
 
     // The Save command: Save As for a document that was never saved. False if not saved.
     bool DoFileSave();
@@ -48,14 +58,22 @@ public:
 
 signals:
     void titleChanged(const QString &title);
+    void modifiedChanged(bool modified);
 
 private:
     void EmptyAsUntitled();
     QString FileNameForPrompt() const;
     QString ProposedSavePath() const;
+    // The questions before a save replaces path: a read-only file, a file another program
+    // changed. False when the user said No.
+    bool ConfirmOverwrite(const QString &path, bool *overwriteReadOnly);
+    void SetMarkedModified(bool marked);
+    bool LoadFile(const QString &path, QString *error);
 
     CScribaView *m_view = nullptr;
     QString m_title;
     QString m_pathName;
     bool m_onDisk = false;
+    FileStamp m_diskStamp;            // the file as last loaded, saved or seen
+    bool m_markedModified = false;    // modified without a change of the text: its file went
 };

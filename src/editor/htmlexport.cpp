@@ -3,9 +3,10 @@
 
 #include "luascanner.h"
 
+#include "app/utf8.h"
+
 #include <array>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -43,41 +44,13 @@ void AppendStyleBlock(std::string &out, const Settings &settings)
     out += "</style>\n";
 }
 
-// Length of the well-formed UTF-8 sequence at the start of [p, p + n), or 0 if there is none.
-std::size_t Utf8SequenceLength(const unsigned char *p, std::size_t n)
-{
-    const unsigned lead = p[0];
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF; // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;   // no overlong forms
-        high = lead == 0xED ? 0x9F : high; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high; // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (n < length || p[1] < low || p[1] > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (p[i] < 0x80 || p[i] > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
 // U+0080 to U+009F: controls that a page must not contain, like the ASCII ones.
 bool IsC1Control(const unsigned char *p, std::size_t length)
 {
     return length == 2 && p[0] == 0xC2 && p[1] <= 0x9F;
 }
+
+} // namespace
 
 // Writes script bytes as page text. Every byte that is not part of well-formed UTF-8 becomes
 // one U+FFFD, as do control characters other than tab and line breaks; CR LF and a lone CR
@@ -145,42 +118,102 @@ private:
     bool m_afterCr = false;
 };
 
-void AppendColouredScript(std::string &out, std::string_view script, const Settings &settings)
+HtmlPageWriter::HtmlPageWriter(std::string_view title, const Settings &settings, Sink sink)
+    : m_settings(settings), m_sink(std::move(sink)), m_text(std::make_unique<HtmlTextWriter>(m_out))
 {
-    HtmlTextWriter writer(out);
-    if (!settings.options.syntaxhighlighting) {
-        writer.Write(script);
+    m_out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    HtmlTextWriter(m_out).Write(title);
+    m_out += "</title>\n";
+    AppendStyleBlock(m_out, settings);
+    // A parser drops one line break right after <pre>; this one goes, a blank first line stays.
+    m_out += "</head>\n<body>\n<pre>\n";
+}
+
+HtmlPageWriter::~HtmlPageWriter() = default;
+
+bool HtmlPageWriter::Add(std::string_view script)
+{
+    // Lines are coloured once whole; only the unfinished last line waits for the next piece.
+    if (!m_pending.empty()) {
+        const std::size_t lineEnd = script.find_first_of("\r\n");
+        if (lineEnd == std::string_view::npos) {
+            m_pending.append(script);
+            return m_ok;
+        }
+        m_pending.append(script.substr(0, lineEnd + 1));
+        script.remove_prefix(lineEnd + 1);
+        AddLines(m_pending);
+        m_pending.clear();
+    }
+    const std::size_t lastEnd = script.find_last_of("\r\n");
+    const std::size_t whole = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+    AddLines(script.substr(0, whole));
+    m_pending.assign(script.substr(whole));
+    return m_ok;
+}
+
+bool HtmlPageWriter::Finish()
+{
+    AddLines(m_pending);
+    m_pending.clear();
+    m_out += "</pre>\n</body>\n</html>\n";
+    Flush();
+    return m_ok;
+}
+
+void HtmlPageWriter::AddLines(std::string_view lines)
+{
+    if (lines.empty())
+        return;
+    if (!m_settings.options.syntaxhighlighting) {
+        m_text->Write(lines);
+        FlushIfFull();
         return;
     }
-    std::vector<StyleRun> runs;
-    ScanLua(script, settings.keywords, settings.functions, runs);
-    for (const StyleRun &run : runs) {
-        const std::string_view text = script.substr(run.start, run.length);
-        if (run.style == kPlainStyle) {
-            writer.Write(text);
-            continue;
+    m_styles.resize(lines.size());
+    ScanLuaStyles(lines, m_settings.keywords, m_settings.functions, m_styles.data());
+    for (std::size_t start = 0; start < lines.size();) {
+        const std::uint8_t style = m_styles[start];
+        std::size_t end = start + 1;
+        while (end < lines.size() && m_styles[end] == style)
+            ++end;
+        const std::string_view run = lines.substr(start, end - start);
+        if (style == kPlainStyle) {
+            m_text->Write(run);
+        } else {
+            m_out += "<span class=\"";
+            m_out += kClassNames[std::size_t(style - 1)];
+            m_out += "\">";
+            m_text->Write(run);
+            m_out += "</span>";
         }
-        out += "<span class=\"";
-        out += kClassNames[std::size_t(run.style - 1)];
-        out += "\">";
-        writer.Write(text);
-        out += "</span>";
+        FlushIfFull();
+        start = end;
     }
 }
 
-} // namespace
+void HtmlPageWriter::FlushIfFull()
+{
+    constexpr std::size_t kFlushSize = 1 << 18;
+    if (m_out.size() >= kFlushSize)
+        Flush();
+}
+
+void HtmlPageWriter::Flush()
+{
+    if (m_ok && !m_out.empty())
+        m_ok = m_sink(m_out.data(), m_out.size());
+    m_out.clear();
+}
 
 std::string ExportHtml(std::string_view script, std::string_view title, const Settings &settings)
 {
-    std::string out;
-    out.reserve(script.size() * 2 + 1024);
-    out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
-    HtmlTextWriter(out).Write(title);
-    out += "</title>\n";
-    AppendStyleBlock(out, settings);
-    // A parser drops one line break right after <pre>; this one goes, a blank first line stays.
-    out += "</head>\n<body>\n<pre>\n";
-    AppendColouredScript(out, script, settings);
-    out += "</pre>\n</body>\n</html>\n";
-    return out;
+    std::string page;
+    HtmlPageWriter writer(title, settings, [&page](const char *data, std::size_t size) {
+        page.append(data, size);
+        return true;
+    });
+    writer.Add(script);
+    writer.Finish();
+    return page;
 }

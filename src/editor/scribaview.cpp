@@ -26,6 +26,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 bool g_overtype = false;
@@ -152,6 +153,14 @@ void CScribaView::EndLoad()
     AdoptDominantLineEnding();
 }
 
+bool CScribaView::TakeAllocationFailure()
+{
+    const bool failed = SendScintilla(SCI_GETSTATUS) == SC_STATUS_BADALLOC;
+    if (failed)
+        SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    return failed;
+}
+
 const char *CScribaView::TextPointer()
 {
     return reinterpret_cast<const char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
@@ -160,6 +169,21 @@ const char *CScribaView::TextPointer()
 qint64 CScribaView::TextLength() const
 {
     return SendScintilla(SCI_GETLENGTH);
+}
+
+QByteArray CScribaView::CopyText() const
+{
+    const qint64 length = TextLength();
+    const qint64 gap = std::clamp<qint64>(SendScintilla(SCI_GETGAPPOSITION), 0, length);
+    QByteArray text(length, Qt::Uninitialized);
+    // Each side of the gap is contiguous; asking for exactly one side never moves the gap.
+    for (const auto &[from, size] : {std::pair{qint64(0), gap}, std::pair{gap, length - gap}}) {
+        if (size == 0)
+            continue;
+        const auto *part = reinterpret_cast<const char *>(SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(size)));
+        std::memcpy(text.data() + from, part, std::size_t(size));
+    }
+    return text;
 }
 
 void CScribaView::ClearText()

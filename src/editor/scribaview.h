@@ -62,9 +62,14 @@ public:
     void BeginLoad(qint64 expectedSize);
     void AppendBytes(const char *data, qint64 length);
     void EndLoad();
+    // True (once) when the control could not get the memory for a change since the last call.
+    bool TakeAllocationFailure();
     // The whole text, without copying (valid until the next change).
     const char *TextPointer();
     qint64 TextLength() const;
+    // A copy of the whole text, taken without moving Scintilla's gap: two plain copies, so a
+    // 50 MB script costs a few milliseconds and the next keystroke nothing extra.
+    QByteArray CopyText() const;
     void ClearText();
 
     // Scintilla's save point is the modified flag: modified exactly when the text differs from

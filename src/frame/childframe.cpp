@@ -17,7 +17,7 @@ CChildFrame::CChildFrame(CScribaDoc *document, CScribaView *view, QWidget *paren
     setSystemMenu(nullptr);
     ShowTitle();
     connect(document, &CScribaDoc::titleChanged, this, &CChildFrame::ShowTitle);
-    connect(view, &CScribaView::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(document, &CScribaDoc::modifiedChanged, this, &QWidget::setWindowModified);
 }
 
 CChildFrame::~CChildFrame() = default;

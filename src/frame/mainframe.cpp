@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <new>
+
 // The icons live in the library's resources, which a static library must register itself.
 static void InitResources()
 {
@@ -570,12 +572,41 @@ void CMainFrame::ExportHtml()
                                                QStringLiteral("html"));
     if (path.isEmpty())
         return;
-    CScribaView *view = document->GetView();
-    const std::string page = ::ExportHtml(std::string_view(view->TextPointer(), std::size_t(view->TextLength())),
-                                          document->GetTitle().toStdString(), Settings::Global());
+    if (IsSameFile(StampOf(path), StampOf(document->GetPathName())) && document->HasFileOnDisk()) {
+        prompter.Ask(this, {tr("Scriba - Error!"),
+                            tr("%1 is the script itself; the page is not written over it.").arg(QuotedPath(path)),
+                            QMessageBox::Warning, QMessageBox::Ok});
+        return;
+    }
     QString error;
-    if (WriteWholeFile(path, page.data(), qint64(page.size()), &error))
+    if (WritePage(document, path, &error))
         return;
     prompter.Ask(this, {tr("Scriba - Error!"), tr("Could not write %1.\n\n%2.").arg(QuotedPath(path), error),
                         QMessageBox::Warning, QMessageBox::Ok});
+}
+
+bool CMainFrame::WritePage(CScribaDoc *document, const QString &path, QString *error)
+{
+    SafeFileWriter file(path);
+    if (!file.Open()) {
+        *error = file.ErrorString();
+        return false;
+    }
+    try {
+        // The page goes to the file as it is made, a piece of the script at a time.
+        HtmlPageWriter page(EncodeFileName(document->GetTitle()).toStdString(), Settings::Global(),
+                            [&file](const char *data, std::size_t size) { return file.Write(data, qint64(size)); });
+        CScribaView *view = document->GetView();
+        const std::string_view script(view->TextPointer(), std::size_t(view->TextLength()));
+        constexpr std::size_t kPiece = 1 << 20;
+        for (std::size_t at = 0; at < script.size(); at += kPiece)
+            page.Add(script.substr(at, kPiece));
+        if (page.Finish() && file.Commit())
+            return true;
+    } catch (const std::bad_alloc &) {
+        *error = tr("The script is too large to export");
+        return false;
+    }
+    *error = file.ErrorString();
+    return false;
 }

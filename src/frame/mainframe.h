@@ -77,6 +77,7 @@ private:
     // Ctrl+Tab and Ctrl+Shift+Tab: the next or the previous document, in tab order.
     void ActivateNeighbour(int step);
     void ExportHtml();
+    bool WritePage(CScribaDoc *document, const QString &path, QString *error);
     CChildFrame *FrameOf(CScribaDoc *document) const;
 
     CScribaApp *m_app;

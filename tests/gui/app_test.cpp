@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 class AppTest : public QObject {
@@ -29,6 +30,7 @@ private slots:
     void unreadableFileIsReportedAndLeftAlone_data();
     void unreadableFileIsReportedAndLeftAlone();
     void readErrorIsReportedAndNothingIsWritten();
+    void readOnlyFileIsLeftAloneAtExit();
     void commandLineOpensTheNamedScript();
     void commandLineWithMissingFileEndsStartUp();
     void missingRecentFileIsReportedAndRemoved();
@@ -91,21 +93,24 @@ void AppTest::handEditedFileIsReadAtTheNextStart()
 
 void AppTest::unreadableFileIsReportedAndLeftAlone_data()
 {
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("folder named Scriba.ini") << true;
-    QTest::newRow("file without read permission") << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder named Scriba.ini") << "folder";
+    QTest::newRow("file without read permission") << "unreadable";
+    QTest::newRow("named pipe: reported at once, never waited on") << "fifo";
 }
 
 void AppTest::unreadableFileIsReportedAndLeftAlone()
 {
-    QFETCH(bool, folder);
-    if (!folder && geteuid() == 0)
+    QFETCH(QString, kind);
+    if (kind == "unreadable" && geteuid() == 0)
         QSKIP("root reads every file, whatever its permissions");
     QTemporaryDir scratch;
     const QString iniPath = scratch.filePath(QStringLiteral("Scriba.ini"));
     const QByteArray content("[lua_keywords]\r\nand\r\n[/lua_keywords]\r\n");
-    if (folder) {
+    if (kind == "folder") {
         QVERIFY(QDir().mkdir(iniPath));
+    } else if (kind == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(iniPath).constData(), 0644), 0);
     } else {
         WriteFile(iniPath, content);
         QFile::setPermissions(iniPath, QFileDevice::WriteOwner);
@@ -114,12 +119,20 @@ void AppTest::unreadableFileIsReportedAndLeftAlone()
         AppFixture fixture(AppFixture::AtPath{iniPath});
         QVERIFY(fixture.Started());
         QCOMPARE(fixture.Prompts().asked.size(), 1);
-        QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Error!"));
-        QVERIFY(fixture.Prompts().asked.first().text.contains(iniPath));
-        QCOMPARE(Settings::Global().keywords.GetSize(), 0);
+        const Prompt message = fixture.Prompts().asked.first();
+        QCOMPARE(message.caption, QStringLiteral("Scriba - Error!"));
+        QVERIFY(message.text.contains(iniPath));
+        QVERIFY(message.text.contains(QStringLiteral("built-in settings, keywords and functions")));
+        QVERIFY(message.text.contains(QStringLiteral("left untouched")));
+        // The session really has the built-in tables the message speaks of.
+        QCOMPARE(Settings::Global().keywords.GetSize(), 21);
+        QCOMPARE(Settings::Global().functions.GetSize(), 209);
     }
-    if (folder) {
-        QVERIFY(QFileInfo(iniPath).isDir());
+    const QFileInfo after(iniPath);
+    if (kind == "folder") {
+        QVERIFY(after.isDir());
+    } else if (kind == "fifo") {
+        QVERIFY(after.isFile() == false && after.exists());
     } else {
         QFile::setPermissions(iniPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(ReadFile(iniPath), content);
@@ -137,6 +150,19 @@ void AppTest::readErrorIsReportedAndNothingIsWritten()
     QVERIFY(fixture.Prompts().asked.first().text.contains(iniPath));
     fixture.Exit();
     QCOMPARE(fixture.Prompts().asked.size(), 1); // no write was tried
+}
+
+void AppTest::readOnlyFileIsLeftAloneAtExit()
+{
+    // A user pins the configuration by taking away the write permission; root too.
+    const QByteArray pinned = ReadFile(QStringLiteral(SCRIBA_TEST_DATA "/ini/default.ini"));
+    AppFixture fixture(pinned.constData());
+    QFile::setPermissions(fixture.IniPath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    Settings::Global().options.autocompletion = 0;
+    fixture.Exit();
+    QVERIFY(fixture.Prompts().asked.isEmpty());
+    QCOMPARE(ReadFile(fixture.IniPath()), pinned);
+    QCOMPARE(QFileInfo(fixture.IniPath()).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
 }
 
 void AppTest::commandLineOpensTheNamedScript()

@@ -8,9 +8,14 @@
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,6 +77,11 @@ private slots:
     void menuExportMatchesTheScreen();
     void commandLineExportsWithoutAWindow();
     void commandLineReportsUnreadableFile();
+    void commandLineNeverHarmsAFile_data();
+    void commandLineNeverHarmsAFile();
+    void commandLineWritesToStandardOutput();
+    void commandLineFindsTheIniWhereTheWindowDoes();
+    void menuExportNeverReplacesTheScript();
 };
 
 void ExportTest::menuExportMatchesTheScreen()
@@ -99,6 +109,19 @@ void ExportTest::menuExportMatchesTheScreen()
     QVERIFY(ReadFile(page).contains("<title>pump.lua</title>"));
 }
 
+void ExportTest::menuExportNeverReplacesTheScript()
+{
+    AppFixture fixture;
+    const QString script = fixture.FilePath(QStringLiteral("pump.lua"));
+    WriteFile(script, kScript);
+    QVERIFY(fixture.App().OpenDocumentFile(script));
+    fixture.Prompts().fileNames.enqueue(script);
+    fixture.App().MainFrame()->Action(ID_FILE_EXPORT_HTML)->trigger();
+    QCOMPARE(ReadFile(script), kScript);
+    QCOMPARE(fixture.Prompts().asked.last().caption, QStringLiteral("Scriba - Error!"));
+    QVERIFY(fixture.Prompts().asked.last().text.contains(script));
+}
+
 void ExportTest::commandLineExportsWithoutAWindow()
 {
     QTemporaryDir folder;
@@ -121,6 +144,110 @@ void ExportTest::commandLineExportsWithoutAWindow()
     QCOMPARE(RunExportCommand({"--export-html", script, "-o", out}, folder.filePath("none.ini")), 0);
     QVERIFY(ReadFile(out).contains("<pre>"));
     QVERIFY(!QFile::exists(folder.filePath("none.ini")));
+    // Without a configuration file the built-in tables colour, as in the window.
+    QVERIFY(ReadFile(out).contains("<span class=\"keyword\">local</span>"));
+    QVERIFY(ReadFile(out).contains("<span class=\"function\">tg_addpoint</span>"));
+}
+
+void ExportTest::commandLineNeverHarmsAFile_data()
+{
+    // setup: how the folder is prepared; input and output as given on the command line.
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("output is the script") << "" << "a.lua" << "a.lua";
+    QTest::newRow("output reaches the script through ..") << "folder" << "a.lua" << "sub/../a.lua";
+    QTest::newRow("output is a symbolic link to the script") << "symlink" << "a.lua" << "link.html";
+    QTest::newRow("output is a hard link of the script") << "hardlink" << "a.lua" << "hard.html";
+    QTest::newRow("page would take its input's own name") << "" << "a.html" << "";
+    QTest::newRow("output is a named pipe") << "fifo" << "a.lua" << "pipe";
+    QTest::newRow("output is a folder") << "folder" << "a.lua" << "sub";
+    QTest::newRow("output is a device") << "device" << "a.lua" << "null";
+    QTest::newRow("input is a named pipe") << "fifo" << "pipe" << "out.html";
+    QTest::newRow("input is a device") << "" << "/dev/zero" << "out.html";
+    QTest::newRow("input is a folder") << "folder" << "sub" << "out.html";
+}
+
+void ExportTest::commandLineNeverHarmsAFile()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QTemporaryDir folder;
+    QVERIFY(QDir::setCurrent(folder.path()));
+    WriteFile(QStringLiteral("a.lua"), kScript);
+    WriteFile(QStringLiteral("a.html"), kScript);
+    const QByteArray a = QByteArrayLiteral("a.lua");
+    if (setup == "folder")
+        QVERIFY(QDir().mkdir(QStringLiteral("sub")));
+    if (setup == "symlink")
+        QCOMPARE(symlink(a.constData(), "link.html"), 0);
+    if (setup == "hardlink")
+        QCOMPARE(link(a.constData(), "hard.html"), 0);
+    if (setup == "fifo")
+        QCOMPARE(mkfifo("pipe", 0644), 0);
+    if (setup == "device" && mknod("null", S_IFCHR | 0666, makedev(1, 3)) != 0)
+        QSKIP("only root can make a device node");
+    struct stat before;
+    QCOMPARE(lstat(output.isEmpty() ? "a.html" : qPrintable(output), &before) == 0, !output.startsWith("out"));
+
+    QStringList arguments = {"--export-html", input};
+    if (!output.isEmpty())
+        arguments += {"-o", output};
+    QCOMPARE(RunExportCommand(arguments, folder.filePath(QStringLiteral("Scriba.ini"))), 1);
+
+    QCOMPARE(ReadFile(QStringLiteral("a.lua")), kScript);
+    QCOMPARE(ReadFile(QStringLiteral("a.html")), kScript);
+    QVERIFY(!QFile::exists(QStringLiteral("out.html")));
+    struct stat after;
+    if (lstat(output.isEmpty() ? "a.html" : qPrintable(output), &after) == 0) {
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+    }
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
+}
+
+void ExportTest::commandLineWritesToStandardOutput()
+{
+    QTemporaryDir folder;
+    const QString script = folder.filePath(QStringLiteral("a.lua"));
+    WriteFile(script, kScript);
+    QProcess scriba;
+    scriba.setWorkingDirectory(folder.path());
+    scriba.start(QStringLiteral(SCRIBA_EXECUTABLE), {"--export-html", script, "-o", "-"});
+    QVERIFY(scriba.waitForFinished(30000));
+    QCOMPARE(scriba.exitCode(), 0);
+    const QByteArray page = scriba.readAllStandardOutput();
+    QVERIFY(page.startsWith("<!DOCTYPE html>"));
+    QVERIFY(page.endsWith("</html>\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.lua"});
+}
+
+void ExportTest::commandLineFindsTheIniWhereTheWindowDoes()
+{
+    // Installed where the user cannot write, Scriba keeps its configuration in the per-user
+    // folder, for the window and the export alike.
+    if (geteuid() == 0)
+        QSKIP("root can write into every folder, so Scriba.ini stays beside the program");
+    QTemporaryDir folder;
+    const QString bin = folder.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkdir(bin));
+    QVERIFY(QFile::copy(QStringLiteral(SCRIBA_EXECUTABLE), bin + "/scriba"));
+    QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString config = folder.filePath(QStringLiteral("config"));
+    QVERIFY(QDir().mkpath(config + "/Scriba"));
+    WriteFile(config + "/Scriba/Scriba.ini", "[keyword_style]\r\ncolor = 1, 2, 3\r\n[/keyword_style]\r\n");
+    WriteFile(folder.filePath(QStringLiteral("a.lua")), kScript);
+    QProcess scriba;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    scriba.setProcessEnvironment(environment);
+    scriba.start(bin + "/scriba", {"--export-html", folder.filePath(QStringLiteral("a.lua")), "-o", "-"});
+    QVERIFY(scriba.waitForFinished(30000));
+    QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(scriba.exitCode(), 0);
+    QVERIFY(scriba.readAllStandardOutput().contains(".keyword { color: #010203;"));
+    QVERIFY(scriba.readAllStandardError().isEmpty());
 }
 
 void ExportTest::commandLineReportsUnreadableFile()

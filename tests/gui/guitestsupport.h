@@ -53,6 +53,7 @@ public:
         QString iniPath;
     };
     explicit AppFixture(const AtPath &ini, const QStringList &arguments = {});
+
     ~AppFixture();
 
     // False when start-up ended early.
@@ -60,6 +61,7 @@ public:
 
     QString FilePath(const QString &name) const { return m_folder.filePath(name); }
     QString IniPath() const { return FilePath(QStringLiteral("Scriba.ini")); }
+
     CScribaApp &App() { return *m_app; }
     ScriptedPrompter &Prompts() { return *m_prompter; }
     CScribaDoc *ActiveDocument() const;

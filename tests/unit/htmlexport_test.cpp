@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +87,26 @@ TEST_P(HtmlContentTest, WritesThePreContent)
     EXPECT_EQ(Exported(GetParam().script), GetParam().pre);
 }
 
+// The page is written as the script arrives: cut anywhere, even inside a CR LF or a UTF-8
+// sequence, the script gives the same page.
+TEST_P(HtmlContentTest, PiecesOfAnySizeGiveTheSamePage)
+{
+    const std::string script = GetParam().script + "\nlocal s = 'x' -- end\r\n" + GetParam().script;
+    const Settings settings = ExportSettings();
+    const std::string whole = ExportHtml(script, "t", settings);
+    for (std::size_t piece : {1, 2, 3, 7}) {
+        std::string page;
+        HtmlPageWriter writer("t", settings, [&page](const char *data, std::size_t size) {
+            page.append(data, size);
+            return true;
+        });
+        for (std::size_t at = 0; at < script.size(); at += piece)
+            writer.Add(std::string_view(script).substr(at, piece));
+        ASSERT_TRUE(writer.Finish());
+        EXPECT_EQ(page, whole) << "pieces of " << piece;
+    }
+}
+
 const std::string kFffd = "\xEF\xBF\xBD";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,6 +145,23 @@ TEST(HtmlExportTest, TitleIsEscapedAndRepaired)
 {
     const std::string page = ExportHtml("", "a<b> & \"c\" \xFF", ExportSettings());
     EXPECT_EQ(Between(page, "<title>", "</title>"), "a&lt;b&gt; &amp; &quot;c&quot; " + kFffd);
+}
+
+TEST(HtmlExportTest, PageGoesOutInPiecesAndStopsWhenRefused)
+{
+    std::string script;
+    for (int i = 0; i < 40000; ++i)
+        script += "tg_addpoint(1, 2) -- a point\n";
+    std::vector<std::size_t> pieces;
+    const Settings settings = ExportSettings();
+    HtmlPageWriter writer("t", settings, [&pieces](const char *, std::size_t size) {
+        pieces.push_back(size);
+        return pieces.size() < 3;
+    });
+    writer.Add(script);
+    EXPECT_FALSE(writer.Finish());
+    ASSERT_EQ(pieces.size(), 3u) << "nothing is handed on after a refusal";
+    EXPECT_LT(pieces[0], script.size()) << "the page is not held whole";
 }
 
 TEST(HtmlExportTest, HighlightingOffWritesPlainText)

@@ -1,0 +1,54 @@
+#include "inifile.h"
+
+#include "app/defaulttexts.h"
+#include "app/initext.h"
+#include "app/regularfilereader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+QString DefaultIniPath()
+{
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (!beside.isEmpty() && QFileInfo(beside).isWritable())
+        return QDir(beside).filePath(QStringLiteral("Scriba.ini"));
+    // Named here rather than taken from the application's name, which the export never sets.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(config).filePath(QStringLiteral("Scriba/Scriba.ini"));
+}
+
+void InstallDefaultTables(Settings &settings)
+{
+    settings.functions.RemoveAll();
+    settings.functions.ParseText(DefaultFunctionsText());
+    settings.functions.SortByName();
+    settings.keywords.RemoveAll();
+    settings.keywords.ParseText(DefaultKeywordsText());
+    settings.keywords.SortByName();
+}
+
+IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header, QString *cause)
+{
+    RegularFileReader file(path);
+    QByteArray bytes;
+    if (!file.Open() || !file.ReadAll(bytes)) {
+        struct stat st;
+        const bool missing = stat(EncodeFileName(path).constData(), &st) != 0 && errno == ENOENT;
+        InstallDefaultTables(settings);
+        if (missing) {
+            header = std::string(DefaultHeaderText());
+            return IniLoad::Missing;
+        }
+        *cause = file.ErrorString();
+        return IniLoad::Unreadable;
+    }
+    settings.functions.RemoveAll();
+    settings.keywords.RemoveAll();
+    ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, header);
+    return IniLoad::Read;
+}
