@@ -6,7 +6,10 @@
 #include "app/inifile.h"
 #include "app/initext.h"
 #include "app/settings.h"
+#include "app/testkeys.h"
 #include "check/checkmarks.h"
+#include "doc/recoverycopy.h"
+#include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/accelerators.h"
@@ -56,6 +59,10 @@ CScribaApp::CScribaApp(const QString &iniPath)
 CScribaApp::~CScribaApp()
 {
     delete m_mainFrame;
+    // Documents that were never closed go before the recovery store they write to.
+    qDeleteAll(m_documents);
+    m_documents.clear();
+    m_recovery.reset();
     Settings::Global().functions.RemoveAll();
     Settings::Global().keywords.RemoveAll();
     if (s_instance == this)
@@ -72,6 +79,7 @@ QString CScribaApp::DefaultIniPath()
 bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
+    StartRecovery();
     m_mainFrame = new CMainFrame(this);
     if (files.isEmpty()) {
         OnFileNew();
@@ -87,6 +95,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     ReadIni();
     // Documents made before the settings were read take them on now.
     ApplySettingsToViews();
+    OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
     m_mainFrame->raise();
@@ -95,12 +104,16 @@ bool CScribaApp::InitInstance(const QStringList &files)
         if (state == Qt::ApplicationActive)
             QMetaObject::invokeMethod(this, &CScribaApp::CheckFilesOnDisk, Qt::QueuedConnection);
     });
+    PostTestKeys(m_mainFrame->ActiveView());
     return true;
 }
 
 int CScribaApp::ExitInstance()
 {
     WriteIni();
+    // A clean exit leaves no recovery copies behind.
+    if (m_recovery)
+        m_recovery->Finish();
     return 0;
 }
 
@@ -161,6 +174,8 @@ CScribaDoc *CScribaApp::CreateDocument()
     auto *view = new CScribaView(document);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
+    if (m_recovery)
+        document->SetRecoveryCopy(new CRecoveryCopy(document, m_recovery.get()));
     m_documents.append(document);
     m_mainFrame->AddChildFrame(document, view);
     return document;
@@ -226,6 +241,8 @@ CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)
 
 void CScribaApp::CloseDocument(CScribaDoc *document)
 {
+    if (CRecoveryCopy *copy = document->RecoveryCopy())
+        copy->Detach();
     m_documents.removeOne(document);
     m_mainFrame->RemoveChildFrame(document);
     document->deleteLater();
@@ -259,6 +276,61 @@ void CScribaApp::CheckFilesOnDisk()
         if (m_documents.contains(document))
             document->CheckFileOnDisk();
     m_checkingFiles = false;
+}
+
+// ---------------------------------------------------------------- crash recovery
+
+void CScribaApp::StartRecovery()
+{
+    m_recovery = std::make_unique<RecoveryStore>(m_recoveryFolder.isEmpty() ? RecoveryStore::DefaultFolder()
+                                                                           : m_recoveryFolder);
+    QString error;
+    if (!m_recovery->Start(&error)) {
+        qWarning("Scriba: unsaved scripts cannot be kept for recovery: %s", qPrintable(error));
+        m_recovery.reset();
+    }
+}
+
+void CScribaApp::OfferRecovery()
+{
+    if (!m_recovery)
+        return;
+    const QList<RecoveredScript> scripts = m_recovery->ClaimOrphans();
+    if (!scripts.isEmpty() &&
+        m_prompter->Ask(m_mainFrame, {tr("Scriba"),
+                                      tr("Scriba did not close normally. Recover %1 unsaved script(s)?")
+                                          .arg(scripts.size()),
+                                      QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes) {
+        // The empty document of the start-up makes way for the recovered ones.
+        CScribaDoc *first = m_documents.size() == 1 ? m_documents.first() : nullptr;
+        const bool firstIsBlank = first && !first->HasFileOnDisk() && !first->IsModified() && !first->GetView()->HasText();
+        for (const RecoveredScript &script : scripts)
+            RecoverScript(script);
+        if (firstIsBlank)
+            CloseDocument(first);
+        // The copies are kept again under this process before the claimed ones go.
+        m_recovery->Flush();
+    }
+    m_recovery->DiscardClaimed();
+}
+
+void CScribaApp::RecoverScript(const RecoveredScript &script)
+{
+    CScribaDoc *document = nullptr;
+    for (CScribaDoc *open : std::as_const(m_documents))
+        if (!script.path.isEmpty() && open->HasFileOnDisk() && open->GetPathName() == AbsoluteFilePath(script.path))
+            document = open;
+    if (!document) {
+        document = CreateDocument();
+        document->OnRecoverDocument(script.path, script.text);
+        document->GetView()->OnInitialUpdate();
+    } else {
+        document->GetView()->ReplaceAllText(script.text);
+    }
+    m_mainFrame->ActivateDocument(document);
+    emit documentsChanged();
+    if (CRecoveryCopy *copy = document->RecoveryCopy())
+        copy->Update();
 }
 
 // ---------------------------------------------------------------- recent files

@@ -17,6 +17,8 @@ class CMainFrame;
 class CScribaDoc;
 class LinkOpener;
 class CScribaView;
+class RecoveryStore;
+struct RecoveredScript;
 
 class CScribaApp : public QObject {
     Q_OBJECT
@@ -29,6 +31,9 @@ public:
     static CScribaApp *Instance() { return s_instance; }
     // Beside the executable, or in the per-user configuration folder when that is not writable.
     static QString DefaultIniPath();
+    // Where the recovery copies live; set before InitInstance (tests keep theirs apart).
+    void SetRecoveryFolder(const QString &folder) { m_recoveryFolder = folder; }
+    RecoveryStore *Recovery() const { return m_recovery.get(); }
 
     // files: the scripts named on the command line. False ends start-up.
     bool InitInstance(const QStringList &files);
@@ -64,6 +69,8 @@ public:
     // Asks about each open file that another program changed or deleted; run whenever the
     // program becomes the active one.
     void CheckFilesOnDisk();
+    // Offers the copies that a Scriba which did not close normally left behind.
+    void OfferRecovery();
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
@@ -93,6 +100,8 @@ private:
     CScribaDoc *CreateDocument();
     void StoreRecentFiles(const QStringList &files);
     void ShowIniError(const QString &cause);
+    void StartRecovery();
+    void RecoverScript(const RecoveredScript &script);
 
     static CScribaApp *s_instance;
 
@@ -105,6 +114,8 @@ private:
     bool m_iniMayBeWritten = false;
     std::unique_ptr<Prompter> m_prompter;
     std::unique_ptr<LinkOpener> m_linkOpener;
+    QString m_recoveryFolder;
+    std::unique_ptr<RecoveryStore> m_recovery;
     bool m_checkingFiles = false;
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;

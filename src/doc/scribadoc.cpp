@@ -117,6 +117,23 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
     return true;
 }
 
+void CScribaDoc::OnRecoverDocument(const QString &path, const QByteArray &text)
+{
+    QString error;
+    if (path.isEmpty()) {
+        SetTitle(QString());
+        OnNewDocument();
+    } else if (!OnOpenDocument(path, &error)) {
+        // The file is gone or unreadable: saving writes it again.
+        m_view->ClearText();
+        m_pathName = AbsoluteFilePath(path);
+        m_onDisk = true;
+        m_diskStamp = StampOf(path);
+        SetTitle(FileNameOf(path));
+    }
+    m_view->ReplaceAllText(text);
+}
+
 bool CScribaDoc::OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly)
 {
     QString cause;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class CRecoveryCopy;
 class CScribaView;
 
 // Counts the untitled names given out in this run; names are never reused.
@@ -36,6 +37,9 @@ public:
     // and a save keeps the file's owner, permissions and links. A read-only file is written
     // only when overwriteReadOnly says so.
     bool OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly = false);
+    // Shows a recovered copy: the file at path (if any) is loaded as the saved version and the
+    // text replaces it as one change that Undo takes back, so the document is modified.
+    void OnRecoverDocument(const QString &path, const QByteArray &text);
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified);
@@ -44,6 +48,9 @@ public:
     // unmodified document offers to reload a changed file; a deleted file marks the document
     // modified, saying so once. Called when the main window becomes active.
     void CheckFileOnDisk();
+
+    void SetRecoveryCopy(CRecoveryCopy *copy) { m_recoveryCopy = copy; }
+    CRecoveryCopy *RecoveryCopy() const { return m_recoveryCopy; }
 
     // The Save command: Save As for a document that was never saved. False if not saved.
     bool DoFileSave();
@@ -76,4 +83,5 @@ private:
     bool m_onDisk = false;
     FileStamp m_diskStamp;            // the file as last loaded, saved or seen
     bool m_markedModified = false;    // modified without a change of the text: its file went
+    CRecoveryCopy *m_recoveryCopy = nullptr;
 };

@@ -186,6 +186,13 @@ QByteArray CScribaView::CopyText() const
     return text;
 }
 
+void CScribaView::ReplaceAllText(const QByteArray &text)
+{
+    SendScintilla(SCI_SETTARGETRANGE, 0UL, static_cast<long>(TextLength()));
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.constData());
+    SendScintilla(SCI_GOTOPOS, 0);
+}
+
 void CScribaView::ClearText()
 {
     SendScintilla(SCI_CLEARALL);
@@ -443,6 +450,7 @@ EditKind CScribaView::ClassifyCause(EditKind cause) const
 void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting)
 {
     ++m_textVersion;
+    emit edited();
     m_lastEdit = ClassifyCause(cause);
     if (m_changes.IsEmpty()) {
         // Edits that come from outside the view's own handlers are coloured on the next turn

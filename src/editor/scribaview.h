@@ -71,6 +71,8 @@ public:
     // 50 MB script costs a few milliseconds and the next keystroke nothing extra.
     QByteArray CopyText() const;
     void ClearText();
+    // Replaces the whole text as one step that Undo takes back.
+    void ReplaceAllText(const QByteArray &text);
 
     // Scintilla's save point is the modified flag: modified exactly when the text differs from
     // what was last loaded or saved.
@@ -150,6 +152,8 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void caretOrSelectionChanged();
+    // Announced before every change of the text, typed or not.
+    void edited();
 
 protected:
     bool event(QEvent *e) override;

@@ -84,11 +84,20 @@ AppFixture::AppFixture(const AtPath &ini, const QStringList &arguments)
     Start(ini.iniPath, arguments);
 }
 
-void AppFixture::Start(const QString &iniPath, const QStringList &arguments)
+AppFixture::AppFixture(const Options &options)
+{
+    ResetProgramState();
+    Start(options.iniPath.isEmpty() ? IniPath() : options.iniPath, {}, options);
+}
+
+void AppFixture::Start(const QString &iniPath, const QStringList &arguments, const Options &options)
 {
     m_app = std::make_unique<CScribaApp>(iniPath);
     m_app->SetProfilePath(FilePath(QStringLiteral("profile.ini")));
+    m_app->SetRecoveryFolder(options.recoveryFolder.isEmpty() ? RecoveryFolder() : options.recoveryFolder);
     auto prompter = std::make_unique<ScriptedPrompter>();
+    for (QMessageBox::StandardButton answer : options.answers)
+        prompter->answers.enqueue(answer);
     m_prompter = prompter.get();
     m_app->SetPrompter(std::move(prompter));
     m_started = m_app->InitInstance(arguments);

@@ -53,7 +53,13 @@ public:
         QString iniPath;
     };
     explicit AppFixture(const AtPath &ini, const QStringList &arguments = {});
-
+    // Everything else a start can be given.
+    struct Options {
+        QString iniPath;        // empty: "Scriba.ini" in the fixture's folder
+        QString recoveryFolder; // empty: the fixture's own
+        QList<QMessageBox::StandardButton> answers; // to the questions of the start-up
+    };
+    explicit AppFixture(const Options &options);
     ~AppFixture();
 
     // False when start-up ended early.
@@ -61,7 +67,8 @@ public:
 
     QString FilePath(const QString &name) const { return m_folder.filePath(name); }
     QString IniPath() const { return FilePath(QStringLiteral("Scriba.ini")); }
-
+    // Where this application keeps its recovery copies.
+    QString RecoveryFolder() const { return FilePath(QStringLiteral("recovery")); }
     CScribaApp &App() { return *m_app; }
     ScriptedPrompter &Prompts() { return *m_prompter; }
     CScribaDoc *ActiveDocument() const;
@@ -72,7 +79,7 @@ public:
     int Exit();
 
 private:
-    void Start(const QString &iniPath, const QStringList &arguments);
+    void Start(const QString &iniPath, const QStringList &arguments, const Options &options = {});
 
     QTemporaryDir m_folder;
     std::unique_ptr<CScribaApp> m_app;

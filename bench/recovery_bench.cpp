@@ -1,0 +1,65 @@
+// What keeping a recovery copy costs the thread the user types on: copying a 50 MB script out
+// of the control while typing goes on in its middle (the writing itself happens on a worker
+// thread), against a plain copy of as many bytes.
+#include "benchscripts.h"
+#include "benchsupport.h"
+
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+
+#include <QApplication>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kScriptBytes = 50u << 20;
+
+const std::string &Script()
+{
+    static const std::string script = benchscripts::ScriptGenerator(
+        benchscripts::ParsedTable(DefaultFunctionsText())).Realistic(kScriptBytes);
+    return script;
+}
+
+void BM_PlainCopy(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QByteArray copy(qsizetype(Script().size()), Qt::Uninitialized);
+        std::memcpy(copy.data(), Script().data(), Script().size());
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+
+// A key typed in the middle of the script, then the copy taken as the recovery timer takes it.
+void BM_KeyThenRecoverySnapshot(benchmark::State &state)
+{
+    CScribaDoc document;
+    CScribaView view(&document);
+    document.SetView(&view);
+    view.BeginLoad(qint64(Script().size()));
+    view.AppendBytes(Script().data(), qint64(Script().size()));
+    view.EndLoad();
+    const unsigned long middle = static_cast<unsigned long>(Script().size() / 2);
+    for (auto _ : state) {
+        view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, middle);
+        view.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
+        const QByteArray copy = view.CopyText();
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_KeyThenRecoverySnapshot)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Script();
+    return RunBenchmarksWithRatios(argc, argv,
+                                   {{"key + recovery snapshot of 50 MB (typing thread) / plain copy",
+                                     "BM_KeyThenRecoverySnapshot/iterations:10", "BM_PlainCopy/iterations:10", 1.5}});
+}

@@ -1,0 +1,193 @@
+// Crash recovery: copies of unsaved text follow the documents, and a Scriba that was killed
+// gets its scripts back at the next start.
+#include "guitestsupport.h"
+
+#include "app/fileio.h"
+#include "doc/recoverycopy.h"
+#include "doc/recoverystore.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// Every recovery copy of unsaved text under folder, with its content.
+QMap<QString, QByteArray> CopiesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> copies;
+    QDirIterator it(folder, {QStringLiteral("*.lua")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!it.fileName().startsWith(QLatin1Char('.')))
+            copies.insert(path, ReadFile(path));
+    }
+    return copies;
+}
+
+// The copies of a Scriba that is gone, as it leaves them.
+void LeaveOrphanCopy(const QString &recoveryFolder, int slot, const QString &path, const QByteArray &text)
+{
+    const QString session = recoveryFolder + QStringLiteral("/0-4194305-1"); // no such process
+    QDir().mkpath(session);
+    WriteFile(session + QStringLiteral("/%1.lua").arg(slot), text);
+    WriteFile(session + QStringLiteral("/%1.info").arg(slot),
+              "path=" + EncodeFileName(path).toPercentEncoding() + "\ntitle=x.lua\n");
+}
+
+} // namespace
+
+class RecoveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void copyFollowsTheDocument();
+    void orphanCopiesAreOffered_data();
+    void orphanCopiesAreOffered();
+    void killedScribaComesBack();
+};
+
+void RecoveryTest::copyFollowsTheDocument()
+{
+    AppFixture fixture("");
+    const QString path = fixture.FilePath(QStringLiteral("a.lua"));
+    WriteFile(path, "x = 1\n");
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    RecoveryStore *store = fixture.App().Recovery();
+    QVERIFY(store);
+
+    // A few seconds after typing stops, the unsaved text is kept.
+    QTest::keyClicks(document->GetView(), "-- ");
+    QTRY_COMPARE_WITH_TIMEOUT(CopiesIn(fixture.RecoveryFolder()).values(), QList<QByteArray>{"-- x = 1\n"},
+                              CRecoveryCopy::kQuietDelayMs + 3000);
+    // Saving removes it.
+    QVERIFY(document->DoFileSave());
+    store->Flush();
+    QVERIFY(CopiesIn(fixture.RecoveryFolder()).isEmpty());
+
+    // So does undoing back to the saved text, and closing.
+    QTest::keyClicks(document->GetView(), "y");
+    document->RecoveryCopy()->Update();
+    store->Flush();
+    QCOMPARE(CopiesIn(fixture.RecoveryFolder()).size(), 1);
+    document->GetView()->OnEditUndo();
+    store->Flush();
+    QVERIFY(CopiesIn(fixture.RecoveryFolder()).isEmpty());
+    CScribaDoc *untitled = fixture.App().OnFileNew();
+    QTest::keyClicks(untitled->GetView(), "z");
+    untitled->RecoveryCopy()->Update();
+    store->Flush();
+    QCOMPARE(CopiesIn(fixture.RecoveryFolder()).size(), 1);
+    fixture.App().CloseDocument(untitled);
+    store->Flush();
+    QVERIFY(CopiesIn(fixture.RecoveryFolder()).isEmpty());
+
+    // A clean exit leaves nothing behind.
+    QTest::keyClicks(document->GetView(), "w");
+    document->RecoveryCopy()->Update();
+    fixture.Exit();
+    QVERIFY(QDir(fixture.RecoveryFolder()).isEmpty());
+}
+
+void RecoveryTest::orphanCopiesAreOffered_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Yes opens them as modified documents") << int(QMessageBox::Yes);
+    QTest::newRow("No deletes them") << int(QMessageBox::No);
+}
+
+void RecoveryTest::orphanCopiesAreOffered()
+{
+    QFETCH(int, answer);
+    QTemporaryDir scratch;
+    const QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    const QString path = scratch.filePath(QStringLiteral("model.lua"));
+    WriteFile(path, "saved\n");
+    const QByteArray unsaved("unsaved\r\n\xFF\0end", 14);
+    LeaveOrphanCopy(recovery, 1, path, unsaved);
+    LeaveOrphanCopy(recovery, 2, QString(), "fresh\n");
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    options.answers = {QMessageBox::Ok, QMessageBox::StandardButton(answer)}; // first run, then recovery
+    AppFixture fixture(options);
+    const Prompt question = fixture.Prompts().asked.last();
+    QCOMPARE(question.text, QStringLiteral("Scriba did not close normally. Recover 2 unsaved script(s)?"));
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    // Whatever the answer, the old copies are gone; a copy for each recovered script is kept anew.
+    fixture.App().Recovery()->Flush();
+    const QList<QByteArray> copies = CopiesIn(recovery).values();
+    if (answer == QMessageBox::No) {
+        QVERIFY(copies.isEmpty());
+        QCOMPARE(fixture.App().Documents().size(), 1);
+        QVERIFY(!fixture.ActiveDocument()->IsModified());
+        return;
+    }
+    QCOMPARE(copies.size(), 2);
+    QCOMPARE(fixture.App().Documents().size(), 2); // the empty start-up document made way
+    CScribaDoc *model = nullptr;
+    for (CScribaDoc *document : fixture.App().Documents())
+        if (document->HasFileOnDisk())
+            model = document;
+    QVERIFY(model);
+    QCOMPARE(model->GetPathName(), path);
+    QCOMPARE(model->GetTitle(), QStringLiteral("model.lua"));
+    QVERIFY(model->IsModified());
+    QCOMPARE(model->GetView()->CopyText(), unsaved);
+    // Undo shows the saved file again.
+    model->GetView()->OnEditUndo();
+    QCOMPARE(model->GetView()->CopyText(), QByteArray("saved\n"));
+    model->GetView()->OnEditRedo();
+    QVERIFY(model->DoFileSave());
+    QCOMPARE(ReadFile(path), unsaved);
+    CScribaDoc *untitled = fixture.App().Documents().at(model == fixture.App().Documents().at(0) ? 1 : 0);
+    QVERIFY(untitled->IsModified());
+    QVERIFY(!untitled->HasFileOnDisk());
+    QCOMPARE(untitled->GetView()->CopyText(), QByteArray("fresh\n"));
+}
+
+void RecoveryTest::killedScribaComesBack()
+{
+    QTemporaryDir scratch;
+    // The program keeps "Scriba.ini" beside itself: a copy of it, with its own file, needs no
+    // first-run message.
+    const QString program = scratch.filePath(QStringLiteral("scriba"));
+    QVERIFY(QFile::copy(QStringLiteral(SCRIBA_EXECUTABLE), program));
+    WriteFile(scratch.filePath(QStringLiteral("Scriba.ini")), ReadFile(QStringLiteral(SCRIBA_TEST_DATA "/ini/default.ini")));
+    const QString script = scratch.filePath(QStringLiteral("well.lua"));
+    WriteFile(script, "tg_addpoint(1, 2)\n");
+    const QString typed = QString::fromUtf8("local gr\xC3\xBC\xC3\x9F" "e = 'caf\xC3\xA9' -- unsaved ");
+
+    QProcess scriba;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), scratch.filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), scratch.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), scratch.filePath(QStringLiteral("state")));
+    environment.insert(QStringLiteral("SCRIBA_TEST_KEYS"), typed);
+    scriba.setProcessEnvironment(environment);
+    scriba.start(program, {script});
+    QVERIFY(scriba.waitForStarted());
+    const QString recovery = scratch.filePath(QStringLiteral("state/Scriba/recovery"));
+    const QByteArray expected = typed.toUtf8() + "tg_addpoint(1, 2)\n";
+    QTRY_COMPARE_WITH_TIMEOUT(CopiesIn(recovery).values(), QList<QByteArray>{expected}, 30000);
+    scriba.kill(); // SIGKILL: nothing runs at exit
+    QVERIFY(scriba.waitForFinished());
+    QCOMPARE(scriba.exitStatus(), QProcess::CrashExit);
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    options.answers = {QMessageBox::Ok, QMessageBox::Yes};
+    AppFixture fixture(options);
+    QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("Recover 1 unsaved script(s)?")));
+    CScribaDoc *document = fixture.ActiveDocument();
+    QCOMPARE(document->GetPathName(), script);
+    QVERIFY(document->IsModified());
+    QCOMPARE(document->GetView()->CopyText(), expected);
+}
+
+QTEST_MAIN(RecoveryTest)
+#include "recovery_test.moc"
