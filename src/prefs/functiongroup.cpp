@@ -3,11 +3,10 @@
 #include "app/fileio.h"
 #include "app/initext.h"
 #include "app/prompter.h"
+#include "app/regularfilereader.h"
 #include "functiondlg.h"
 #include "functiontablemodel.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -188,16 +187,11 @@ void CFunctionGroup::OnImport()
     const QString path = m_prompter.OpenFileName(window(), FunctionFileFilter());
     if (path.isEmpty())
         return;
-    QFile file(path);
+    // Only a regular file: a named pipe or a device would hold the dialog up for good.
+    RegularFileReader file(path);
     QByteArray bytes;
-    if (QFileInfo(path).isDir()) {
-        ShowError(tr("Could not read %1.\n\nIt is a folder, not a file.").arg(QuotedPath(path)));
-        return;
-    }
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        ShowError(tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.errorString()));
+    if (!file.Open() || !file.ReadAll(bytes)) {
+        ShowError(tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.ErrorString()));
         return;
     }
     const FunctionImport result = m_model->Import(std::string_view(bytes.constData(), std::size_t(bytes.size())));

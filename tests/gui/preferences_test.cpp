@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 template <typename T = QAbstractButton>
@@ -629,6 +631,12 @@ void PreferencesTest::importMergesAndReports()
     Button(QStringLiteral("Import..."))->click();
     QCOMPARE(m_prompter.asked.value(2).caption, QStringLiteral("Scriba - Error!"));
     QVERIFY(m_prompter.asked.value(2).text.startsWith(QStringLiteral("Could not read \"") + folder.filePath(QStringLiteral("missing.txt"))));
+    // A named pipe is refused at once instead of holding the dialog up.
+    const QString pipe = folder.filePath(QStringLiteral("pipe.txt"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    m_prompter.fileNames << pipe;
+    Button(QStringLiteral("Import..."))->click();
+    QVERIFY(m_prompter.asked.value(3).text.contains(QStringLiteral("named pipe")));
     Button(QStringLiteral("Cancel"))->click();
     QCOMPARE(m_refreshes, 0);
 }
