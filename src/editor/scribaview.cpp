@@ -26,8 +26,8 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <utility>
 #include <cstring>
+#include <utility>
 
 bool g_overtype = false;
 
@@ -180,8 +180,8 @@ QByteArray CScribaView::CopyText() const
     for (const auto &[from, size] : {std::pair{qint64(0), gap}, std::pair{gap, length - gap}}) {
         if (size == 0)
             continue;
-        const auto *part = reinterpret_cast<const char *>(SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(size)));
-        std::memcpy(text.data() + from, part, std::size_t(size));
+        const long part = SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(size));
+        std::memcpy(text.data() + from, reinterpret_cast<const char *>(part), std::size_t(size));
     }
     return text;
 }
