@@ -1,14 +1,15 @@
 #include "checkcommand.h"
 
-#include "app/defaulttexts.h"
-#include "app/initext.h"
+#include "app/fileio.h"
+#include "app/inifile.h"
+#include "app/regularfilereader.h"
 #include "app/settings.h"
 #include "check/scriptcheck.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -16,36 +17,19 @@ const QString kCheckOption = QStringLiteral("--check");
 
 void Complain(const QString &message)
 {
-    std::fprintf(stderr, "scriba: %s\n", qPrintable(message));
-}
-
-// Why path cannot be opened for reading, or "" when it can.
-QString ReadFailure(QFile &file)
-{
-    if (QFileInfo(file.fileName()).isDir())
-        return QStringLiteral("it is a folder");
-    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+    std::fprintf(stderr, "scriba: %s\n", EncodeFileName(message).constData());
 }
 
 // The function table of "Scriba.ini", read but never written; the built-in one without it.
 FunctionTable LoadFunctions(const QString &iniPath)
 {
     Settings settings;
-    QFile file(iniPath);
-    if (file.exists()) {
-        const QString failure = ReadFailure(file);
-        const QByteArray bytes = failure.isEmpty() ? file.readAll() : QByteArray();
-        if (failure.isEmpty() && file.error() == QFileDevice::NoError) {
-            std::string header;
-            ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, header);
-            return std::move(settings.functions);
-        }
+    std::string header;
+    QString cause;
+    if (LoadIniFile(iniPath, settings, header, &cause) == IniLoad::Unreadable)
         Complain(QStringLiteral("cannot read the configuration file \"%1\": %2; checking against the "
                                 "built-in function table")
-                     .arg(iniPath, failure.isEmpty() ? file.errorString() : failure));
-    }
-    settings.functions.ParseText(DefaultFunctionsText());
-    settings.functions.SortByName();
+                     .arg(iniPath, cause));
     return std::move(settings.functions);
 }
 
@@ -71,21 +55,38 @@ QStringList FilesOf(const QStringList &arguments)
     return files;
 }
 
+// The whole of standard input or of a regular file; false, with the cause, when it cannot be
+// read. Pipes, devices and folders are refused at once: reading them could wait or never end.
+bool ReadScript(const QString &path, QByteArray &bytes, QString &failure)
+{
+    if (path == QStringLiteral("-")) {
+        QFile in;
+        if (in.open(stdin, QIODevice::ReadOnly))
+            bytes = in.readAll();
+        failure = in.error() == QFileDevice::NoError ? QString() : in.errorString();
+        return failure.isEmpty();
+    }
+    RegularFileReader file(path);
+    try {
+        if (file.Open() && file.ReadAll(bytes))
+            return true;
+        failure = file.ErrorString();
+    } catch (const std::bad_alloc &) {
+        failure = QStringLiteral("It is too large to open");
+    }
+    return false;
+}
+
 // Prints the file's problems; false when it cannot be read.
 bool CheckFile(const QString &path, const FunctionTable &functions, bool &problemsFound)
 {
-    QFile file(path);
-    QString failure = path == QStringLiteral("-") ? QString() : ReadFailure(file);
-    if (path == QStringLiteral("-") && !file.open(stdin, QIODevice::ReadOnly))
-        failure = file.errorString();
-    const QByteArray bytes = failure.isEmpty() ? file.readAll() : QByteArray();
-    if (failure.isEmpty() && file.error() != QFileDevice::NoError)
-        failure = file.errorString();
-    if (!failure.isEmpty()) {
+    QByteArray bytes;
+    QString failure;
+    if (!ReadScript(path, bytes, failure)) {
         Complain(QStringLiteral("cannot read \"%1\": %2").arg(path, failure));
         return false;
     }
-    const std::string name = path == QStringLiteral("-") ? "<stdin>" : path.toLocal8Bit().toStdString();
+    const std::string name = path == QStringLiteral("-") ? "<stdin>" : EncodeFileName(path).toStdString();
     for (const ScriptProblem &problem :
          CheckScript(std::string_view(bytes.constData(), std::size_t(bytes.size())), functions)) {
         const std::string line = ProblemLine(name, problem) + '\n';

@@ -214,6 +214,7 @@ void CheckTest::commandLineExitStatus_data()
     QTest::newRow("syntax error") << QStringList{"a.lua=x = = 1\n"} << noIni << 1;
     QTest::newRow("unreadable file") << QStringList{"a.lua=x = = 1\n", "missing.lua"} << noIni << 2;
     QTest::newRow("folder") << QStringList{"."} << noIni << 2;
+    QTest::newRow("device, refused at once") << QStringList{"/dev/zero"} << noIni << 2;
     QTest::newRow("no file") << QStringList{} << noIni << 2;
     // The table of Scriba.ini, when there is one, decides what is known.
     QTest::newRow("built-in table") << QStringList{"a.lua=tg_special(1)\n"} << noIni << 1;
