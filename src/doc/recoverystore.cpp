@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
@@ -116,6 +117,10 @@ RecoveryStore::~RecoveryStore()
 
 QString RecoveryStore::DefaultFolder()
 {
+    // Tests never see, claim or delete the user's own copies: Qt's test mode keeps them apart.
+    if (QStandardPaths::isTestModeEnabled())
+        return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                               QStringLiteral("/../state/Scriba/recovery"));
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!state.startsWith(QLatin1Char('/')))
         state = QDir::homePath() + QStringLiteral("/.local/state");

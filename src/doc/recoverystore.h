@@ -29,7 +29,8 @@ public:
     RecoveryStore(const RecoveryStore &) = delete;
     RecoveryStore &operator=(const RecoveryStore &) = delete;
 
-    // $XDG_STATE_HOME/Scriba/recovery, by default ~/.local/state/Scriba/recovery.
+    // $XDG_STATE_HOME/Scriba/recovery, by default ~/.local/state/Scriba/recovery (in Qt's test
+    // mode a folder of its own beside the test configuration).
     static QString DefaultFolder();
 
     // Makes this process's own folder; false, with the cause, when no copies can be kept.

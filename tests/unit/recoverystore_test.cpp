@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,15 @@ TEST(RecoveryStoreTest, CopiesAreWrittenRemovedAndGoneAfterACleanExit)
     store.Finish();
     EXPECT_FALSE(QFileInfo::exists(session));
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+TEST(RecoveryStoreTest, TestsNeverReachTheUsersOwnCopies)
+{
+    const QString real = RecoveryStore::DefaultFolder();
+    QStandardPaths::setTestModeEnabled(true);
+    EXPECT_NE(RecoveryStore::DefaultFolder(), real);
+    EXPECT_TRUE(RecoveryStore::DefaultFolder().contains(QStringLiteral("/.qttest/")));
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 // Whose copies a starting Scriba may take.
