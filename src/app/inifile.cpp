@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -18,8 +19,13 @@ QString DefaultIniPath()
     if (!beside.isEmpty() && QFileInfo(beside).isWritable())
         return QDir(beside).filePath(QStringLiteral("Scriba.ini"));
     // Named here rather than taken from the application's name, which the export never sets.
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(config).filePath(QStringLiteral("Scriba/Scriba.ini"));
+    const QDir config(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    const QString path = config.filePath(QStringLiteral("Scriba/Scriba.ini"));
+    // Earlier versions kept the per-user file one folder deeper; it moves here the first time.
+    const QString earlier = config.filePath(QStringLiteral("Scriba/Scriba/Scriba.ini"));
+    if (!QFileInfo::exists(path) && QFileInfo(earlier).isFile() && !QFile::rename(earlier, path))
+        return earlier;
+    return path;
 }
 
 void InstallDefaultTables(Settings &settings)

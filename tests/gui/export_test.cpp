@@ -80,6 +80,7 @@ private slots:
     void commandLineNeverHarmsAFile_data();
     void commandLineNeverHarmsAFile();
     void commandLineWritesToStandardOutput();
+    void commandLineFindsTheIniWhereTheWindowDoes_data();
     void commandLineFindsTheIniWhereTheWindowDoes();
     void menuExportNeverReplacesTheScript();
 };
@@ -223,8 +224,17 @@ void ExportTest::commandLineWritesToStandardOutput()
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.lua"});
 }
 
+void ExportTest::commandLineFindsTheIniWhereTheWindowDoes_data()
+{
+    QTest::addColumn<QString>("iniFolder");
+    QTest::newRow("per-user folder") << QStringLiteral("Scriba");
+    // Where earlier versions kept it: the file moves to the per-user folder.
+    QTest::newRow("earlier place") << QStringLiteral("Scriba/Scriba");
+}
+
 void ExportTest::commandLineFindsTheIniWhereTheWindowDoes()
 {
+    QFETCH(QString, iniFolder);
     // Installed where the user cannot write, Scriba keeps its configuration in the per-user
     // folder, for the window and the export alike.
     if (geteuid() == 0)
@@ -235,8 +245,8 @@ void ExportTest::commandLineFindsTheIniWhereTheWindowDoes()
     QVERIFY(QFile::copy(QStringLiteral(SCRIBA_EXECUTABLE), bin + "/scriba"));
     QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const QString config = folder.filePath(QStringLiteral("config"));
-    QVERIFY(QDir().mkpath(config + "/Scriba"));
-    WriteFile(config + "/Scriba/Scriba.ini", "[keyword_style]\r\ncolor = 1, 2, 3\r\n[/keyword_style]\r\n");
+    QVERIFY(QDir().mkpath(config + "/" + iniFolder));
+    WriteFile(config + "/" + iniFolder + "/Scriba.ini", "[keyword_style]\r\ncolor = 1, 2, 3\r\n[/keyword_style]\r\n");
     WriteFile(folder.filePath(QStringLiteral("a.lua")), kScript);
     QProcess scriba;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -248,6 +258,7 @@ void ExportTest::commandLineFindsTheIniWhereTheWindowDoes()
     QCOMPARE(scriba.exitCode(), 0);
     QVERIFY(scriba.readAllStandardOutput().contains(".keyword { color: #010203;"));
     QVERIFY(scriba.readAllStandardError().isEmpty());
+    QVERIFY(QFileInfo::exists(config + "/Scriba/Scriba.ini"));
 }
 
 void ExportTest::commandLineReportsUnreadableFile()
