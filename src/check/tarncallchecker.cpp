@@ -75,6 +75,8 @@ std::string Expectation(const TarnCallChecker::Arity &arity)
 TarnCallChecker::TarnCallChecker(const FunctionTable &functions) : m_functions(functions)
 {
     for (const TableRow &row : functions.Rows()) {
+        if (!row.empty())
+            m_rows.emplace(row[0], int(m_arities.size())); // the first row of a name wins
         m_arities.push_back(ArityOf(row));
         const std::string_view prefix = row.empty() ? std::string_view() : PrefixOf(row[0]);
         if (prefix.empty())
@@ -101,6 +103,19 @@ TarnCallChecker::Arity TarnCallChecker::ArityOf(const TableRow &row)
         ++arity.most;
     }
     return arity;
+}
+
+bool TarnCallChecker::FindRow(std::string_view name, int &row) const
+{
+    // The colouring's lookup drops underscores after the third character, so it never finds a
+    // table name such as "grd_make"; the call is still the table's.
+    if (FindFunction(m_functions, name, row))
+        return true;
+    const auto found = m_rows.find(name);
+    if (found == m_rows.end())
+        return false;
+    row = found->second;
+    return true;
 }
 
 const TarnCallChecker::Prefix *TarnCallChecker::PrefixFor(std::string_view name) const
@@ -162,7 +177,7 @@ std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const Cal
         if (defined.count(name))
             continue; // the script's own function, whatever the table says
         int row = -1;
-        if (FindFunction(m_functions, name, row)) {
+        if (FindRow(name, row)) {
             if (!call.closed)
                 continue;
             const Arity &arity = m_arities[std::size_t(row)];

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct CallWarning {
@@ -44,6 +45,8 @@ private:
         std::string text;      // "tg_" and the like
         std::vector<int> rows; // the rows whose names carry it
     };
+    // The table row of a called name: as the colouring finds it, or else by its exact name.
+    bool FindRow(std::string_view name, int &row) const;
     const Prefix *PrefixFor(std::string_view name) const;
     std::string CountMessage(std::string_view name, const Arity &arity, const ScannedCall &call) const;
     std::string UnknownMessage(std::string_view name) const;
@@ -51,4 +54,5 @@ private:
     const FunctionTable &m_functions;
     std::vector<Prefix> m_prefixes;
     std::vector<Arity> m_arities;        // by row
+    std::unordered_map<std::string_view, int> m_rows; // row by exact name
 };

@@ -113,7 +113,7 @@ class ArgumentCountTest : public testing::TestWithParam<CountCase> {};
 TEST_P(ArgumentCountTest, WarnsWithTheExpectedRange)
 {
     static const FunctionTable table = Table("none\r\none a\r\ntwo a b\r\nopt a b (c)\r\nopts a (b) (c) (d)\r\n"
-                                             "var a ...\r\n");
+                                             "var a ...\r\ngrd_set a b\r\n");
     const std::vector<CallWarning> warnings = TarnCallChecker(table).Check(GetParam().call);
     EXPECT_EQ(warnings.empty() ? std::string() : warnings.front().message, GetParam().warning);
     EXPECT_LE(warnings.size(), 1u);
@@ -135,7 +135,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CountCase{"ExpandingLastTooMany", "one(1, 2, f())", "one expects 1 argument, got at least 2"},
                     CountCase{"UnclosedNotCounted", "two(1", ""},
                     CountCase{"LateUnderscoresDropped", "two_(1)", "two_ expects 2 arguments, got 1"},
-                    CountCase{"OwnDefinitionWins", "function two(a) end two(1)", ""}),
+                    CountCase{"OwnDefinitionWins", "function two(a) end two(1)", ""},
+                    // Found by its exact name, though the colouring's lookup drops its underscore.
+                    CountCase{"ExactNameWithLateUnderscore", "grd_set(1)", "grd_set expects 2 arguments, got 1"},
+                    CountCase{"ExactNameKnown", "grd_set(1, 2)", ""}),
     [](const testing::TestParamInfo<CountCase> &info) { return std::string(info.param.name); });
 
 struct NearCase {
