@@ -4,7 +4,6 @@
 
 #include <Qsci/qsciscintilla.h>
 
-#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
@@ -215,5 +214,7 @@ void CheckMarks::ShowTip(int x, int y)
         return;
     QWidget *viewport = m_view->viewport();
     // Rich text with the message escaped: Lua's "near '<eof>'" would otherwise read as a tag.
-    QToolTip::showText(viewport->mapToGlobal(QPoint(x, y)), Qt::convertFromPlainText(message, Qt::WhiteSpaceNormal), viewport);
+    // Kept on one line: a rich-text tooltip is otherwise wrapped to a narrow column.
+    const QString text = QStringLiteral("<p style='white-space:pre'>%1</p>").arg(message.toHtmlEscaped());
+    QToolTip::showText(viewport->mapToGlobal(QPoint(x, y)), text, viewport);
 }

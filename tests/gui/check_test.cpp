@@ -9,6 +9,7 @@
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSettings>
@@ -126,6 +127,12 @@ void CheckTest::caretInMarkShowsMessageAndHoverShowsTip()
     emit view->SCN_DWELLSTART(int(name + 3), x + 2, y + 4);
     QVERIFY(QToolTip::isVisible());
     QVERIFY(QToolTip::text().contains(QStringLiteral("did you mean tg_addcircle?")));
+    // On one line, not wrapped to a narrow column.
+    const QList<QWidget *> tips = QApplication::topLevelWidgets();
+    const auto shown = std::find_if(tips.begin(), tips.end(),
+                                    [](QWidget *w) { return w->inherits("QTipLabel") && w->isVisible(); });
+    QVERIFY(shown != tips.end());
+    QVERIFY((*shown)->height() < 2 * (*shown)->fontMetrics().height());
     emit view->SCN_DWELLEND(int(name + 3), x + 2, y + 4);
     QTRY_VERIFY(!QToolTip::isVisible());
 }
