@@ -3,6 +3,7 @@
 
 #include "doc/scribadoc.h"
 #include "editor/findreplacedialog.h"
+#include "editor/intellitip.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
@@ -102,6 +103,8 @@ private slots:
     void dialogMovesOffTheFoundText();
     void replaceAllIsOneUndoStepWithFreshColours_data();
     void replaceAllIsOneUndoStepWithFreshColours();
+    void caretMovedByFindLeavesListAndTipBehind_data();
+    void caretMovedByFindLeavesListAndTipBehind();
 };
 
 void FindTest::dialogShowsItsKind_data()
@@ -466,6 +469,41 @@ void FindTest::replaceAllIsOneUndoStepWithFreshColours()
     QVERIFY(!f.view->GetDocument()->IsModified());
     colourAll();
     QVERIFY(StylesOf(f.view) == FreshStyles(text));
+}
+
+void FindTest::caretMovedByFindLeavesListAndTipBehind_data()
+{
+    QTest::addColumn<int>("button"); // -1: Find Next without a dialog
+    QTest::newRow("find next") << -1;
+    QTest::newRow("dialog's find next") << int(FR_FINDNEXT);
+    QTest::newRow("replace") << int(FR_REPLACE);
+    QTest::newRow("replace all") << int(FR_REPLACEALL);
+}
+
+void FindTest::caretMovedByFindLeavesListAndTipBehind()
+{
+    QFETCH(int, button);
+    FindFixture f("x = 1\n");
+    f.view->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    QTest::keyClicks(f.view, "tg_addpoint(tg_a");
+    QTest::keyClick(f.view, Qt::Key_Space, Qt::ControlModifier);
+    QVERIFY(f.view->CompletionList() && f.view->Tip()->IsShown());
+    f.Answer({QMessageBox::Yes, QMessageBox::Yes});
+    if (button < 0) {
+        g_findText = QStringLiteral("x");
+        f.Trigger(ID_EDIT_REPEAT);
+    } else {
+        f.Select(0, button == FR_REPLACE ? 1 : 0);
+        CFindReplaceDialog *dialog = f.Dialog(ID_EDIT_REPLACE, QStringLiteral("x"), QStringLiteral("y"));
+        QVERIFY(dialog);
+        QPushButton *pressed = button == FR_FINDNEXT ? dialog->FindNextButton()
+                               : button == FR_REPLACE ? dialog->ReplaceButton() : dialog->ReplaceAllButton();
+        pressed->click();
+    }
+    // The caret went to the occurrence: an Enter there must not put the list's name in its place.
+    QVERIFY(f.view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS) <= 1);
+    QVERIFY(!f.view->CompletionList());
+    QVERIFY(!f.view->Tip()->IsShown());
 }
 
 QTEST_MAIN(FindTest)
