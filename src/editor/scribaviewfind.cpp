@@ -61,6 +61,17 @@ void Select(CScribaView &view, qint64 from, qint64 to)
     view.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(from), static_cast<long>(to));
 }
 
+// The selected text, read into room for all of it: a rectangular selection's text holds a line
+// end for every row, which can be more than the stretch between its ends, the room that
+// QsciScintilla::selectedText gives it.
+QString SelectedText(const CScribaView &view)
+{
+    const long size = view.SendScintilla(QsciScintillaBase::SCI_GETSELTEXT, 0UL, static_cast<void *>(nullptr));
+    QByteArray text(qsizetype(size) + 1, '\0');
+    view.SendScintilla(QsciScintillaBase::SCI_GETSELTEXT, 0UL, static_cast<void *>(text.data()));
+    return QString::fromUtf8(text.constData());
+}
+
 bool AskContinueFromStart(CScribaView *view)
 {
     const Prompt prompt{CScribaView::tr("Scriba - Find"),
@@ -111,7 +122,7 @@ void CScribaView::OpenFindDialog(bool findOnly)
         return;
     }
     if (HasSelection())
-        g_findText = selectedText();
+        g_findText = SelectedText(*this);
     const std::uint32_t flags =
         FR_HIDEUPDOWN | FR_NOUPDOWN | (g_matchCase ? FR_MATCHCASE : 0u) | (g_wholeWord ? FR_WHOLEWORD : 0u);
     m_findDialog = new CFindReplaceDialog(findOnly, g_findText, g_replaceText, flags, this);

@@ -159,20 +159,29 @@ void FindTest::dialogShowsItsKind()
 void FindTest::dialogStartsWithSelectionOrLastSearch_data()
 {
     QTest::addColumn<int>("selectionEnd");
+    QTest::addColumn<bool>("rectangle");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("selection") << 3 << QStringLiteral("abc");
-    QTest::newRow("no selection") << 0 << QStringLiteral("previous");
+    QTest::newRow("selection") << 3 << false << QStringLiteral("abc");
+    QTest::newRow("no selection") << 0 << false << QStringLiteral("previous");
+    // The rows with a line end each are longer than the stretch between the corners.
+    QTest::newRow("rectangular selection") << 7 << true << QStringLiteral("abc\nabc\n");
 }
 
 void FindTest::dialogStartsWithSelectionOrLastSearch()
 {
     QFETCH(int, selectionEnd);
+    QFETCH(bool, rectangle);
     QFETCH(QString, expected);
-    FindFixture f("abc def\n");
+    FindFixture f("abc\nabc def\n");
     g_findText = QStringLiteral("previous");
     g_replaceText = QStringLiteral("with");
     g_matchCase = true;
-    f.Select(0, selectionEnd);
+    if (rectangle) {
+        f.view->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 0UL);
+        f.view->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, static_cast<unsigned long>(selectionEnd));
+    } else {
+        f.Select(0, selectionEnd);
+    }
     f.Trigger(ID_EDIT_REPLACE);
     CFindReplaceDialog *dialog = f.view->FindDialog();
     QVERIFY(dialog);
