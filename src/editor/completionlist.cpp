@@ -59,7 +59,8 @@ int CCompletionList::ItemHeight() const
 void CCompletionList::Place(QPoint word, const QRect &area)
 {
     const int rows = std::min(count() + 1, kMaxRows);
-    const int height = rows * ItemHeight();
+    // The frame takes its own pixels, so that the last row is not cut off by it.
+    const int height = rows * ItemHeight() + 2 * frameWidth();
     std::size_t longest = 0;
     for (int i = 0; i < count(); ++i)
         longest = std::max<std::size_t>(longest, std::size_t(item(i)->text().size()));
