@@ -31,6 +31,8 @@ CFindReplaceDialog::CFindReplaceDialog(bool findOnly, const QString &findText, c
     : QDialog(owner), m_findOnly(findOnly), m_flags(flags & ~kActions), m_replaceText(replaceText)
 {
     setWindowTitle(findOnly ? tr("Find") : tr("Replace"));
+    // A small tool of the editor: a title and a close box, never minimised or maximised.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto *fields = new QGridLayout;
     m_findField = AddField(fields, 0, tr("Fi&nd what:"), findText);
     if (!findOnly)
