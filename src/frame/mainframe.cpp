@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <new>
 
@@ -49,6 +50,34 @@ QString ShortenedPath(const QString &path)
 
 // How often the lock-key panes look at the keyboard: quick enough to follow a key at once.
 constexpr int kLockKeyPollMs = 200;
+
+// True when the window that has the keyboard is the closing dialog, one of the windows it
+// belongs to, or a window already gone: then the keyboard is the dialog's to hand back.
+bool HoldsTheKeyboard(const QWidget *closing)
+{
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (!focus) // another program has the keyboard
+        return false;
+    for (const QWidget *window = closing; window; window = window->parentWidget()) {
+        window = window->window();
+        if (window->windowHandle() == focus)
+            return true;
+    }
+    return !focus->isVisible();
+}
+
+// A dialog that closes hands the keyboard back to the window it belongs to, as a window manager
+// would. Without one, no window would be active and no menu key would work until a click.
+void ReturnKeyboardToOwner(QWidget *closing)
+{
+    if (!closing->isWindow() || closing->windowType() != Qt::Dialog || !closing->parentWidget())
+        return;
+    QWidget *owner = closing->parentWidget()->window();
+    if (!owner->isVisible() || !owner->windowHandle() || !HoldsTheKeyboard(closing))
+        return;
+    // Asked of the window system itself: Qt may already count the owner as active by now.
+    owner->windowHandle()->requestActivate();
+}
 
 } // namespace
 
@@ -546,6 +575,8 @@ bool CMainFrame::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)
         RequestUpdate();
+    else if (e->type() == QEvent::Hide && watched->isWidgetType())
+        ReturnKeyboardToOwner(static_cast<QWidget *>(watched));
     return QMainWindow::eventFilter(watched, e);
 }
 

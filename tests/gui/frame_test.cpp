@@ -8,11 +8,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
 class FrameTest : public QObject {
     Q_OBJECT
@@ -23,6 +25,8 @@ private slots:
     void unshownKeysStillWork_data();
     void unshownKeysStillWork();
     void lockPanesFollowTheKeyboardWithoutAKeyPress();
+    void closingADialogGivesTheKeyboardBack_data();
+    void closingADialogGivesTheKeyboardBack();
 };
 
 namespace {
@@ -179,6 +183,45 @@ void FrameTest::lockPanesFollowTheKeyboardWithoutAKeyPress()
     QCOMPARE(frame->LockPaneTexts(), QStringLiteral("CAP  "));
     keys = {false, true, true};
     QTRY_COMPARE_WITH_TIMEOUT(frame->LockPaneTexts(), QStringLiteral(" NUM SCRL"), 1000);
+}
+
+void FrameTest::closingADialogGivesTheKeyboardBack_data()
+{
+    QTest::addColumn<bool>("aboutBox"); // else a dialog over a dialog over the frame
+    QTest::addColumn<int>("key");
+    QTest::newRow("About box, Escape") << true << int(Qt::Key_Escape);
+    QTest::newRow("About box, Enter") << true << int(Qt::Key_Return);
+    QTest::newRow("dialog over a dialog, Escape") << false << int(Qt::Key_Escape);
+}
+
+// Where no window manager hands the keyboard back, a closed dialog left no window active, and
+// the menu keys (Alt+F, then X) did nothing until a click.
+void FrameTest::closingADialogGivesTheKeyboardBack()
+{
+    QFETCH(bool, aboutBox);
+    QFETCH(int, key);
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    QDialog outer(frame);
+    QWidget *owner = aboutBox ? static_cast<QWidget *>(frame) : &outer;
+    bool dialogWasActive = false;
+    QTimer::singleShot(0, frame, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        dialogWasActive = dialog && QTest::qWaitForWindowActive(dialog);
+        QTest::keyClick(dialog, Qt::Key(key));
+    });
+    if (aboutBox) {
+        frame->Action(ID_APP_ABOUT)->trigger();
+    } else {
+        outer.setModal(true);
+        outer.show();
+        QDialog(&outer).exec();
+    }
+    QVERIFY(dialogWasActive);
+    QCOMPARE(QApplication::activeModalWidget(), aboutBox ? nullptr : &outer);
+    QTRY_COMPARE(QApplication::activeWindow(), owner);
 }
 
 QTEST_MAIN(FrameTest)
