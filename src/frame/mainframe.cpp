@@ -289,7 +289,10 @@ void CMainFrame::AddRecentFiles(QMenu *menu)
     }
     for (int i = 0; i < files.size(); ++i) {
         QAction *action = Action(CommandId(ID_FILE_MRU_FILE1 + i));
-        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(ShortenedPath(files[i])));
+        // An "&" in a path is a character of the name, not a mnemonic.
+        QString shown = ShortenedPath(files[i]);
+        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
         menu->addAction(action);
     }
 }

@@ -194,7 +194,7 @@ void AppTest::commandLineWithMissingFileEndsStartUp()
 void AppTest::missingRecentFileIsReportedAndRemoved()
 {
     AppFixture fixture;
-    const QString kept1 = fixture.FilePath(QStringLiteral("a.lua"));
+    const QString kept1 = fixture.FilePath(QStringLiteral("R&D.lua"));
     const QString gone = fixture.FilePath(QStringLiteral("b.lua"));
     const QString kept2 = fixture.FilePath(QStringLiteral("c.lua"));
     for (const QString &path : {kept2, gone, kept1})
@@ -217,6 +217,7 @@ void AppTest::missingRecentFileIsReportedAndRemoved()
         if (action->text().startsWith(QLatin1Char('&')) && action->text().contains(QLatin1String(".lua")))
             entries.append(action->text());
     QCOMPARE(entries.size(), 2);
+    QVERIFY(entries.first().endsWith(QLatin1String("R&&D.lua"))); // shown with its "&", not a mnemonic
     QVERIFY(entries.last().endsWith(QLatin1String("c.lua")));
 
     fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1);
