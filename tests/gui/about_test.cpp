@@ -6,10 +6,12 @@
 #include "about/linkerror.h"
 #include "about/linklabel.h"
 #include "about/linkopener.h"
+#include "app/commandline.h"
 #include "frame/mainframe.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -371,14 +373,19 @@ void AboutTest::aboutCommandOpensTheBox()
     QVERIFY(about->isEnabled());
 
     bool shown = false;
-    QTimer::singleShot(0, frame, [&shown] {
+    QString version;
+    QTimer::singleShot(0, frame, [&shown, &version] {
         auto *box = qobject_cast<CAboutBox *>(QApplication::activeModalWidget());
         shown = box && box->windowTitle() == QStringLiteral("About Scriba");
-        if (box)
+        if (box) {
+            version = box->findChild<QGroupBox *>()->title();
             box->reject();
+        }
     });
     about->trigger();
     QVERIFY(shown);
+    // The box and "scriba --version" name the same version.
+    QCOMPARE(version, QStringLiteral("Scriba Version ") + VersionText().section(QLatin1Char(' '), 1).trimmed());
     QVERIFY(!QApplication::activeModalWidget());
 }
 
