@@ -371,6 +371,8 @@ void CMainFrame::CreateToolBar()
             m_toolBar->addAction(Action(id));
     }
     Action(ID_VIEW_TOOLBAR)->setChecked(true);
+    // The toolbar's own context menu hides it as well; the View menu's mark follows either way.
+    connect(m_toolBar, &QToolBar::visibilityChanged, Action(ID_VIEW_TOOLBAR), &QAction::setChecked);
 }
 
 void CMainFrame::CreateStatusBar()

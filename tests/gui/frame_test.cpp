@@ -13,8 +13,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 class FrameTest : public QObject {
     Q_OBJECT
@@ -25,6 +27,8 @@ private slots:
     void unshownKeysStillWork_data();
     void unshownKeysStillWork();
     void lockPanesFollowTheKeyboardWithoutAKeyPress();
+    void hiddenBarsGiveTheirSpaceToTheDocuments_data();
+    void hiddenBarsGiveTheirSpaceToTheDocuments();
     void closingADialogGivesTheKeyboardBack_data();
     void closingADialogGivesTheKeyboardBack();
 };
@@ -183,6 +187,40 @@ void FrameTest::lockPanesFollowTheKeyboardWithoutAKeyPress()
     QCOMPARE(frame->LockPaneTexts(), QStringLiteral("CAP  "));
     keys = {false, true, true};
     QTRY_COMPARE_WITH_TIMEOUT(frame->LockPaneTexts(), QStringLiteral(" NUM SCRL"), 1000);
+}
+
+void FrameTest::hiddenBarsGiveTheirSpaceToTheDocuments_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("throughToolbarMenu"); // the toolbar's own context menu, not View
+    QTest::newRow("View > Toolbar") << int(ID_VIEW_TOOLBAR) << false;
+    QTest::newRow("View > Status Bar") << int(ID_VIEW_STATUS_BAR) << false;
+    QTest::newRow("toolbar's context menu") << int(ID_VIEW_TOOLBAR) << true;
+}
+
+void FrameTest::hiddenBarsGiveTheirSpaceToTheDocuments()
+{
+    QFETCH(int, command);
+    QFETCH(bool, throughToolbarMenu);
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QAction *toggle = frame->Action(CommandId(command));
+    QWidget *bar = command == ID_VIEW_TOOLBAR ? static_cast<QWidget *>(frame->findChild<QToolBar *>())
+                                              : frame->statusBar();
+    const int documentHeight = frame->MdiArea()->height();
+    QVERIFY(toggle->isChecked());
+    if (throughToolbarMenu)
+        frame->findChild<QToolBar *>()->toggleViewAction()->trigger();
+    else
+        toggle->trigger();
+    QVERIFY(bar->isHidden());
+    QVERIFY(!toggle->isChecked());
+    QTRY_VERIFY(frame->MdiArea()->height() > documentHeight);
+    toggle->trigger();
+    QVERIFY(!bar->isHidden());
+    QVERIFY(toggle->isChecked());
+    QTRY_COMPARE(frame->MdiArea()->height(), documentHeight);
 }
 
 void FrameTest::closingADialogGivesTheKeyboardBack_data()
