@@ -24,6 +24,17 @@ void Print(std::FILE *stream, const QString &text)
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+// Qt ends the program with an abort when it finds no display; say plainly why instead.
+bool HasDisplay(const QStringList &arguments)
+{
+    for (const char *option : {"-platform", "--platform", "-display", "--display"})
+        if (arguments.contains(QLatin1String(option)))
+            return true;
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,6 +59,12 @@ int main(int argc, char *argv[])
     case CommandLine::Mode::Edit:
     case CommandLine::Mode::Error:
         break;
+    }
+    if (!HasDisplay(arguments)) {
+        Print(stderr, QStringLiteral("scriba: there is no display to open the window on (neither DISPLAY nor "
+                                     "WAYLAND_DISPLAY is set).\nscriba --export-html and scriba --check work "
+                                     "without one; see \"scriba --help\".\n"));
+        return 1;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scriba"));
