@@ -464,8 +464,10 @@ void CMainFrame::ActivateNeighbour(int step)
 void CMainFrame::UpdateTitle()
 {
     // The active document's title in the caption while its (always maximised) window shows.
+    // A document still loading has no title yet.
     const CScribaDoc *document = ActiveDocument();
-    setWindowTitle(document ? tr("Scriba - [%1]").arg(document->GetTitle()) : tr("Scriba"));
+    const bool titled = document && !document->GetTitle().isEmpty();
+    setWindowTitle(titled ? tr("Scriba - [%1]").arg(document->GetTitle()) : tr("Scriba"));
 }
 
 CScribaDoc *CMainFrame::ActiveDocument() const
