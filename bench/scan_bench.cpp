@@ -75,6 +75,30 @@ void BM_ScanLuaRuns(benchmark::State &state)
     state.SetBytesProcessed(std::int64_t(state.iterations() * script.size()));
 }
 
+// 40,000 names of 22 bytes: all sharing their first 16 bytes, or each differing in its first six.
+std::vector<TableRow> IndexRows(bool sharedStart)
+{
+    std::vector<TableRow> rows;
+    for (int i = 0; i < 40000; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%06d", i);
+        rows.push_back({sharedStart ? "tn_boundary_cond" + std::string(number) : number + std::string("tn_boundary_cond")});
+    }
+    return rows;
+}
+
+void BM_IndexBuild(benchmark::State &state)
+{
+    const std::vector<TableRow> rows = IndexRows(state.range(0) != 0);
+    std::uint64_t generation = 0;
+    NameIndex index;
+    for (auto _ : state) {
+        index.Build(rows, ++generation);
+        benchmark::DoNotOptimize(index.Find(rows, rows.back()[0]));
+    }
+}
+BENCHMARK(BM_IndexBuild)->ArgName("shared")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 void ScriptArgs(benchmark::internal::Benchmark *bench)
 {
     bench->ArgName("dense")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -92,5 +116,7 @@ int main(int argc, char **argv)
     return RunBenchmarksWithRatios(
         argc, argv,
         {{"scan / memchr line scan, realistic 10 MB script", "BM_ScanLuaStyles/dense:0", "BM_MemchrLines/dense:0", 6.0},
-         {"scan / memchr line scan, dense 10 MB script", "BM_ScanLuaStyles/dense:1", "BM_MemchrLines/dense:1", 6.0}});
+         {"scan / memchr line scan, dense 10 MB script", "BM_ScanLuaStyles/dense:1", "BM_MemchrLines/dense:1", 6.0},
+         {"index 40,000 names sharing 16 bytes / differing early", "BM_IndexBuild/shared:1", "BM_IndexBuild/shared:0",
+          1.5}});
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -68,6 +69,11 @@ bool NameIndex::SameTail(const std::vector<TableRow> &rows, std::int32_t row, st
     return std::string_view(rows[std::size_t(row)][0]).substr(kKeyBytes) == name.substr(kKeyBytes);
 }
 
+std::uint64_t NameIndex::TailHash(std::string_view name)
+{
+    return std::hash<std::string_view>{}(name.substr(kKeyBytes));
+}
+
 void NameIndex::Build(const std::vector<TableRow> &rows, std::uint64_t generation)
 {
     std::size_t size = 8;
@@ -83,7 +89,7 @@ void NameIndex::Build(const std::vector<TableRow> &rows, std::uint64_t generatio
         if (Find(rows, name) >= 0)
             continue; // an earlier row has this name and wins
         const Key key = KeyOf(name);
-        std::size_t i = SlotOf(HashKey(key));
+        std::size_t i = SlotOf(HashOf(key, name));
         while (m_slots[i].row >= 0)
             i = (i + 1) & (size - 1);
         m_slots[i] = Slot{key, std::int32_t(row)};

@@ -20,8 +20,9 @@ TableRow SplitRowEntries(std::string_view line);
 std::size_t FindAttribute(const TableRow &row, std::string_view attribute);
 bool HasAttribute(const TableRow &row, std::string_view attribute);
 
-// Hash index from entry 0 to the first row of that name. It is cheap to rebuild (a few hundred
-// rows) and stale after any edit, so the table rebuilds it lazily on the first lookup after one.
+// Hash index from entry 0 to the first row of that name. It is cheap to rebuild (linear in the
+// rows, whatever their names) and stale after any edit, so the table rebuilds it lazily on the
+// first lookup after one.
 class NameIndex {
 public:
     NameIndex() = default;
@@ -64,7 +65,7 @@ public:
     int Probe(const std::vector<TableRow> &rows, const Key &key, std::string_view name) const
     {
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = SlotOf(HashKey(key));; i = (i + 1) & mask) {
+        for (std::size_t i = SlotOf(HashOf(key, name));; i = (i + 1) & mask) {
             const Slot &slot = m_slots[i];
             if (slot.row < 0)
                 return -1;
@@ -86,17 +87,21 @@ private:
         Key key;
         std::int32_t row = -1; // -1: empty slot
     };
-    // Hashes the key, not the name: no loop over long names, two multiplies in all. The shifts
-    // fold high bits down, since the slot number is taken from the low bits and a product's low
-    // bits depend on its factors' low bits only. Long names that share their key and length also
-    // share a slot chain; the rows settle those, and they are rare.
-    static std::uint64_t HashKey(const Key &key)
+    // Hashes the key: two multiplies in all for the names of up to kKeyBytes bytes that make
+    // nearly every lookup. The shifts fold high bits down, since the slot number is taken from
+    // the low bits and a product's low bits depend on its factors' low bits only. A longer name
+    // adds the hash of its tail, so names that share their key and length (a table of
+    // "tn_boundary_condition_1" ... "_40000") still spread over the slots.
+    static std::uint64_t HashOf(const Key &key, std::string_view name)
     {
         std::uint64_t h = (key.low + key.size) * 0x9E3779B97F4A7C15ull;
         h ^= (h >> 31) ^ key.high ^ (key.high >> 35);
+        if (key.size > kKeyBytes) [[unlikely]]
+            h ^= TailHash(name);
         h *= 0xBF58476D1CE4E5B9ull;
         return h ^ (h >> 29);
     }
+    static std::uint64_t TailHash(std::string_view name);
     static bool SameKey(const Key &a, const Key &b)
     {
         return ((a.low ^ b.low) | (a.high ^ b.high) | (a.size ^ b.size)) == 0;

@@ -259,6 +259,20 @@ TEST(NameIndexTest, FollowsEveryKindOfEdit)
     }
 }
 
+TEST(NameIndexTest, LongNamesSharingTheirKeyFindTheirFirstRow)
+{
+    // Names that agree in their first 16 bytes and their length differ only in the tail hashed
+    // into their slot; duplicates must still give the first row.
+    std::mt19937 random(11);
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back("tn_boundary_cond" + std::to_string(100000 + i));
+    CScribaCObArray table;
+    for (int i = 0; i < 4000; ++i)
+        table.Add({names[random() % 2000], std::to_string(i)});
+    ExpectIndexMatchesLinearScan(table, names); // the last thousand are never in the table
+}
+
 TEST(NameIndexTest, CopiesAndMovesKeepTheirOwnIndex)
 {
     CScribaCObArray original = Parsed("alpha\r\nbeta\r\n");
