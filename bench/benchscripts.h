@@ -5,6 +5,9 @@
 #include "app/defaulttexts.h"
 #include "app/scribacobarray.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <array>
 #include <random>
 #include <string>
@@ -48,6 +51,16 @@ public:
             AppendBlock(script);
             script += '\n';
         }
+        return script;
+    }
+
+    // One line of statements without comments: the case of a script whose line breaks were lost.
+    std::string OneLine(std::size_t bytes)
+    {
+        std::string script;
+        script.reserve(bytes + 256);
+        while (script.size() < bytes)
+            script += Statement() + ' ';
         return script;
     }
 
@@ -181,5 +194,16 @@ private:
     std::mt19937 m_random{20240611};
     bool m_rightCounts = false;
 };
+
+// Writes text to a file that lives until the program ends, and gives its path.
+inline QString TemporaryFile(const char *name, const std::string &text)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    out.write(text.data(), qint64(text.size()));
+    return path;
+}
 
 } // namespace benchscripts

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <fstream>
 #include <string>
@@ -23,16 +22,9 @@ constexpr qint64 kFileBytes = 50ll << 20;
 
 const QString &ScriptPath()
 {
-    static QTemporaryDir folder;
-    static const QString path = [] {
-        const QString file = folder.filePath(QStringLiteral("big.lua"));
-        const FunctionTable functions = benchscripts::ParsedTable(DefaultFunctionsText());
-        const std::string script = benchscripts::ScriptGenerator(functions).Realistic(std::size_t(kFileBytes));
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(script.data(), qint64(script.size()));
-        return file;
-    }();
+    static const QString path = benchscripts::TemporaryFile(
+        "big.lua", benchscripts::ScriptGenerator(benchscripts::ParsedTable(DefaultFunctionsText()))
+                       .Realistic(std::size_t(kFileBytes)));
     return path;
 }
 

@@ -11,6 +11,7 @@
 #include "editor/intellitip.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
 
 #include <Qsci/qsciprinter.h>
@@ -94,6 +95,8 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
       m_completion(std::make_unique<CAutoCompletion>(*this, Settings::Global())),
       m_tip(new CIntelliTip(this, Settings::Global()))
 {
+    // Before the view is first shown, which makes Qt create its accessible interface.
+    CViewAccessible::InstallFor("CScribaView");
     setUtf8(true);
     setAutoCompletionSource(AcsNone);
     setCallTipsStyle(CallTipsNone);
@@ -121,7 +124,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
-    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] { emit caretOrSelectionChanged(); });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
+        CViewAccessible::CaretMoved(this);
+        emit caretOrSelectionChanged();
+    });
 }
 
 CScribaView::~CScribaView() = default;
@@ -483,12 +489,16 @@ void CScribaView::OnTextChanged()
     m_lastEdit = EditNone;
 }
 
-void CScribaView::OnModified(int position, int type, const char *, int length, int, int, int,
+void CScribaView::OnModified(int position, int type, const char *text, int length, int, int, int,
                              int, int, int)
 {
     // Only the announcements before a change are asked for: Scintilla reports each with its
     // exact range, undo and redo included, and asking for the reports after the change would
     // make every keystroke cost time in proportion to the text's length.
+    if (type & SC_MOD_BEFOREINSERT)
+        CViewAccessible::AboutToInsert(this, position, text, length);
+    else if (type & SC_MOD_BEFOREDELETE)
+        CViewAccessible::AboutToDelete(this, position, length);
     if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
         OnProtectedChange(m_cause, position, length, (type & SC_MOD_BEFOREINSERT) != 0);
 }

@@ -1,0 +1,285 @@
+// Big scripts in the shown view. A caret move (Left and Right, a click) and a typed key at the end
+// of a 50 MB script against the same at its top; the background colouring after opening it
+// against one whole-text colouring, and the longest wait a key could meet meanwhile; opening the
+// same bytes as one single line against opening them in lines; and the processor time an idle
+// view with a long line takes.
+#include "benchscripts.h"
+#include "benchsupport.h"
+
+#include "app/defaulttexts.h"
+#include "app/settings.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <ctime>
+#include <memory>
+
+namespace {
+
+using namespace benchscripts;
+
+constexpr std::size_t kScriptBytes = 50u << 20;
+
+void InstallDefaultSettings()
+{
+    Settings &settings = Settings::Global();
+    settings.SetDefaultStyles();
+    settings.keywords = ParsedTable(DefaultKeywordsText());
+    settings.functions = ParsedTable(DefaultFunctionsText());
+}
+
+const QString &LinesPath()
+{
+    static const QString path =
+        TemporaryFile("lines.lua", ScriptGenerator(Settings::Global().functions).Realistic(kScriptBytes));
+    return path;
+}
+
+const QString &OneLinePath()
+{
+    static const QString path =
+        TemporaryFile("oneline.lua", ScriptGenerator(Settings::Global().functions).OneLine(kScriptBytes));
+    return path;
+}
+
+const QString &CommentLinePath()
+{
+    static const QString path = TemporaryFile("comment.lua", "-- " + std::string(5u << 20, 'c'));
+    return path;
+}
+
+// A script opened as the program opens it, in a shown window.
+struct OpenedView {
+    CScribaDoc document;
+    CScribaView view{&document};
+
+    explicit OpenedView(const QString &path, bool initialUpdate = true)
+    {
+        document.SetView(&view);
+        view.resize(800, 600);
+        view.show();
+        QString error;
+        document.OnOpenDocument(path, &error);
+        if (initialUpdate)
+            view.OnInitialUpdate();
+    }
+    void Colour()
+    {
+        while (view.ContinueBackgroundColouring())
+            ;
+        QCoreApplication::processEvents();
+    }
+};
+
+// One 50 MB script in lines, opened and coloured once for all the caret and key benchmarks.
+OpenedView &Lines()
+{
+    static std::unique_ptr<OpenedView> opened = [] {
+        auto made = std::make_unique<OpenedView>(LinesPath());
+        made->Colour();
+        return made;
+    }();
+    return *opened;
+}
+
+void Send(QWidget *target, QEvent::Type type, int key, const QString &text = {})
+{
+    QKeyEvent event(type, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+void Key(QWidget *target, int key, const QString &text = {})
+{
+    Send(target, QEvent::KeyPress, key, text);
+    Send(target, QEvent::KeyRelease, key, text);
+}
+
+void Click(QWidget *viewport, QPoint at)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &release);
+}
+
+// Puts the caret in the middle of the text's top or end screen, with everything painted.
+CScribaView &Placed(const benchmark::State &state)
+{
+    CScribaView &view = Lines().view;
+    const bool end = state.range(0) != 0;
+    view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(end ? view.TextLength() : 0));
+    const long firstLine = view.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const long line = firstLine + view.SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN) / 2;
+    view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                       view.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line) + 2);
+    view.setFocus();
+    QCoreApplication::processEvents();
+    return view;
+}
+
+void BM_CaretLeftRight(benchmark::State &state)
+{
+    CScribaView &view = Placed(state);
+    for (auto _ : state) {
+        Key(&view, Qt::Key_Left);
+        QCoreApplication::processEvents();
+        Key(&view, Qt::Key_Right);
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_Click(benchmark::State &state)
+{
+    CScribaView &view = Placed(state);
+    const QPoint first(40, 100), second(120, 140);
+    for (auto _ : state) {
+        Click(view.viewport(), first);
+        QCoreApplication::processEvents();
+        Click(view.viewport(), second);
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_TypeKey(benchmark::State &state)
+{
+    CScribaView &view = Placed(state);
+    for (auto _ : state) {
+        Key(&view, Qt::Key_X, QStringLiteral("x"));
+        QCoreApplication::processEvents();
+        Key(&view, Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+    }
+}
+
+void TopAndEnd(benchmark::internal::Benchmark *bench)
+{
+    bench->ArgName("end")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+}
+
+// One colouring of the whole text at once: the least the background pass can cost.
+void BM_ColourWhole(benchmark::State &state)
+{
+    OpenedView opened(LinesPath());
+    opened.Colour();
+    for (auto _ : state)
+        opened.view.ColourRange(0, opened.view.TextLength());
+}
+
+double g_longestStall = 0; // milliseconds
+
+// From the initial update of an opened script to its last line coloured, the event loop running
+// with the end of the text shown, as after Ctrl+End. A timer that fires on every turn of the loop
+// measures the longest wait between two turns: what a key pressed meanwhile could wait.
+void BM_BackgroundPass(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto opened = std::make_unique<OpenedView>(LinesPath(), false);
+        CScribaView &view = opened->view;
+        state.ResumeTiming();
+        view.OnInitialUpdate();
+        view.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastTurn = clock.nsecsElapsed();
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            g_longestStall = std::max(g_longestStall, double(now - lastTurn) / 1e6);
+            lastTurn = now;
+        });
+        probe.start(0);
+        while (view.IsBackgroundColouring())
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        state.PauseTiming();
+        opened.reset();
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = g_longestStall;
+}
+
+// Opening until the window has painted the text once.
+void OpenAndShow(const QString &path)
+{
+    OpenedView opened(path);
+    QCoreApplication::processEvents();
+    opened.view.repaint();
+}
+
+void BM_OpenLines(benchmark::State &state)
+{
+    for (auto _ : state)
+        OpenAndShow(LinesPath());
+}
+
+void BM_OpenOneLine(benchmark::State &state)
+{
+    for (auto _ : state)
+        OpenAndShow(OneLinePath());
+}
+
+double ProcessSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The processor's share that a shown, idle view takes over two seconds of waiting.
+void ReportIdleShare(const char *label, const QString &path)
+{
+    OpenedView opened(path);
+    opened.Colour();
+    opened.view.setFocus();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double cpuBefore = ProcessSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    while (wall.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    const double share = (ProcessSeconds() - cpuBefore) / (double(wall.elapsed()) / 1000.0);
+    std::printf("RATIO %-60s %7.3f  (target <= %.2f) %s\n", label, share, 0.01, share <= 0.01 ? "ok" : "OVER");
+}
+
+} // namespace
+
+BENCHMARK(BM_CaretLeftRight)->Apply(TopAndEnd);
+BENCHMARK(BM_Click)->Apply(TopAndEnd);
+BENCHMARK(BM_TypeKey)->Apply(TopAndEnd);
+BENCHMARK(BM_ColourWhole)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BackgroundPass)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenLines)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_OpenOneLine)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    InstallDefaultSettings();
+    const int result = RunBenchmarksWithRatios(
+        argc, argv,
+        {{"Left and Right at the end of 50 MB / at its top", "BM_CaretLeftRight/end:1/min_time:1.000",
+          "BM_CaretLeftRight/end:0/min_time:1.000", 1.5},
+         {"click at the end of 50 MB / at its top", "BM_Click/end:1/min_time:1.000", "BM_Click/end:0/min_time:1.000",
+          1.5},
+         {"typed key at the end of 50 MB / at its top", "BM_TypeKey/end:1/min_time:1.000",
+          "BM_TypeKey/end:0/min_time:1.000", 1.5},
+         {"open 50 MB to last line coloured / one whole colouring", "BM_BackgroundPass/iterations:3",
+          "BM_ColourWhole/iterations:3", 1.5},
+         {"open 50 MB as one line / in lines", "BM_OpenOneLine/iterations:2", "BM_OpenLines/iterations:2", 3.0}});
+    std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", "longest event-loop stall in the background pass, ms",
+                g_longestStall, 20.0, g_longestStall <= 20.0 ? "ok" : "OVER");
+    ReportIdleShare("idle processor share, 5 MB one-line comment shown", CommentLinePath());
+    return result;
+}
