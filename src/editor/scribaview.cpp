@@ -10,6 +10,7 @@
 #include "editor/completionlist.h"
 #include "editor/intellitip.h"
 #include "editor/lineword.h"
+#include "editor/colourer.h"
 #include "editor/luascanner.h"
 #include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
@@ -23,7 +24,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -34,12 +34,8 @@ bool g_overtype = false;
 
 namespace {
 
-// Colouring reads and styles big ranges in pieces of about this size, cut at line starts,
-// so a whole-text recolour never needs a second copy of the text.
-constexpr qint64 kColourChunk = 1 << 20;
-
-// Texts up to this size are coloured whole at once (a few tens of milliseconds at most).
-constexpr qint64 kColourAtOnceLimit = 4 << 20;
+// The dominant line end is judged from the text's first megabyte.
+constexpr qint64 kLineEndSample = 1 << 20;
 
 constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
@@ -114,12 +110,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     DefineStyles();
     m_checks = new CheckMarks(this);
 
-    m_backgroundTimer = new QTimer(this);
-    m_backgroundTimer->setSingleShot(true);
-    m_backgroundTimer->setInterval(0);
-    connect(m_backgroundTimer, &QTimer::timeout, this, [this] {
-        if (ContinueBackgroundColouring())
-            m_backgroundTimer->start();
+    m_colourer = new CColourer(this);
+    connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
+        OnTextChanged(); // edits from outside the view's handlers, not yet coloured
+        m_colourer->OnStyleNeeded(position);
     });
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
@@ -136,7 +130,7 @@ CScribaView::~CScribaView() = default;
 
 void CScribaView::BeginLoad(qint64 expectedSize)
 {
-    m_colouringEnabled = false;
+    m_colourer->SetEnabled(false);
     ++m_textVersion; // the load announces no changes
     SendScintilla(SCI_SETMODEVENTMASK, 0);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
@@ -219,7 +213,7 @@ void CScribaView::SetSavePoint()
 void CScribaView::AdoptDominantLineEnding()
 {
     // Count the line ends of the first megabyte: enough to know what the file uses.
-    const qint64 length = std::min<qint64>(TextLength(), kColourChunk);
+    const qint64 length = std::min<qint64>(TextLength(), kLineEndSample);
     const char *text = reinterpret_cast<const char *>(SendScintilla(SCI_GETRANGEPOINTER, 0, length));
     qint64 crlf = 0, lf = 0, cr = 0;
     for (qint64 i = 0; text && i < length; ++i) {
@@ -246,7 +240,7 @@ void CScribaView::AdoptDominantLineEnding()
 
 void CScribaView::OnInitialUpdate()
 {
-    m_colouringEnabled = true;
+    m_colourer->SetEnabled(true);
     RecolourAll();
     m_checks->CheckNow();
 }
@@ -365,85 +359,31 @@ void CScribaView::DefineStyles()
 
 void CScribaView::ColourRange(qint64 first, qint64 last)
 {
-    if (first >= last || !m_colouringEnabled)
-        return;
-    m_colouringBusy = true;
-    BeginSilentEdit();
-    const Settings &settings = Settings::Global();
-    while (first < last) {
-        qint64 end = last;
-        if (end - first > kColourChunk) {
-            end = LineStart(LineOf(first + kColourChunk));
-            if (end <= first)
-                end = std::min(last, LineStart(LineOf(first) + 1));
-        }
-        const std::size_t length = std::size_t(end - first);
-        m_styleBuffer.resize(length);
-        if (settings.options.syntaxhighlighting) {
-            const char *text = reinterpret_cast<const char *>(SendScintilla(
-                SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
-            ScanLuaStyles(std::string_view(text, length), settings.keywords, settings.functions,
-                          m_styleBuffer.data());
-        } else {
-            std::memset(m_styleBuffer.data(), kPlainStyle, length);
-        }
-        SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
-        SendScintilla(SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
-                      reinterpret_cast<const char *>(m_styleBuffer.data()));
-        first = end;
-    }
-    if (m_styleBuffer.capacity() > std::size_t(kColourChunk))
-        std::vector<std::uint8_t>().swap(m_styleBuffer);
-    MarkAllStyled();
-    EndSilentEdit();
-    m_colouringBusy = false;
-}
-
-void CScribaView::MarkAllStyled()
-{
-    // Every byte is coloured eagerly, so Scintilla never needs to ask for styling.
-    SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(TextLength()), 0xFFL);
+    m_colourer->ColourRange(first, last);
 }
 
 void CScribaView::RecolourLines(qint64 a, qint64 b)
 {
-    ColourRange(LineStart(LineOf(a)), LineEndOf(b));
+    // A change as big as a file that opens coloured in the background (a Replace All over a
+    // big script) is coloured the same way.
+    m_colourer->Recolour(LineStart(LineOf(a)), LineEndOf(b));
 }
 
 void CScribaView::RecolourAll()
 {
     // Styling never touches Scintilla's undo history or its save point, so the modified
     // flag stays as it was.
-    const qint64 length = TextLength();
-    if (length <= kColourAtOnceLimit) {
-        m_backgroundFrom = -1;
-        ColourRange(0, length);
-        return;
-    }
-    ColourInViewThenFrom(0);
-}
-
-void CScribaView::ColourInViewThenFrom(qint64 from)
-{
-    const qint64 firstLine = SendScintilla(SCI_GETFIRSTVISIBLELINE);
-    const qint64 lastLine = firstLine + SendScintilla(SCI_LINESONSCREEN) + 1;
-    ColourRange(LineStart(firstLine), LineEndOf(LineStart(lastLine)));
-    m_backgroundFrom = m_backgroundFrom < 0 ? from : std::min(m_backgroundFrom, from);
-    m_backgroundTimer->start();
+    m_colourer->RecolourAll();
 }
 
 bool CScribaView::ContinueBackgroundColouring()
 {
-    if (m_backgroundFrom < 0)
-        return false;
-    const qint64 length = TextLength();
-    const qint64 start = LineStart(LineOf(std::min(m_backgroundFrom, length)));
-    qint64 end = std::min(length, start + kColourChunk);
-    if (end < length)
-        end = std::max(LineStart(LineOf(end)), LineStart(LineOf(start) + 1));
-    ColourRange(start, end);
-    m_backgroundFrom = end >= length ? -1 : end;
-    return m_backgroundFrom >= 0;
+    return m_colourer->ContinueBackground();
+}
+
+bool CScribaView::IsBackgroundColouring() const
+{
+    return m_colourer->IsBackgroundColouring();
 }
 
 EditKind CScribaView::ClassifyCause(EditKind cause) const
@@ -467,25 +407,18 @@ void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 leng
         m_changes.Insert(position, length);
     else
         m_changes.Delete(position, length);
-    // Idle-time colouring goes on from the same text when the edit lies before it.
-    if (m_backgroundFrom > position)
-        m_backgroundFrom = inserting ? m_backgroundFrom + length : std::max(position, m_backgroundFrom - length);
+    m_colourer->TextChanging(position, length, inserting);
 }
 
 void CScribaView::OnTextChanged()
 {
-    if (m_changes.IsEmpty() || m_colouringBusy)
+    if (m_changes.IsEmpty() || m_colourer->IsBusy())
         return;
     const qint64 length = TextLength();
     const qint64 start = std::min<qint64>(m_changes.Start(), length);
     const qint64 end = std::min<qint64>(m_changes.End(), length);
     m_changes.Clear();
-    // A change as big as a file that opens coloured in the background (a Replace All over a
-    // big script) is coloured the same way.
-    if (end - start > kColourAtOnceLimit)
-        ColourInViewThenFrom(LineStart(LineOf(start)));
-    else
-        RecolourLines(start, end);
+    RecolourLines(start, end);
     m_lastEdit = EditNone;
 }
 

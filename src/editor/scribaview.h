@@ -17,13 +17,13 @@
 
 class CAutoCompletion;
 class CAutoIndent;
+class CColourer;
 class CCompletionList;
 class CIntelliTip;
 class CFindReplaceDialog;
 class CheckMarks;
 class CScribaDoc;
 class QMenu;
-class QTimer;
 struct WordBeforeCaret;
 
 // How the text is about to change: the cause the view is handling when Scintilla announces it.
@@ -107,12 +107,13 @@ public:
     void DefineStyles();
     void ColourRange(qint64 first, qint64 last);
     void RecolourLines(qint64 a, qint64 b);
-    // Colours the whole text: at once when it is small, else the lines in view at once and the
-    // rest a piece at a time while the program is idle, so a big file opens without waiting.
+    // Colours the whole text: at once when it is small, else what is painted when it is painted
+    // and the rest a slice at a time while the program is idle, so a big file opens without
+    // waiting (the colouring itself is CColourer's).
     void RecolourAll();
-    // One idle-time piece of that; false when the whole text is coloured.
+    // One idle-time slice of that; false when the whole text is coloured.
     bool ContinueBackgroundColouring();
-    bool IsBackgroundColouring() const { return m_backgroundFrom >= 0; }
+    bool IsBackgroundColouring() const;
     EditKind LastEdit() const { return m_lastEdit; }
     // Colours the lines that the edits since the last call touched.
     void OnTextChanged();
@@ -194,9 +195,6 @@ private:
     void OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting);
     EditKind ClassifyCause(EditKind cause) const;
     void RunAsCause(EditKind cause, const std::function<void()> &edit);
-    void MarkAllStyled();
-    // Colours the lines in view at once and the text from `from` on while idle.
-    void ColourInViewThenFrom(qint64 from);
 
     // Find and replace.
     struct CharRange {
@@ -232,14 +230,10 @@ private:
     CheckMarks *m_checks = nullptr;
     int m_freezeCount = 0;
     int m_silentCount = 0;
-    bool m_colouringEnabled = false;
-    bool m_colouringBusy = false;
     EditKind m_cause = EditOther;    // what the view is handling right now
     EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
     ChangeRange m_changes;           // touched by edits not yet recoloured
-    qint64 m_backgroundFrom = -1;    // where idle-time colouring goes on, or -1
-    QTimer *m_backgroundTimer = nullptr;
-    std::vector<std::uint8_t> m_styleBuffer;
+    CColourer *m_colourer = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
     struct ColumnCache {
         qint64 start = -1;

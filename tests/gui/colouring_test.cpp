@@ -14,6 +14,17 @@
 
 namespace {
 
+// The styles of [start, end) in one call.
+std::vector<std::uint8_t> StylesIn(CScribaView *view, long start, long end)
+{
+    std::vector<char> pairs(std::size_t(2 * (end - start) + 2));
+    view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, start, end, pairs.data());
+    std::vector<std::uint8_t> styles(std::size_t(end - start));
+    for (std::size_t i = 0; i < styles.size(); ++i)
+        styles[i] = std::uint8_t(pairs[2 * i + 1]);
+    return styles;
+}
+
 // "if{3} x{0}" style: the text with each style change marked, for readable failures.
 QString Marked(const QByteArray &text, const std::vector<std::uint8_t> &styles)
 {
@@ -52,6 +63,7 @@ private slots:
     void colouringStaysOutOfUndoAndModifiedFlag();
     void syntaxHighlightingOffPaintsPlain();
     void bigTextIsColouredInTheBackground();
+    void paintedLinesAreColouredFirstWhateverTheEdits();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
     void randomEditsKeepColoursEqualToAFreshColouring();
 };
@@ -133,6 +145,63 @@ void ColouringTest::bigTextIsColouredInTheBackground()
         ;
     const QByteArray text = TextOf(view);
     QVERIFY(StylesOf(view) == FreshStyles(text));
+}
+
+void ColouringTest::paintedLinesAreColouredFirstWhateverTheEdits()
+{
+    // A text coloured in the background: whatever is painted must be coloured exactly, wherever
+    // the view shows it and whatever was edited before, in view or out of it; at the end the
+    // whole text must equal a fresh colouring.
+    AppFixture fixture;
+    QByteArray big;
+    const QByteArray lines("tg_addpoint(1, 2.5) -- point\r\nlocal s = 'text' if x then end\n\"open\n");
+    while (big.size() < (16 << 20)) // more than two idle-time slices colour
+        big += lines;
+    Load(fixture, big);
+    CScribaView *view = fixture.ActiveView();
+    QVERIFY(view->IsBackgroundColouring());
+    QRandomGenerator random(20261208);
+    const QStringList pieces = {"--", "\"", "x\n-- y", "\r\n", "if ", "'a\nb'", "1e5"};
+    auto send = [view](unsigned int message, long a = 0, long b = 0) {
+        return view->SendScintilla(message, static_cast<unsigned long>(a), b);
+    };
+    int step = 0;
+    for (; step < 300 && view->IsBackgroundColouring(); ++step) {
+        send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, random.bounded(int(send(QsciScintillaBase::SCI_GETLINECOUNT))));
+        view->viewport()->repaint();
+        const long first = send(QsciScintillaBase::SCI_POSITIONFROMLINE, send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+        long last = send(QsciScintillaBase::SCI_POSITIONFROMLINE,
+                         send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE) + send(QsciScintillaBase::SCI_LINESONSCREEN));
+        last = last < 0 ? long(view->TextLength()) : last;
+        const QByteArray shown(view->TextPointer() + first, last - first);
+        QVERIFY2(StylesIn(view, first, last) == FreshStyles(shown), qPrintable(QStringLiteral("step %1").arg(step)));
+        // An edit anywhere: in view half of the time.
+        const long length = long(view->TextLength());
+        const long at = random.bounded(2) ? first + random.bounded(int(last - first)) : random.bounded(int(length));
+        send(QsciScintillaBase::SCI_SETSEL, at, std::min(length, at + random.bounded(3) * random.bounded(200)));
+        switch (random.bounded(4)) {
+        case 0:
+            Type(view, QString(pieces[random.bounded(int(pieces.size()))]).remove(u'\n'));
+            break;
+        case 1:
+            QApplication::clipboard()->setText(pieces[random.bounded(int(pieces.size()))]);
+            view->OnEditPaste();
+            break;
+        case 2:
+            QTest::keyClick(view, Qt::Key_Backspace);
+            break;
+        default:
+            view->OnEditUndo();
+            break;
+        }
+        if (step % 100 == 99) // idle time, twice
+            view->ContinueBackgroundColouring();
+    }
+    QVERIFY2(step >= 200, qPrintable(QString::number(step)));
+    while (view->ContinueBackgroundColouring())
+        ;
+    const QByteArray text = TextOf(view);
+    QVERIFY(StylesIn(view, 0, long(text.size())) == FreshStyles(text));
 }
 
 void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring_data()

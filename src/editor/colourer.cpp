@@ -1,0 +1,318 @@
+#include "colourer.h"
+
+#include "app/settings.h"
+#include "editor/luascanner.h"
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Big ranges are read and styled in pieces of about this size, cut at line starts, so a
+// whole-text colouring never needs a second copy of the text.
+constexpr qint64 kChunk = 1 << 20;
+
+// Texts up to this size are coloured whole at once: a few milliseconds.
+constexpr qint64 kAtOnceLimit = 1 << 20;
+
+// Each idle-time slice colours pieces of this size until its time is up: short enough that a
+// key pressed meanwhile is handled without a noticeable wait.
+constexpr qint64 kSliceStep = 256 << 10;
+constexpr qint64 kSliceMilliseconds = 8;
+
+} // namespace
+
+CColourer::CColourer(QsciScintillaBase *editor) : QObject(editor), m_editor(editor), m_timer(new QTimer(this))
+{
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(0);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (ContinueBackground())
+            m_timer->start();
+    });
+}
+
+long CColourer::Send(unsigned int message, unsigned long wParam, long lParam) const
+{
+    return m_editor->SendScintilla(message, wParam, lParam);
+}
+
+qint64 CColourer::Length() const
+{
+    return Send(Sci::SCI_GETLENGTH);
+}
+
+qint64 CColourer::LineStart(qint64 line) const
+{
+    // Past the last line, the end of the text.
+    const qint64 start = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return start < 0 ? Length() : start;
+}
+
+qint64 CColourer::LineOf(qint64 position) const
+{
+    return Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+}
+
+void CColourer::SetEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (!enabled) {
+        m_timer->stop();
+        m_background = -1;
+        m_ahead.clear();
+    }
+    SyncEndStyled();
+}
+
+// ---------------------------------------------------------------- colouring
+
+void CColourer::StyleBytes(qint64 first, qint64 last)
+{
+    const Settings &settings = Settings::Global();
+    while (first < last) {
+        qint64 end = last;
+        if (end - first > kChunk) {
+            end = LineStart(LineOf(first + kChunk));
+            if (end <= first)
+                end = std::min(last, LineStart(LineOf(first) + 1));
+        }
+        const std::size_t length = std::size_t(end - first);
+        m_styleBuffer.resize(length);
+        if (settings.options.syntaxhighlighting) {
+            const char *text = reinterpret_cast<const char *>(
+                Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
+            ScanLuaStyles(std::string_view(text, length), settings.keywords, settings.functions, m_styleBuffer.data());
+        } else {
+            std::memset(m_styleBuffer.data(), kPlainStyle, length);
+        }
+        Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
+        m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
+                                reinterpret_cast<const char *>(m_styleBuffer.data()));
+        first = end;
+    }
+    if (m_styleBuffer.capacity() > std::size_t(kChunk))
+        std::vector<std::uint8_t>().swap(m_styleBuffer);
+}
+
+void CColourer::ColourRange(qint64 first, qint64 last)
+{
+    if (first >= last || !m_enabled)
+        return;
+    m_busy = true;
+    StyleBytes(first, last);
+    MarkColoured(first, last);
+    m_busy = false;
+}
+
+void CColourer::RecolourAll()
+{
+    if (!m_enabled)
+        return;
+    const qint64 length = Length();
+    m_timer->stop();
+    m_ahead.clear();
+    if (length <= kAtOnceLimit) {
+        m_background = -1;
+        ColourRange(0, length);
+        return;
+    }
+    m_background = 0;
+    ColourViewSoon();
+}
+
+void CColourer::Recolour(qint64 first, qint64 last)
+{
+    if (!m_enabled)
+        return;
+    if (last - first <= kAtOnceLimit) {
+        ColourRange(first, last);
+        return;
+    }
+    ForgetColoured(first, last);
+    ColourViewSoon();
+}
+
+void CColourer::ColourViewSoon()
+{
+    // The lines in view at once, so even the first paint needs nothing more.
+    const auto [viewStart, viewEnd] = LinesInView();
+    ColourRange(viewStart, viewEnd);
+    SyncEndStyled();
+    if (m_background >= 0)
+        m_timer->start();
+}
+
+void CColourer::ForgetColoured(qint64 first, qint64 last)
+{
+    // [first, last) is to be coloured again; what is coloured after it stays so.
+    if (m_background < 0) {
+        m_background = Length();
+        m_ahead.clear();
+    }
+    if (first < m_background) {
+        if (last < m_background)
+            m_ahead.insert(m_ahead.begin(), {last, m_background});
+        m_background = first;
+    }
+    std::vector<std::pair<qint64, qint64>> kept;
+    for (const auto &[start, end] : m_ahead) {
+        if (start < first)
+            kept.emplace_back(start, std::min(end, first));
+        if (end > last)
+            kept.emplace_back(std::max(start, last), end);
+    }
+    m_ahead = std::move(kept);
+    AdvanceBackground();
+}
+
+bool CColourer::ContinueBackground()
+{
+    if (m_background < 0 || !m_enabled)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    m_busy = true;
+    const auto [viewStart, viewEnd] = LinesInView();
+    do {
+        const qint64 start = LineStart(LineOf(m_background));
+        const qint64 limit = m_ahead.empty() ? Length() : m_ahead.front().first;
+        qint64 end = std::min(limit, start + kSliceStep);
+        if (end < limit)
+            end = std::max(LineStart(LineOf(end)), LineStart(LineOf(start) + 1));
+        // Scintilla repaints the whole view after styling above it, in case the height of lines
+        // changed; with neither wrapping nor folding they never do, and text out of view needs no
+        // paint at all.
+        const bool outOfView = end <= viewStart || start >= viewEnd;
+        QWidget *viewport = m_editor->viewport();
+        const bool quiet = outOfView && viewport->updatesEnabled();
+        if (quiet)
+            viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+        StyleBytes(start, end);
+        if (quiet)
+            viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+        m_background = end;
+        AdvanceBackground();
+    } while (m_background >= 0 && clock.elapsed() < kSliceMilliseconds);
+    m_busy = false;
+    return m_background >= 0;
+}
+
+std::pair<qint64, qint64> CColourer::LinesInView() const
+{
+    const qint64 firstLine = Send(Sci::SCI_DOCLINEFROMVISIBLE, Send(Sci::SCI_GETFIRSTVISIBLELINE));
+    return {LineStart(firstLine), LineStart(firstLine + Send(Sci::SCI_LINESONSCREEN) + 1)};
+}
+
+void CColourer::OnStyleNeeded(qint64 position)
+{
+    if (m_busy)
+        return;
+    if (!m_enabled || m_background < 0) {
+        SyncEndStyled();
+        return;
+    }
+    // Scintilla asks for everything from where colouring has reached; for a paint (or a scroll,
+    // which prepares the paint), only the lines in view need it, and the line or two after
+    // them that Scintilla counts in.
+    const auto [viewStart, viewEnd] = LinesInView();
+    const qint64 lastLine = LineOf(position - 1);
+    const bool forView = lastLine <= LineOf(viewEnd) + 2;
+    const qint64 from = forView ? std::max(m_background, viewStart) : m_background;
+    const qint64 to = LineStart(lastLine + 1);
+    m_busy = true;
+    ColourGaps(LineStart(LineOf(from)), to);
+    m_busy = false;
+}
+
+void CColourer::ColourGaps(qint64 first, qint64 last)
+{
+    // The runs already coloured are left alone: only the gaps between them are styled.
+    std::vector<std::pair<qint64, qint64>> gaps;
+    qint64 at = std::max(first, m_background);
+    for (const auto &[start, end] : m_ahead) {
+        if (start >= last)
+            break;
+        if (start > at)
+            gaps.emplace_back(at, start);
+        at = std::max(at, end);
+    }
+    if (at < last)
+        gaps.emplace_back(at, last);
+    for (const auto &[start, end] : gaps) {
+        StyleBytes(start, end);
+        MarkColoured(start, end);
+    }
+    SyncEndStyled();
+}
+
+// ---------------------------------------------------------------- what is coloured
+
+void CColourer::MarkColoured(qint64 first, qint64 last)
+{
+    if (m_background >= 0 && last > m_background) {
+        first = std::max(first, m_background);
+        // Merge [first, last) into the ordered runs.
+        auto it = std::lower_bound(m_ahead.begin(), m_ahead.end(), std::pair(first, first));
+        if (it != m_ahead.begin() && std::prev(it)->second >= first)
+            --it;
+        auto end = it;
+        while (end != m_ahead.end() && end->first <= last) {
+            first = std::min(first, end->first);
+            last = std::max(last, end->second);
+            ++end;
+        }
+        it = m_ahead.erase(it, end);
+        m_ahead.insert(it, {first, last});
+        AdvanceBackground();
+    }
+    SyncEndStyled();
+}
+
+void CColourer::AdvanceBackground()
+{
+    while (!m_ahead.empty() && m_ahead.front().first <= m_background) {
+        m_background = std::max(m_background, m_ahead.front().second);
+        m_ahead.erase(m_ahead.begin());
+    }
+    if (m_background >= Length()) {
+        m_background = -1;
+        m_ahead.clear();
+        m_timer->stop();
+    }
+}
+
+void CColourer::SyncEndStyled()
+{
+    // Scintilla asks for styles (SCN_STYLENEEDED) for what it paints past this position.
+    const qint64 end = m_enabled && m_background >= 0 ? m_background : Length();
+    Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(end), 0xFFL);
+}
+
+void CColourer::TextChanging(qint64 position, qint64 length, bool inserting)
+{
+    // Positions after an insertion move on by its length; those in a deleted range move to
+    // its start. The touched lines are coloured again once the edit is done.
+    auto shift = [&](qint64 at) {
+        if (at <= position)
+            return at;
+        return inserting ? at + length : std::max(position, at - length);
+    };
+    if (m_background < 0)
+        return;
+    m_background = shift(m_background);
+    for (auto &[start, end] : m_ahead) {
+        start = shift(start);
+        end = shift(end);
+    }
+    std::erase_if(m_ahead, [](const auto &run) { return run.first >= run.second; });
+}

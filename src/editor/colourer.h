@@ -1,0 +1,71 @@
+// The colouring of one editing view's text. Each line is coloured on its own (no token crosses a
+// line end), so any run of whole lines can be coloured by itself:
+// - what Scintilla is about to paint is coloured first, when it asks for it;
+// - a big text is coloured from the top, a slice at a time while the program is idle, skipping
+//   what is coloured already, so a key never waits long and the whole pass costs about as much
+//   as one colouring of the whole text;
+// - the lines an edit touched are coloured by the view as soon as the edit is done.
+// Styles are not text: they never enter the undo history or change the modified flag.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+class QsciScintillaBase;
+class QTimer;
+
+class CColourer : public QObject {
+public:
+    explicit CColourer(QsciScintillaBase *editor);
+
+    // Colouring does nothing until enabled (the view's initial update).
+    void SetEnabled(bool enabled);
+    bool IsEnabled() const { return m_enabled; }
+    // True while a colouring run is in progress.
+    bool IsBusy() const { return m_busy; }
+
+    // Colours [first, last) now; both should be line starts or the end of the text.
+    void ColourRange(qint64 first, qint64 last);
+    // Colours the whole text: at once when it is small, else the lines in view now and the rest
+    // while idle.
+    void RecolourAll();
+    // Colours the whole lines [first, last) again, the same way: at once when they are few (an
+    // edit), else as a whole text is (a Replace All over a big script).
+    void Recolour(qint64 first, qint64 last);
+    // One idle-time slice of that; false when the whole text is coloured.
+    bool ContinueBackground();
+    bool IsBackgroundColouring() const { return m_background >= 0; }
+
+    // Announced before the text changes, so that what is known to be coloured moves with it.
+    void TextChanging(qint64 position, qint64 length, bool inserting);
+    // Scintilla is about to paint up to position and needs its styles.
+    void OnStyleNeeded(qint64 position);
+
+private:
+    void StyleBytes(qint64 first, qint64 last);
+    void MarkColoured(qint64 first, qint64 last);
+    void ColourGaps(qint64 first, qint64 last);
+    void AdvanceBackground();
+    void ForgetColoured(qint64 first, qint64 last);
+    void ColourViewSoon();
+    void SyncEndStyled();
+    // [start of the first line in view, end of the last one).
+    std::pair<qint64, qint64> LinesInView() const;
+    long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+    qint64 Length() const;
+    qint64 LineStart(qint64 line) const;
+    qint64 LineOf(qint64 position) const;
+
+    QsciScintillaBase *m_editor;
+    QTimer *m_timer;
+    bool m_enabled = false;
+    bool m_busy = false;
+    // Everything before this position is coloured; -1 once the whole text is.
+    qint64 m_background = -1;
+    // Runs of whole lines coloured beyond m_background, in order, apart.
+    std::vector<std::pair<qint64, qint64>> m_ahead;
+    std::vector<std::uint8_t> m_styleBuffer;
+};
