@@ -27,7 +27,51 @@ constexpr qint64 kAtOnceLimit = 1 << 20;
 // Each idle-time slice colours pieces of this size until its time is up: short enough that a
 // key pressed meanwhile is handled without a noticeable wait.
 constexpr qint64 kSliceStep = 256 << 10;
-constexpr qint64 kSliceMilliseconds = 8;
+constexpr qint64 kSliceMilliseconds = 6;
+
+// Runs of one style longer than this are styled in alternating pieces of about kRunPiece bytes,
+// the size in which Scintilla measures long runs anyway.
+constexpr std::size_t kLongRun = 4096;
+constexpr std::size_t kRunPiece = 100;
+
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+void AlternatePieces(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
+{
+    bool twin = false;
+    for (std::size_t piece = start; piece < end;) {
+        std::size_t next = std::min(end, piece + kRunPiece);
+        while (next < end && IsContinuationByte(text[next]))
+            ++next; // a character is never cut
+        if (twin)
+            std::memset(styles + piece, styles[piece] | CColourer::kTwinStyle, next - piece);
+        twin = !twin;
+        piece = next;
+    }
+}
+
+void AlternateLongRuns(const char *text, std::uint8_t *styles, std::size_t size)
+{
+    // A run longer than kLongRun covers one of the probes kLongRun / 2 apart, so only the runs
+    // around the probes are measured: a few bytes each, in text of ordinary tokens.
+    constexpr std::size_t kProbeStep = kLongRun / 2;
+    std::size_t done = 0; // runs before this are settled
+    for (std::size_t probe = 0; probe < size;) {
+        const std::uint8_t style = styles[probe];
+        std::size_t start = probe, end = probe + 1;
+        while (start > done && styles[start - 1] == style)
+            --start;
+        while (end < size && styles[end] == style)
+            ++end;
+        if (end - start > kLongRun)
+            AlternatePieces(text, styles, start, end);
+        done = end;
+        probe = std::max(probe + kProbeStep, end);
+    }
+}
 
 } // namespace
 
@@ -88,13 +132,13 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
         }
         const std::size_t length = std::size_t(end - first);
         m_styleBuffer.resize(length);
-        if (settings.options.syntaxhighlighting) {
-            const char *text = reinterpret_cast<const char *>(
-                Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
+        const char *text = reinterpret_cast<const char *>(
+            Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
+        if (settings.options.syntaxhighlighting)
             ScanLuaStyles(std::string_view(text, length), settings.keywords, settings.functions, m_styleBuffer.data());
-        } else {
+        else
             std::memset(m_styleBuffer.data(), kPlainStyle, length);
-        }
+        AlternateLongRuns(text, m_styleBuffer.data(), length);
         Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
         m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
                                 reinterpret_cast<const char *>(m_styleBuffer.data()));
@@ -144,9 +188,12 @@ void CColourer::Recolour(qint64 first, qint64 last)
 
 void CColourer::ColourViewSoon()
 {
-    // The lines in view at once, so even the first paint needs nothing more.
+    // The lines in view at once, so even the first paint needs nothing more; unless they are
+    // long enough to be worth colouring only when they are painted, which may never happen
+    // with these settings (at start-up the settings are read after the command line's file).
     const auto [viewStart, viewEnd] = LinesInView();
-    ColourRange(viewStart, viewEnd);
+    if (viewEnd - viewStart <= kAtOnceLimit)
+        ColourRange(viewStart, viewEnd);
     SyncEndStyled();
     if (m_background >= 0)
         m_timer->start();

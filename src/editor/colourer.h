@@ -19,6 +19,13 @@ class QTimer;
 
 class CColourer : public QObject {
 public:
+    // Scintilla walks the whole of a run of one style whenever it paints any part of it, so a
+    // line that is one long comment would cost its whole length on every paint (the caret's
+    // blink included). Long runs are therefore styled in pieces that alternate between a style
+    // and its twin, kTwinStyle + style, which the view defines to look the same.
+    static constexpr std::uint8_t kTwinStyle = 8;
+    static constexpr std::uint8_t Folded(std::uint8_t style) { return style & ~kTwinStyle; }
+
     explicit CColourer(QsciScintillaBase *editor);
 
     // Colouring does nothing until enabled (the view's initial update).

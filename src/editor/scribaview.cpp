@@ -93,6 +93,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
 {
     // Before the view is first shown, which makes Qt create its accessible interface.
     CViewAccessible::InstallFor("CScribaView");
+    // QsciScintilla counts the caret's column from the start of its line after every caret move,
+    // for a signal (cursorPositionChanged) the program does not use: in a script that is one long
+    // line that alone costs a second per key near its end. caretOrSelectionChanged tells instead.
+    disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
     setUtf8(true);
     setAutoCompletionSource(AcsNone);
     setCallTipsStyle(CallTipsNone);
@@ -107,6 +111,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
+    SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
     DefineStyles();
     m_checks = new CheckMarks(this);
 
@@ -149,7 +154,11 @@ void CScribaView::EndLoad()
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
-    SendScintilla(SCI_GOTOPOS, 0);
+    // The caret to the start without scrolling to it: scrolling lays out the first line, which
+    // costs seconds when the text is one long line and is not coloured yet.
+    SendScintilla(SCI_SETEMPTYSELECTION, 0UL);
+    SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
+    SendScintilla(SCI_SETXOFFSET, 0UL);
     AdoptDominantLineEnding();
 }
 
@@ -347,13 +356,17 @@ void CScribaView::DefineStyles()
     SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, 0xFFFFFFL);
     SendScintilla(SCI_STYLECLEARALL);
     const Settings &settings = Settings::Global();
+    // Every style has a twin that looks the same; see CColourer::kTwinStyle.
+    static_assert(kStyleNumberCount <= CColourer::kTwinStyle);
     for (int kind = 0; kind < kStyleKindCount; ++kind) {
         const TextStyle &style = settings.styles[std::size_t(kind)];
-        const unsigned long number = StyleNumber(StyleKind(kind));
-        SendScintilla(SCI_STYLESETFORE, number, static_cast<long>(style.color));
-        SendScintilla(SCI_STYLESETBOLD, number, style.bold ? 1L : 0L);
-        SendScintilla(SCI_STYLESETITALIC, number, style.italic ? 1L : 0L);
-        SendScintilla(SCI_STYLESETUNDERLINE, number, style.underline ? 1L : 0L);
+        for (const unsigned long number : {unsigned(StyleNumber(StyleKind(kind))),
+                                           unsigned(StyleNumber(StyleKind(kind)) | CColourer::kTwinStyle)}) {
+            SendScintilla(SCI_STYLESETFORE, number, static_cast<long>(style.color));
+            SendScintilla(SCI_STYLESETBOLD, number, style.bold ? 1L : 0L);
+            SendScintilla(SCI_STYLESETITALIC, number, style.italic ? 1L : 0L);
+            SendScintilla(SCI_STYLESETUNDERLINE, number, style.underline ? 1L : 0L);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "doc/scribadoc.h"
+#include "editor/colourer.h"
 #include "editor/luascanner.h"
 #include "editor/scribaview.h"
 
@@ -64,6 +65,8 @@ private slots:
     void syntaxHighlightingOffPaintsPlain();
     void bigTextIsColouredInTheBackground();
     void paintedLinesAreColouredFirstWhateverTheEdits();
+    void longRunsAlternateWithTwinsThatLookTheSame_data();
+    void longRunsAlternateWithTwinsThatLookTheSame();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
     void randomEditsKeepColoursEqualToAFreshColouring();
 };
@@ -202,6 +205,54 @@ void ColouringTest::paintedLinesAreColouredFirstWhateverTheEdits()
         ;
     const QByteArray text = TextOf(view);
     QVERIFY(StylesIn(view, 0, long(text.size())) == FreshStyles(text));
+}
+
+void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("highlighting");
+    const QByteArray wide = QString(3000, QChar(0xE9)).toUtf8();
+    QTest::newRow("comment") << "x = 1\n-- " + QByteArray(9000, 'c') + "\nend\n" << true;
+    QTest::newRow("string of two-byte characters") << "s = \"" + wide + "\"\n" << true;
+    QTest::newRow("blanks") << "if" + QByteArray(5000, ' ') + "then\n" << true;
+    QTest::newRow("highlighting off") << "x = 1 -- " + wide + "\n" << false;
+}
+
+void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, highlighting);
+    Settings::Global().options.syntaxhighlighting = highlighting ? 1 : 0;
+    AppFixture fixture;
+    Load(fixture, text);
+    CScribaView *view = fixture.ActiveView();
+    const std::vector<std::uint8_t> styles = StylesIn(view, 0, long(text.size()));
+    std::vector<std::uint8_t> folded;
+    for (std::uint8_t style : styles)
+        folded.push_back(CColourer::Folded(style));
+    const std::vector<std::uint8_t> fresh = FreshStyles(text);
+    Settings::Global().options.syntaxhighlighting = 1;
+    QCOMPARE(Marked(text, folded), Marked(text, fresh));
+    // Long runs are cut into short pieces, never inside a character.
+    std::size_t run = 1, twins = 0;
+    for (std::size_t i = 1; i < styles.size(); ++i) {
+        twins += (styles[i] & CColourer::kTwinStyle) != 0;
+        if (styles[i] == styles[i - 1]) {
+            QVERIFY2(++run <= 200, qPrintable(QString::number(i)));
+        } else {
+            run = 1;
+            QVERIFY2((uchar(text[int(i)]) & 0xC0) != 0x80, qPrintable(QString::number(i)));
+        }
+    }
+    QVERIFY(twins > 1000);
+    // Twins look the same.
+    for (unsigned long style = 0; style < CColourer::kTwinStyle; ++style) {
+        const unsigned long twin = style | CColourer::kTwinStyle;
+        for (unsigned int attribute : {QsciScintillaBase::SCI_STYLEGETFORE, QsciScintillaBase::SCI_STYLEGETBACK,
+                                       QsciScintillaBase::SCI_STYLEGETBOLD, QsciScintillaBase::SCI_STYLEGETITALIC,
+                                       QsciScintillaBase::SCI_STYLEGETUNDERLINE, QsciScintillaBase::SCI_STYLEGETSIZE})
+            QCOMPARE(view->SendScintilla(attribute, twin), view->SendScintilla(attribute, style));
+    }
 }
 
 void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring_data()
