@@ -273,7 +273,7 @@ void CColourer::OnStyleNeeded(qint64 position)
     // them that Scintilla counts in.
     const auto [viewStart, viewEnd] = LinesInView();
     const qint64 lastLine = LineOf(position - 1);
-    const bool forView = lastLine <= LineOf(viewEnd) + 2;
+    const bool forView = lastLine >= LineOf(viewStart) && lastLine <= LineOf(viewEnd) + 2;
     const qint64 from = forView ? std::max(m_background, viewStart) : m_background;
     const qint64 to = LineStart(lastLine + 1);
     m_busy = true;

@@ -399,6 +399,13 @@ bool CScribaView::IsBackgroundColouring() const
     return m_colourer->IsBackgroundColouring();
 }
 
+void CScribaView::FinishColouring()
+{
+    // Every page printed is coloured, wherever the view is.
+    while (ContinueBackgroundColouring())
+        ;
+}
+
 EditKind CScribaView::ClassifyCause(EditKind cause) const
 {
     if (cause == EditPaste && m_lastEdit == EditCut)
@@ -799,6 +806,7 @@ void SetPageLayout(QsciPrinter &printer)
 
 void CScribaView::Print(bool showDialog)
 {
+    FinishColouring();
     QsciPrinter printer;
     SetPageLayout(printer);
     printer.setDocName(windowTitle());
@@ -809,6 +817,7 @@ void CScribaView::Print(bool showDialog)
 
 void CScribaView::PrintPreview()
 {
+    FinishColouring();
     QsciPrinter printer;
     SetPageLayout(printer);
     CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {

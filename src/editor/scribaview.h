@@ -114,6 +114,8 @@ public:
     // One idle-time slice of that; false when the whole text is coloured.
     bool ContinueBackgroundColouring();
     bool IsBackgroundColouring() const;
+    // Colours what the background has not reached yet, at once.
+    void FinishColouring();
     EditKind LastEdit() const { return m_lastEdit; }
     // Colours the lines that the edits since the last call touched.
     void OnTextChanged();

@@ -65,6 +65,7 @@ private slots:
     void syntaxHighlightingOffPaintsPlain();
     void bigTextIsColouredInTheBackground();
     void paintedLinesAreColouredFirstWhateverTheEdits();
+    void stylesAskedForOutOfViewAreColouredInFull();
     void longRunsAlternateWithTwinsThatLookTheSame_data();
     void longRunsAlternateWithTwinsThatLookTheSame();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
@@ -205,6 +206,26 @@ void ColouringTest::paintedLinesAreColouredFirstWhateverTheEdits()
         ;
     const QByteArray text = TextOf(view);
     QVERIFY(StylesIn(view, 0, long(text.size())) == FreshStyles(text));
+}
+
+void ColouringTest::stylesAskedForOutOfViewAreColouredInFull()
+{
+    // Printing asks for the styles of pages wherever the view is: all of them are coloured.
+    AppFixture fixture;
+    QByteArray big;
+    while (big.size() < (3 << 20))
+        big += "tg_addpoint(1, 2.5) -- point\n";
+    Load(fixture, big);
+    CScribaView *view = fixture.ActiveView();
+    view->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 50000UL);
+    view->viewport()->repaint();
+    const long end = view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 30000UL);
+    view->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, end);
+    QVERIFY(StylesIn(view, 0, end) == FreshStyles(big.left(end)));
+    QVERIFY(view->IsBackgroundColouring());
+    view->FinishColouring();
+    QVERIFY(!view->IsBackgroundColouring());
+    QVERIFY(StylesIn(view, 0, long(big.size())) == FreshStyles(big));
 }
 
 void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
