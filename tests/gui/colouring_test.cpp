@@ -66,6 +66,7 @@ private slots:
     void bigTextIsColouredInTheBackground();
     void paintedLinesAreColouredFirstWhateverTheEdits();
     void stylesAskedForOutOfViewAreColouredInFull();
+    void bigChangeIsColouredAsABigTextIs();
     void longRunsAlternateWithTwinsThatLookTheSame_data();
     void longRunsAlternateWithTwinsThatLookTheSame();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
@@ -226,6 +227,40 @@ void ColouringTest::stylesAskedForOutOfViewAreColouredInFull()
     view->FinishColouring();
     QVERIFY(!view->IsBackgroundColouring());
     QVERIFY(StylesIn(view, 0, long(big.size())) == FreshStyles(big));
+}
+
+void ColouringTest::bigChangeIsColouredAsABigTextIs()
+{
+    // A paste of megabytes into a big text coloured in part: the lines in view at once, the
+    // rest while idle, and nothing that was coloured before needs colouring again.
+    AppFixture fixture;
+    QByteArray big;
+    while (big.size() < (8 << 20))
+        big += "tg_addpoint(1, 2.5) -- point\nlocal s = 'text'\n";
+    Load(fixture, big);
+    CScribaView *view = fixture.ActiveView();
+    for (unsigned long line : {100000UL, 300000UL}) { // coloured ahead of the background
+        view->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, line);
+        view->viewport()->repaint();
+    }
+    view->ContinueBackgroundColouring();
+    QByteArray pasted;
+    while (pasted.size() < (2 << 20))
+        pasted += "if x then end \"s\"\n";
+    QApplication::clipboard()->setText(QString::fromLatin1(pasted));
+    // Into text coloured ahead of the background, and into text it has coloured.
+    for (unsigned long line : {300010UL, 1000UL}) {
+        view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+        view->OnEditPaste();
+    }
+    QVERIFY(view->IsBackgroundColouring());
+    const long first = view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE,
+                                           view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+    const long last = first + 200;
+    QVERIFY(StylesIn(view, first, last) == FreshStyles(QByteArray(view->TextPointer() + first, last - first)));
+    view->FinishColouring();
+    const QByteArray text = TextOf(view);
+    QVERIFY(StylesIn(view, 0, long(text.size())) == FreshStyles(text));
 }
 
 void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
