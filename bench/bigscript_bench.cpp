@@ -140,15 +140,20 @@ CScribaView &Placed(const benchmark::State &state, OpenedView &opened)
     return view;
 }
 
-void BM_CaretLeftRight(benchmark::State &state)
+void LeftAndRight(benchmark::State &state, OpenedView &opened)
 {
-    CScribaView &view = Placed(state, Lines());
+    CScribaView &view = Placed(state, opened);
     for (auto _ : state) {
         Key(&view, Qt::Key_Left);
         QCoreApplication::processEvents();
         Key(&view, Qt::Key_Right);
         QCoreApplication::processEvents();
     }
+}
+
+void BM_CaretLeftRight(benchmark::State &state)
+{
+    LeftAndRight(state, Lines());
 }
 
 void BM_Click(benchmark::State &state)
@@ -176,13 +181,7 @@ void BM_TypeKey(benchmark::State &state)
 
 void BM_CaretLeftRightOneLine(benchmark::State &state)
 {
-    CScribaView &view = Placed(state, OneLine());
-    for (auto _ : state) {
-        Key(&view, Qt::Key_Left);
-        QCoreApplication::processEvents();
-        Key(&view, Qt::Key_Right);
-        QCoreApplication::processEvents();
-    }
+    LeftAndRight(state, OneLine());
 }
 
 void TopAndEnd(benchmark::internal::Benchmark *bench)

@@ -34,7 +34,7 @@ public:
     // True while a colouring run is in progress.
     bool IsBusy() const { return m_busy; }
 
-    // Colours [first, last) now; both should be line starts or the end of the text.
+    // Colours the whole lines [first, last) now.
     void ColourRange(qint64 first, qint64 last);
     // Colours the whole text: at once when it is small, else the lines in view now and the rest
     // while idle.
