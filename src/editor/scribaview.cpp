@@ -37,6 +37,9 @@ namespace {
 // The dominant line end is judged from the text's first megabyte.
 constexpr qint64 kLineEndSample = 1 << 20;
 
+// On a line longer than this the caret does not blink.
+constexpr qint64 kSteadyCaretLine = 64 << 10;
+
 constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
 bool IsCharacterKey(const QKeyEvent *e)
@@ -123,8 +126,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CScribaView::OnModified);
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
+    m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
+        SteadyCaretOnLongLines();
         emit caretOrSelectionChanged();
     });
 }
@@ -373,6 +378,18 @@ void CScribaView::DefineStyles()
 void CScribaView::ColourRange(qint64 first, qint64 last)
 {
     m_colourer->ColourRange(first, last);
+}
+
+void CScribaView::SteadyCaretOnLongLines()
+{
+    // Each blink repaints the caret's line, and Scintilla draws some things of a line (the
+    // marks of the script checks among them) all along it, seen or not: on a line of megabytes
+    // a blinking caret would keep the processor busy while nothing happens.
+    const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
+    const bool longLine = LineEndOf(caret) - LineStart(LineOf(caret)) > kSteadyCaretLine;
+    const long period = longLine ? 0 : m_caretPeriod;
+    if (SendScintilla(SCI_GETCARETPERIOD) != period)
+        SendScintilla(SCI_SETCARETPERIOD, static_cast<unsigned long>(period));
 }
 
 void CScribaView::RecolourLines(qint64 a, qint64 b)

@@ -197,6 +197,7 @@ private:
     void OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting);
     EditKind ClassifyCause(EditKind cause) const;
     void RunAsCause(EditKind cause, const std::function<void()> &edit);
+    void SteadyCaretOnLongLines();
 
     // Find and replace.
     struct CharRange {
@@ -236,6 +237,7 @@ private:
     EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
     ChangeRange m_changes;           // touched by edits not yet recoloured
     CColourer *m_colourer = nullptr;
+    long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
     struct ColumnCache {
         qint64 start = -1;

@@ -67,6 +67,7 @@ private slots:
     void paintedLinesAreColouredFirstWhateverTheEdits();
     void stylesAskedForOutOfViewAreColouredInFull();
     void bigChangeIsColouredAsABigTextIs();
+    void caretStaysSteadyOnLongLines();
     void longRunsAlternateWithTwinsThatLookTheSame_data();
     void longRunsAlternateWithTwinsThatLookTheSame();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
@@ -261,6 +262,21 @@ void ColouringTest::bigChangeIsColouredAsABigTextIs()
     view->FinishColouring();
     const QByteArray text = TextOf(view);
     QVERIFY(StylesIn(view, 0, long(text.size())) == FreshStyles(text));
+}
+
+void ColouringTest::caretStaysSteadyOnLongLines()
+{
+    // Its blink would repaint a line of megabytes twice a second.
+    AppFixture fixture;
+    Load(fixture, "x = 1\n" + QByteArray(100000, 'y') + "\n");
+    CScribaView *view = fixture.ActiveView();
+    const long blink = view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD);
+    QVERIFY(blink > 0);
+    for (unsigned long position : {10UL, 3UL, 100000UL, 0UL}) {
+        view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, position);
+        QCoreApplication::processEvents();
+        QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), position > 5 ? 0L : blink);
+    }
 }
 
 void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
