@@ -19,6 +19,10 @@ const QColor kWarningColour(0xF0, 0xA0, 0x00); // amber
 constexpr int kDwellMs = 400;
 // The largest value an indicator run can hold.
 constexpr int kLargestValue = 0xFFFFFF;
+// A squiggle is drawn stroke by stroke over its whole width on every paint of its line, however
+// little of it shows; an error's line longer than this gets a straight underline instead, which
+// costs the same at any length.
+constexpr std::size_t kLongestSquiggle = 4096;
 // Marks set in one turn of the event loop: a few milliseconds' work.
 constexpr std::size_t kMarksPerSlice = 2000;
 
@@ -29,8 +33,10 @@ CheckMarks::CheckMarks(QsciScintilla *view)
 {
     // Indicators asked of QScintilla, so other marks the view may draw get numbers of their own.
     m_errorIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
+    m_longErrorIndicator = view->indicatorDefine(QsciScintilla::PlainIndicator);
     m_warningIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
     view->setIndicatorForegroundColor(kErrorColour, m_errorIndicator);
+    view->setIndicatorForegroundColor(kErrorColour, m_longErrorIndicator);
     view->setIndicatorForegroundColor(kWarningColour, m_warningIndicator);
     view->SendScintilla(QsciScintillaBase::SCI_SETMOUSEDWELLTIME, kDwellMs);
 
@@ -123,7 +129,7 @@ void CheckMarks::OnCheckFinished()
 void CheckMarks::ClearMarks()
 {
     const long length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    for (int indicator : {m_errorIndicator, m_warningIndicator}) {
+    for (int indicator : {m_errorIndicator, m_longErrorIndicator, m_warningIndicator}) {
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
         m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0UL, length);
     }
@@ -165,7 +171,7 @@ void CheckMarks::ApplySome()
             m_messages.append(QString::fromStdString(problem.message));
             found = m_values.emplace(problem.message, int(m_messages.size())).first;
         }
-        const int indicator = problem.severity == ProblemSeverity::Error ? m_errorIndicator : m_warningIndicator;
+        const int indicator = IndicatorFor(problem);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORVALUE, found->second);
         m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(problem.start),
@@ -179,6 +185,13 @@ void CheckMarks::ApplySome()
         m_toMark.clear();
     }
     emit marksChanged();
+}
+
+int CheckMarks::IndicatorFor(const ScriptProblem &problem) const
+{
+    if (problem.severity == ProblemSeverity::Warning)
+        return m_warningIndicator;
+    return problem.end - problem.start > kLongestSquiggle ? m_longErrorIndicator : m_errorIndicator;
 }
 
 int CheckMarks::IndicatorValueAt(int indicator, qint64 position) const
@@ -195,6 +208,8 @@ QString CheckMarks::MessageAt(qint64 position) const
     int value = IndicatorValueAt(m_warningIndicator, position);
     if (value == 0)
         value = IndicatorValueAt(m_errorIndicator, position);
+    if (value == 0)
+        value = IndicatorValueAt(m_longErrorIndicator, position);
     return value > 0 ? m_messages.value(value - 1) : QString();
 }
 

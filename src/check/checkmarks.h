@@ -57,6 +57,7 @@ private:
     void ApplySome();
     void ClearMarks();
     void ShowTip(int x, int y);
+    int IndicatorFor(const ScriptProblem &problem) const;
     int IndicatorValueAt(int indicator, qint64 position) const;
 
     QsciScintilla *m_view;
@@ -64,6 +65,7 @@ private:
     QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long
     QFutureWatcher<std::vector<ScriptProblem>> m_watcher;
     int m_errorIndicator = -1;
+    int m_longErrorIndicator = -1; // a straight line: a squiggle is drawn stroke by stroke, all its width
     int m_warningIndicator = -1;
     bool m_enabled = false;
     bool m_running = false;

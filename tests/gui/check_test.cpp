@@ -50,6 +50,7 @@ private slots:
     void caretInMarkShowsMessageAndHoverShowsTip();
     void switchIsKeptWithTheRecentFiles();
     void largeScriptStaysTypeableWhileChecked();
+    void errorOnLongLineIsUnderlinedStraight();
     void commandLineExitStatus_data();
     void commandLineExitStatus();
 };
@@ -208,6 +209,36 @@ void CheckTest::largeScriptStaysTypeableWhileChecked()
     QCOMPARE(view->Checks()->MessageAt(text.lastIndexOf("tg_addcirle")), kNearMiss);
     QCOMPARE(view->Checks()->MessageAt(text.lastIndexOf("tg_addcirle") - 1), QString());
     QCOMPARE(view->Checks()->MarkCount(), 2);
+}
+
+// A squiggle costs a stroke per two pixels of its width on every paint; a syntax error on a line of
+// megabytes is marked with a straight underline, from end to end, with its message all along.
+void CheckTest::errorOnLongLineIsUnderlinedStraight()
+{
+    AppFixture fixture;
+    QByteArray script("x = = 1");
+    for (int index = 0; script.size() < 100000; ++index)
+        script += " y" + QByteArray::number(index) + " = 2";
+    CScribaView *view = Open(fixture, "ok = 1\n" + script + "\n");
+    QVERIFY(view);
+    QVERIFY(CheckSettles(view));
+    QCOMPARE(view->Checks()->MarkCount(), 1);
+    const QString message = QStringLiteral("unexpected symbol near '='");
+    auto styleAt = [view](qint64 position) {
+        const long on = view->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR, static_cast<unsigned long>(position));
+        for (int indicator = 0; indicator < 32; ++indicator)
+            if (on & (1L << indicator))
+                return int(view->SendScintilla(QsciScintillaBase::SCI_INDICGETSTYLE, static_cast<unsigned long>(indicator)));
+        return -1;
+    };
+    for (const qint64 position : {qint64(7), qint64(7 + script.size() / 2), qint64(7 + script.size() - 1)}) {
+        QCOMPARE(view->Checks()->MessageAt(position), message);
+        QCOMPARE(styleAt(position), int(QsciScintillaBase::INDIC_PLAIN));
+    }
+    // An error on an ordinary line keeps its squiggle.
+    view->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "x = = 1\n");
+    QVERIFY(CheckSettles(view));
+    QCOMPARE(styleAt(0), int(QsciScintillaBase::INDIC_SQUIGGLE));
 }
 
 void CheckTest::commandLineExitStatus_data()
