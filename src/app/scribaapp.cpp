@@ -93,8 +93,6 @@ bool CScribaApp::InitInstance(const QStringList &files)
     }
     m_mainFrame->show();
     ReadIni();
-    // Documents made before the settings were read take them on now.
-    ApplySettingsToViews();
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -120,7 +118,11 @@ int CScribaApp::ExitInstance()
 void CScribaApp::ReadIni()
 {
     QString cause;
-    switch (LoadIniFile(m_iniPath, Settings::Global(), m_header, &cause)) {
+    const IniLoad load = LoadIniFile(m_iniPath, Settings::Global(), m_header, &cause);
+    // Documents made before the settings were read take them on now, before any message about
+    // the file shows over them.
+    ApplySettingsToViews();
+    switch (load) {
     case IniLoad::Read:
         m_iniMayBeWritten = true;
         break;
