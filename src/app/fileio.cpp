@@ -138,6 +138,13 @@ QString NotARegularFileCause(unsigned mode)
     }
 }
 
+QString NotPlainTextCause(const QByteArray &bytes)
+{
+    if (!bytes.contains('\0'))
+        return QString();
+    return QStringLiteral("It is not a plain text file: it holds zero bytes, as binary files and UTF-16 text do");
+}
+
 QString ErrnoText(int error)
 {
     char buffer[256];

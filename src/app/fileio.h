@@ -44,6 +44,10 @@ bool IsReadOnlyFile(const QString &path);
 // The cause for a path that exists but is not a regular file ("It is a folder, not a file"),
 // from its st_mode; empty for a regular file.
 QString NotARegularFileCause(unsigned mode);
+// Why bytes read from a file are not plain text ("It is not a plain text file: ..."); empty when
+// they are. A zero byte is the sign: binary data and UTF-16 or UTF-32 text hold them, plain text
+// never does.
+QString NotPlainTextCause(const QByteArray &bytes);
 // The system's text for an errno value.
 QString ErrnoText(int error);
 

@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "app/defaulttexts.h"
+#include "app/fileio.h"
 #include "app/initext.h"
 #include "app/regularfilereader.h"
 
@@ -51,6 +52,13 @@ IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header
             return IniLoad::Missing;
         }
         *cause = file.ErrorString();
+        return IniLoad::Unreadable;
+    }
+    // Read as it is, a file saved as UTF-16 (or anything else binary) would turn every switch
+    // off and empty both tables, and the exit would write that over the user's file.
+    *cause = NotPlainTextCause(bytes);
+    if (!cause->isEmpty()) {
+        InstallDefaultTables(settings);
         return IniLoad::Unreadable;
     }
     settings.functions.RemoveAll();

@@ -190,8 +190,10 @@ void CFunctionGroup::OnImport()
     // Only a regular file: a named pipe or a device would hold the dialog up for good.
     RegularFileReader file(path);
     QByteArray bytes;
-    if (!file.Open() || !file.ReadAll(bytes)) {
-        ShowError(tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), file.ErrorString()));
+    // A binary file read as rows would add whatever runs of letters it holds as functions.
+    const QString cause = !file.Open() || !file.ReadAll(bytes) ? file.ErrorString() : NotPlainTextCause(bytes);
+    if (!cause.isEmpty()) {
+        ShowError(tr("Could not read %1.\n\n%2.").arg(QuotedPath(path), cause));
         return;
     }
     const FunctionImport result = m_model->Import(std::string_view(bytes.constData(), std::size_t(bytes.size())));

@@ -97,6 +97,8 @@ void AppTest::unreadableFileIsReportedAndLeftAlone_data()
     QTest::newRow("folder named Scriba.ini") << "folder";
     QTest::newRow("file without read permission") << "unreadable";
     QTest::newRow("named pipe: reported at once, never waited on") << "fifo";
+    // Read as bytes it would switch everything off and empty the tables, then be written over.
+    QTest::newRow("file saved as UTF-16") << "utf16";
 }
 
 void AppTest::unreadableFileIsReportedAndLeftAlone()
@@ -106,7 +108,11 @@ void AppTest::unreadableFileIsReportedAndLeftAlone()
         QSKIP("root reads every file, whatever its permissions");
     QTemporaryDir scratch;
     const QString iniPath = scratch.filePath(QStringLiteral("Scriba.ini"));
-    const QByteArray content("[lua_keywords]\r\nand\r\n[/lua_keywords]\r\n");
+    QByteArray content("[lua_keywords]\r\nand\r\n[/lua_keywords]\r\n");
+    if (kind == "utf16") {
+        const QString text = QString::fromLatin1(content);
+        content = QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    }
     if (kind == "folder") {
         QVERIFY(QDir().mkdir(iniPath));
     } else if (kind == "fifo") {
@@ -124,6 +130,8 @@ void AppTest::unreadableFileIsReportedAndLeftAlone()
         QVERIFY(message.text.contains(iniPath));
         QVERIFY(message.text.contains(QStringLiteral("built-in settings, keywords and functions")));
         QVERIFY(message.text.contains(QStringLiteral("left untouched")));
+        if (kind == "utf16")
+            QVERIFY(message.text.contains(QStringLiteral("not a plain text file")));
         // The session really has the built-in tables the message speaks of.
         QCOMPARE(Settings::Global().keywords.GetSize(), 21);
         QCOMPARE(Settings::Global().functions.GetSize(), 209);

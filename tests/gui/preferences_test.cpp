@@ -637,6 +637,15 @@ void PreferencesTest::importMergesAndReports()
     m_prompter.fileNames << pipe;
     Button(QStringLiteral("Import..."))->click();
     QVERIFY(m_prompter.asked.value(3).text.contains(QStringLiteral("named pipe")));
+    // A binary file is refused whole: its runs of letters are no functions.
+    const QString binary = folder.filePath(QStringLiteral("program.txt"));
+    WriteFile(binary, QByteArrayLiteral("\x7F" "ELF\x02\x01\0\0\n" "runs of letters\ngood_looking x y\n"));
+    m_prompter.fileNames << binary;
+    Button(QStringLiteral("Import..."))->click();
+    QCOMPARE(m_prompter.asked.value(4).text, QStringLiteral("Could not read \"") + binary +
+                                                  QStringLiteral("\".\n\nIt is not a plain text file: it holds zero "
+                                                                 "bytes, as binary files and UTF-16 text do."));
+    QCOMPARE(m_settings.functions.GetSize(), 3);
     Button(QStringLiteral("Cancel"))->click();
     QCOMPARE(m_refreshes, 0);
 }
