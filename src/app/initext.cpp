@@ -293,6 +293,14 @@ std::string TableRowsText(const CScribaCObArray &table)
     return out;
 }
 
+bool IsStorableTableEntry(std::string_view entry)
+{
+    const std::string lower = LowerCased(entry);
+    if (lower.find("--") != std::string::npos)
+        return false;
+    return FirstTagIn(lower, &BlockTags::open) == kNoBlock && FirstTagIn(lower, &BlockTags::close) == kNoBlock;
+}
+
 std::int32_t ParseBool(std::string text, std::string_view key)
 {
     RemoveBlanks(text);

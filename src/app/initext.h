@@ -22,6 +22,11 @@ std::string WriteIniText(const Settings &settings, const std::string &header);
 // entries writes nothing.
 std::string TableRowsText(const CScribaCObArray &table);
 
+// True when an entry written into a table block is read back as one entry of that block: it
+// holds no "--" (the rest of its line would become a comment) and no block tag in any case (it
+// would open or close a block). Letter case is not kept either way.
+bool IsStorableTableEntry(std::string_view entry);
+
 // Reader helpers, each on one collected (lower-case) block text whose lines end in CR LF.
 // Blanks and tabs are removed first, so "auto completion = true" finds "autocompletion".
 // A key that is missing from a non-empty block reads as off (switches), TWOSPACES (indent)

@@ -1,5 +1,6 @@
 #include "functionimport.h"
 
+#include "app/initext.h"
 #include "entryrules.h"
 
 #include <algorithm>
@@ -17,13 +18,19 @@ bool HasControlCharacter(std::string_view entry)
     });
 }
 
+// A parameter the function block can hold and give back as it was.
+bool IsAcceptableParameter(const std::string &parameter)
+{
+    return !HasControlCharacter(parameter) && IsStorableTableEntry(parameter);
+}
+
 // The entries of a line cut as the editors cut them; empty when the line must be refused.
 TableRow AcceptableRow(TableRow row)
 {
     for (std::string &entry : row)
         entry = TruncatedEntry(entry);
     if (CheckEntryName(row[0]) != NameProblem::None ||
-        std::any_of(row.begin() + 1, row.end(), [](const std::string &p) { return HasControlCharacter(p); }))
+        !std::all_of(row.begin() + 1, row.end(), IsAcceptableParameter))
         return {};
     return row;
 }

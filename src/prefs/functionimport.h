@@ -13,7 +13,8 @@ struct FunctionImport {
     // Rows whose name is in the table already, or on an earlier line of the same text.
     int skipped = 0;
     // Line numbers, from 1, of rows refused for a bad name (empty, a leading digit, a character
-    // the name box refuses) or a control character in a parameter.
+    // the name box refuses) or a parameter Scriba.ini could not give back (a control character,
+    // "--" or a block tag).
     std::vector<int> refusedLines;
     // The name of the first row added, to show it; empty when none was.
     std::string firstAdded;

@@ -56,6 +56,16 @@ TEST_P(ImportTest, MergesNewRowsAndReports)
     EXPECT_EQ(result.added, c.added);
     EXPECT_EQ(result.skipped, c.skipped);
     EXPECT_EQ(result.refusedLines, c.refusedLines);
+    // What was let in comes back from Scriba.ini row for row, in lower case.
+    Settings stored;
+    stored.functions = std::move(table);
+    Settings read;
+    std::string header;
+    ReadIniText(WriteIniText(stored, ""), read, header);
+    ASSERT_EQ(read.functions.GetSize(), stored.functions.GetSize());
+    for (int i = 0; i < read.functions.GetSize(); ++i)
+        EXPECT_EQ(read.functions.GetAt(i).size(), stored.functions.GetAt(i).size());
+    EXPECT_EQ(header, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,6 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"also_ok"}, {"ok"}},
                    2, 0, {2, 4, 6, 8}},
         ImportCase{"ControlCharacterInAParameterRefused", {}, "f a\x01z\ng\n", {{"g"}}, 1, 0, {1}},
+        // Stored in Scriba.ini, a "--" starts a comment and a tag opens or closes a block.
+        ImportCase{"ParameterThatWouldNotReadBackRefused",
+                   {},
+                   "f a--b\ng [/Tarn_Lua_Functions]\nh --\ni [opt] \"x-y\" (z)\n",
+                   {{"i", "[opt]", "\"x-y\"", "(z)"}},
+                   1, 0, {1, 2, 3}},
         ImportCase{"SeparatorsAsInTheConfigurationFile", {}, "\tf  a%b\t\n", {{"f", "a", "b"}}, 1, 0, {}},
         ImportCase{"ByteOrderMarkIgnored", {}, "\xef\xbb\xbf" "f\n", {{"f"}}, 1, 0, {}},
         ImportCase{"LongEntriesCutAsTheEditorsCut",
