@@ -220,11 +220,9 @@ void CScribaApp::RememberFolder(const QString &chosenFile)
 CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)
 {
     const QString absolute = AbsoluteFilePath(path);
-    for (CScribaDoc *open : std::as_const(m_documents)) {
-        if (open->HasFileOnDisk() && open->GetPathName() == absolute) {
-            m_mainFrame->ActivateDocument(open);
-            return open;
-        }
+    if (CScribaDoc *open = FindDocumentOfFile(absolute)) {
+        m_mainFrame->ActivateDocument(open);
+        return open;
     }
     CScribaDoc *document = CreateDocument();
     QString error;
@@ -241,6 +239,19 @@ CScribaDoc *CScribaApp::OpenDocumentFile(const QString &path)
     return document;
 }
 
+CScribaDoc *CScribaApp::FindDocumentOfFile(const QString &path, const CScribaDoc *except) const
+{
+    const QString absolute = AbsoluteFilePath(path);
+    const FileStamp file = StampOf(absolute);
+    for (CScribaDoc *open : m_documents) {
+        if (open == except || !open->HasFileOnDisk())
+            continue;
+        if (open->GetPathName() == absolute || IsSameFile(file, StampOf(open->GetPathName())))
+            return open;
+    }
+    return nullptr;
+}
+
 void CScribaApp::CloseDocument(CScribaDoc *document)
 {
     if (CRecoveryCopy *copy = document->RecoveryCopy())
@@ -254,9 +265,13 @@ void CScribaApp::CloseDocument(CScribaDoc *document)
 bool CScribaApp::SaveAllModified()
 {
     const QList<CScribaDoc *> documents = m_documents;
-    for (CScribaDoc *document : documents)
+    for (CScribaDoc *document : documents) {
+        // The user sees the script the question is about: two tabs may carry the same name.
+        if (document->IsModified())
+            m_mainFrame->ActivateDocument(document);
         if (!document->SaveModified())
             return false;
+    }
     return true;
 }
 
@@ -318,10 +333,7 @@ void CScribaApp::OfferRecovery()
 
 void CScribaApp::RecoverScript(const RecoveredScript &script)
 {
-    CScribaDoc *document = nullptr;
-    for (CScribaDoc *open : std::as_const(m_documents))
-        if (!script.path.isEmpty() && open->HasFileOnDisk() && open->GetPathName() == AbsoluteFilePath(script.path))
-            document = open;
+    CScribaDoc *document = script.path.isEmpty() ? nullptr : FindDocumentOfFile(script.path);
     if (!document) {
         document = CreateDocument();
         document->OnRecoverDocument(script.path, script.text);

@@ -61,8 +61,12 @@ public:
     void RememberFolder(const QString &chosenFile);
     // Opens the file, or activates it when it is open already; null (after a message) on failure.
     CScribaDoc *OpenDocumentFile(const QString &path);
+    // The open document, other than except, whose file path names: by its path, or through a
+    // link or another name of the same file. Null when there is none.
+    CScribaDoc *FindDocumentOfFile(const QString &path, const CScribaDoc *except = nullptr) const;
     void CloseDocument(CScribaDoc *document);
-    // Asks about every modified document in turn; false when the user cancelled.
+    // Asks about every modified document in turn, each shown while it is asked about; false
+    // when the user cancelled.
     bool SaveAllModified();
     // Closes every document without asking (after SaveAllModified).
     void CloseAllDocuments();

@@ -239,6 +239,16 @@ bool CScribaDoc::DoSave(const QString &path)
             return false;
         app->RememberFolder(target);
     }
+    // Two tabs on one file would each hold a version of it, and the one not saved last would
+    // show text that is no longer on disk.
+    if (app->FindDocumentOfFile(target, this)) {
+        app->GetPrompter().Ask(m_view->window(),
+                               {tr("Scriba - Error!"),
+                                tr("%1 is open in another tab.\n\nClose it there first, or save under another name.")
+                                    .arg(QuotedPath(AbsoluteFilePath(target))),
+                                QMessageBox::Warning, QMessageBox::Ok});
+        return false;
+    }
     bool overwriteReadOnly = false;
     if (!ConfirmOverwrite(target, &overwriteReadOnly))
         return false;

@@ -1,6 +1,7 @@
 // Documents: untitled names, Close on the last document, saving and loading byte for byte.
 #include "guitestsupport.h"
 
+#include "app/fileio.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
@@ -33,6 +34,9 @@ private slots:
     void saveAllAsksOnlyAboutModifiedDocuments();
     void closingTheMainWindowAsksAndCanBeCancelled();
     void fileDialogsStartInTheDocumentsFolder();
+    void oneFileIsNeverInTwoTabs_data();
+    void oneFileIsNeverInTwoTabs();
+    void exitShowsEachDocumentItAsksAbout();
 };
 
 void DocumentTest::newDocumentsCountUntitledNames()
@@ -316,6 +320,59 @@ void DocumentTest::fileDialogsStartInTheDocumentsFolder()
     QCOMPARE(prompts.proposedNames.last(), folderB + QStringLiteral("/untitled[2].lua"));
     app.OnFileOpen();
     QCOMPARE(prompts.openFolders.last(), folderB);
+}
+
+void DocumentTest::oneFileIsNeverInTwoTabs_data()
+{
+    QTest::addColumn<QString>("alias");
+    QTest::newRow("same path") << QStringLiteral("a.lua");
+    QTest::newRow("dot dot") << QStringLiteral("sub/../a.lua");
+    QTest::newRow("symlink") << QStringLiteral("link.lua");
+    QTest::newRow("hard link") << QStringLiteral("hard.lua");
+}
+
+void DocumentTest::oneFileIsNeverInTwoTabs()
+{
+    QFETCH(QString, alias);
+    AppFixture fixture("");
+    CScribaApp &app = fixture.App();
+    QDir(fixture.FilePath(QString())).mkpath(QStringLiteral("sub"));
+    const QString path = fixture.FilePath(QStringLiteral("a.lua"));
+    WriteFile(path, "original\n");
+    QVERIFY(QFile::link(path, fixture.FilePath(QStringLiteral("link.lua"))));
+    QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(fixture.FilePath(QStringLiteral("hard.lua"))).constData()), 0);
+    CScribaDoc *open = app.OpenDocumentFile(path);
+    CScribaDoc *other = app.OnFileNew();
+    const qsizetype documents = app.Documents().size();
+
+    // Opening the file under another name brings its tab forward.
+    QCOMPARE(app.OpenDocumentFile(fixture.FilePath(alias)), open);
+    QCOMPARE(fixture.ActiveDocument(), open);
+
+    // Saving another document over it is refused, naming the file; nothing is lost.
+    app.MainFrame()->ActivateDocument(other);
+    QTest::keyClicks(other->GetView(), "other text");
+    fixture.Prompts().fileNames.enqueue(fixture.FilePath(alias));
+    QVERIFY(!other->DoSave(QString()));
+    QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("is open in another tab")));
+    QVERIFY(fixture.Prompts().asked.last().text.contains(AbsoluteFilePath(fixture.FilePath(alias))));
+    QVERIFY(other->IsModified());
+    QVERIFY(!other->HasFileOnDisk());
+    QCOMPARE(ReadFile(path), QByteArray("original\n"));
+    QCOMPARE(app.Documents().size(), documents);
+}
+
+void DocumentTest::exitShowsEachDocumentItAsksAbout()
+{
+    AppFixture fixture("");
+    CScribaDoc *first = fixture.ActiveDocument();
+    QTest::keyClicks(first->GetView(), "one");
+    CScribaDoc *second = fixture.App().OnFileNew();
+    QTest::keyClicks(second->GetView(), "two");
+    fixture.Prompts().answers.enqueue(QMessageBox::Cancel);
+    QVERIFY(!fixture.App().MainFrame()->close());
+    QCOMPARE(fixture.Prompts().asked.last().text, QStringLiteral("Save changes to untitled.lua?"));
+    QCOMPARE(fixture.ActiveDocument(), first);
 }
 
 QTEST_MAIN(DocumentTest)
