@@ -2,6 +2,7 @@
 
 #include "app/fileio.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -81,6 +82,15 @@ bool CopyContent(int from, int to)
     return ftruncate(to, total) == 0 && fsync(to) == 0;
 }
 
+void SyncFolderOf(const QByteArray &file)
+{
+    const int folder = ::open(FolderOf(file).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    fsync(folder); // some file systems cannot sync a folder; the rename stands either way
+    ::close(folder);
+}
+
 bool SameIdentity(const struct stat &a, const struct stat &b)
 {
     return a.st_uid == b.st_uid && a.st_gid == b.st_gid && (a.st_mode & 07777) == (b.st_mode & 07777);
@@ -127,16 +137,22 @@ bool SafeFileWriter::Open()
         m_refusedReadOnly = true;
         return Fail(QStringLiteral("It is read-only"));
     }
-    if (!CreateTemporary(exists ? 0600 : m_options.newFileMode))
-        return false;
     m_oldMode = exists ? old.st_mode & 07777 : 0;
+    if (!CreateTemporary(FolderOf(m_target), exists ? 0600 : m_options.newFileMode)) {
+        // A folder closed to new files may still hold a file this user may write, as any
+        // editor would: it is written in place, its old content kept meanwhile where this
+        // user keeps temporary files.
+        if (!exists || errno != EACCES || !CreateTemporary(EncodeFileName(QDir::tempPath()), 0600))
+            return false;
+        return StartInPlace(old);
+    }
     m_way = Way::Rename;
     if (!exists || (old.st_nlink == 1 && TakeOverIdentity(old)))
         return true;
     return StartInPlace(old);
 }
 
-bool SafeFileWriter::CreateTemporary(unsigned mode)
+bool SafeFileWriter::CreateTemporary(const QByteArray &folder, unsigned mode)
 {
     const QByteArray stem = m_target.mid(m_target.lastIndexOf('/') + 1).left(kMaxTemporaryStem);
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -144,15 +160,18 @@ bool SafeFileWriter::CreateTemporary(unsigned mode)
         QByteArray suffix(6, 'x');
         for (char &c : suffix)
             c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
-        m_temporary = FolderOf(m_target) + "/." + stem + '.' + suffix;
+        m_temporary = folder + "/." + stem + '.' + suffix;
         m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (m_fd >= 0)
             return true;
         if (errno != EEXIST)
             break;
     }
+    const int error = errno;
     m_temporary.clear();
-    return Fail(errno);
+    Fail(error);
+    errno = error; // the caller tells a folder closed to new files from other causes
+    return false;
 }
 
 bool SafeFileWriter::TakeOverIdentity(const struct stat &old)
@@ -181,7 +200,7 @@ bool SafeFileWriter::StartInPlace(const struct stat &old)
     m_fd = -1;
     if (!copied)
         return Fail(copyError);
-    SyncFolder();
+    SyncFolderOf(m_temporary);
     m_fd = ::open(m_target.constData(), O_WRONLY | O_CLOEXEC);
     if (m_fd < 0 && errno == EACCES && m_options.overwriteReadOnly && old.st_uid == geteuid() &&
         chmod(m_target.constData(), m_oldMode | S_IWUSR) == 0) {
@@ -290,9 +309,5 @@ void SafeFileWriter::CloseFile()
 
 void SafeFileWriter::SyncFolder() const
 {
-    const int folder = ::open(FolderOf(m_target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return;
-    fsync(folder); // some file systems cannot sync a folder; the rename stands either way
-    ::close(folder);
+    SyncFolderOf(m_target);
 }

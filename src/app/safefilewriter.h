@@ -6,9 +6,10 @@
 // Where a rename would change what the file is (an owner or group this user cannot give the new
 // file, or a second hard link), the file is written in place instead, after a whole copy of its
 // old content has been synced beside it; that copy goes once the new content is on the disk,
-// and a failure on the way puts the old content back. A symbolic link is followed and its
-// target written. Anything that is not a regular file is never replaced, and a file without
-// write permission only when the caller says so.
+// and a failure on the way puts the old content back. A file this user may write in a folder
+// closed to new files is written in place too, its old content kept in the temporary folder.
+// A symbolic link is followed and its target written. Anything that is not a regular file is
+// never replaced, and a file without write permission only when the caller says so.
 #pragma once
 
 #include <QByteArray>
@@ -47,7 +48,8 @@ private:
 
     bool Fail(int error);
     bool Fail(const QString &cause);
-    bool CreateTemporary(unsigned mode);
+    // A new file in folder for m_temporary; errno tells the cause on failure.
+    bool CreateTemporary(const QByteArray &folder, unsigned mode);
     bool TakeOverIdentity(const struct stat &old);
     bool StartInPlace(const struct stat &old);
     bool CommitRename();

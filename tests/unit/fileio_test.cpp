@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -182,6 +183,45 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(Read(f + "/a.lua"), "new");
                  }}),
     [](const testing::TestParamInfo<KeepCase> &info) { return std::string(info.param.name); });
+
+// Runs save as a user who may write the file but not its folder: root hands the file to
+// nobody and saves as nobody in a child process; anyone else closes the folder to themselves.
+bool SaveAsUserOfFileOnly(const QString &folder, const QString &path, const std::function<bool()> &save)
+{
+    if (geteuid() != 0) {
+        chmod(Native(folder).constData(), 0555);
+        const bool saved = save();
+        chmod(Native(folder).constData(), 0755);
+        return saved;
+    }
+    chmod(Native(folder).constData(), 0755);
+    if (chown(Native(path).constData(), 65534, 65534) != 0)
+        return false;
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(setgid(65534) == 0 && setuid(65534) == 0 && save() ? 0 : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SafeFileWriterTest, WritableFileInAFolderClosedToNewFilesIsSaved)
+{
+    QTemporaryDir folder;
+    QTemporaryDir temporaries;
+    chmod(Native(temporaries.path()).constData(), 01777);
+    const QString path = MakeFile(folder.path(), 0644);
+    qputenv("TMPDIR", Native(temporaries.path()));
+    const bool saved = SaveAsUserOfFileOnly(folder.path(), path, [&path] {
+        QString error;
+        return WriteWholeFile(path, "new", 3, &error);
+    });
+    qunsetenv("TMPDIR");
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_EQ(Stat(path).st_mode & 07777, 0644u);
+    EXPECT_EQ(Entries(folder.path()), QStringList{"a.lua"});
+    EXPECT_TRUE(Entries(temporaries.path()).isEmpty()) << "the copy of the old content is gone";
+}
 
 TEST(SafeFileWriterTest, ReadOnlyFileIsWrittenOnlyWhenAskedAndStaysReadOnly)
 {
