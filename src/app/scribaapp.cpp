@@ -289,9 +289,13 @@ void CScribaApp::CheckFilesOnDisk()
         return;
     m_checkingFiles = true;
     const QList<CScribaDoc *> documents = m_documents;
-    for (CScribaDoc *document : documents)
-        if (m_documents.contains(document))
-            document->CheckFileOnDisk();
+    for (CScribaDoc *document : documents) {
+        if (!m_documents.contains(document) || !document->FileChangedOnDisk())
+            continue;
+        // The script the question is about is the one shown.
+        m_mainFrame->ActivateDocument(document);
+        document->CheckFileOnDisk();
+    }
     m_checkingFiles = false;
 }
 

@@ -169,13 +169,20 @@ void CScribaDoc::SetMarkedModified(bool marked)
     emit modifiedChanged(IsModified());
 }
 
-void CScribaDoc::CheckFileOnDisk()
+bool CScribaDoc::FileChangedOnDisk() const
 {
     if (!m_onDisk)
+        return false;
+    const FileStamp now = StampOf(m_pathName);
+    // A modified document is asked about at its next save, not now.
+    return now != m_diskStamp && (!now.exists || !IsModified());
+}
+
+void CScribaDoc::CheckFileOnDisk()
+{
+    if (!FileChangedOnDisk())
         return;
     const FileStamp now = StampOf(m_pathName);
-    if (now == m_diskStamp)
-        return;
     Prompter &prompter = CScribaApp::Instance()->GetPrompter();
     if (!now.exists) {
         m_diskStamp = now; // said once
@@ -188,8 +195,6 @@ void CScribaDoc::CheckFileOnDisk()
                       QMessageBox::Warning, QMessageBox::Ok});
         return;
     }
-    if (IsModified())
-        return; // the next save asks before it replaces the other program's version
     m_diskStamp = now;
     const auto answer = prompter.Ask(
         m_view->window(), {tr("Scriba"), tr("%1 was changed by another program. Reload it?").arg(QuotedPath(m_pathName)),

@@ -48,6 +48,8 @@ public:
     // unmodified document offers to reload a changed file; a deleted file marks the document
     // modified, saying so once. Called when the main window becomes active.
     void CheckFileOnDisk();
+    // True when CheckFileOnDisk has something to ask or say.
+    bool FileChangedOnDisk() const;
 
     void SetRecoveryCopy(CRecoveryCopy *copy) { m_recoveryCopy = copy; }
     CRecoveryCopy *RecoveryCopy() const { return m_recoveryCopy; }

@@ -198,6 +198,7 @@ void FileSafetyTest::changeByAnotherProgramIsNoticed()
     const QString path = fixture.FilePath(QStringLiteral("a.lua"));
     WriteFile(path, "ours\n");
     CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    fixture.App().OnFileNew();
     fixture.App().CheckFilesOnDisk();
     QVERIFY(fixture.Prompts().asked.isEmpty());
 
@@ -210,6 +211,7 @@ void FileSafetyTest::changeByAnotherProgramIsNoticed()
     QCOMPARE(fixture.Prompts().asked.size(), 1);
     QVERIFY2(fixture.Prompts().asked.last().text.contains(question), qPrintable(fixture.Prompts().asked.last().text));
     QVERIFY(fixture.Prompts().asked.last().text.contains(QuotedPath(path)));
+    QCOMPARE(fixture.ActiveDocument(), document); // shown while asked about
     QCOMPARE(TextOf(document), textAfter);
     QCOMPARE(document->IsModified(), modifiedAfter);
     QCOMPARE(fixture.App().MainFrame()->MdiArea()->currentSubWindow()->isWindowModified(), modifiedAfter);
