@@ -48,6 +48,18 @@ QString ShortenedPath(const QString &path)
     return native.left(headLength) + QStringLiteral("...") + QDir::separator() + name;
 }
 
+// A path as a menu item's text: an "&" is a character of the name, not a mnemonic, and a tab
+// or line break in a name, which would start the key column or a second line, shows as a blank.
+QString RecentFileMenuText(const QString &path)
+{
+    QString shown = ShortenedPath(path);
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    for (QChar &c : shown)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char(' ');
+    return shown;
+}
+
 // How often the lock-key panes look at the keyboard: quick enough to follow a key at once.
 constexpr int kLockKeyPollMs = 200;
 
@@ -289,10 +301,7 @@ void CMainFrame::AddRecentFiles(QMenu *menu)
     }
     for (int i = 0; i < files.size(); ++i) {
         QAction *action = Action(CommandId(ID_FILE_MRU_FILE1 + i));
-        // An "&" in a path is a character of the name, not a mnemonic.
-        QString shown = ShortenedPath(files[i]);
-        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
-        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(RecentFileMenuText(files[i])));
         menu->addAction(action);
     }
 }

@@ -204,7 +204,7 @@ void AppTest::missingRecentFileIsReportedAndRemoved()
     AppFixture fixture;
     const QString kept1 = fixture.FilePath(QStringLiteral("R&D.lua"));
     const QString gone = fixture.FilePath(QStringLiteral("b.lua"));
-    const QString kept2 = fixture.FilePath(QStringLiteral("c.lua"));
+    const QString kept2 = fixture.FilePath(QStringLiteral("c\td.lua"));
     for (const QString &path : {kept2, gone, kept1})
         fixture.App().AddToRecentFileList(path);
     WriteFile(kept1, "");
@@ -226,10 +226,11 @@ void AppTest::missingRecentFileIsReportedAndRemoved()
             entries.append(action->text());
     QCOMPARE(entries.size(), 2);
     QVERIFY(entries.first().endsWith(QLatin1String("R&&D.lua"))); // shown with its "&", not a mnemonic
-    QVERIFY(entries.last().endsWith(QLatin1String("c.lua")));
+    // A tab in a name would push the rest of it into the menu's key column.
+    QVERIFY(entries.last().endsWith(QLatin1String("c d.lua")));
 
     fixture.App().OnOpenRecentFile(ID_FILE_MRU_FILE1 + 1);
-    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("c.lua"));
+    QCOMPARE(fixture.ActiveDocument()->GetPathName(), kept2);
     QCOMPARE(fixture.App().RecentFiles(), (QStringList{kept2, kept1}));
 }
 
