@@ -62,14 +62,16 @@ QString CommandLineUsage()
 {
     return QStringLiteral(
         "Usage: scriba [OPTION...] [--] [FILE.lua...]\n"
-        "       scriba --export-html FILE.lua [-o OUT.html]\n"
+        "       scriba --export-html FILE.lua [-o OUT.html | -o -]\n"
         "       scriba --check FILE.lua...\n"
         "\n"
         "Opens the named Lua scripts in the editor, or a new untitled script.\n"
         "\n"
         "  -h, --help       show this help and stop\n"
         "  --version        show the version and stop\n"
-        "  --export-html    write FILE.lua as a coloured HTML page, without a window\n"
+        "  --export-html    write FILE.lua as a coloured HTML page, without a window,\n"
+        "                   to FILE.html beside it, to OUT.html, or with -o - to the\n"
+        "                   standard output\n"
         "  --check          check the scripts' syntax and Tarn calls, without a window;\n"
         "                   prints FILE:LINE: error/warning lines and exits 0 when no\n"
         "                   script has a problem, 1 when one has, 2 when one cannot be read\n"

@@ -103,6 +103,16 @@ int Export(RegularFileReader &script, const QString &input, PageOutput &output, 
     return 0;
 }
 
+// The first of the arguments after the script that is not the one "-o OUT" (at outAt among
+// them, negative when "-o" comes before the script or not at all); a null string when none.
+QString UnexpectedArgument(const QStringList &rest, qsizetype outAt)
+{
+    for (qsizetype i = 0; i < rest.size(); ++i)
+        if (i != outAt && i != outAt + 1)
+            return rest[i];
+    return QString();
+}
+
 } // namespace
 
 bool IsExportCommand(const QStringList &arguments)
@@ -115,8 +125,16 @@ int RunExportCommand(const QStringList &arguments, const QString &iniPath)
     const qsizetype at = arguments.indexOf(kExportOption);
     const QString input = arguments.value(at + 1);
     const qsizetype outAt = arguments.indexOf(QStringLiteral("-o"));
+    const QString usage = QStringLiteral("usage: scriba --export-html FILE.lua [-o OUT.html | -o -]");
     if (input.isEmpty() || input.startsWith(QLatin1Char('-')) || (outAt >= 0 && arguments.value(outAt + 1).isEmpty())) {
-        Complain(QStringLiteral("usage: scriba --export-html FILE.lua [-o OUT.html | -o -]"));
+        Complain(usage);
+        return 2;
+    }
+    // One script, one page: anything more would be dropped without a word.
+    const QString extra = UnexpectedArgument(arguments.mid(at + 2), outAt - at - 2);
+    if (!extra.isNull()) {
+        Complain(QStringLiteral("unexpected argument \"%1\"; one script is exported at a time").arg(extra));
+        Complain(usage);
         return 2;
     }
     RegularFileReader script(input);

@@ -77,6 +77,8 @@ private slots:
     void menuExportMatchesTheScreen();
     void commandLineExportsWithoutAWindow();
     void commandLineReportsUnreadableFile();
+    void commandLineRefusesWhatItWouldDrop_data();
+    void commandLineRefusesWhatItWouldDrop();
     void commandLineNeverHarmsAFile_data();
     void commandLineNeverHarmsAFile();
     void commandLineWritesToStandardOutput();
@@ -266,6 +268,30 @@ void ExportTest::commandLineReportsUnreadableFile()
     QTemporaryDir folder;
     QCOMPARE(RunExportCommand({"--export-html", folder.filePath("missing.lua")}, folder.filePath("Scriba.ini")), 1);
     QCOMPARE(RunExportCommand({"--export-html"}, folder.filePath("Scriba.ini")), 2);
+}
+
+void ExportTest::commandLineRefusesWhatItWouldDrop_data()
+{
+    // The arguments after --export-html; nothing may be written for any of them.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("-o without a name") << QStringList{"a.lua", "-o"};
+    QTest::newRow("a second script") << QStringList{"a.lua", "b.lua"};
+    QTest::newRow("a second script after -o") << QStringList{"a.lua", "-o", "out.html", "b.lua"};
+    QTest::newRow("a second script before -o") << QStringList{"a.lua", "b.lua", "-o", "out.html"};
+    QTest::newRow("-o given twice") << QStringList{"a.lua", "-o", "out.html", "-o", "b.html"};
+    QTest::newRow("an unknown option") << QStringList{"a.lua", "--bogus"};
+}
+
+void ExportTest::commandLineRefusesWhatItWouldDrop()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir folder;
+    QVERIFY(QDir::setCurrent(folder.path()));
+    WriteFile(QStringLiteral("a.lua"), kScript);
+    WriteFile(QStringLiteral("b.lua"), kScript);
+    QCOMPARE(RunExportCommand(QStringList{"--export-html"} + arguments, folder.filePath("Scriba.ini")), 2);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"a.lua", "b.lua"}));
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
 }
 
 QTEST_MAIN(ExportTest)
