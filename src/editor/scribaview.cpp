@@ -1,5 +1,6 @@
 #include "scribaview.h"
 
+#include "app/fileio.h"
 #include "app/prompter.h"
 #include "app/scribaapp.h"
 #include "app/settings.h"
@@ -24,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
 
 #include <algorithm>
@@ -829,7 +831,7 @@ void CScribaView::Print(bool showDialog)
     printer.setDocName(windowTitle());
     if (showDialog && !CScribaApp::Instance()->GetPrompter().PrintDialog(window(), &printer))
         return;
-    printer.printRange(this);
+    PrintOn(printer);
 }
 
 void CScribaView::PrintPreview()
@@ -837,7 +839,26 @@ void CScribaView::PrintPreview()
     FinishColouring();
     QsciPrinter printer;
     SetPageLayout(printer);
+    printer.setDocName(windowTitle());
     CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {
-        static_cast<QsciPrinter *>(target)->printRange(this);
+        PrintOn(*static_cast<QsciPrinter *>(target));
     });
+}
+
+void CScribaView::PrintOn(QsciPrinter &printer)
+{
+    // Begun here, as QScintilla would go on printing on a painter that never began. An empty
+    // text prints one blank page.
+    QPainter painter;
+    if (painter.begin(&printer)) {
+        printer.printRange(this, painter);
+        return;
+    }
+    // The printer or the file could not be opened: say so rather than seem to have printed.
+    const QString text = printer.outputFileName().isEmpty()
+                             ? tr("Could not print on the printer \"%1\".").arg(printer.printerName())
+                             : tr("Could not print to %1: the file could not be created.")
+                                   .arg(QuotedPath(printer.outputFileName()));
+    CScribaApp::Instance()->GetPrompter().Ask(window(), {tr("Scriba - Error!"), text, QMessageBox::Warning,
+                                                         QMessageBox::Ok});
 }

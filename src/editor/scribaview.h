@@ -24,6 +24,7 @@ class CFindReplaceDialog;
 class CheckMarks;
 class CScribaDoc;
 class QMenu;
+class QsciPrinter;
 struct WordBeforeCaret;
 
 // How the text is about to change: the cause the view is handling when Scintilla announces it.
@@ -173,6 +174,8 @@ protected:
     void dropEvent(QDropEvent *e) override;
 
 private:
+    // Prints the whole text on the printer, telling the user when it cannot be opened.
+    void PrintOn(QsciPrinter &printer);
     // The aids drive the key handling's steps and edit the text as the view's own handlers do.
     friend class CAutoCompletion;
     friend class CAutoIndent;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -31,7 +32,14 @@ QString ScriptedPrompter::SaveFileName(QWidget *, const QString &proposed, const
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-bool ScriptedPrompter::PrintDialog(QWidget *, QPrinter *) { return false; }
+bool ScriptedPrompter::PrintDialog(QWidget *, QPrinter *printer)
+{
+    if (printFiles.isEmpty())
+        return false;
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(printFiles.dequeue());
+    return true;
+}
 bool ScriptedPrompter::PrintSetup(QWidget *, QPrinter *) { return false; }
 void ScriptedPrompter::PrintPreview(QWidget *, QPrinter *printer, const std::function<void(QPrinter *)> &paint)
 {

@@ -41,6 +41,7 @@ public:
     QQueue<std::function<int(QDialog &)>> dialogs;
     QStringList openFolders;                   // where each Open dialog started
     QStringList openFilters;                   // what each Open dialog offered
+    QQueue<QString> printFiles;                // each Print dialog prints to this PDF; cancelled when empty
 };
 
 // A started application whose "Scriba.ini" lives in a temporary folder.

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -36,6 +38,8 @@ private slots:
     void wordBeforeCaretReadsTheCaretLine();
     void documentWindowsAreMaximisedWithoutSystemMenu();
     void printPreviewPaintsWithoutChangingTheText();
+    void printingToAFileSaysWhenItFails_data();
+    void printingToAFileSaysWhenItFails();
 
 private:
     static void Drop(CScribaView *view, const QList<QUrl> &urls, const QString &text = QString());
@@ -337,6 +341,39 @@ void ViewTest::printPreviewPaintsWithoutChangingTheText()
     QTest::keyClicks(view, "print me");
     view->PrintPreview();
     QCOMPARE(view->text(), QStringLiteral("print me"));
+}
+
+void ViewTest::printingToAFileSaysWhenItFails_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("output"); // relative to the fixture's folder
+    QTest::addColumn<bool>("printed");
+    QTest::newRow("a script") << "print(1)\n" << "out.pdf" << true;
+    QTest::newRow("an empty script") << "" << "out.pdf" << true;
+    QTest::newRow("into a missing folder") << "print(1)\n" << "none/out.pdf" << false;
+    QTest::newRow("over a folder") << "print(1)\n" << "." << false;
+}
+
+void ViewTest::printingToAFileSaysWhenItFails()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, output);
+    QFETCH(bool, printed);
+    AppFixture fixture("");
+    fixture.ActiveView()->setText(text);
+    const QString path = QDir::cleanPath(fixture.FilePath(output));
+    fixture.Prompts().printFiles.enqueue(path);
+    fixture.Update();
+    fixture.App().MainFrame()->Action(ID_FILE_PRINT)->trigger();
+    QCOMPARE(QFileInfo(path).isFile(), printed);
+    if (printed) {
+        QVERIFY(fixture.Prompts().asked.isEmpty());
+        return;
+    }
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Error!"));
+    QCOMPARE(fixture.Prompts().asked.first().text,
+             QStringLiteral("Could not print to \"%1\": the file could not be created.").arg(path));
 }
 
 QTEST_MAIN(ViewTest)
