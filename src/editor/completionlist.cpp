@@ -69,11 +69,16 @@ void CCompletionList::Place(QPoint word, const QRect &area)
     const int right = area.x() + area.width();
     const int bottom = area.y() + area.height();
     int top = word.y() + kBelowWord;
-    if (top + height > bottom)
+    // Above only where it fits: in a view too short for it the first rows, the selected name
+    // among them, stay in sight below the word.
+    if (top + height > bottom && word.y() - height - kAboveWord >= area.y())
         top = word.y() - height - kAboveWord;
     int left = word.x();
     if (left + width > right)
         left = right - width - kRightMargin;
+    // A word that begins left of the visible text (the view scrolled sideways), or a list wider
+    // than the view: the names' beginnings stay in sight.
+    left = std::max(left, area.x());
     setGeometry(left, top, width, height);
 }
 

@@ -27,7 +27,8 @@ public:
 
     // Sizes the list for its names (at most ten rows) and places it below the word whose first
     // character's top-left corner is at word, or above it when it would reach past the bottom of
-    // area, and shifted left when it would reach past area's right edge.
+    // area (and fits above it), and shifted left when it would reach past area's right edge, never
+    // beyond its left edge.
     void Place(QPoint word, const QRect &area);
 
     static constexpr int kMaxRows = 10;

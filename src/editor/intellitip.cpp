@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kTipBackground(255, 255, 200);
@@ -88,6 +90,8 @@ void CIntelliTip::Layout()
     int x = m_point.x() + kRightOfCaret;
     if (m_point.x() + w + kRightOfCaret > right)
         x = right - w - kRightEdgeMargin;
+    // A tip wider than the view starts at its left edge, the function's name in sight.
+    x = std::max(x, area.x());
     int y = m_point.y() + kBelowCaret;
     if (m_point.y() + h + kBelowCaret + 2 > bottom)
         y = m_point.y() - kBelowCaret;

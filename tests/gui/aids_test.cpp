@@ -128,6 +128,9 @@ private slots:
     void keys();
     void placement_data();
     void placement();
+    void listStaysInSight_data();
+    void listStaysInSight();
+    void wideTipStartsAtTheTextsLeftEdge();
     void switchingAidsOffReachesEveryView();
     void mouseOnListTipAndText();
     void randomTypingKeepsTextColoursAndUndo_data();
@@ -292,6 +295,56 @@ void AidsTest::placement()
     QCOMPARE(tip->isAncestorOf(list), false);
     QCOMPARE(list->parentWidget(), view);
     QVERIFY(!list->isWindow() && !tip->isWindow());
+}
+
+void AidsTest::listStaysInSight_data()
+{
+    QTest::addColumn<QPoint>("word");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QString>("expected"); // "below" or "above", then "word", "shifted" or "edge"
+    QTest::newRow("in the middle") << QPoint(40, 100) << QRect(0, 0, 800, 600) << "below word";
+    QTest::newRow("near the bottom") << QPoint(40, 580) << QRect(0, 0, 800, 600) << "above word";
+    QTest::newRow("near the right edge") << QPoint(700, 100) << QRect(0, 0, 800, 600) << "below shifted";
+    QTest::newRow("word begins left of the text") << QPoint(-90, 100) << QRect(0, 0, 800, 600) << "below edge";
+    QTest::newRow("view narrower than the list") << QPoint(30, 100) << QRect(5, 0, 120, 600) << "below edge";
+    QTest::newRow("view too short for it above") << QPoint(40, 60) << QRect(0, 0, 800, 90) << "below word";
+}
+
+void AidsTest::listStaysInSight()
+{
+    QFETCH(QPoint, word);
+    QFETCH(QRect, area);
+    QFETCH(QString, expected);
+    QWidget view;
+    view.resize(1000, 800);
+    std::vector<std::string> names;
+    for (int i = 0; i < 15; ++i)
+        names.push_back("tn_name" + std::to_string(i));
+    CCompletionList list(names, QFont(), &view);
+    list.Place(word, area);
+    const int below = word.y() + CCompletionList::kBelowWord;
+    const int above = word.y() - list.height() - CCompletionList::kAboveWord;
+    QCOMPARE(list.y(), expected.startsWith(QLatin1String("below")) ? below : above);
+    const int shifted = area.x() + area.width() - list.width() - CCompletionList::kRightMargin;
+    const int left = expected.endsWith(QLatin1String("word")) ? word.x() : expected.endsWith(QLatin1String("shifted")) ? shifted : area.x();
+    QCOMPARE(list.x(), left);
+}
+
+void AidsTest::wideTipStartsAtTheTextsLeftEdge()
+{
+    AppFixture fixture;
+    Configure(QString());
+    std::vector<std::string> row{"tn_wide"};
+    for (int i = 0; i < 60; ++i)
+        row.push_back("parameter" + std::to_string(i));
+    Settings::Global().functions.Add(row);
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    Press(view, "tn_wide(");
+    const CIntelliTip *tip = view->Tip();
+    QVERIFY(tip->IsShown());
+    QVERIFY(tip->width() > view->viewport()->width());
+    QCOMPARE(tip->x(), view->viewport()->geometry().x());
 }
 
 void AidsTest::switchingAidsOffReachesEveryView()
