@@ -268,8 +268,7 @@ void CScribaView::OnActivateView(bool activate)
             SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
         return;
     }
-    CloseCompletionList();
-    HideTip();
+    LeaveAidsBehind();
     CloseFindDialog();
 }
 
@@ -579,14 +578,20 @@ void CScribaView::MeasureEnter(QKeyEvent *e) { m_indent->MeasureEnter(e); }
 void CScribaView::TipRecount(QKeyEvent *e) { m_tip->OnKeyAfter(e); }
 void CScribaView::CloseCompletionList() { m_completion->Close(); }
 void CScribaView::HideTip() { m_tip->HideTip(); }
+
+void CScribaView::LeaveAidsBehind()
+{
+    CloseCompletionList();
+    HideTip();
+}
+
 CCompletionList *CScribaView::CompletionList() const { return m_completion->List(); }
 
 // ---------------------------------------------------------------- mouse and menu
 
 void CScribaView::mousePressEvent(QMouseEvent *e)
 {
-    CloseCompletionList();
-    HideTip();
+    LeaveAidsBehind();
     QsciScintilla::mousePressEvent(e);
 }
 
@@ -603,8 +608,7 @@ void CScribaView::wheelEvent(QWheelEvent *e)
 
 void CScribaView::contextMenuEvent(QContextMenuEvent *e)
 {
-    CloseCompletionList();
-    HideTip();
+    LeaveAidsBehind();
     QMenu *menu = BuildContextMenu();
     menu->exec(e->globalPos());
     delete menu;
@@ -631,20 +635,25 @@ QMenu *CScribaView::BuildContextMenu()
 
 // ---------------------------------------------------------------- commands
 
+// The edit commands change the text or the selection behind the aids' backs: a list left open
+// would put its name where the word no longer is.
 void CScribaView::OnEditUndo()
 {
+    LeaveAidsBehind();
     if (CanUndo())
         RunAsCause(EditOther, [this] { SendScintilla(SCI_UNDO); });
 }
 
 void CScribaView::OnEditRedo()
 {
+    LeaveAidsBehind();
     if (CanRedo())
         RunAsCause(EditOther, [this] { SendScintilla(SCI_REDO); });
 }
 
 void CScribaView::OnEditCut()
 {
+    LeaveAidsBehind();
     if (HasSelection())
         RunAsCause(EditCut, [this] { SendScintilla(SCI_CUT); });
 }
@@ -657,6 +666,7 @@ void CScribaView::OnEditCopy()
 
 void CScribaView::OnEditPaste()
 {
+    LeaveAidsBehind();
     if (!CanPaste())
         return;
     FreezeDisplay();
@@ -666,12 +676,14 @@ void CScribaView::OnEditPaste()
 
 void CScribaView::OnEditClear()
 {
+    LeaveAidsBehind();
     if (HasSelection())
         RunAsCause(EditOther, [this] { SendScintilla(SCI_CLEAR); });
 }
 
 void CScribaView::OnEditSelectAll()
 {
+    LeaveAidsBehind();
     SendScintilla(SCI_SELECTALL);
 }
 

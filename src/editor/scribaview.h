@@ -97,10 +97,12 @@ public:
     QPoint PointOfPosition(qint64 position) const;
     QPoint CaretPoint() const;
 
-    // The language aids. Clicks, deactivation and switching an aid off close the list and
-    // hide the tip.
+    // The language aids. Clicks, deactivation, the edit commands and switching an aid off close
+    // the list and hide the tip.
     void CloseCompletionList();
     void HideTip();
+    // Both: the caret or the text moved in a way the aids do not follow.
+    void LeaveAidsBehind();
     CCompletionList *CompletionList() const;
     CIntelliTip *Tip() const { return m_tip; }
 

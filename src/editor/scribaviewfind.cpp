@@ -47,17 +47,10 @@ qint64 WrappedEnd(const CScribaView &view, const TextSearch &search, qint64 star
     return std::min(view.TextLength(), start + qint64(search.Length()) - 1);
 }
 
-// The caret jumps, as with a click in the text: the completion list and the parameter tip
-// belonged to where it was.
-void LeaveAidsBehind(CScribaView &view)
-{
-    view.CloseCompletionList();
-    view.HideTip();
-}
-
 void Select(CScribaView &view, qint64 from, qint64 to)
 {
-    LeaveAidsBehind(view);
+    // The caret jumps, as with a click in the text.
+    view.LeaveAidsBehind();
     view.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(from), static_cast<long>(to));
 }
 
@@ -271,7 +264,7 @@ void CScribaView::ReplaceOccurrences(const std::vector<std::size_t> &positions, 
     const std::string rebuilt = BuildReplaced(TextRange(start, end), std::size_t(start), positions, length, replacement);
     const qint64 growth = qint64(replacement.size()) - qint64(length);
     const qint64 caret = qint64(positions[lastReplaced]) + qint64(lastReplaced) * growth + qint64(replacement.size());
-    LeaveAidsBehind(*this);
+    LeaveAidsBehind();
     FreezeDisplay();
     RunAsCause(EditOther, [&] {
         SendScintilla(SCI_BEGINUNDOACTION);

@@ -10,6 +10,7 @@
 #include "editor/scribaview.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QRandomGenerator>
 #include <QWheelEvent>
 #include <QScrollBar>
@@ -131,6 +132,8 @@ private slots:
     void listStaysInSight_data();
     void listStaysInSight();
     void wideTipStartsAtTheTextsLeftEdge();
+    void editCommandsLeaveTheAidsBehind_data();
+    void editCommandsLeaveTheAidsBehind();
     void switchingAidsOffReachesEveryView();
     void mouseOnListTipAndText();
     void randomTypingKeepsTextColoursAndUndo_data();
@@ -345,6 +348,39 @@ void AidsTest::wideTipStartsAtTheTextsLeftEdge()
     QVERIFY(tip->IsShown());
     QVERIFY(tip->width() > view->viewport()->width());
     QCOMPARE(tip->x(), view->viewport()->geometry().x());
+}
+
+void AidsTest::editCommandsLeaveTheAidsBehind_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"undo", "redo", "cut", "paste", "delete", "select all"})
+        QTest::newRow(command) << command;
+}
+
+void AidsTest::editCommandsLeaveTheAidsBehind()
+{
+    QFETCH(QString, command);
+    AppFixture fixture;
+    Configure(QString());
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    Press(view, "tn_addknot(1, tn_a{^Space}");
+    QVERIFY(view->CompletionList());
+    QVERIFY(view->Tip()->IsShown());
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    // What each command needs, made behind the aids' backs.
+    if (command == "redo")
+        view->SendScintilla(QsciScintillaBase::SCI_UNDO);
+    if (command == "cut" || command == "delete")
+        view->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, 2L);
+    const QMap<QString, void (CScribaView::*)()> commands = {
+        {"undo", &CScribaView::OnEditUndo},   {"redo", &CScribaView::OnEditRedo},
+        {"cut", &CScribaView::OnEditCut},     {"paste", &CScribaView::OnEditPaste},
+        {"delete", &CScribaView::OnEditClear}, {"select all", &CScribaView::OnEditSelectAll}};
+    (view->*commands.value(command))();
+    // Left open, Enter would put a name where the word no longer is.
+    QVERIFY(!view->CompletionList());
+    QVERIFY(!view->Tip()->IsShown());
 }
 
 void AidsTest::switchingAidsOffReachesEveryView()
