@@ -107,24 +107,30 @@ bool CAutoCompletion::OnKey(const QKeyEvent *e)
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
-        MoveWordStart(e->key() == Qt::Key_Left);
-        return true;
+        return MoveWordStart(e->key() == Qt::Key_Left);
     default:
         return false;
     }
 }
 
-void CAutoCompletion::MoveWordStart(bool back)
+bool CAutoCompletion::MoveWordStart(bool back)
 {
     // Left takes the word's last character off the word used for matching, selected, so an
     // accepted name replaces it too; Right gives one back.
     const long start = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const long end = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
     if (!back) {
+        // The line break is never taken into what an accepted name replaces, which would join
+        // the next line to this one: at the line's end the list goes and the caret moves on.
+        const long line = m_view.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, start);
+        if (start >= m_view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line)) {
+            Close();
+            return false;
+        }
         m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, end,
                              m_view.SendScintilla(QsciScintillaBase::SCI_POSITIONAFTER, start));
         Show();
-        return;
+        return true;
     }
     WordBeforeCaret before;
     m_view.GetWordBeforeCaret(' ', before);
@@ -132,12 +138,13 @@ void CAutoCompletion::MoveWordStart(bool back)
         m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, end,
                              m_view.SendScintilla(QsciScintillaBase::SCI_POSITIONBEFORE, start));
         Show();
-        return;
+        return true;
     }
     // Nothing left to match: the selected characters go, as one step that undo brings back.
     if (start != end)
         m_view.RunAsCause(EditOther, [this] { m_view.SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, ""); });
     Close();
+    return true;
 }
 
 bool CAutoCompletion::OnCharacter(QKeyEvent *e, int ch)

@@ -36,7 +36,8 @@ public:
 private:
     bool Enabled() const;
     void Accept();
-    void MoveWordStart(bool back);
+    // Left and Right with the list open: false when the key is to move the caret as usual.
+    bool MoveWordStart(bool back);
     // The control inserts or deletes the character, then the post-character step runs.
     void PassToControl(QKeyEvent *e, int ch);
 

@@ -191,6 +191,7 @@ void AidsTest::keys_data()
     QTest::newRow("accept after left replaces the rest") << "" << QByteArray("x = tn_an|") << "{^Space}{Left}{Enter}" << QByteArray("x = tn_addknot|") << "" << "" << 1;
     QTest::newRow("left with no word deletes") << "" << QByteArray("x = ab|") << "{^Space}{Left}{Left}{Left}" << QByteArray("x = |") << "" << "" << 1;
     QTest::newRow("right lengthens the word") << "" << QByteArray("tn_a|nchor") << "{^Space}{Right}{Right}" << QByteArray("tn_an|chor") << "tn_anchor" << "" << 0;
+    QTest::newRow("right at the line end moves on") << "" << QByteArray("x = tn_a|\r\ny\r\n") << "{^Space}{Right}{Enter}" << QByteArray("x = tn_a\r\n\r\n|y\r\n") << "" << "" << 1;
     QTest::newRow("backspace of the last letter closes") << "" << QByteArray("x = t|") << "{^Space}{BS}{BS}" << QByteArray("x =|") << "" << "" << -1;
 
     // The parameter tip.
