@@ -29,6 +29,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -434,6 +435,7 @@ EditKind CScribaView::ClassifyCause(EditKind cause) const
 void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting)
 {
     ++m_textVersion;
+    KeepCaretCountThrough(position, length, inserting);
     emit edited();
     m_lastEdit = ClassifyCause(cause);
     if (m_changes.IsEmpty()) {
@@ -708,11 +710,39 @@ QString CScribaView::CaretPositionText() const
     const qint64 end = SendScintilla(SCI_GETSELECTIONEND);
     const qint64 line = LineOf(start);
     // Columns count characters, not bytes, so a multibyte character is one column. Counting
-    // takes time in proportion to a selection's size, and the pane is refreshed after every key:
-    // the count is kept until the text or the selection changes.
-    if (start != m_columnCache.start || end != m_columnCache.end || m_textVersion != m_columnCache.version)
-        m_columnCache = {start, end, m_textVersion, end > start ? CharactersBetween(start, end) + 1 : 1};
-    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(m_columnCache.column);
+    // takes time in proportion to the stretch counted, and the pane is refreshed after every key:
+    // while the text and the stretch's start stay, a moved end is counted from the last one, so
+    // a caret move at the end of a line of megabytes (or a selection of all) costs only its step.
+    ColumnCache &cache = m_columnCache;
+    if (start != cache.start || end != cache.end || m_textVersion != cache.version) {
+        const bool fromLastEnd = start == cache.start && m_textVersion == cache.version &&
+                                 std::abs(end - cache.end) < end - start;
+        cache.characters = fromLastEnd ? cache.characters + SignedCharactersBetween(cache.end, end)
+                                       : CharactersBetween(start, end);
+        cache = {start, end, m_textVersion, cache.characters};
+    }
+    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(end > start ? cache.characters + 1 : 1);
+}
+
+void CScribaView::KeepCaretCountThrough(qint64 position, qint64 length, bool inserting)
+{
+    // The caret pane's count of [start, end) holds through an edit after it, and follows one
+    // that takes off its own tail (a Backspace at the caret); any other edit counts afresh.
+    ColumnCache &cache = m_columnCache;
+    if (cache.version + 1 != m_textVersion)
+        return;
+    if (!inserting && position >= cache.start && position < cache.end && position + length == cache.end) {
+        cache.characters -= CharactersBetween(position, cache.end);
+        cache.end = position;
+    } else if (position < cache.end) {
+        return;
+    }
+    cache.version = m_textVersion;
+}
+
+qint64 CScribaView::SignedCharactersBetween(qint64 from, qint64 to) const
+{
+    return from <= to ? CharactersBetween(from, to) : -CharactersBetween(to, from);
 }
 
 qint64 CScribaView::CharactersBetween(qint64 start, qint64 end) const

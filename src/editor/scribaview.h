@@ -226,6 +226,9 @@ private:
     QMenu *BuildContextMenu();
     bool OpenDroppedFile(const QMimeData *data);
     qint64 CharactersBetween(qint64 start, qint64 end) const;
+    // Characters from `from` to `to`, negative when `to` lies before `from`.
+    qint64 SignedCharactersBetween(qint64 from, qint64 to) const;
+    void KeepCaretCountThrough(qint64 position, qint64 length, bool inserting);
     qint64 LineStart(qint64 line) const;
     qint64 LineOf(qint64 position) const;
     qint64 LineEndOf(qint64 position) const;
@@ -248,7 +251,7 @@ private:
         qint64 start = -1;
         qint64 end = -1;
         std::uint64_t version = 0;
-        qint64 column = 1;
+        qint64 characters = 0; // in [start, end)
     };
     mutable ColumnCache m_columnCache; // the caret pane's last column count
 };

@@ -25,6 +25,7 @@ private slots:
     void caretPaneCountsATabAsOneColumn();
     void caretPaneCountsALineBreakAsOneCharacter_data();
     void caretPaneCountsALineBreakAsOneCharacter();
+    void caretPaneFollowsEveryMoveAndEdit();
     void undoFollowsTheSavePoint();
     void pasteInsertsPlainTextOnly();
     void droppedFileOpensOnlyExactLuaNames_data();
@@ -94,6 +95,44 @@ void ViewTest::caretPaneCountsALineBreakAsOneCharacter()
     view->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0, selectionEnd);
     fixture.Update();
     QCOMPARE(fixture.App().MainFrame()->CaretPaneText(), pane);
+}
+
+// The pane counts on from its last count where it can (a move of the selection's end, typing or
+// a Backspace at the caret); after each random key the column must equal a count from scratch.
+void ViewTest::caretPaneFollowsEveryMoveAndEdit()
+{
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    view->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "local \xc3\xa9t\xc3\xa9 = 1\r\n\tx = 2\r\ny\rz\n");
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char *text;
+    };
+    const Key keys[] = {{Qt::Key_Left, Qt::NoModifier, ""},        {Qt::Key_Right, Qt::NoModifier, ""},
+                        {Qt::Key_Left, Qt::ShiftModifier, ""},     {Qt::Key_Right, Qt::ShiftModifier, ""},
+                        {Qt::Key_Down, Qt::ShiftModifier, ""},     {Qt::Key_Up, Qt::NoModifier, ""},
+                        {Qt::Key_End, Qt::NoModifier, ""},         {Qt::Key_Home, Qt::ShiftModifier, ""},
+                        {Qt::Key_Backspace, Qt::NoModifier, ""},   {Qt::Key_Delete, Qt::NoModifier, ""},
+                        {Qt::Key_unknown, Qt::NoModifier, "\u00e9"}, {Qt::Key_A, Qt::NoModifier, "a"},
+                        {Qt::Key_Return, Qt::NoModifier, "\r"},    {Qt::Key_End, Qt::ControlModifier, ""}};
+    std::uint32_t seed = 12345;
+    for (int step = 0; step < 600; ++step) {
+        seed = seed * 1664525u + 1013904223u;
+        const Key &key = keys[(seed >> 16) % std::size(keys)];
+        QTest::sendKeyEvent(QTest::Click, view, key.key, QString::fromUtf8(key.text), key.modifiers);
+        const QByteArray text = TextOf(view);
+        const qint64 end = view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
+        const qint64 line = view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                                view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
+        const qint64 start =
+            view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        const QString counted = QString::fromUtf8(text.mid(start, end - start)).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        const QString expected = QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(counted.size() + 1);
+        QVERIFY2(view->CaretPositionText() == expected, qPrintable(QStringLiteral("step %1: %2 against %3")
+                                                                       .arg(step)
+                                                                       .arg(view->CaretPositionText(), expected)));
+    }
 }
 
 void ViewTest::undoFollowsTheSavePoint()
