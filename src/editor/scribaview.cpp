@@ -717,9 +717,9 @@ QString CScribaView::CaretPositionText() const
     if (start != cache.start || end != cache.end || m_textVersion != cache.version) {
         const bool fromLastEnd = start == cache.start && m_textVersion == cache.version &&
                                  std::abs(end - cache.end) < end - start;
-        cache.characters = fromLastEnd ? cache.characters + SignedCharactersBetween(cache.end, end)
-                                       : CharactersBetween(start, end);
-        cache = {start, end, m_textVersion, cache.characters};
+        const qint64 characters = fromLastEnd ? cache.characters + SignedCharactersBetween(cache.end, end)
+                                              : CharactersBetween(start, end);
+        cache = {start, end, m_textVersion, characters};
     }
     return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(end > start ? cache.characters + 1 : 1);
 }
