@@ -1,0 +1,96 @@
+// Tarn's reference: what each function of the table does, read from and written to Lua
+// definition files as the Lua language server reads them ("---@meta", "---@param",
+// "---@return"). The function table decides which functions exist and their parameters; the
+// reference only documents them.
+#pragma once
+
+#include "app/scribacobarray.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct ParamDoc {
+    std::string name;
+    std::string type;        // as written: "number", "integer|string", "\"head\"|\"flux\""
+    std::string description; // Markdown; names the unit where the parameter has one
+    bool optional = false;   // written "name?"
+    // The fixed strings the parameter takes, from a type of string literals ("head"|"flux"),
+    // without their quotes; empty when any value of the type is allowed.
+    std::vector<std::string> allowedStrings;
+
+    bool operator==(const ParamDoc &) const = default;
+};
+
+struct ReturnDoc {
+    std::string type;
+    std::string description;
+
+    bool operator==(const ReturnDoc &) const = default;
+};
+
+struct FunctionDoc {
+    std::string name;
+    std::vector<std::string> description; // the "---" lines before the annotations, Markdown
+    std::vector<ParamDoc> params;
+    std::vector<ReturnDoc> returns;
+    bool deprecated = false;
+    std::string deprecation; // the text after "---@deprecated", e.g. "use tg_new"
+    std::vector<std::string> see;
+
+    bool operator==(const FunctionDoc &) const = default;
+};
+
+// A line of a definition file that could not be read.
+struct ReferenceProblem {
+    int line = 0; // from 1
+    std::string message;
+
+    bool operator==(const ReferenceProblem &) const = default;
+};
+
+class TarnReference {
+public:
+    // The function's page, or nullptr when the reference does not document it.
+    const FunctionDoc *Find(std::string_view name) const;
+    // In the order they were added (file order for a file that was read).
+    const std::vector<FunctionDoc> &Functions() const { return m_functions; }
+    // A later page of the same name replaces the earlier one.
+    void Add(FunctionDoc doc);
+    bool Empty() const { return m_functions.empty(); }
+
+private:
+    std::vector<FunctionDoc> m_functions;
+    std::unordered_map<std::string, std::size_t> m_byName;
+};
+
+struct ReferenceRead {
+    TarnReference reference;
+    std::vector<ReferenceProblem> problems;
+};
+
+// Reads a definition file. Lines that are not annotations Scriba reads are skipped; an
+// annotation that cannot be read is reported with its line number and the rest is still read.
+ReferenceRead ReadDefinitionFile(std::string_view text);
+
+// The definition file for every function of the table, documented from reference where it
+// documents the function; valid Lua 5.1 that reads back into the same reference.
+std::string WriteDefinitionFile(const FunctionTable &functions, const TarnReference &reference);
+
+// The reference shipped with Scriba for its built-in function table.
+const TarnReference &BuiltInReference();
+
+// "Tarn.d.lua" beside the configuration file at iniPath (the same folder rules as Scriba.ini).
+QString ReferencePathBeside(const QString &iniPath);
+
+// The reference in use: the file beside iniPath when it exists and can be read, else the
+// built-in one. problems receives what could not be read of the file, cause why a file that
+// exists could not be opened at all.
+TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem> *problems = nullptr,
+                            QString *cause = nullptr);
+
+// "tg_setbc(node, mode, value)" as the table row names the parameters.
+std::string SignatureOf(const TableRow &row);
