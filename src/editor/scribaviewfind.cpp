@@ -92,6 +92,8 @@ void CScribaView::OnEditReplace()
 
 void CScribaView::OnEditRepeat()
 {
+    // Find Next only ever finds, with the dialog's texts and options when one is open, whichever
+    // of its buttons was pressed last: a repeated Replace All would change the text at each F3.
     OnFindReplace(FR_FINDNEXT);
 }
 
@@ -155,6 +157,8 @@ int CScribaView::OnFindReplace(std::uint32_t flags)
         m_findDialog = nullptr;
     else if (g_findText.isEmpty())
         return 0; // nothing to search for
+    else if (flags == FR_FINDNEXT)
+        FindNextFromDialog(r); // the Find Next command
     else if (dialogFlags & FR_REPLACEALL)
         ReplaceAll(r);
     else if (dialogFlags & FR_REPLACE)
@@ -222,32 +226,31 @@ void CScribaView::ReplaceSelection(const CharRange &r)
     Select(*this, r.cpMin, r.cpMin + qint64(replacement.size()));
 }
 
-// Replaces the occurrences from the selection's end to the end of the text and then, if the user
-// wants, those before it, the way Find Next would meet them. Text that was put in is never searched
-// again, so a replacement that holds the search text cannot make the loop go on forever.
+// Replaces the occurrences from the selection's end to the end of the text, then asks whether to
+// go on from the start and, if the user wants, replaces those before it too, the way Find Next
+// would meet them. Text that was put in is never searched again, so a replacement that holds the
+// search text cannot make the loop go on forever. Both stretches are one undo step.
 void CScribaView::ReplaceAll(const CharRange &r)
 {
     const TextSearch search = CurrentSearch();
     const std::string replacement = g_replaceText.toStdString();
-    std::vector<std::size_t> positions = FindAllIn(*this, search, r.cpMax, TextLength());
-    const std::size_t afterCaret = positions.size();
+    const std::vector<std::size_t> after = FindAllIn(*this, search, r.cpMax, TextLength());
+    SendScintilla(SCI_BEGINUNDOACTION);
+    // The caret ends after the last occurrence replaced, in the order they were met.
+    if (!after.empty())
+        ReplaceOccurrences(after, search.Length(), replacement, after.size() - 1);
+    std::size_t replaced = after.size();
     if (AskContinueFromStart(this)) {
-        // Before the caret, up to the first occurrence already taken.
-        const qint64 limit = positions.empty() ? TextLength() : qint64(positions.front());
+        // Before the caret, up to the first occurrence already replaced, which did not move.
+        const qint64 limit = std::min(after.empty() ? TextLength() : qint64(after.front()), TextLength());
         const std::vector<std::size_t> before =
             FindAllIn(*this, search, 0, std::min(limit, WrappedEnd(*this, search, r.cpMax)));
-        positions.insert(positions.begin(), before.begin(), before.end());
-        // Find Next would run on to the end once more and ask again; nothing is left to find.
         if (!before.empty())
-            AskContinueFromStart(this);
+            ReplaceOccurrences(before, search.Length(), replacement, before.size() - 1);
+        replaced += before.size();
     }
-    if (!positions.empty()) {
-        // The caret ends after the last occurrence replaced, in the order they were met.
-        const std::size_t last = positions.size() > afterCaret ? positions.size() - afterCaret - 1 : positions.size() - 1;
-        ReplaceOccurrences(positions, search.Length(), replacement, last);
-    }
-    Tell(this,
-         tr("Replaced %1 occurrence(s) of '%2' with '%3'.").arg(positions.size()).arg(g_findText, g_replaceText),
+    SendScintilla(SCI_ENDUNDOACTION);
+    Tell(this, tr("Replaced %1 occurrence(s) of '%2' with '%3'.").arg(replaced).arg(g_findText, g_replaceText),
          QMessageBox::Information);
     if (m_findDialog)
         m_findDialog->TakeFocus();

@@ -97,7 +97,7 @@ private slots:
     void replaceAllCountsWhatItReplaced();
     void replaceChecksTheSelection_data();
     void replaceChecksTheSelection();
-    void findNextRepeatsTheDialogsLastAction();
+    void findNextOnlyEverFinds();
     void dialogClosesWhenAnotherDocumentBecomesActive();
     void dialogMovesOffTheFoundText_data();
     void dialogMovesOffTheFoundText();
@@ -270,23 +270,25 @@ void FindTest::replaceAllCountsWhatItReplaced_data()
     QTest::addColumn<QString>("report");
     QTest::addColumn<QByteArray>("result");
     QTest::addColumn<int>("caretAfter");
+    QTest::addColumn<QByteArray>("textAsked"); // the text when the end-of-file question comes
     const QByteArray both("ab x ab ab\n");
-    QTest::newRow("both sides, Yes then Yes") << both << 3 << "ab" << "cde" << Answers{QMessageBox::Yes, QMessageBox::Yes}
-                                              << 2 << "Replaced 3 occurrence(s) of 'ab' with 'cde'."
-                                              << QByteArray("cde x cde cde\n") << 3;
-    QTest::newRow("both sides, Yes then No") << both << 3 << "ab" << "cde" << Answers{QMessageBox::Yes, QMessageBox::No}
-                                             << 2 << "Replaced 3 occurrence(s) of 'ab' with 'cde'."
-                                             << QByteArray("cde x cde cde\n") << 3;
+    QTest::newRow("both sides, Yes") << both << 3 << "ab" << "cde" << Answers{QMessageBox::Yes} << 1
+                                     << "Replaced 3 occurrence(s) of 'ab' with 'cde'." << QByteArray("cde x cde cde\n") << 3
+                                     << QByteArray("ab x cde cde\n");
     QTest::newRow("both sides, No") << both << 3 << "ab" << "cde" << Answers{QMessageBox::No} << 1
-                                    << "Replaced 2 occurrence(s) of 'ab' with 'cde'." << QByteArray("ab x cde cde\n") << 12;
+                                    << "Replaced 2 occurrence(s) of 'ab' with 'cde'." << QByteArray("ab x cde cde\n") << 12
+                                    << QByteArray("ab x cde cde\n");
+    QTest::newRow("caret at the top, No") << both << 0 << "ab" << "cde" << Answers{QMessageBox::No} << 1
+                                          << "Replaced 3 occurrence(s) of 'ab' with 'cde'." << QByteArray("cde x cde cde\n")
+                                          << 13 << QByteArray("cde x cde cde\n");
     QTest::newRow("none at all") << both << 3 << "zz" << "y" << Answers{QMessageBox::Yes} << 1
-                                 << "Replaced 0 occurrence(s) of 'zz' with 'y'." << both << 3;
+                                 << "Replaced 0 occurrence(s) of 'zz' with 'y'." << both << 3 << both;
     // The replacement holds the search text: what was put in is never replaced again.
     QTest::newRow("replacement holds the search text")
-        << QByteArray("a b a") << 2 << "a" << "aa" << Answers{QMessageBox::Yes, QMessageBox::Yes} << 2
-        << "Replaced 2 occurrence(s) of 'a' with 'aa'." << QByteArray("aa b aa") << 2;
+        << QByteArray("a b a") << 2 << "a" << "aa" << Answers{QMessageBox::Yes} << 1
+        << "Replaced 2 occurrence(s) of 'a' with 'aa'." << QByteArray("aa b aa") << 2 << QByteArray("a b aa");
     QTest::newRow("deleting") << QByteArray("x, y, z") << 0 << ", " << "" << Answers{QMessageBox::Yes} << 1
-                              << "Replaced 2 occurrence(s) of ', ' with ''." << QByteArray("xyz") << 2;
+                              << "Replaced 2 occurrence(s) of ', ' with ''." << QByteArray("xyz") << 2 << QByteArray("xyz");
 }
 
 void FindTest::replaceAllCountsWhatItReplaced()
@@ -300,9 +302,12 @@ void FindTest::replaceAllCountsWhatItReplaced()
     QFETCH(QString, report);
     QFETCH(QByteArray, result);
     QFETCH(int, caretAfter);
+    QFETCH(QByteArray, textAsked);
     FindFixture f(text);
     f.Select(caret, caret);
     f.Answer(answers);
+    QByteArrayList texts;
+    f.fixture.Prompts().onAsk = [&](const Prompt &) { texts.append(TextOf(f.view)); };
     CFindReplaceDialog *dialog = f.Dialog(ID_EDIT_REPLACE, search, replacement);
     QVERIFY(dialog);
     dialog->ReplaceAllButton()->click();
@@ -310,8 +315,14 @@ void FindTest::replaceAllCountsWhatItReplaced()
     const Prompt &reported = f.fixture.Prompts().asked.last();
     QCOMPARE(reported.caption, QStringLiteral("Scriba"));
     QCOMPARE(reported.icon, QMessageBox::Information);
+    // The question comes when the text after the caret is done.
+    QCOMPARE(texts.value(0), textAsked);
     QCOMPARE(TextOf(f.view), result);
     QCOMPARE(f.Selection(), qMakePair(qint64(caretAfter), qint64(caretAfter)));
+    // Both stretches, and the question between them, are one undo step.
+    f.view->OnEditUndo();
+    QCOMPARE(TextOf(f.view), text);
+    QVERIFY(!f.view->CanUndo());
 }
 
 void FindTest::replaceChecksTheSelection_data()
@@ -338,28 +349,36 @@ void FindTest::replaceChecksTheSelection()
     QVERIFY(f.fixture.Prompts().asked.isEmpty()); // no search follows
 }
 
-void FindTest::findNextRepeatsTheDialogsLastAction()
+void FindTest::findNextOnlyEverFinds()
 {
-    FindFixture f("one two one two\n");
-    CFindReplaceDialog *dialog = f.Dialog(ID_EDIT_REPLACE, QStringLiteral("one"), QStringLiteral("1"));
+    FindFixture f("y x y\n");
+    CFindReplaceDialog *dialog = f.Dialog(ID_EDIT_REPLACE, QStringLiteral("y"), QStringLiteral("yy"));
     QVERIFY(dialog);
     // Before any button, F3 finds.
     f.Trigger(ID_EDIT_REPEAT);
-    QCOMPARE(f.Selection(), qMakePair(qint64(0), qint64(3)));
+    QCOMPARE(f.Selection(), qMakePair(qint64(0), qint64(1)));
+    // After Replace, it finds the next occurrence and replaces nothing.
     dialog->ReplaceButton()->click();
-    QCOMPARE(TextOf(f.view), QByteArray("1 two one two\n"));
-    f.Select(0, 0);
-    f.Trigger(ID_EDIT_REPEAT); // Replace again: the selection is not "one", so nothing happens
-    QCOMPARE(TextOf(f.view), QByteArray("1 two one two\n"));
-    dialog->FindField()->setText(QStringLiteral("two"));
-    f.Answer({QMessageBox::No});
+    QCOMPARE(TextOf(f.view), QByteArray("yy x y\n"));
+    f.Trigger(ID_EDIT_REPEAT);
+    QCOMPARE(TextOf(f.view), QByteArray("yy x y\n"));
+    QCOMPARE(f.Selection(), qMakePair(qint64(5), qint64(6)));
+    // After Replace All, F3 and the toolbar's Find Next (the same command) keep finding.
+    f.Answer({QMessageBox::Yes});
     dialog->ReplaceAllButton()->click();
-    QCOMPARE(TextOf(f.view), QByteArray("1 1 one 1\n"));
-    dialog->FindField()->setText(QStringLiteral("1"));
-    dialog->ReplaceField()->setText(QStringLiteral("one"));
+    QCOMPARE(TextOf(f.view), QByteArray("yyyy x yy\n"));
+    f.fixture.Prompts().asked.clear();
     f.Select(0, 0);
-    f.Trigger(ID_EDIT_REPEAT); // Replace All with the dialog's texts as they stand now
-    QCOMPARE(TextOf(f.view), QByteArray("one one one one\n"));
+    f.Trigger(ID_EDIT_REPEAT);
+    f.Trigger(ID_EDIT_REPEAT);
+    QCOMPARE(TextOf(f.view), QByteArray("yyyy x yy\n"));
+    QCOMPARE(f.Selection(), qMakePair(qint64(1), qint64(2)));
+    // With the dialog's texts as they stand now.
+    dialog->FindField()->setText(QStringLiteral("x"));
+    f.Trigger(ID_EDIT_REPEAT);
+    QCOMPARE(f.Selection(), qMakePair(qint64(5), qint64(6)));
+    QCOMPARE(TextOf(f.view), QByteArray("yyyy x yy\n"));
+    QVERIFY(f.fixture.Prompts().asked.isEmpty());
 }
 
 void FindTest::dialogClosesWhenAnotherDocumentBecomesActive()

@@ -16,6 +16,8 @@
 QMessageBox::StandardButton ScriptedPrompter::Ask(QWidget *, const Prompt &prompt)
 {
     asked.append(prompt);
+    if (onAsk)
+        onAsk(prompt);
     return answers.isEmpty() ? QMessageBox::Ok : answers.dequeue();
 }
 

@@ -32,6 +32,7 @@ public:
     int RunDialog(QDialog &dialog) override;
 
     QList<Prompt> asked;                       // every message shown, in order
+    std::function<void(const Prompt &)> onAsk; // called as each message is shown
     QQueue<QMessageBox::StandardButton> answers; // Ok when empty
     QQueue<QString> fileNames;                 // empty (cancelled) when empty
     QStringList proposedNames;                 // what each Save As dialog proposed
