@@ -5,6 +5,7 @@
 #include "editor/completionorder.h"
 #include "editor/lineword.h"
 #include "editor/scribaview.h"
+#include "editor/textsearch.h"
 
 #include <QKeyEvent>
 
@@ -13,6 +14,21 @@ namespace {
 bool IsNameCharacter(int ch)
 {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '_';
+}
+
+// The word the list matches and an accepted name replaces: the identifier that ends at the
+// selection's start, so a name typed inside brackets, after "=" or after a comma replaces only
+// itself. Read from the line's text before the caret, which Scintilla hands over without a copy.
+std::string Identifier(const CScribaView &view)
+{
+    const long caret = view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const long lineStart = view.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE,
+                                              view.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, caret));
+    const char *text = reinterpret_cast<const char *>(
+        view.SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, lineStart, caret - lineStart));
+    if (!text)
+        return std::string();
+    return std::string(IdentifierAtEnd(std::string_view(text, std::size_t(caret - lineStart))));
 }
 
 QFont ListFont()
@@ -47,16 +63,16 @@ void CAutoCompletion::Show()
             if (m_list)
                 Accept();
         }, Qt::QueuedConnection);
+        QObject::connect(m_list, &CCompletionList::wheelOutside, &m_view, [this] { Close(); });
     }
-    WordBeforeCaret before;
-    m_view.GetWordBeforeCaret(' ', before);
+    const std::string word = Identifier(m_view);
     if (m_list->isHidden()) {
         const long start = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
-        m_list->Place(m_view.PointOfPosition(start - long(before.word.size())), m_view.viewport()->geometry());
+        m_list->Place(m_view.PointOfPosition(start - long(word.size())), m_view.viewport()->geometry());
         m_list->raise();
         m_list->show();
     }
-    m_list->SelectFrom(before.word);
+    m_list->SelectFrom(word);
 }
 
 void CAutoCompletion::Close()
@@ -120,10 +136,11 @@ bool CAutoCompletion::MoveWordStart(bool back)
     const long start = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const long end = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
     if (!back) {
-        // The line break is never taken into what an accepted name replaces, which would join
-        // the next line to this one: at the line's end the list goes and the caret moves on.
-        const long line = m_view.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, start);
-        if (start >= m_view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line)) {
+        // Only a character of a name is taken into what an accepted name replaces: before ")",
+        // a blank or the line break (which would join the next line to this one) the list goes
+        // and the caret moves on.
+        if (start >= m_view.TextLength() ||
+            !IsWordByte(static_cast<unsigned char>(m_view.SendScintilla(QsciScintillaBase::SCI_GETCHARAT, start)))) {
             Close();
             return false;
         }
@@ -132,9 +149,7 @@ bool CAutoCompletion::MoveWordStart(bool back)
         Show();
         return true;
     }
-    WordBeforeCaret before;
-    m_view.GetWordBeforeCaret(' ', before);
-    if (!before.word.empty()) {
+    if (!Identifier(m_view).empty()) {
         m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, end,
                              m_view.SendScintilla(QsciScintillaBase::SCI_POSITIONBEFORE, start));
         Show();
@@ -164,9 +179,7 @@ bool CAutoCompletion::OnCharacter(QKeyEvent *e, int ch)
     if (!active)
         return false;
     if (ch == '\b') {
-        WordBeforeCaret before;
-        m_view.GetWordBeforeCaret(' ', before);
-        if (before.word.empty()) {
+        if (Identifier(m_view).empty()) {
             // The word's last character goes: the list goes with it.
             Close();
             PassToControl(e, ch);
@@ -200,11 +213,8 @@ void CAutoCompletion::Accept()
         return;
     }
     m_view.FreezeDisplay();
-    long start = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const long end = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
-    WordBeforeCaret before;
-    if (m_view.GetWordBeforeCaret(' ', before))
-        start -= long(before.word.size());
+    const long start = m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART) - long(Identifier(m_view).size());
     m_view.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     m_view.RunAsCause(EditOther, [&] {
         m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, start, end);

@@ -25,9 +25,11 @@ bool CAutoIndent::Enabled() const
 
 bool CAutoIndent::ConvertTab(int ch)
 {
-    const IndentMode mode = m_settings.options.indent;
-    if (ch != '\t' || !Enabled() || (mode != TWOSPACES && mode != FOURSPACES))
+    if (ch != '\t')
         return false;
+    const IndentMode mode = m_settings.options.indent;
+    if (!Enabled() || (mode != TWOSPACES && mode != FOURSPACES))
+        return TypeTab();
     m_view.FreezeDisplay();
     m_view.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     // Each blank goes through the whole handling of a character, so an open list closes.
@@ -37,6 +39,18 @@ bool CAutoIndent::ConvertTab(int ch)
     m_view.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
     m_view.UnfreezeDisplay();
     m_view.OnTextChanged();
+    return true;
+}
+
+// A tab goes in as the character itself, as any typed character does. Scintilla's own Tab would
+// rewrite the indentation when the caret is in it, and indent every line of a selection.
+bool CAutoIndent::TypeTab()
+{
+    // Each caret of a column selection types its own tab through Scintilla's Tab, whose
+    // re-indenting the view switches off.
+    if (m_view.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONS) > 1)
+        return false;
+    m_view.RunAsCause(EditTyping, [this] { m_view.SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, "\t"); });
     return true;
 }
 

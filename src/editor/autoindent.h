@@ -14,7 +14,8 @@ public:
     CAutoIndent(CScribaView &view, const Settings &settings);
 
     // Tab conversion, the first step of a character: types the indent unit's blanks instead of
-    // a tab, as one undo step. True when it did, which ends the tab's handling.
+    // a tab, as one undo step, or else exactly one tab character in place of the selection.
+    // True when it did, which ends the tab's handling.
     bool ConvertTab(int ch);
     // The Enter measurement, before the control sees the key: how deep the new line starts.
     // It freezes the display until the indentation is in.
@@ -27,6 +28,7 @@ public:
 
 private:
     bool Enabled() const;
+    bool TypeTab();
     void Outdent();
 
     CScribaView &m_view;

@@ -2,6 +2,7 @@
 
 #include "editor/completionorder.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -23,6 +24,21 @@ CCompletionList::CCompletionList(std::vector<std::string> names, const QFont &fo
     for (const std::string &name : m_names)
         addItem(QString::fromStdString(name));
     hide();
+    // The wheel over the tab strip, the toolbar or any other window of the program never
+    // reaches the view, which closes the list on a turn over the text.
+    qApp->installEventFilter(this);
+}
+
+bool CCompletionList::eventFilter(QObject *watched, QEvent *e)
+{
+    // A closed list waits for its deletion and lets everything pass.
+    if (e->type() != QEvent::Wheel || !watched->isWidgetType() || isHidden())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget == this || isAncestorOf(widget))
+        return false;
+    emit wheelOutside();
+    return true;
 }
 
 void CCompletionList::SelectFrom(std::string_view word)

@@ -1,6 +1,6 @@
 // The completion list: a child list of the editor view holding every function name in
 // completion order. It is made for one opening and destroyed on closing, never takes the focus,
-// and keeps the wheel to itself.
+// keeps the wheel to itself, and tells of a wheel turned anywhere else.
 #pragma once
 
 #include <QListWidget>
@@ -40,8 +40,11 @@ public:
 signals:
     // A double click: the selected name is to replace the word.
     void accepted();
+    // The wheel turned over any other widget of the program; the turn goes no further.
+    void wheelOutside();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void wheelEvent(QWheelEvent *e) override;
 

@@ -1,5 +1,7 @@
 #include "lineword.h"
 
+#include "editor/textsearch.h"
+
 namespace {
 
 bool IsWhite(char c)
@@ -36,6 +38,14 @@ bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordB
     out.word.assign(line.substr(std::size_t(q + 1), std::size_t(before - q)));
     out.atWordEnd = caret == int(line.size()) || IsWhite(line[std::size_t(caret)]);
     return true;
+}
+
+std::string_view IdentifierAtEnd(std::string_view text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    return text.substr(start);
 }
 
 int ParameterNumber(std::string_view text)

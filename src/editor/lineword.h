@@ -14,6 +14,10 @@ struct WordBeforeCaret {
 // delimiter ' ' stands for any white space. False, with out untouched, on an empty line.
 bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordBeforeCaret &out);
 
+// The identifier that ends where text ends (the text before the caret): the run of ASCII
+// letters, digits, "_" and bytes of 0x80 and above at its end, empty when it ends in none.
+std::string_view IdentifierAtEnd(std::string_view text);
+
 // The number, counted from 1, of the call parameter being typed, given the call's text between
 // its "(" and the caret: one more than the commas in it. Strings and nested calls are not known.
 int ParameterNumber(std::string_view text);

@@ -109,6 +109,9 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     setBraceMatching(NoBraceMatch);
     setWrapMode(WrapNone);
     setAutoIndent(false);
+    // Tab and Backspace in the indentation act on one character; the view does its own indenting.
+    setTabIndents(false);
+    setBackspaceUnindents(false);
     for (int margin = 0; margin < 5; ++margin)
         setMarginWidth(margin, 0);
     SendScintilla(SCI_SETMARGINLEFT, 0, 4L);

@@ -8,12 +8,16 @@
 #include "editor/intellitip.h"
 #include "editor/luascanner.h"
 #include "editor/scribaview.h"
+#include "frame/documenttabbar.h"
+#include "frame/mainframe.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QRandomGenerator>
 #include <QWheelEvent>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QTest>
 
 namespace {
@@ -71,7 +75,7 @@ void Press(CScribaView *view, const QString &keys)
         {"Down", {Qt::Key_Down, Qt::NoModifier}},    {"Home", {Qt::Key_Home, Qt::NoModifier}},
         {"End", {Qt::Key_End, Qt::NoModifier}},      {"PgUp", {Qt::Key_PageUp, Qt::NoModifier}},
         {"PgDn", {Qt::Key_PageDown, Qt::NoModifier}}, {"Esc", {Qt::Key_Escape, Qt::NoModifier}},
-        {"^Space", {Qt::Key_Space, Qt::ControlModifier}},
+        {"^Space", {Qt::Key_Space, Qt::ControlModifier}}, {"S-Up", {Qt::Key_Up, Qt::ShiftModifier}},
     };
     for (int i = 0; i < keys.size(); ++i) {
         if (keys[i] == u'{') {
@@ -136,6 +140,7 @@ private slots:
     void editCommandsLeaveTheAidsBehind();
     void switchingAidsOffReachesEveryView();
     void mouseOnListTipAndText();
+    void wheelAnywhereElseClosesTheList();
     void randomTypingKeepsTextColoursAndUndo_data();
     void randomTypingKeepsTextColoursAndUndo();
 };
@@ -167,6 +172,11 @@ void AidsTest::keys_data()
     QTest::newRow("tab as four blanks") << "4" << QByteArray("x|") << "{Tab}" << QByteArray("x    |") << "" << "" << 1;
     QTest::newRow("tab as a tab") << "T" << QByteArray("x|") << "{Tab}" << QByteArray("x\t|") << "" << "" << 1;
     QTest::newRow("tab without auto-indentation") << "-i" << QByteArray("x|") << "{Tab}" << QByteArray("x\t|") << "" << "" << 1;
+    QTest::newRow("tab in the indentation with the tab unit") << "T" << QByteArray("    |x") << "{Tab}" << QByteArray("    \t|x") << "" << "" << 1;
+    QTest::newRow("tab in the indentation without auto-indentation") << "-i" << QByteArray("  |x") << "{Tab}" << QByteArray("  \t|x") << "" << "" << 1;
+    QTest::newRow("tab over lines replaces them with the tab unit") << "T" << QByteArray("a\nb|") << "{S-Up}{Tab}" << QByteArray("a\t|") << "" << "" << 1;
+    QTest::newRow("tab over lines replaces them with blanks") << "" << QByteArray("a\nb|") << "{S-Up}{Tab}" << QByteArray("a  |") << "" << "" << 1;
+    QTest::newRow("backspace in the indentation deletes one blank") << "-i" << QByteArray("        |x") << "{BS}" << QByteArray("       |x") << "" << "" << 1;
     QTest::newRow("tab unit measures tabs only") << "T" << QByteArray("    if x then|") << "{Enter}" << QByteArray("    if x then\n|") << "" << "" << 1;
     QTest::newRow("tab unit indents and outdents") << "T" << QByteArray("\tif x then|") << "{Enter}end" << QByteArray("\tif x then\n\tend|") << "" << "" << -1;
     QTest::newRow("enter without auto-indentation") << "-i" << QByteArray("  if x then|") << "{Enter}" << QByteArray("  if x then\n|") << "" << "" << 1;
@@ -177,7 +187,9 @@ void AidsTest::keys_data()
     QTest::newRow("a letter moves the selection") << "" << QByteArray("x = tn_a|") << "{^Space}n" << QByteArray("x = tn_an|") << "tn_anchor" << "" << -1;
     QTest::newRow("backspace moves it back") << "" << QByteArray("x = tn_a|") << "{^Space}n{BS}" << QByteArray("x = tn_a|") << "tn_addknot" << "" << -1;
     QTest::newRow("enter accepts") << "" << QByteArray("x = tn_a|") << "{^Space}{Enter}" << QByteArray("x = tn_addknot|") << "" << "" << 1;
-    QTest::newRow("the word runs back to white space") << "" << QByteArray("print(tn_a|") << "{^Space}{Enter}" << QByteArray("tn_addknot|") << "" << "" << 1;
+    QTest::newRow("the word is the name before the caret") << "" << QByteArray("print(tn_a|") << "{^Space}{Enter}" << QByteArray("print(tn_addknot|") << "" << "" << 1;
+    QTest::newRow("the selection follows the name after =") << "" << QByteArray("x=tn_an|") << "{^Space}" << QByteArray("x=tn_an|") << "tn_anchor" << "" << 0;
+    QTest::newRow("a name after a comma") << "" << QByteArray("f(a,tn_c|)") << "{^Space}{Enter}" << QByteArray("f(a,tn_curve|)") << "" << "" << 1;
     QTest::newRow("a digit closes") << "" << QByteArray("x = tn_a|") << "{^Space}2" << QByteArray("x = tn_a2|") << "" << "" << -1;
     QTest::newRow("escape closes") << "" << QByteArray("x = tn_a|") << "{^Space}{Esc}" << QByteArray("x = tn_a|") << "" << "" << 0;
     QTest::newRow("tab closes and indents") << "" << QByteArray("tn_a|") << "{^Space}{Tab}" << QByteArray("tn_a  |") << "" << "" << 1;
@@ -192,6 +204,8 @@ void AidsTest::keys_data()
     QTest::newRow("left with no word deletes") << "" << QByteArray("x = ab|") << "{^Space}{Left}{Left}{Left}" << QByteArray("x = |") << "" << "" << 1;
     QTest::newRow("right lengthens the word") << "" << QByteArray("tn_a|nchor") << "{^Space}{Right}{Right}" << QByteArray("tn_an|chor") << "tn_anchor" << "" << 0;
     QTest::newRow("right at the line end moves on") << "" << QByteArray("x = tn_a|\r\ny\r\n") << "{^Space}{Right}{Enter}" << QByteArray("x = tn_a\r\n\r\n|y\r\n") << "" << "" << 1;
+    QTest::newRow("right before a parenthesis moves on") << "" << QByteArray("tn_a|)") << "{^Space}{Right}{Enter}" << QByteArray("tn_a)\n|") << "" << "" << -1;
+    QTest::newRow("right before a blank moves on") << "" << QByteArray("x = tn_a| y") << "{^Space}{Right}" << QByteArray("x = tn_a |y") << "" << "" << 0;
     QTest::newRow("backspace of the last letter closes") << "" << QByteArray("x = t|") << "{^Space}{BS}{BS}" << QByteArray("x =|") << "" << "" << -1;
 
     // The parameter tip.
@@ -209,7 +223,7 @@ void AidsTest::keys_data()
     QTest::newRow("no tip when switched off") << "-t" << QByteArray("|") << "tn_addknot(" << QByteArray("tn_addknot(|") << "" << "" << -1;
     QTest::newRow("home hides") << "" << QByteArray("|") << "tn_addknot({Home}" << QByteArray("|tn_addknot(") << "" << "" << -1;
     QTest::newRow("enter hides") << "" << QByteArray("|") << "tn_addknot({Enter}" << QByteArray("tn_addknot(\n|") << "" << "" << -1;
-    QTest::newRow("list and tip together") << "" << QByteArray("|") << "tn_addknot(tn_c{^Space}" << QByteArray("tn_addknot(tn_c|") << "tn_anchor" << "tn_addknot(*x*, y)" << -1;
+    QTest::newRow("list and tip together") << "" << QByteArray("|") << "tn_addknot(tn_c{^Space}" << QByteArray("tn_addknot(tn_c|") << "tn_curve" << "tn_addknot(*x*, y)" << -1;
 }
 
 void AidsTest::keys()
@@ -480,6 +494,25 @@ void AidsTest::mouseOnListTipAndText()
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
     QVERIFY(!view->CompletionList());
     QVERIFY(!view->Tip()->IsShown());
+}
+
+void AidsTest::wheelAnywhereElseClosesTheList()
+{
+    AppFixture fixture;
+    Configure(QString());
+    CScribaView *view = Load(fixture, "|");
+    QMainWindow *frame = fixture.App().MainFrame();
+    QWidget *tabStrip = frame->findChild<CDocumentTabBar *>();
+    QWidget *toolBar = frame->findChild<QToolBar *>();
+    QVERIFY(tabStrip && toolBar);
+    for (QWidget *target : {tabStrip, toolBar, static_cast<QWidget *>(frame->statusBar())}) {
+        Press(view, "tn_a{^Space}");
+        QVERIFY(view->CompletionList());
+        QWheelEvent turn(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &turn);
+        QVERIFY2(!view->CompletionList(), qPrintable(target->metaObject()->className()));
+    }
 }
 
 void AidsTest::randomTypingKeepsTextColoursAndUndo_data()

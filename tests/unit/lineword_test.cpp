@@ -47,6 +47,18 @@ TEST(WordBeforeCaret, EmptyLineLeavesOutputsAlone)
     EXPECT_EQ(found.word, "kept");
 }
 
+TEST(IdentifierAtEnd, StopsAtTheFirstByteOutsideAName)
+{
+    EXPECT_EQ(IdentifierAtEnd("print(tn_a"), "tn_a");
+    EXPECT_EQ(IdentifierAtEnd("x=tn_an"), "tn_an");
+    EXPECT_EQ(IdentifierAtEnd("f(a,_b2"), "_b2");
+    EXPECT_EQ(IdentifierAtEnd("x = caf\xc3\xa9"), "caf\xc3\xa9"); // bytes of a non-ASCII letter
+    EXPECT_EQ(IdentifierAtEnd("tn_a "), "");
+    EXPECT_EQ(IdentifierAtEnd("f("), "");
+    EXPECT_EQ(IdentifierAtEnd(""), "");
+    EXPECT_EQ(IdentifierAtEnd("42"), "42");
+}
+
 TEST(UntitledNames, CountOnAcrossTheRun)
 {
     int counter = 0;
