@@ -63,7 +63,8 @@ CAboutBox::CAboutBox(LinkOpener &opener, Prompter &prompter, QWidget *parent) : 
     grid->addWidget(icon, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
     grid->addLayout(texts, 0, 1);
     grid->setColumnMinimumWidth(0, CharacterQuarters(this, 40));
-    grid->addWidget(new QLabel(tr("Acknowledgements:"), group), 1, 0, 1, 2);
+    auto *acknowledgements = new QLabel(tr("&Acknowledgements:"), group);
+    grid->addWidget(acknowledgements, 1, 0, 1, 2);
     for (int row = 0; row < kLinkCount; ++row) {
         const Credit &credit = kCredits[row];
         m_links[row] = new CLinkLabel(QString::fromUtf8(credit.caption), QString::fromUtf8(credit.target), opener,
@@ -71,8 +72,9 @@ CAboutBox::CAboutBox(LinkOpener &opener, Prompter &prompter, QWidget *parent) : 
         // Centred rows, each link exactly as wide as its caption: only the text is a link.
         grid->addWidget(m_links[row], row + 2, 0, 1, 2, Qt::AlignHCenter);
     }
+    acknowledgements->setBuddy(m_links[0]);
 
-    auto *close = new QPushButton(tr("Close"), this);
+    auto *close = new QPushButton(tr("&Close"), this);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto *buttons = new QVBoxLayout;

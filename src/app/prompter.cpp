@@ -1,17 +1,66 @@
 #include "prompter.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+namespace {
+
+// Room beside a title for the title bar's icon and buttons, which the window manager draws.
+constexpr int kTitleBarExtra = 160;
+// The longest run of characters without a place to break the line.
+constexpr int kLongestUnbroken = 40;
+
+// The text with an invisible break opportunity (a zero-width space) in every run of more than
+// kLongestUnbroken characters, so a long name wraps instead of running off the box.
+QString BreakableText(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / kLongestUnbroken);
+    int run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            run = 0;
+        } else if (!c.isLowSurrogate() && ++run > kLongestUnbroken) {
+            result += QChar(0x200B);
+            run = 1;
+        }
+        result += c;
+    }
+    return result;
+}
+
+int TitleWidth(const QString &caption)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarExtra;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> Prompter::MessageBox(QWidget *owner, const Prompt &prompt)
+{
+    auto box = std::make_unique<QMessageBox>(prompt.icon, prompt.caption, BreakableText(prompt.text), prompt.buttons,
+                                             owner);
+    // The box sizes itself for its text and buttons only; a strut in its layout makes room for
+    // the title.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(new QSpacerItem(TitleWidth(prompt.caption), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
+
 QMessageBox::StandardButton Prompter::Ask(QWidget *owner, const Prompt &prompt)
 {
-    QMessageBox box(prompt.icon, prompt.caption, prompt.text, prompt.buttons, owner);
-    return QMessageBox::StandardButton(box.exec());
+    return QMessageBox::StandardButton(MessageBox(owner, prompt)->exec());
 }
 
 QString Prompter::OpenFileName(QWidget *owner, const QString &filter, const QString &folder)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QPrinter;
@@ -23,6 +24,9 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual QMessageBox::StandardButton Ask(QWidget *owner, const Prompt &prompt);
+    // The box Ask shows: wide enough for its whole title, its text wrapped, even a long name
+    // without blanks.
+    static std::unique_ptr<QMessageBox> MessageBox(QWidget *owner, const Prompt &prompt);
     // Empty when the user cancels.
     virtual QString OpenFileName(QWidget *owner, const QString &filter, const QString &folder = QString());
     // proposed: the path the dialog starts with, its folder and its file name.

@@ -3,6 +3,7 @@
 #include "app/prompter.h"
 #include "entryedit.h"
 #include "entryrules.h"
+#include "listselection.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,8 +57,8 @@ QPushButton *ArrowButton(bool up, const QString &name, const QString &tip, QWidg
 CFunctionDlg::CFunctionDlg(TableRow &row, int &paramCountDelta, Prompter &prompter, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_row(row),
       m_paramCountDelta(paramCountDelta), m_prompter(prompter), m_name(new CEntryEdit(EntryKind::Name, this)),
-      m_parameter(new CEntryEdit(EntryKind::Parameter, this)), m_add(new QPushButton(tr("Add ->"), this)),
-      m_remove(new QPushButton(tr("<- Remove"), this)), m_list(new QListWidget(this)),
+      m_parameter(new CEntryEdit(EntryKind::Parameter, this)), m_add(new QPushButton(tr("&Add ->"), this)),
+      m_remove(new QPushButton(tr("<- &Remove"), this)), m_list(new QListWidget(this)),
       m_up(ArrowButton(true, tr("Move up"), tr("Move the parameter up the list"), this)),
       m_down(ArrowButton(false, tr("Move down"), tr("Move the parameter down the list"), this))
 {
@@ -68,8 +69,11 @@ CFunctionDlg::CFunctionDlg(TableRow &row, int &paramCountDelta, Prompter &prompt
     m_up->setObjectName(QStringLiteral("moveUp"));
     m_down->setObjectName(QStringLiteral("moveDown"));
 
-    auto *ok = new QPushButton(tr("OK"), this);
-    auto *cancel = new QPushButton(tr("Cancel"), this);
+    // The arrows have no text to carry an access key: Alt and the arrow's own key press them.
+    m_up->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    m_down->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+    auto *ok = new QPushButton(tr("&OK"), this);
+    auto *cancel = new QPushButton(tr("&Cancel"), this);
     connect(ok, &QPushButton::clicked, this, &CFunctionDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CFunctionDlg::reject);
     auto *buttons = new QVBoxLayout;
@@ -104,9 +108,9 @@ CFunctionDlg::CFunctionDlg(TableRow &row, int &paramCountDelta, Prompter &prompt
 QWidget *CFunctionDlg::CreateFunctionGroup()
 {
     auto *group = new QGroupBox(tr("Tarn Lua Function"), this);
-    auto *nameLabel = new QLabel(tr("Function name:"), group);
+    auto *nameLabel = new QLabel(tr("Function &name:"), group);
     nameLabel->setBuddy(m_name);
-    auto *parameterLabel = new QLabel(tr("Function parameters:"), group);
+    auto *parameterLabel = new QLabel(tr("Function &parameters:"), group);
     parameterLabel->setBuddy(m_parameter);
     m_add->setDefault(true);
     auto *moves = new QVBoxLayout;
@@ -152,7 +156,7 @@ void CFunctionDlg::AddParameter()
 
 void CFunctionDlg::RemoveParameter()
 {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow(*m_list);
     if (row < 0)
         return;
     delete m_list->takeItem(row);
@@ -165,7 +169,7 @@ void CFunctionDlg::RemoveParameter()
 
 void CFunctionDlg::MoveParameter(int step)
 {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow(*m_list);
     const int target = row + step;
     if (row < 0 || target < 0 || target >= m_list->count())
         return;

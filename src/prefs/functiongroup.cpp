@@ -40,9 +40,9 @@ QString RefusedLinesText(const std::vector<int> &lines)
 CFunctionGroup::CFunctionGroup(FunctionTable &table, Prompter &prompter, QWidget *parent)
     : QGroupBox(tr("Tarn Lua functions"), parent), m_table(table), m_prompter(prompter),
       m_model(new FunctionTableModel(table, this)), m_grid(CreateGrid()),
-      m_add(new QPushButton(tr("<- Add"), this)), m_edit(new QPushButton(tr("- Edit -"), this)),
-      m_remove(new QPushButton(tr("Remove ->"), this)), m_import(new QPushButton(tr("Import..."), this)),
-      m_export(new QPushButton(tr("Export..."), this))
+      m_add(new QPushButton(tr("&<- Add"), this)), m_edit(new QPushButton(tr("- &Edit -"), this)),
+      m_remove(new QPushButton(tr("Remo&ve ->"), this)), m_import(new QPushButton(tr("I&mport..."), this)),
+      m_export(new QPushButton(tr("E&xport..."), this))
 {
     m_import->setToolTip(tr("Add the functions of a shared list to the table"));
     m_export->setToolTip(tr("Save the table as a list others can import"));

@@ -3,24 +3,30 @@
 #include "app/prompter.h"
 #include "entryedit.h"
 #include "entryrules.h"
+#include "listselection.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
 constexpr const char *kIndent = "indent";
 constexpr const char *kOutdent = "outdent";
+// The widest the list grows for a long keyword, in average characters; longer names scroll.
+constexpr int kMostListCharacters = 24;
 
 } // namespace
 
 CKeywordGroup::CKeywordGroup(KeywordTable &table, Prompter &prompter, QWidget *parent)
     : QGroupBox(tr("Lua keywords"), parent), m_table(table), m_prompter(prompter),
-      m_box(new CEntryEdit(EntryKind::Name, this)), m_add(new QPushButton(tr("Add ->"), this)),
-      m_remove(new QPushButton(tr("<- Remove"), this)), m_list(new QListWidget(this)),
-      m_indent(new QCheckBox(tr("Indent"), this)), m_outdent(new QCheckBox(tr("Outdent"), this))
+      m_box(new CEntryEdit(EntryKind::Name, this)), m_add(new QPushButton(tr("Add -&>"), this)),
+      m_remove(new QPushButton(tr("<&- Remove"), this)), m_list(new QListWidget(this)),
+      m_indent(new QCheckBox(tr("&Indent"), this)), m_outdent(new QCheckBox(tr("&Outdent"), this))
 {
     m_box->setObjectName(QStringLiteral("keywordBox"));
     m_list->setObjectName(QStringLiteral("keywordList"));
@@ -42,6 +48,7 @@ CKeywordGroup::CKeywordGroup(KeywordTable &table, Prompter &prompter, QWidget *p
 
     for (const TableRow &row : m_table.Rows())
         m_list->addItem(QString::fromUtf8(row[0]));
+    FitListWidth();
     if (m_table.IsEmpty()) {
         m_remove->setEnabled(false);
     } else {
@@ -52,9 +59,23 @@ CKeywordGroup::CKeywordGroup(KeywordTable &table, Prompter &prompter, QWidget *p
     connect(m_box, &QLineEdit::textChanged, this, [this](const QString &text) { m_add->setEnabled(!text.isEmpty()); });
     connect(m_add, &QPushButton::clicked, this, &CKeywordGroup::OnAdd);
     connect(m_remove, &QPushButton::clicked, this, &CKeywordGroup::OnRemove);
-    connect(m_list, &QListWidget::currentRowChanged, this, &CKeywordGroup::ShowAttributes);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { ShowAttributes(SelectedRow(*m_list)); });
     connect(m_indent, &QCheckBox::clicked, this, [this] { SetAttributeFromBox(kIndent, m_indent); });
     connect(m_outdent, &QCheckBox::clicked, this, [this] { SetAttributeFromBox(kOutdent, m_outdent); });
+}
+
+// The list is at least as wide as its widest keyword (up to a limit) beside its scroll bar, so
+// that a dialog squeezed onto a small screen takes the room from elsewhere.
+void CKeywordGroup::FitListWidth()
+{
+    const QFontMetrics metrics = m_list->fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < m_list->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(m_list->item(i)->text()));
+    widest = std::min(widest, kMostListCharacters * metrics.averageCharWidth());
+    const int chrome = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width() +
+                       2 * metrics.averageCharWidth();
+    m_list->setMinimumWidth(widest + chrome);
 }
 
 void CKeywordGroup::SetAttributeBoxesEnabled(bool enabled)
@@ -86,6 +107,7 @@ void CKeywordGroup::OnAdd()
     }
     const int at = m_table.AddSorted({keyword});
     m_list->insertItem(at, QString::fromStdString(keyword));
+    FitListWidth();
     m_list->setCurrentRow(at);
     m_box->clear();
     m_box->setFocus();
@@ -99,7 +121,7 @@ void CKeywordGroup::OnAdd()
 
 void CKeywordGroup::OnRemove()
 {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow(*m_list);
     if (row < 0)
         return;
     const QString keyword = QString::fromUtf8(m_table.GetAt(row)[0]);
@@ -135,9 +157,11 @@ void CKeywordGroup::ShowAttributes(int row)
 
 void CKeywordGroup::SetAttributeFromBox(const char *attribute, QCheckBox *box)
 {
-    const int row = m_list->currentRow();
-    if (row < 0)
+    const int row = SelectedRow(*m_list);
+    if (row < 0) {
+        box->setChecked(false); // no keyword to show it for
         return;
+    }
     // The row changes in the table at once; views read it from their next indentation on.
     TableRow changed = m_table.GetAt(row);
     if (SetAttribute(changed, attribute, box->isChecked()))

@@ -29,6 +29,7 @@ private:
     void OnAdd();
     void OnRemove();
     void ShowAttributes(int row);
+    void FitListWidth();
     void SetAttributeFromBox(const char *attribute, QCheckBox *box);
     void RefuseText(const QString &caption, const QString &text);
 

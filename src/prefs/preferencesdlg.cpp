@@ -66,13 +66,13 @@ CPreferencesDlg::CPreferencesDlg(Settings &settings, Prompter &prompter, std::fu
 QWidget *CPreferencesDlg::CreateFeaturesGroup()
 {
     auto *group = new QGroupBox(tr("Features"), this);
-    m_autoCompletion = CheckBox(tr("Auto completion"), tr("Press <control> and <space> whilst typing"),
+    m_autoCompletion = CheckBox(tr("Auto &completion"), tr("Press <control> and <space> whilst typing"),
                                 "autoCompletion", group);
-    m_intelliTip = CheckBox(tr("IntelliTip"), tr("Prompts Tarn Lua function parameters"), "intelliTip", group);
-    m_autoIndentation = CheckBox(tr("Auto indentation"), tr("Indents code on Lua keywords"), "autoIndentation", group);
-    m_syntaxHighlighting = CheckBox(tr("Syntax highlighting"), tr("Formats text with appropriate style"),
+    m_intelliTip = CheckBox(tr("IntelliTi&p"), tr("Prompts Tarn Lua function parameters"), "intelliTip", group);
+    m_autoIndentation = CheckBox(tr("&Auto indentation"), tr("Indents code on Lua keywords"), "autoIndentation", group);
+    m_syntaxHighlighting = CheckBox(tr("&Syntax highlighting"), tr("Formats text with appropriate style"),
                                     "syntaxHighlighting", group);
-    const std::array<QString, 3> radioTexts = {tr("Two spaces"), tr("Four spaces"), tr("Tab")};
+    const std::array<QString, 3> radioTexts = {tr("T&wo spaces"), tr("&Four spaces"), tr("Ta&b")};
     for (std::size_t i = 0; i < radioTexts.size(); ++i) {
         m_indentRadios[i] = new QRadioButton(radioTexts[i], group);
         m_indentRadios[i]->setToolTip(tr("Amount to indent block of code"));
@@ -82,7 +82,9 @@ QWidget *CPreferencesDlg::CreateFeaturesGroup()
     layout->addWidget(m_intelliTip, 1, 0);
     layout->addWidget(m_autoIndentation, 2, 0);
     layout->addWidget(m_syntaxHighlighting, 3, 0);
-    layout->addWidget(new QLabel(tr("Indent:"), group), 0, 1);
+    auto *indentLabel = new QLabel(tr("In&dent:"), group);
+    indentLabel->setBuddy(m_indentRadios[0]);
+    layout->addWidget(indentLabel, 0, 1);
     for (int i = 0; i < 3; ++i)
         layout->addWidget(m_indentRadios[std::size_t(i)], i + 1, 1);
     return group;
@@ -106,10 +108,10 @@ QWidget *CPreferencesDlg::CreateStylesGroup()
     m_swatch->setAutoFillBackground(true);
     m_swatch->setEnabled(false);
     m_swatch->setFixedSize(m_swatch->fontMetrics().height() + 6, m_swatch->fontMetrics().height() + 6);
-    m_color = new QPushButton(tr("Color..."), group);
-    m_bold = new QCheckBox(tr("Bold"), group);
-    m_italic = new QCheckBox(tr("Italic"), group);
-    m_underline = new QCheckBox(tr("Underline"), group);
+    m_color = new QPushButton(tr("Colo&r..."), group);
+    m_bold = new QCheckBox(tr("Bo&ld"), group);
+    m_italic = new QCheckBox(tr("I&talic"), group);
+    m_underline = new QCheckBox(tr("&Underline"), group);
 
     auto *layout = new QGridLayout(group);
     layout->addWidget(m_styleSelector, 0, 0, 1, 2);
@@ -126,9 +128,9 @@ QWidget *CPreferencesDlg::CreateStylesGroup()
 QWidget *CPreferencesDlg::CreateButtons()
 {
     auto *column = new QWidget(this);
-    auto *ok = new QPushButton(tr("OK"), column);
-    auto *cancel = new QPushButton(tr("Cancel"), column);
-    m_apply = new QPushButton(tr("Apply"), column);
+    auto *ok = new QPushButton(tr("O&K"), column);
+    auto *cancel = new QPushButton(tr("Ca&ncel"), column);
+    m_apply = new QPushButton(tr("Appl&y"), column);
     auto *layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ok);

@@ -334,7 +334,8 @@ void AboutTest::keysCloseTheBoxOrOpenTheLink()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QWidget *focus = box.focusWidget();
     QVERIFY(qobject_cast<QPushButton *>(focus));
-    QCOMPARE(qobject_cast<QPushButton *>(focus)->text(), QStringLiteral("Close"));
+    QCOMPARE(qobject_cast<QPushButton *>(focus)->text(), QStringLiteral("&Close"));
+    QCOMPARE(AccessKeyProblems(&box), QStringList());
     if (onLink) {
         box.Links().back()->setFocus();
         focus = box.Links().back();

@@ -6,7 +6,11 @@
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QKeySequence>
+#include <QMap>
 #include <QDialog>
 #include <QFile>
 #include <QPrinter>
@@ -66,6 +70,34 @@ int ScriptedPrompter::RunDialog(QDialog &dialog)
     const int result = dialogs.dequeue()(dialog);
     dialog.hide();
     return result;
+}
+
+QStringList AccessKeyProblems(const QWidget *dialog)
+{
+    QStringList problems;
+    QMap<QKeySequence, QString> owners;
+    auto claim = [&](const QKeySequence &key, const QString &what) {
+        if (key.isEmpty())
+            problems.append(what + QStringLiteral(": no access key"));
+        else if (owners.contains(key))
+            problems.append(what + QStringLiteral(": ") + key.toString() + QStringLiteral(" also on ") + owners[key]);
+        else
+            owners.insert(key, what);
+    };
+    for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(dialog))
+            continue;
+        const QString what = button->text().isEmpty() ? button->accessibleName() : button->text();
+        claim(button->text().isEmpty() ? button->shortcut() : QKeySequence::mnemonic(button->text()), what);
+    }
+    for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+        if (!label->text().endsWith(u':'))
+            continue;
+        claim(QKeySequence::mnemonic(label->text()), label->text());
+        if (!label->buddy())
+            problems.append(label->text() + QStringLiteral(": leads nowhere"));
+    }
+    return problems;
 }
 
 void ResetProgramState()

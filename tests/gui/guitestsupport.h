@@ -98,5 +98,9 @@ CScribaView *OpenScript(AppFixture &fixture, const QString &name, const QByteArr
 QByteArray TextOf(CScribaView *view);
 std::vector<std::uint8_t> StylesOf(CScribaView *view);
 std::vector<std::uint8_t> FreshStyles(const QByteArray &text);
+// What keeps a dialog from being worked by keyboard alone: every button without an access key
+// (a mnemonic in its text, or a shortcut when it shows only an icon), every label naming a
+// control (ending in ":") without one or without the control it leads to, and every key used twice.
+QStringList AccessKeyProblems(const QWidget *dialog);
 // Resets the program-wide state that one test may leave behind for the next.
 void ResetProgramState();

@@ -20,7 +20,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 
@@ -34,7 +36,8 @@ T *Find(QWidget *root, const QString &textOrName)
     for (T *widget : root->findChildren<T *>()) {
         if (widget->objectName() == textOrName)
             return widget;
-        if (auto *button = qobject_cast<QAbstractButton *>(widget); button && button->text() == textOrName)
+        // Buttons are named by their text without the access key's mark.
+        if (auto *button = qobject_cast<QAbstractButton *>(widget); button && QString(button->text()).remove(u'&') == textOrName)
             return widget;
     }
     qFatal("no widget %s", qPrintable(textOrName));
@@ -126,6 +129,9 @@ private slots:
     void attributesChangeTheRowAtOnce();
     void parameterColumnsFollowTheWidestFunction();
     void editAndRemoveNeedASelection();
+    void buttonsActOnlyOnASelectedEntry();
+    void accessKeysAndASmallScreen();
+    void messageBoxesShowTheirTitleAndWrapLongNames();
     void functionDialogEditsItsRowOnlyOnOk_data();
     void functionDialogEditsItsRowOnlyOnOk();
     void functionDialogRefusesBadNames();
@@ -573,6 +579,90 @@ void PreferencesTest::functionDialogEditsItsRowOnlyOnOk()
     QCOMPARE(stored, row);
     QCOMPARE(paramCountDelta, delta);
     QCOMPARE(Find(&dialog, QStringLiteral("<- Remove"))->isEnabled(), list->count() > 0);
+}
+
+// Ctrl+click on the selected entry leaves it current but not selected.
+void PreferencesTest::buttonsActOnlyOnASelectedEntry()
+{
+    auto deselect = [](QListWidget *list, int row) {
+        list->setCurrentRow(row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, list->visualItemRect(list->item(row)).center());
+        QCOMPARE(list->currentRow(), row);
+        QVERIFY(list->selectedItems().isEmpty());
+    };
+    Open();
+    const std::vector<TableRow> keywords = m_settings.keywords.Rows();
+    deselect(Keywords(), 0);
+    for (const char *button : {"<- Remove", "Indent", "Outdent"})
+        Button(QLatin1String(button))->click();
+    QVERIFY(m_prompter.asked.isEmpty());
+    QVERIFY(m_settings.keywords.Rows() == keywords);
+    QVERIFY(!Button(QStringLiteral("Indent"))->isChecked() && !Button(QStringLiteral("Outdent"))->isChecked());
+
+    TableRow edited{"f", "a", "b", "c"};
+    int paramCountDelta = 0;
+    CFunctionDlg dialog(edited, paramCountDelta, m_prompter);
+    dialog.show();
+    auto *list = Find<QListWidget>(&dialog, QStringLiteral("parameterList"));
+    deselect(list, 1);
+    for (const char *button : {"<- Remove", "moveUp", "moveDown"})
+        Find(&dialog, QLatin1String(button))->click();
+    QCOMPARE(ListTexts(list), (QStringList{"a", "b", "c"}));
+    Find(&dialog, QStringLiteral("OK"))->click();
+    QCOMPARE(edited, (TableRow{"f", "a", "b", "c"}));
+    QCOMPARE(paramCountDelta, 0);
+}
+
+void PreferencesTest::accessKeysAndASmallScreen()
+{
+    Open();
+    QCOMPARE(AccessKeyProblems(Dialog()), QStringList());
+    TableRow row{"f", "a"};
+    int paramCountDelta = 0;
+    CFunctionDlg dialog(row, paramCountDelta, m_prompter);
+    QCOMPARE(AccessKeyProblems(&dialog), QStringList());
+
+    // Squeezed to the least it takes, the dialog fits a 1024x768 screen beside a title bar and a
+    // panel, and every keyword shows whole.
+    const QSize least = Dialog()->minimumSizeHint();
+    QVERIFY2(least.width() <= 1000 && least.height() <= 700, qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+    Dialog()->resize(least);
+    QCoreApplication::processEvents();
+    QListWidget *keywords = Keywords();
+    int widest = 0;
+    for (const QString &keyword : ListTexts(keywords))
+        widest = std::max(widest, keywords->fontMetrics().horizontalAdvance(keyword));
+    QVERIFY2(keywords->viewport()->width() >= widest,
+             qPrintable(QStringLiteral("%1 < %2").arg(keywords->viewport()->width()).arg(widest)));
+}
+
+void PreferencesTest::messageBoxesShowTheirTitleAndWrapLongNames()
+{
+    Open();
+    const QString keyword(255, u'k');
+    Type(Dialog(), "keywordBox", keyword);
+    Button(QStringLiteral("Add ->"))->click();
+    Type(Dialog(), "keywordBox", keyword);
+    Button(QStringLiteral("Add ->"))->click();
+    QCOMPARE(m_prompter.asked.size(), 1);
+    QVERIFY(m_prompter.asked[0].text.contains(keyword));
+    const Prompt question{QStringLiteral("Scriba - Remove keyword?"), QStringLiteral("Are you sure you\nwant to remove: \"and\""),
+                          QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No};
+    for (const Prompt &prompt : {question, m_prompter.asked[0]}) {
+        std::unique_ptr<QMessageBox> box = Prompter::MessageBox(Dialog(), prompt);
+        box->show();
+        QCoreApplication::processEvents();
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY(box->width() >= QFontMetrics(bold).horizontalAdvance(prompt.caption) + 100);
+        QVERIFY(box->width() <= box->screen()->availableGeometry().width());
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap,
+                                                                label->text());
+        QVERIFY2(needed.width() <= label->width(), qPrintable(QStringLiteral("%1 > %2").arg(needed.width()).arg(label->width())));
+        QVERIFY(needed.height() <= label->height());
+    }
 }
 
 void PreferencesTest::functionDialogRefusesBadNames()
