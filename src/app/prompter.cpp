@@ -50,6 +50,8 @@ std::unique_ptr<QMessageBox> Prompter::MessageBox(QWidget *owner, const Prompt &
 {
     auto box = std::make_unique<QMessageBox>(prompt.icon, prompt.caption, BreakableText(prompt.text), prompt.buttons,
                                              owner);
+    // Messages quote file names and script text, which are never markup.
+    box->setTextFormat(Qt::PlainText);
     // The box sizes itself for its text and buttons only; a strut in its layout makes room for
     // the title.
     if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))

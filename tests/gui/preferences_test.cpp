@@ -658,6 +658,7 @@ void PreferencesTest::messageBoxesShowTheirTitleAndWrapLongNames()
         QVERIFY(box->width() <= box->screen()->availableGeometry().width());
         auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
         QVERIFY(label);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
         const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap,
                                                                 label->text());
         QVERIFY2(needed.width() <= label->width(), qPrintable(QStringLiteral("%1 > %2").arg(needed.width()).arg(label->width())));
