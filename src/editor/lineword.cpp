@@ -1,5 +1,4 @@
 #include "lineword.h"
-
 #include "editor/textsearch.h"
 
 namespace {
@@ -15,6 +14,14 @@ bool IsDelimiter(char c, char delimiter)
 }
 
 } // namespace
+
+std::string_view IdentifierAtEnd(std::string_view text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    return text.substr(start);
+}
 
 bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordBeforeCaret &out)
 {
@@ -38,14 +45,6 @@ bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordB
     out.word.assign(line.substr(std::size_t(q + 1), std::size_t(before - q)));
     out.atWordEnd = caret == int(line.size()) || IsWhite(line[std::size_t(caret)]);
     return true;
-}
-
-std::string_view IdentifierAtEnd(std::string_view text)
-{
-    std::size_t start = text.size();
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
-        --start;
-    return text.substr(start);
 }
 
 int ParameterNumber(std::string_view text)
