@@ -17,8 +17,6 @@ int g_untitledCount = 0;
 namespace {
 
 constexpr qint64 kReadChunk = 1 << 20;
-// Positions in the editing control are 32-bit numbers.
-constexpr qint64 kLargestScript = std::numeric_limits<int>::max() - 1;
 
 QString TooLargeMessage(const QString &path)
 {
@@ -71,7 +69,7 @@ bool CScribaDoc::LoadFile(const QString &path, QString *error)
         *error = OpenFailureMessage(path, file.ErrorString());
         return false;
     }
-    if (file.Size() > kLargestScript) {
+    if (file.Size() > kLargestScriptSize) {
         *error = TooLargeMessage(path);
         return false;
     }
@@ -85,7 +83,7 @@ bool CScribaDoc::LoadFile(const QString &path, QString *error)
             const qint64 got = file.Read(chunk.data(), kReadChunk);
             failed = got < 0;
             total += std::max<qint64>(got, 0);
-            tooLarge = total > kLargestScript;
+            tooLarge = total > kLargestScriptSize;
             if (got <= 0 || tooLarge)
                 break;
             m_view->AppendBytes(chunk.constData(), got);
@@ -117,11 +115,11 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
     return true;
 }
 
-void CScribaDoc::OnRecoverDocument(const QString &path, const QByteArray &text)
+void CScribaDoc::OnRecoverDocument(const QString &path, const QString &title, const QByteArray &text)
 {
     QString error;
     if (path.isEmpty()) {
-        SetTitle(QString());
+        SetTitle(title);
         OnNewDocument();
     } else if (!OnOpenDocument(path, &error)) {
         // The file is gone or unreadable: saving writes it again.

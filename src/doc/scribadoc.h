@@ -38,8 +38,9 @@ public:
     // only when overwriteReadOnly says so.
     bool OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly = false);
     // Shows a recovered copy: the file at path (if any) is loaded as the saved version and the
-    // text replaces it as one change that Undo takes back, so the document is modified.
-    void OnRecoverDocument(const QString &path, const QByteArray &text);
+    // text replaces it as one change that Undo takes back, so the document is modified. An
+    // untitled script keeps the title it had.
+    void OnRecoverDocument(const QString &path, const QString &title, const QByteArray &text);
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified);

@@ -115,7 +115,9 @@ void RecoveryTest::orphanCopiesAreOffered()
     options.answers = {QMessageBox::Ok, QMessageBox::StandardButton(answer)}; // first run, then recovery
     AppFixture fixture(options);
     const Prompt question = fixture.Prompts().asked.last();
-    QCOMPARE(question.text, QStringLiteral("Scriba did not close normally. Recover 2 unsaved script(s)?"));
+    // The question names what it offers: the file, then the untitled script by its name.
+    QCOMPARE(question.text, QStringLiteral("Scriba did not close normally. Recover 2 unsaved script(s)?\n\n") + path +
+                                QStringLiteral("\nx.lua"));
     QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
     // Whatever the answer, the old copies are gone; a copy for each recovered script is kept anew.
     fixture.App().Recovery()->Flush();
@@ -147,6 +149,7 @@ void RecoveryTest::orphanCopiesAreOffered()
     QVERIFY(untitled->IsModified());
     QVERIFY(!untitled->HasFileOnDisk());
     QCOMPARE(untitled->GetView()->CopyText(), QByteArray("fresh\n"));
+    QCOMPARE(untitled->GetTitle(), QStringLiteral("x.lua")); // the name it had
 }
 
 void RecoveryTest::killedScribaComesBack()
