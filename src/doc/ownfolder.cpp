@@ -121,7 +121,7 @@ OwnFolder OwnFolder::Open(const QString &path, int ownParts, QString *cause)
     QDir().mkpath(above);
     const int aboveFd = ::open(EncodeFileName(above).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (aboveFd < 0) {
-        *cause = QStringLiteral("could not open the folder %1: %2").arg(QuotedPath(above), ErrnoText(errno));
+        *cause = QStringLiteral("could not create the folder %1: %2").arg(QuotedPath(clean), ErrnoText(errno));
         return OwnFolder();
     }
     OwnFolder folder(aboveFd, above);

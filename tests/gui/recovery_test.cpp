@@ -10,6 +10,7 @@
 #include "frame/mainframe.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -48,6 +49,9 @@ private slots:
     void orphanCopiesAreOffered_data();
     void orphanCopiesAreOffered();
     void killedScribaComesBack();
+    void unusableFolderIsSaidOnce_data();
+    void unusableFolderIsSaidOnce();
+    void plantedLinksAreNeverFollowed();
 };
 
 void RecoveryTest::copyFollowsTheDocument()
@@ -190,6 +194,85 @@ void RecoveryTest::killedScribaComesBack()
     QCOMPARE(document->GetPathName(), script);
     QVERIFY(document->IsModified());
     QCOMPARE(document->GetView()->CopyText(), expected);
+}
+
+void RecoveryTest::unusableFolderIsSaidOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("a link") << "link" << "is a symbolic link";
+    QTest::newRow("open to others") << "0777" << "may be written by other users";
+    QTest::newRow("cannot be made") << "under a file" << "could not create the folder";
+}
+
+void RecoveryTest::unusableFolderIsSaidOnce()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, cause);
+    QTemporaryDir scratch;
+    QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    const QString elsewhere = scratch.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkdir(elsewhere));
+    if (kind == "link") {
+        QVERIFY(QFile::link(elsewhere, recovery));
+    } else if (kind == "0777") {
+        QVERIFY(QDir().mkdir(recovery));
+        QFile::setPermissions(recovery, QFileDevice::Permissions(0x7777));
+    } else {
+        WriteFile(scratch.filePath(QStringLiteral("plain")), "x");
+        recovery = scratch.filePath(QStringLiteral("plain/recovery"));
+    }
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    AppFixture fixture(options);
+    QVERIFY(!fixture.App().Recovery());
+    int notices = 0;
+    for (const Prompt &prompt : fixture.Prompts().asked) {
+        if (!prompt.text.startsWith(QStringLiteral("Unsaved work cannot be protected: ")))
+            continue;
+        ++notices;
+        QVERIFY2(prompt.text.contains(cause) && prompt.text.contains(QuotedPath(recovery)), qPrintable(prompt.text));
+    }
+    QCOMPARE(notices, 1);
+    QVERIFY(QDir(elsewhere).isEmpty());
+}
+
+void RecoveryTest::plantedLinksAreNeverFollowed()
+{
+    QTemporaryDir scratch;
+    const QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    const QString victim = scratch.filePath(QStringLiteral("victim"));
+    QVERIFY(QDir().mkpath(victim));
+    WriteFile(victim + QStringLiteral("/1.lua"), "secret\n");
+    WriteFile(victim + QStringLiteral("/notes.txt"), "keep\n");
+    // A dead session that is a link to a folder, and one whose copy is a link to a file.
+    QVERIFY(QDir().mkpath(recovery));
+    QVERIFY(QFile::link(victim, recovery + QStringLiteral("/0-4194305-1")));
+    const QString session = recovery + QStringLiteral("/0-4194306-1");
+    QVERIFY(QDir().mkpath(session));
+    QVERIFY(QFile::link(victim + QStringLiteral("/1.lua"), session + QStringLiteral("/1.lua")));
+    WriteFile(session + QStringLiteral("/1.info"), "path=" + QFile::encodeName(victim).toPercentEncoding() + "%2Fsaved.lua\n");
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    AppFixture fixture(options);
+    for (const Prompt &prompt : fixture.Prompts().asked)
+        QVERIFY2(!prompt.text.contains(QStringLiteral("did not close normally")), qPrintable(prompt.text));
+    QCOMPARE(ReadFile(victim + QStringLiteral("/1.lua")), QByteArray("secret\n"));
+    QCOMPARE(ReadFile(victim + QStringLiteral("/notes.txt")), QByteArray("keep\n"));
+
+    // Links planted as this session's own copies are replaced, never written through.
+    RecoveryStore *store = fixture.App().Recovery();
+    QVERIFY(store);
+    for (int slot = 1; slot <= 4; ++slot)
+        QVERIFY(QFile::link(victim + QStringLiteral("/1.lua"), store->SessionFolder() + QStringLiteral("/%1.lua").arg(slot)));
+    QTest::keyClicks(fixture.ActiveView(), "typed");
+    fixture.ActiveDocument()->RecoveryCopy()->Update();
+    store->Flush();
+    QCOMPARE(ReadFile(victim + QStringLiteral("/1.lua")), QByteArray("secret\n"));
+    QVERIFY(CopiesIn(recovery).values().contains("typed"));
+    fixture.Exit();
+    QCOMPARE(QDir(victim).entryList(QDir::Files), QStringList({"1.lua", "notes.txt"}));
 }
 
 QTEST_MAIN(RecoveryTest)

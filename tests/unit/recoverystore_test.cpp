@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                               file.open(QIODevice::WriteOnly);
                               return std::pair(s + "/plain/recovery", 1);
                           },
-                          "could not open the folder"}),
+                          "could not create the folder"}),
     [](const testing::TestParamInfo<RefusedFolderCase> &info) { return std::string(info.param.name); });
 
 TEST(RecoveryStoreTest, FolderOfAnotherUserIsRefused)
