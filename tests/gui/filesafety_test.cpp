@@ -36,6 +36,17 @@ QList<QByteArray> EntriesIn(const QString &folder)
     return names;
 }
 
+// Opens path holding "ours\n", types "more " into it, then another program writes
+// "theirs, longer\n" there.
+CScribaDoc *OpenTypeAndChangeElsewhere(AppFixture &fixture, const QString &path)
+{
+    WriteFile(path, "ours\n");
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    QTest::keyClicks(document->GetView(), "more ");
+    WriteFile(path, "theirs, longer\n");
+    return document;
+}
+
 } // namespace
 
 class FileSafetyTest : public QObject {
@@ -238,10 +249,7 @@ void FileSafetyTest::saveAsksBeforeReplacingAnotherProgramsVersion()
     QFETCH(int, answer);
     AppFixture fixture("");
     const QString path = fixture.FilePath(QStringLiteral("a.lua"));
-    WriteFile(path, "ours\n");
-    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
-    QTest::keyClicks(document->GetView(), "more ");
-    WriteFile(path, "theirs, longer\n");
+    CScribaDoc *document = OpenTypeAndChangeElsewhere(fixture, path);
     // Keeping the editor's text on activation leaves the question to the save.
     fixture.Prompts().answers.enqueue(QMessageBox::No);
     fixture.App().CheckFilesOnDisk();
@@ -266,10 +274,7 @@ void FileSafetyTest::modifiedScriptIsAskedAboutWhenActivated()
 {
     AppFixture fixture("");
     const QString path = fixture.FilePath(QStringLiteral("a.lua"));
-    WriteFile(path, "ours\n");
-    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
-    QTest::keyClicks(document->GetView(), "more ");
-    WriteFile(path, "theirs, longer\n");
+    CScribaDoc *document = OpenTypeAndChangeElsewhere(fixture, path);
     fixture.Prompts().answers.enqueue(QMessageBox::Yes);
     fixture.App().CheckFilesOnDisk();
     QCOMPARE(fixture.Prompts().asked.size(), 1);
