@@ -98,8 +98,8 @@ int Export(RegularFileReader &script, const QString &input, PageOutput &output, 
     std::string piece(kReadPiece, '\0');
     // The script as it was at the start: bytes added meanwhile, by whatever program, are not
     // taken.
-    for (qint64 left = script.Size(); left > 0; left -= kReadPiece) {
-        const qint64 got = script.Read(piece.data(), std::min(left, kReadPiece));
+    for (qint64 left = script.Size(), got = 0; left > 0; left -= got) {
+        got = script.Read(piece.data(), std::min(left, kReadPiece));
         if (got < 0) {
             Complain(QStringLiteral("cannot read %1: %2").arg(QuotedPath(input), script.ErrorString()));
             return 1;
