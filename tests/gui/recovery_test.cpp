@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 // Every recovery copy of unsaved text under folder, with its content.
@@ -52,6 +54,7 @@ private slots:
     void unusableFolderIsSaidOnce_data();
     void unusableFolderIsSaidOnce();
     void plantedLinksAreNeverFollowed();
+    void tooLargeCopyIsNamedNotOpened();
 };
 
 void RecoveryTest::copyFollowsTheDocument()
@@ -203,6 +206,8 @@ void RecoveryTest::unusableFolderIsSaidOnce_data()
     QTest::newRow("a link") << "link" << "is a symbolic link";
     QTest::newRow("open to others") << "0777" << "may be written by other users";
     QTest::newRow("cannot be made") << "under a file" << "could not create the folder";
+    // As with "sudo -E", which keeps the user's HOME: only root can give the folder away.
+    QTest::newRow("another user's") << "chown" << "belongs to another user";
 }
 
 void RecoveryTest::unusableFolderIsSaidOnce()
@@ -215,6 +220,11 @@ void RecoveryTest::unusableFolderIsSaidOnce()
     QVERIFY(QDir().mkdir(elsewhere));
     if (kind == "link") {
         QVERIFY(QFile::link(elsewhere, recovery));
+    } else if (kind == "chown") {
+        if (geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QVERIFY(QDir().mkdir(recovery));
+        QCOMPARE(chown(QFile::encodeName(recovery).constData(), 65534, 65534), 0);
     } else if (kind == "0777") {
         QVERIFY(QDir().mkdir(recovery));
         QFile::setPermissions(recovery, QFileDevice::Permissions(0x7777));
@@ -273,6 +283,35 @@ void RecoveryTest::plantedLinksAreNeverFollowed()
     QVERIFY(CopiesIn(recovery).values().contains("typed"));
     fixture.Exit();
     QCOMPARE(QDir(victim).entryList(QDir::Files), QStringList({"1.lua", "notes.txt"}));
+}
+
+void RecoveryTest::tooLargeCopyIsNamedNotOpened()
+{
+    QTemporaryDir scratch;
+    const QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    LeaveOrphanCopy(recovery, 1, scratch.filePath(QStringLiteral("huge.lua")), "x");
+    LeaveOrphanCopy(recovery, 2, QString(), "small\n");
+    const QString huge = recovery + QStringLiteral("/0-4194305-1/1.lua");
+    if (!QFile::resize(huge, qint64(5) << 29)) // 2.5 GB, sparse
+        QSKIP("this file system has no sparse files");
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    options.answers = {QMessageBox::Ok, QMessageBox::Yes};
+    AppFixture fixture(options);
+    const Prompt question = fixture.Prompts().asked.last();
+    QVERIFY2(question.text.startsWith(QStringLiteral("Scriba did not close normally. Recover 1 unsaved script(s)?")),
+             qPrintable(question.text));
+    QVERIFY(question.text.contains(scratch.filePath(QStringLiteral("huge.lua")) + QStringLiteral(" (too large to open")));
+    QCOMPARE(fixture.App().Documents().size(), 1);
+    QCOMPARE(fixture.ActiveDocument()->GetView()->CopyText(), QByteArray("small\n"));
+    fixture.Exit();
+    // The only copy of that work is kept for the user to rescue.
+    QStringList kept;
+    QDirIterator it(recovery, {QStringLiteral("*.lua")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        kept.append(QFileInfo(it.next()).fileName());
+    QCOMPARE(kept, QStringList{QStringLiteral("1.lua")});
 }
 
 QTEST_MAIN(RecoveryTest)
