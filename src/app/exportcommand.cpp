@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,6 +187,9 @@ int RunExportCommand(const QStringList &arguments, const QString &iniPath)
         return ExportScript(arguments, iniPath);
     } catch (const std::bad_alloc &) {
         Complain(QStringLiteral("out of memory; the page is not written"));
+        return 1;
+    } catch (const std::exception &failure) {
+        Complain(QStringLiteral("%1; the page is not written").arg(QString::fromLocal8Bit(failure.what())));
         return 1;
     }
 }

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace {
@@ -155,6 +156,10 @@ int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
     } catch (const std::bad_alloc &) {
         std::fflush(stdout);
         Complain(QStringLiteral("out of memory; the check was not finished"));
+        return 2;
+    } catch (const std::exception &failure) {
+        std::fflush(stdout);
+        Complain(QStringLiteral("%1; the check was not finished").arg(QString::fromLocal8Bit(failure.what())));
         return 2;
     }
 }
