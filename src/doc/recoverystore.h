@@ -37,7 +37,7 @@ class RecoveryStore {
 public:
     // folder: where every Scriba keeps its copies (DefaultFolder unless tests say otherwise);
     // its last ownParts parts are the store's own folders, refused when they are links, belong
-    // to another user or may be written by others (DefaultOwnParts for DefaultFolder).
+    // to another user or may be written by others (kDefaultOwnParts for DefaultFolder).
     explicit RecoveryStore(const QString &folder, int ownParts = 1);
     // Waits for the copies being written and leaves them where they are.
     ~RecoveryStore();
