@@ -1,7 +1,7 @@
 #!/bin/sh
 # Exports a script that is one line of 3 GB (a sparse file, so it takes no disk space) with
-# the address space limited to 800 MB: the export must fail with "too large to open" and leave
-# no page behind, instead of aborting.
+# the address space limited to 800 MB: larger than any script can be, it must fail with "too
+# large to open" and leave no page behind, instead of aborting.
 scriba=$1
 folder=$2
 script="$folder/huge-line.lua"

@@ -6,9 +6,13 @@
 #include "app/settings.h"
 #include "editor/htmlexport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +80,14 @@ private:
     std::unique_ptr<SafeFileWriter> m_file; // cancels an unfinished page
 };
 
+// True when standard output is the script's own file, as with "-o - >> script.lua": the page
+// would be read back as script and grow until the disk is full.
+bool OutputIsTheScript(const RegularFileReader &script)
+{
+    struct stat st;
+    return fstat(STDOUT_FILENO, &st) == 0 && IsSameFile(script.Stamp(), StampFromStat(st));
+}
+
 int Export(RegularFileReader &script, const QString &input, PageOutput &output, const Settings &settings)
 {
     if (!output.Open()) {
@@ -85,8 +97,10 @@ int Export(RegularFileReader &script, const QString &input, PageOutput &output, 
     HtmlPageWriter page(EncodeFileName(FileNameOf(input)).toStdString(), settings,
                         [&output](const char *data, std::size_t size) { return output.Write(data, size); });
     std::string piece(kReadPiece, '\0');
-    for (;;) {
-        const qint64 got = script.Read(piece.data(), kReadPiece);
+    // The script as it was at the start: bytes added meanwhile, by whatever program, are not
+    // taken.
+    for (qint64 left = script.Size(), got = 0; left > 0; left -= got) {
+        got = script.Read(piece.data(), std::min(left, kReadPiece));
         if (got < 0) {
             Complain(QStringLiteral("cannot read %1: %2").arg(QuotedPath(input), script.ErrorString()));
             return 1;
@@ -120,7 +134,9 @@ bool IsExportCommand(const QStringList &arguments)
     return arguments.contains(kExportOption);
 }
 
-int RunExportCommand(const QStringList &arguments, const QString &iniPath)
+namespace {
+
+int ExportScript(const QStringList &arguments, const QString &iniPath)
 {
     const qsizetype at = arguments.indexOf(kExportOption);
     const QString input = arguments.value(at + 1);
@@ -142,18 +158,38 @@ int RunExportCommand(const QStringList &arguments, const QString &iniPath)
         Complain(QStringLiteral("cannot read %1: %2").arg(QuotedPath(input), script.ErrorString()));
         return 1;
     }
+    if (script.Size() > kLargestScriptSize) {
+        Complain(QStringLiteral("%1 is too large to open; scripts of up to 2 GB can be exported").arg(QuotedPath(input)));
+        return 1;
+    }
     const QString output = outAt >= 0 ? arguments.value(outAt + 1) : DefaultOutput(input);
     if (output != kStandardOutput && IsSameFile(script.Stamp(), StampOf(output))) {
         Complain(QStringLiteral("%1 is the script itself; the page is not written over it").arg(QuotedPath(output)));
         return 1;
     }
+    if (output == kStandardOutput && OutputIsTheScript(script)) {
+        Complain(QStringLiteral("standard output is %1, the script itself; the page is not written into it")
+                     .arg(QuotedPath(input)));
+        return 1;
+    }
+    Settings settings;
+    LoadSettings(iniPath, settings);
+    PageOutput page(output);
+    return Export(script, input, page, settings);
+}
+
+} // namespace
+
+int RunExportCommand(const QStringList &arguments, const QString &iniPath)
+{
+    // Memory can run out anywhere on the way: a message and a failure status, never an abort.
     try {
-        Settings settings;
-        LoadSettings(iniPath, settings);
-        PageOutput page(output);
-        return Export(script, input, page, settings);
+        return ExportScript(arguments, iniPath);
     } catch (const std::bad_alloc &) {
-        Complain(QStringLiteral("%1 is too large to open").arg(QuotedPath(input)));
+        Complain(QStringLiteral("out of memory; the page is not written"));
+        return 1;
+    } catch (const std::exception &failure) {
+        Complain(QStringLiteral("%1; the page is not written").arg(QString::fromLocal8Bit(failure.what())));
         return 1;
     }
 }

@@ -7,6 +7,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <limits>
+
+// The largest script the program holds: positions in the editing control are 32-bit numbers.
+// Files, standard input and recovery copies beyond it are refused as too large.
+constexpr qint64 kLargestScriptSize = std::numeric_limits<int>::max() - 1;
+
 class RegularFileReader {
 public:
     explicit RegularFileReader(const QString &path) : m_path(path) {}

@@ -303,30 +303,44 @@ void CScribaApp::CheckFilesOnDisk()
 
 void CScribaApp::StartRecovery()
 {
-    m_recovery = std::make_unique<RecoveryStore>(m_recoveryFolder.isEmpty() ? RecoveryStore::DefaultFolder()
-                                                                           : m_recoveryFolder);
-    QString error;
-    if (!m_recovery->Start(&error)) {
-        qWarning("Scriba: unsaved scripts cannot be kept for recovery: %s", qPrintable(error));
+    m_recovery = m_recoveryFolder.isEmpty()
+                     ? std::make_unique<RecoveryStore>(RecoveryStore::DefaultFolder(), RecoveryStore::kDefaultOwnParts)
+                     : std::make_unique<RecoveryStore>(m_recoveryFolder);
+    if (!m_recovery->Start(&m_recoveryError)) {
+        qWarning("Scriba: unsaved scripts cannot be kept for recovery: %s", qPrintable(m_recoveryError));
         m_recovery.reset();
     }
 }
 
 void CScribaApp::OfferRecovery()
 {
-    if (!m_recovery)
+    if (!m_recovery) {
+        if (!m_recoveryError.isEmpty())
+            m_prompter->Ask(m_mainFrame, {tr("Scriba"),
+                                          tr("Unsaved work cannot be protected: %1.\n\nIn this session Scriba keeps "
+                                             "no copies of unsaved scripts: if it does not close normally, what was "
+                                             "not saved is lost.")
+                                              .arg(m_recoveryError),
+                                          QMessageBox::Warning, QMessageBox::Ok});
+        m_recoveryError.clear(); // said once
         return;
+    }
     const QList<RecoveredScript> scripts = m_recovery->ClaimOrphans();
-    if (!scripts.isEmpty() &&
+    const auto recoverable = std::count_if(scripts.begin(), scripts.end(), [](auto &s) { return !s.tooLarge; });
+    const QString list = QStringLiteral("\n\n") + ListRecoveredScripts(scripts);
+    if (recoverable == 0 && !scripts.isEmpty())
+        m_prompter->Ask(m_mainFrame, {tr("Scriba"), tr("Scriba did not close normally. No unsaved script can be recovered:") + list,
+                                      QMessageBox::Warning, QMessageBox::Ok});
+    if (recoverable > 0 &&
         m_prompter->Ask(m_mainFrame, {tr("Scriba"),
-                                      tr("Scriba did not close normally. Recover %1 unsaved script(s)?")
-                                          .arg(scripts.size()),
+                                      tr("Scriba did not close normally. Recover %1 unsaved script(s)?").arg(recoverable) + list,
                                       QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes) {
         // The empty document of the start-up makes way for the recovered ones.
         CScribaDoc *first = m_documents.size() == 1 ? m_documents.first() : nullptr;
         const bool firstIsBlank = first && !first->HasFileOnDisk() && !first->IsModified() && !first->GetView()->HasText();
         for (const RecoveredScript &script : scripts)
-            RecoverScript(script);
+            if (!script.tooLarge)
+                RecoverScript(script);
         if (firstIsBlank)
             CloseDocument(first);
         // The copies are kept again under this process before the claimed ones go.
@@ -340,7 +354,7 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
     CScribaDoc *document = script.path.isEmpty() ? nullptr : FindDocumentOfFile(script.path);
     if (!document) {
         document = CreateDocument();
-        document->OnRecoverDocument(script.path, script.text);
+        document->OnRecoverDocument(script.path, script.title, script.text);
         document->GetView()->OnInitialUpdate();
     } else {
         document->GetView()->ReplaceAllText(script.text);

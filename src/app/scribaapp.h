@@ -120,6 +120,7 @@ private:
     std::unique_ptr<LinkOpener> m_linkOpener;
     QString m_recoveryFolder;
     std::unique_ptr<RecoveryStore> m_recovery;
+    QString m_recoveryError; // why no copies are kept, until the window has said so
     bool m_checkingFiles = false;
     CMainFrame *m_mainFrame = nullptr;
     QList<CScribaDoc *> m_documents;

@@ -8,8 +8,12 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <new>
+#include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -55,24 +59,55 @@ QStringList FilesOf(const QStringList &arguments)
     return files;
 }
 
+QString TooLargeCause()
+{
+    return QStringLiteral("It is too large to open; scripts of up to 2 GB can be checked");
+}
+
+// Standard input to its end, which may never come: no more than the largest script is taken.
+bool ReadStandardInput(QByteArray &bytes, QString &failure)
+{
+    constexpr qint64 kPiece = 1 << 20;
+    try {
+        for (;;) {
+            const qsizetype at = bytes.size();
+            const qint64 room = std::min(kPiece, kLargestScriptSize + 1 - at);
+            bytes.resize(at + room);
+            const ssize_t got = ::read(STDIN_FILENO, bytes.data() + at, std::size_t(room));
+            bytes.resize(at + std::max<qsizetype>(got, 0));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                failure = ErrnoText(errno);
+            else if (bytes.size() > kLargestScriptSize)
+                failure = TooLargeCause();
+            if (got <= 0 || !failure.isEmpty())
+                return failure.isEmpty();
+        }
+    } catch (const std::bad_alloc &) {
+        failure = TooLargeCause();
+        return false;
+    }
+}
+
 // The whole of standard input or of a regular file; false, with the cause, when it cannot be
 // read. Pipes, devices and folders are refused at once: reading them could wait or never end.
 bool ReadScript(const QString &path, QByteArray &bytes, QString &failure)
 {
-    if (path == QStringLiteral("-")) {
-        QFile in;
-        if (in.open(stdin, QIODevice::ReadOnly))
-            bytes = in.readAll();
-        failure = in.error() == QFileDevice::NoError ? QString() : in.errorString();
-        return failure.isEmpty();
-    }
+    if (path == QStringLiteral("-"))
+        return ReadStandardInput(bytes, failure);
     RegularFileReader file(path);
     try {
-        if (file.Open() && file.ReadAll(bytes))
+        const bool opened = file.Open();
+        if (opened && file.Size() > kLargestScriptSize) {
+            failure = TooLargeCause();
+            return false;
+        }
+        if (opened && file.ReadAll(bytes))
             return true;
         failure = file.ErrorString();
     } catch (const std::bad_alloc &) {
-        failure = QStringLiteral("It is too large to open");
+        failure = TooLargeCause();
     }
     return false;
 }
@@ -98,7 +133,7 @@ bool CheckFile(const QString &path, const FunctionTable &functions, bool &proble
 
 } // namespace
 
-int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
+static int CheckScripts(const QStringList &arguments, const QString &iniPath)
 {
     const QStringList files = FilesOf(arguments);
     if (files.isEmpty())
@@ -110,4 +145,21 @@ int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
         unreadable |= !CheckFile(path, functions, problemsFound);
     std::fflush(stdout);
     return unreadable ? 2 : problemsFound ? 1 : 0;
+}
+
+int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
+{
+    // Memory can run out anywhere, in a script's check as in its reading: a message and the
+    // status of a script that could not be checked, never an abort.
+    try {
+        return CheckScripts(arguments, iniPath);
+    } catch (const std::bad_alloc &) {
+        std::fflush(stdout);
+        Complain(QStringLiteral("out of memory; the check was not finished"));
+        return 2;
+    } catch (const std::exception &failure) {
+        std::fflush(stdout);
+        Complain(QStringLiteral("%1; the check was not finished").arg(QString::fromLocal8Bit(failure.what())));
+        return 2;
+    }
 }

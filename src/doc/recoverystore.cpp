@@ -4,12 +4,14 @@
 #include "app/regularfilereader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,28 +89,104 @@ QByteArray InfoValue(const QByteArray &info, const QByteArray &key)
     return QByteArray();
 }
 
-// Every copy in folder and in the folders that an earlier claim left in it.
-void CollectCopies(const QString &folder, QList<RecoveredScript> &scripts)
+constexpr qint64 kLargestInfo = 1 << 16;
+constexpr int kListedScripts = 10;
+
+bool IsNumber(const QByteArray &text)
 {
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList({QStringLiteral("*.lua")}, QDir::Files, QDir::Name)) {
-        if (name.startsWith(QLatin1Char('.')))
-            continue; // a copy that was being written
-        const QString stem = name.chopped(4);
-        const QByteArray info = ReadSmallFile(dir.filePath(stem + QStringLiteral(".info")));
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "12.lua", "12.info": the copies and their information, as the store names them.
+bool IsCopyName(const QByteArray &name, const char *suffix)
+{
+    return name.endsWith(suffix) && IsNumber(name.chopped(qsizetype(std::strlen(suffix))));
+}
+
+// A copy or its information, or a temporary of one left by a crash (".12.lua.new", or an
+// earlier version's ".12.lua.XXXXXX").
+bool IsStoreFileName(const QByteArray &name)
+{
+    if (IsCopyName(name, ".lua") || IsCopyName(name, ".info"))
+        return true;
+    if (!name.startsWith('.'))
+        return false;
+    const qsizetype dot = name.indexOf('.', name.indexOf('.', 1) + 1);
+    return dot > 0 && (IsCopyName(name.mid(1, dot - 1), ".lua") || IsCopyName(name.mid(1, dot - 1), ".info"));
+}
+
+bool IsClaimName(const QByteArray &name)
+{
+    return name.startsWith(kClaimedPrefix.toLatin1()) && IsNumber(name.mid(kClaimedPrefix.size()));
+}
+
+// Every copy in folder and in the folders that an earlier claim left in it.
+void CollectCopies(const OwnFolder &folder, QList<RecoveredScript> &scripts)
+{
+    for (const QByteArray &name : folder.Names()) {
+        if (IsClaimName(name)) {
+            if (const OwnFolder claim = folder.Sub(name, false); claim.IsOpen())
+                CollectCopies(claim, scripts);
+            continue;
+        }
+        if (!IsCopyName(name, ".lua"))
+            continue;
         RecoveredScript script;
+        const OwnFolder::Read read = folder.ReadFile(name, kLargestScriptSize, script.text);
+        if (read == OwnFolder::Read::Skipped)
+            continue; // a link, a special file or another user's: never offered
+        QByteArray info;
+        if (folder.ReadFile(name.chopped(4) + ".info", kLargestInfo, info) != OwnFolder::Read::Ok)
+            info.clear();
         script.path = DecodeFileName(InfoValue(info, "path"));
         script.title = QString::fromUtf8(InfoValue(info, "title"));
-        script.text = ReadSmallFile(dir.filePath(name));
+        script.tooLarge = read == OwnFolder::Read::TooLarge;
+        script.copyPath = folder.Path() + QLatin1Char('/') + DecodeFileName(name);
         scripts.append(script);
     }
-    for (const QString &name : dir.entryList({kClaimedPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot))
-        CollectCopies(dir.filePath(name), scripts);
+}
+
+// A copy too large to open stays, with its information, to be offered again at the next start.
+bool IsKeptCopy(const OwnFolder &folder, const QByteArray &name)
+{
+    const QByteArray copy = IsCopyName(name, ".info") ? name.chopped(5) + ".lua" : name;
+    return IsCopyName(copy, ".lua") && folder.SizeOf(copy) > kLargestScriptSize;
+}
+
+// Removes the store's own files from the folder name and then the folder, when nothing else is
+// left in it. Copies too large to open are kept, with their information.
+void DiscardFolder(const OwnFolder &parent, const QByteArray &name)
+{
+    const OwnFolder folder = parent.Sub(name, false);
+    if (!folder.IsOpen())
+        return;
+    const QList<QByteArray> names = folder.Names();
+    for (const QByteArray &entry : names) {
+        if (IsClaimName(entry))
+            DiscardFolder(folder, entry);
+        else if (IsStoreFileName(entry) && !IsKeptCopy(folder, entry))
+            folder.Remove(entry);
+    }
+    parent.RemoveFolder(name);
 }
 
 } // namespace
 
-RecoveryStore::RecoveryStore(const QString &folder) : m_folder(folder) {}
+QString ListRecoveredScripts(const QList<RecoveredScript> &scripts)
+{
+    QStringList lines;
+    for (const RecoveredScript &script : scripts.mid(0, kListedScripts)) {
+        QString line = script.path.isEmpty() ? script.title : script.path;
+        if (script.tooLarge)
+            line += QStringLiteral(" (too large to open; its copy is kept as %1)").arg(QuotedPath(script.copyPath));
+        lines.append(line);
+    }
+    if (scripts.size() > kListedScripts)
+        lines.append(QStringLiteral("and %1 more").arg(scripts.size() - kListedScripts));
+    return lines.join(QLatin1Char('\n'));
+}
+
+RecoveryStore::RecoveryStore(const QString &folder, int ownParts) : m_folder(folder), m_ownParts(ownParts) {}
 
 RecoveryStore::~RecoveryStore()
 {
@@ -129,51 +207,51 @@ QString RecoveryStore::DefaultFolder()
 
 bool RecoveryStore::Start(QString *error)
 {
-    const QByteArray folder = EncodeFileName(m_folder);
-    if (!QDir().mkpath(m_folder)) {
-        *error = QStringLiteral("Could not create the folder %1").arg(QuotedPath(m_folder));
+    m_folderDir = OwnFolder::Open(m_folder, m_ownParts, error);
+    if (!m_folderDir.IsOpen())
         return false;
-    }
-    chmod(folder.constData(), 0700); // the copies are the user's alone
     const qint64 pid = getpid();
-    m_session = QDir(m_folder).filePath(SessionName(BootId(), pid, StartTimeOf(pid)));
-    QDir(m_session).removeRecursively(); // an earlier process with this very identity is gone
-    if (mkdir(EncodeFileName(m_session).constData(), 0700) != 0) {
-        *error = QStringLiteral("Could not create the folder %1: %2").arg(QuotedPath(m_session), ErrnoText(errno));
-        m_session.clear();
+    const QByteArray name = EncodeFileName(SessionName(BootId(), pid, StartTimeOf(pid)));
+    DiscardFolder(m_folderDir, name); // an earlier process with this very identity is gone
+    m_sessionDir = m_folderDir.Sub(name, true, error);
+    if (!m_sessionDir.IsOpen())
         return false;
-    }
+    m_session = m_sessionDir.Path();
     m_worker = std::thread(&RecoveryStore::Run, this);
     return true;
 }
 
 QList<RecoveredScript> RecoveryStore::ClaimOrphans()
 {
+    QList<RecoveredScript> scripts;
+    if (!m_sessionDir.IsOpen())
+        return scripts;
     const QString boot = BootId();
-    const QString own = QFileInfo(m_session).fileName();
-    const QDir dir(m_folder);
-    for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (name == own || SessionIsAlive(name, boot))
+    const QByteArray own = EncodeFileName(QFileInfo(m_session).fileName());
+    for (const QByteArray &name : m_folderDir.Names()) {
+        if (name == own || SessionIsAlive(DecodeFileName(name), boot) || !m_folderDir.HoldsOwnFolder(name))
             continue;
         // The rename is the claim: of two Scribas starting at once, only one succeeds.
-        const QString claimed = QDir(m_session).filePath(kClaimedPrefix + QString::number(++m_claimed));
-        rename(EncodeFileName(dir.filePath(name)).constData(), EncodeFileName(claimed).constData());
+        m_folderDir.MoveTo(name, m_sessionDir, EncodeFileName(kClaimedPrefix + QString::number(++m_claimed)));
     }
-    QList<RecoveredScript> scripts;
-    for (const QString &name : QDir(m_session).entryList({kClaimedPrefix + QLatin1Char('*')}, QDir::Dirs))
-        CollectCopies(QDir(m_session).filePath(name), scripts);
+    for (const QByteArray &name : m_sessionDir.Names())
+        if (IsClaimName(name))
+            if (const OwnFolder claim = m_sessionDir.Sub(name, false); claim.IsOpen())
+                CollectCopies(claim, scripts);
+    // Named scripts first, then the untitled ones, each in order: the question lists them so.
+    std::sort(scripts.begin(), scripts.end(), [](const RecoveredScript &a, const RecoveredScript &b) {
+        return std::tuple(a.path.isEmpty(), a.path, a.title) < std::tuple(b.path.isEmpty(), b.path, b.title);
+    });
     return scripts;
 }
 
 void RecoveryStore::DiscardClaimed()
 {
-    for (const QString &name : QDir(m_session).entryList({kClaimedPrefix + QLatin1Char('*')}, QDir::Dirs))
-        QDir(QDir(m_session).filePath(name)).removeRecursively();
-}
-
-QString RecoveryStore::CopyPath(int slot, const char *suffix) const
-{
-    return QDir(m_session).filePath(QString::number(slot) + QLatin1String(suffix));
+    if (!m_sessionDir.IsOpen())
+        return;
+    for (const QByteArray &name : m_sessionDir.Names())
+        if (IsClaimName(name))
+            DiscardFolder(m_sessionDir, name);
 }
 
 void RecoveryStore::Store(int slot, QByteArray text, const QString &path, const QString &title)
@@ -219,19 +297,17 @@ void RecoveryStore::Run()
 
 void RecoveryStore::Carry(const Task &task) const
 {
-    const QString text = CopyPath(task.slot, ".lua");
-    const QString info = CopyPath(task.slot, ".info");
+    const QByteArray text = QByteArray::number(task.slot) + ".lua";
+    const QByteArray info = QByteArray::number(task.slot) + ".info";
     if (task.remove) {
-        QFile::remove(info);
-        QFile::remove(text);
+        m_sessionDir.Remove(info);
+        m_sessionDir.Remove(text);
         return;
     }
-    const SafeFileWriter::Options privateFile{false, 0600};
     QString error;
     // The information first: a copy is never found without its path and title, and a crash
     // between the two leaves the previous copy with the same information.
-    if (!WriteWholeFile(info, task.info.constData(), task.info.size(), &error, privateFile) ||
-        !WriteWholeFile(text, task.text.constData(), task.text.size(), &error, privateFile))
+    if (!m_sessionDir.WriteFile(info, task.info, &error) || !m_sessionDir.WriteFile(text, task.text, &error))
         qWarning("Scriba: could not keep a recovery copy in %s: %s", qPrintable(m_session), qPrintable(error));
 }
 
@@ -256,7 +332,8 @@ void RecoveryStore::StopWorker()
 void RecoveryStore::Finish()
 {
     StopWorker();
-    if (!m_session.isEmpty())
-        QDir(m_session).removeRecursively();
+    if (m_sessionDir.IsOpen())
+        DiscardFolder(m_folderDir, EncodeFileName(QFileInfo(m_session).fileName()));
+    m_sessionDir = OwnFolder();
     m_session.clear();
 }

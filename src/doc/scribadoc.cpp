@@ -17,8 +17,6 @@ int g_untitledCount = 0;
 namespace {
 
 constexpr qint64 kReadChunk = 1 << 20;
-// Positions in the editing control are 32-bit numbers.
-constexpr qint64 kLargestScript = std::numeric_limits<int>::max() - 1;
 
 QString TooLargeMessage(const QString &path)
 {
@@ -71,7 +69,7 @@ bool CScribaDoc::LoadFile(const QString &path, QString *error)
         *error = OpenFailureMessage(path, file.ErrorString());
         return false;
     }
-    if (file.Size() > kLargestScript) {
+    if (file.Size() > kLargestScriptSize) {
         *error = TooLargeMessage(path);
         return false;
     }
@@ -85,7 +83,7 @@ bool CScribaDoc::LoadFile(const QString &path, QString *error)
             const qint64 got = file.Read(chunk.data(), kReadChunk);
             failed = got < 0;
             total += std::max<qint64>(got, 0);
-            tooLarge = total > kLargestScript;
+            tooLarge = total > kLargestScriptSize;
             if (got <= 0 || tooLarge)
                 break;
             m_view->AppendBytes(chunk.constData(), got);
@@ -117,11 +115,11 @@ bool CScribaDoc::OnOpenDocument(const QString &path, QString *error)
     return true;
 }
 
-void CScribaDoc::OnRecoverDocument(const QString &path, const QByteArray &text)
+void CScribaDoc::OnRecoverDocument(const QString &path, const QString &title, const QByteArray &text)
 {
     QString error;
     if (path.isEmpty()) {
-        SetTitle(QString());
+        SetTitle(title);
         OnNewDocument();
     } else if (!OnOpenDocument(path, &error)) {
         // The file is gone or unreadable: saving writes it again.
@@ -174,8 +172,8 @@ bool CScribaDoc::FileChangedOnDisk() const
     if (!m_onDisk)
         return false;
     const FileStamp now = StampOf(m_pathName);
-    // A modified document is asked about at its next save, not now.
-    return now != m_diskStamp && (!now.exists || !IsModified());
+    // Each version another program wrote is asked about once.
+    return now != m_diskStamp && (!now.exists || now != m_askedStamp);
 }
 
 void CScribaDoc::CheckFileOnDisk()
@@ -195,19 +193,52 @@ void CScribaDoc::CheckFileOnDisk()
                       QMessageBox::Warning, QMessageBox::Ok});
         return;
     }
-    m_diskStamp = now;
-    const auto answer = prompter.Ask(
-        m_view->window(), {tr("Scriba"), tr("%1 was changed by another program. Reload it?").arg(QuotedPath(m_pathName)),
-                           QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});
+    // The stored state of the file changes only with a reload that succeeded: until then the
+    // next Save asks before it replaces the other program's version.
+    m_askedStamp = now;
+    const QString question =
+        IsModified() ? tr("%1 was changed by another program, and this script has changes that are not saved.\n\n"
+                          "Reload it? Your changes are replaced by the file's text (Undo brings them back). "
+                          "No keeps your text; the next Save asks before it replaces the other program's version.")
+                     : tr("%1 was changed by another program. Reload it?");
+    const auto answer = prompter.Ask(m_view->window(), {tr("Scriba"), question.arg(QuotedPath(m_pathName)),
+                                                        QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});
     if (answer != QMessageBox::Yes)
         return;
     QString error;
-    if (!LoadFile(m_pathName, &error)) {
+    if (!Reload(&error))
         prompter.Ask(m_view->window(), {tr("Scriba - Could not load file."), error, QMessageBox::Warning, QMessageBox::Ok});
-        return;
+}
+
+bool CScribaDoc::Reload(QString *error)
+{
+    // Read whole before anything is replaced: a reload that fails leaves the text as it was.
+    RegularFileReader file(m_pathName);
+    QByteArray bytes;
+    try {
+        if (!file.Open()) {
+            *error = OpenFailureMessage(m_pathName, file.ErrorString());
+            return false;
+        }
+        if (file.Size() > kLargestScriptSize) {
+            *error = TooLargeMessage(m_pathName);
+            return false;
+        }
+        if (!file.ReadAll(bytes)) {
+            *error = tr("Could not read %1.\n\n%2.").arg(QuotedPath(m_pathName), file.ErrorString());
+            return false;
+        }
+    } catch (const std::bad_alloc &) {
+        *error = TooLargeMessage(m_pathName);
+        return false;
     }
+    // One change that Undo takes back, whether the text held unsaved changes or not.
+    m_view->ReplaceAllText(bytes);
+    m_view->SetSavePoint();
+    m_diskStamp = file.Stamp();
     SetMarkedModified(false);
     m_view->OnInitialUpdate();
+    return true;
 }
 
 bool CScribaDoc::ConfirmOverwrite(const QString &path, bool *overwriteReadOnly)

@@ -38,15 +38,17 @@ public:
     // only when overwriteReadOnly says so.
     bool OnSaveDocument(const QString &path, QString *error, bool overwriteReadOnly = false);
     // Shows a recovered copy: the file at path (if any) is loaded as the saved version and the
-    // text replaces it as one change that Undo takes back, so the document is modified.
-    void OnRecoverDocument(const QString &path, const QByteArray &text);
+    // text replaces it as one change that Undo takes back, so the document is modified. An
+    // untitled script keeps the title it had.
+    void OnRecoverDocument(const QString &path, const QString &title, const QByteArray &text);
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified);
 
-    // Notices what another program did to the file since it was loaded or saved: an
-    // unmodified document offers to reload a changed file; a deleted file marks the document
-    // modified, saying so once. Called when the main window becomes active.
+    // Notices what another program did to the file since it was loaded or saved: a changed file
+    // is offered for reloading, once per version (a modified document loses its changes to the
+    // reload, as one step that Undo takes back); a deleted file marks the document modified,
+    // saying so once. Called when the main window becomes active.
     void CheckFileOnDisk();
     // True when CheckFileOnDisk has something to ask or say.
     bool FileChangedOnDisk() const;
@@ -78,12 +80,15 @@ private:
     bool ConfirmOverwrite(const QString &path, bool *overwriteReadOnly);
     void SetMarkedModified(bool marked);
     bool LoadFile(const QString &path, QString *error);
+    // Replaces the text with the file's as it is now; false, with the message, on failure.
+    bool Reload(QString *error);
 
     CScribaView *m_view = nullptr;
     QString m_title;
     QString m_pathName;
     bool m_onDisk = false;
-    FileStamp m_diskStamp;            // the file as last loaded, saved or seen
+    FileStamp m_diskStamp;            // the file as last loaded, saved or seen deleted
+    FileStamp m_askedStamp;           // the other program's version last asked about
     bool m_markedModified = false;    // modified without a change of the text: its file went
     CRecoveryCopy *m_recoveryCopy = nullptr;
 };

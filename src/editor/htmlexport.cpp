@@ -5,6 +5,7 @@
 
 #include "app/utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -42,6 +43,24 @@ void AppendStyleBlock(std::string &out, const Settings &settings)
     for (int kind = 0; kind < kStyleKindCount; ++kind)
         AppendStyleRule(out, kClassNames[std::size_t(kind)], settings.style(StyleKind(kind)));
     out += "</style>\n";
+}
+
+bool IsWordByte(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_';
+}
+
+// The bytes at the end of text that begin a UTF-8 sequence without its end.
+std::size_t IncompleteUtf8Tail(std::string_view text)
+{
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, text.size()); ++back) {
+        const auto c = static_cast<unsigned char>(text[text.size() - back]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: look further back for its lead
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
 }
 
 // U+0080 to U+009F: controls that a page must not contain, like the ASCII ones.
@@ -133,32 +152,123 @@ HtmlPageWriter::~HtmlPageWriter() = default;
 
 bool HtmlPageWriter::Add(std::string_view script)
 {
-    // Lines are coloured once whole; only the unfinished last line waits for the next piece.
-    if (!m_pending.empty()) {
-        const std::size_t lineEnd = script.find_first_of("\r\n");
-        if (lineEnd == std::string_view::npos) {
-            m_pending.append(script);
-            return m_ok;
-        }
-        m_pending.append(script.substr(0, lineEnd + 1));
-        script.remove_prefix(lineEnd + 1);
-        AddLines(m_pending);
-        m_pending.clear();
-    }
-    const std::size_t lastEnd = script.find_last_of("\r\n");
-    const std::size_t whole = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
-    AddLines(script.substr(0, whole));
-    m_pending.assign(script.substr(whole));
+    m_pending.append(script);
+    Process(false);
     return m_ok;
 }
 
 bool HtmlPageWriter::Finish()
 {
-    AddLines(m_pending);
+    Process(true);
     m_pending.clear();
     m_out += "</pre>\n</body>\n</html>\n";
     Flush();
     return m_ok;
+}
+
+void HtmlPageWriter::Process(bool final)
+{
+    const std::string_view text = m_pending;
+    std::size_t done = 0;
+    while (done < text.size() && m_ok) {
+        if (m_state != LineState::Code) {
+            done += ContinueToken(text.substr(done), final);
+            if (m_state != LineState::Code)
+                break;
+            continue;
+        }
+        const std::size_t lastEnd = text.find_last_of("\r\n");
+        if (lastEnd != std::string_view::npos && lastEnd >= done) {
+            AddLines(text.substr(done, lastEnd + 1 - done));
+            done = lastEnd + 1;
+            m_heldLine = 0;
+        } else if (final) {
+            AddLines(text.substr(done));
+            done = text.size();
+        } else {
+            done += WriteLongLineStart(text.substr(done));
+            break;
+        }
+    }
+    m_pending.erase(0, done);
+}
+
+std::size_t HtmlPageWriter::ContinueToken(std::string_view text, bool final)
+{
+    const bool comment = m_state == LineState::Comment;
+    const std::size_t end = comment ? text.find_first_of("\r\n") : text.find_first_of(std::string{m_quote, '\r', '\n'});
+    std::size_t written = end;
+    if (end == std::string_view::npos) {
+        // The token runs on past these bytes: a UTF-8 sequence cut at their end waits for the rest.
+        written = final ? text.size() : text.size() - IncompleteUtf8Tail(text);
+    } else {
+        written += !comment && text[end] == m_quote;
+        m_state = LineState::Code;
+    }
+    WriteSpan(text.substr(0, written), StyleNumber(comment ? StyleKind::Comment : StyleKind::String));
+    return written;
+}
+
+std::size_t HtmlPageWriter::WriteLongLineStart(std::string_view line)
+{
+    // A line is held until it is long, and a line that could not be cut until it has doubled:
+    // each byte is coloured a bounded number of times.
+    constexpr std::size_t kShortLine = 1 << 16;
+    if (line.size() < std::max(kShortLine, 2 * m_heldLine))
+        return 0;
+    if (!m_settings.options.syntaxhighlighting) {
+        const std::size_t whole = line.size() - IncompleteUtf8Tail(line);
+        m_text->Write(line.substr(0, whole));
+        FlushIfFull();
+        return whole;
+    }
+    const std::size_t written = WriteUpToRunningToken(line);
+    m_heldLine = written == 0 ? line.size() : 0;
+    return written;
+}
+
+// Colours line, the start of a line whose end is still to come, and writes what the rest cannot
+// change: up to a comment or string that runs to its end (which then goes on being written as
+// it comes), else up to the last ASCII byte between tokens (a blank or a punctuation token) with
+// a few bytes after it, as far as any token looks ahead. Returns the bytes written.
+std::size_t HtmlPageWriter::WriteUpToRunningToken(std::string_view line)
+{
+    m_styles.resize(line.size());
+    ScanLuaStyles(line, m_settings.keywords, m_settings.functions, m_styles.data());
+    m_quote = 0;
+    const std::uint8_t last = m_styles.back();
+    std::size_t start = line.size();
+    while (start > 0 && m_styles[start - 1] == last)
+        --start;
+    if (last == StyleNumber(StyleKind::String)) {
+        // Strings side by side share a run: find the one the line ends in, closed or not.
+        std::size_t at = start;
+        while (at < line.size()) {
+            const std::size_t close = line.find(line[at], at + 1);
+            if (close == std::string_view::npos)
+                break;
+            at = close + 1;
+        }
+        start = at;
+        m_quote = at < line.size() ? line[at] : 0;
+    }
+    if (start < line.size() && (last == StyleNumber(StyleKind::Comment) || m_quote != 0)) {
+        m_state = last == StyleNumber(StyleKind::Comment) ? LineState::Comment : LineState::String;
+        const std::size_t opened = start + (m_state == LineState::String ? 1 : 0); // past the quote
+        WriteRuns(line.substr(0, opened), m_styles.data());
+        return opened + ContinueToken(line.substr(opened), false);
+    }
+    constexpr std::size_t kLookAhead = 4; // "1e+5": a number is decided three bytes on
+    for (std::size_t cut = line.size() - std::min(line.size(), kLookAhead); cut-- > 0;) {
+        const auto c = static_cast<unsigned char>(line[cut]);
+        const std::uint8_t style = m_styles[cut];
+        if (c < 0x80 && !IsWordByte(c) && c != '"' && c != '\'' &&
+            (style == kPlainStyle || style == StyleNumber(StyleKind::Punctuation))) {
+            WriteRuns(line.substr(0, cut + 1), m_styles.data());
+            return cut + 1;
+        }
+    }
+    return 0; // one word or number all along: held until its line ends
 }
 
 void HtmlPageWriter::AddLines(std::string_view lines)
@@ -172,24 +282,35 @@ void HtmlPageWriter::AddLines(std::string_view lines)
     }
     m_styles.resize(lines.size());
     ScanLuaStyles(lines, m_settings.keywords, m_settings.functions, m_styles.data());
-    for (std::size_t start = 0; start < lines.size();) {
-        const std::uint8_t style = m_styles[start];
+    WriteRuns(lines, m_styles.data());
+}
+
+void HtmlPageWriter::WriteRuns(std::string_view text, const std::uint8_t *styles)
+{
+    for (std::size_t start = 0; start < text.size();) {
+        const std::uint8_t style = styles[start];
         std::size_t end = start + 1;
-        while (end < lines.size() && m_styles[end] == style)
+        while (end < text.size() && styles[end] == style)
             ++end;
-        const std::string_view run = lines.substr(start, end - start);
-        if (style == kPlainStyle) {
-            m_text->Write(run);
-        } else {
-            m_out += "<span class=\"";
-            m_out += kClassNames[std::size_t(style - 1)];
-            m_out += "\">";
-            m_text->Write(run);
-            m_out += "</span>";
-        }
-        FlushIfFull();
+        WriteSpan(text.substr(start, end - start), style);
         start = end;
     }
+}
+
+void HtmlPageWriter::WriteSpan(std::string_view text, std::uint8_t style)
+{
+    if (text.empty())
+        return;
+    if (style == kPlainStyle) {
+        m_text->Write(text);
+    } else {
+        m_out += "<span class=\"";
+        m_out += kClassNames[std::size_t(style - 1)];
+        m_out += "\">";
+        m_text->Write(text);
+        m_out += "</span>";
+    }
+    FlushIfFull();
 }
 
 void HtmlPageWriter::FlushIfFull()

@@ -19,8 +19,10 @@ class HtmlTextWriter;
 // script is plain.
 //
 // The page is handed to the sink as it is made, in pieces of a few hundred kilobytes, from
-// pieces of the script of any size: only the script's unfinished last line is held back, so
-// the memory needed does not grow with the script.
+// pieces of the script of any size. Whole lines are coloured at once; of a line that goes on
+// past the piece, everything up to a point where the colouring cannot depend on what follows
+// (a blank or a bracket between tokens, the start of a comment or string that runs on) is
+// written at once, so the memory needed grows neither with the script nor with its longest line.
 class HtmlPageWriter {
 public:
     // Takes the next piece of the page; false stops the writing.
@@ -36,7 +38,17 @@ public:
     bool Finish();
 
 private:
+    // What the written part of the unfinished line ends in: code, or a comment or string that
+    // runs on into the bytes still to come.
+    enum class LineState { Code, Comment, String };
+
+    void Process(bool final);
+    std::size_t ContinueToken(std::string_view text, bool final);
+    std::size_t WriteLongLineStart(std::string_view line);
+    std::size_t WriteUpToRunningToken(std::string_view line);
     void AddLines(std::string_view lines);
+    void WriteRuns(std::string_view text, const std::uint8_t *styles);
+    void WriteSpan(std::string_view text, std::uint8_t style);
     void FlushIfFull();
     void Flush();
 
@@ -44,8 +56,11 @@ private:
     Sink m_sink;
     std::string m_out;
     std::unique_ptr<HtmlTextWriter> m_text;
-    std::string m_pending;              // the last line, until its line break comes
-    std::vector<std::uint8_t> m_styles; // one style per byte of the lines being coloured
+    std::string m_pending;              // script bytes not yet written
+    std::vector<std::uint8_t> m_styles; // one style per byte of the text being coloured
+    LineState m_state = LineState::Code;
+    char m_quote = 0;                   // the running string's quote
+    std::size_t m_heldLine = 0;         // the unfinished line found without a point to cut at
     bool m_ok = true;
 };
 

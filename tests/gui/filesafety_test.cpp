@@ -36,6 +36,17 @@ QList<QByteArray> EntriesIn(const QString &folder)
     return names;
 }
 
+// Opens path holding "ours\n", types "more " into it, then another program writes
+// "theirs, longer\n" there.
+CScribaDoc *OpenTypeAndChangeElsewhere(AppFixture &fixture, const QString &path)
+{
+    WriteFile(path, "ours\n");
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    QTest::keyClicks(document->GetView(), "more ");
+    WriteFile(path, "theirs, longer\n");
+    return document;
+}
+
 } // namespace
 
 class FileSafetyTest : public QObject {
@@ -53,6 +64,8 @@ private slots:
     void changeByAnotherProgramIsNoticed();
     void saveAsksBeforeReplacingAnotherProgramsVersion_data();
     void saveAsksBeforeReplacingAnotherProgramsVersion();
+    void modifiedScriptIsAskedAboutWhenActivated();
+    void failedReloadStillAsksBeforeSaving();
 };
 
 void FileSafetyTest::specialFilesAreRefusedAtOnce_data()
@@ -236,16 +249,15 @@ void FileSafetyTest::saveAsksBeforeReplacingAnotherProgramsVersion()
     QFETCH(int, answer);
     AppFixture fixture("");
     const QString path = fixture.FilePath(QStringLiteral("a.lua"));
-    WriteFile(path, "ours\n");
-    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
-    QTest::keyClicks(document->GetView(), "more ");
-    WriteFile(path, "theirs, longer\n");
-    // A modified document is not asked about on activation; its save asks.
+    CScribaDoc *document = OpenTypeAndChangeElsewhere(fixture, path);
+    // Keeping the editor's text on activation leaves the question to the save.
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
     fixture.App().CheckFilesOnDisk();
-    QVERIFY(fixture.Prompts().asked.isEmpty());
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QCOMPARE(TextOf(document), QByteArray("more ours\n"));
     fixture.Prompts().answers.enqueue(QMessageBox::StandardButton(answer));
     const bool saved = document->DoFileSave();
-    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    QCOMPARE(fixture.Prompts().asked.size(), 2);
     QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("was changed by another program")));
     QCOMPARE(saved, answer == QMessageBox::Yes);
     QCOMPARE(ReadFile(path), saved ? QByteArray("more ours\n") : QByteArray("theirs, longer\n"));
@@ -254,8 +266,53 @@ void FileSafetyTest::saveAsksBeforeReplacingAnotherProgramsVersion()
     if (saved) {
         QTest::keyClicks(document->GetView(), "x");
         QVERIFY(document->DoFileSave());
-        QCOMPARE(fixture.Prompts().asked.size(), 1);
+        QCOMPARE(fixture.Prompts().asked.size(), 2);
     }
+}
+
+void FileSafetyTest::modifiedScriptIsAskedAboutWhenActivated()
+{
+    AppFixture fixture("");
+    const QString path = fixture.FilePath(QStringLiteral("a.lua"));
+    CScribaDoc *document = OpenTypeAndChangeElsewhere(fixture, path);
+    fixture.Prompts().answers.enqueue(QMessageBox::Yes);
+    fixture.App().CheckFilesOnDisk();
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    const Prompt question = fixture.Prompts().asked.last();
+    QVERIFY2(question.text.contains(QStringLiteral("has changes that are not saved")), qPrintable(question.text));
+    QVERIFY(question.text.contains(QStringLiteral("Undo brings them back")));
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(TextOf(document), QByteArray("theirs, longer\n"));
+    QVERIFY(!document->IsModified());
+    // The reload is one step: Undo brings the unsaved text back, modified.
+    document->GetView()->OnEditUndo();
+    QCOMPARE(TextOf(document), QByteArray("more ours\n"));
+    QVERIFY(document->IsModified());
+    fixture.App().CheckFilesOnDisk();
+    QCOMPARE(fixture.Prompts().asked.size(), 1); // that version was asked about
+    // Saving the text Undo brought back replaces the version that was reloaded without a word.
+    QVERIFY(document->DoFileSave());
+    QCOMPARE(ReadFile(path), QByteArray("more ours\n"));
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+}
+
+void FileSafetyTest::failedReloadStillAsksBeforeSaving()
+{
+    AppFixture fixture("");
+    const QString path = fixture.FilePath(QStringLiteral("a.lua"));
+    WriteFile(path, "ours\n");
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    // The other program makes it larger than a script can be (a sparse file: no disk used).
+    QVERIFY(QFile::resize(path, (qint64(1) << 31) + 16));
+    fixture.Prompts().answers.enqueue(QMessageBox::Yes);
+    fixture.App().CheckFilesOnDisk();
+    QCOMPARE(fixture.Prompts().asked.size(), 2);
+    QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("too large to open")));
+    QCOMPARE(TextOf(document), QByteArray("ours\n")); // the failed reload changed nothing
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    QVERIFY(!document->DoFileSave());
+    QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("was changed by another program")));
+    QCOMPARE(QFileInfo(path).size(), (qint64(1) << 31) + 16);
 }
 
 QTEST_MAIN(FileSafetyTest)

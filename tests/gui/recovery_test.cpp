@@ -10,8 +10,11 @@
 #include "frame/mainframe.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -48,6 +51,10 @@ private slots:
     void orphanCopiesAreOffered_data();
     void orphanCopiesAreOffered();
     void killedScribaComesBack();
+    void unusableFolderIsSaidOnce_data();
+    void unusableFolderIsSaidOnce();
+    void plantedLinksAreNeverFollowed();
+    void tooLargeCopyIsNamedNotOpened();
 };
 
 void RecoveryTest::copyFollowsTheDocument()
@@ -115,7 +122,9 @@ void RecoveryTest::orphanCopiesAreOffered()
     options.answers = {QMessageBox::Ok, QMessageBox::StandardButton(answer)}; // first run, then recovery
     AppFixture fixture(options);
     const Prompt question = fixture.Prompts().asked.last();
-    QCOMPARE(question.text, QStringLiteral("Scriba did not close normally. Recover 2 unsaved script(s)?"));
+    // The question names what it offers: the file, then the untitled script by its name.
+    QCOMPARE(question.text, QStringLiteral("Scriba did not close normally. Recover 2 unsaved script(s)?\n\n") + path +
+                                QStringLiteral("\nx.lua"));
     QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
     // Whatever the answer, the old copies are gone; a copy for each recovered script is kept anew.
     fixture.App().Recovery()->Flush();
@@ -147,6 +156,7 @@ void RecoveryTest::orphanCopiesAreOffered()
     QVERIFY(untitled->IsModified());
     QVERIFY(!untitled->HasFileOnDisk());
     QCOMPARE(untitled->GetView()->CopyText(), QByteArray("fresh\n"));
+    QCOMPARE(untitled->GetTitle(), QStringLiteral("x.lua")); // the name it had
 }
 
 void RecoveryTest::killedScribaComesBack()
@@ -187,6 +197,121 @@ void RecoveryTest::killedScribaComesBack()
     QCOMPARE(document->GetPathName(), script);
     QVERIFY(document->IsModified());
     QCOMPARE(document->GetView()->CopyText(), expected);
+}
+
+void RecoveryTest::unusableFolderIsSaidOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("a link") << "link" << "is a symbolic link";
+    QTest::newRow("open to others") << "0777" << "may be written by other users";
+    QTest::newRow("cannot be made") << "under a file" << "could not create the folder";
+    // As with "sudo -E", which keeps the user's HOME: only root can give the folder away.
+    QTest::newRow("another user's") << "chown" << "belongs to another user";
+}
+
+void RecoveryTest::unusableFolderIsSaidOnce()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, cause);
+    QTemporaryDir scratch;
+    QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    const QString elsewhere = scratch.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkdir(elsewhere));
+    if (kind == "link") {
+        QVERIFY(QFile::link(elsewhere, recovery));
+    } else if (kind == "chown") {
+        if (geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QVERIFY(QDir().mkdir(recovery));
+        QCOMPARE(chown(QFile::encodeName(recovery).constData(), 65534, 65534), 0);
+    } else if (kind == "0777") {
+        QVERIFY(QDir().mkdir(recovery));
+        QFile::setPermissions(recovery, QFileDevice::Permissions(0x7777));
+    } else {
+        WriteFile(scratch.filePath(QStringLiteral("plain")), "x");
+        recovery = scratch.filePath(QStringLiteral("plain/recovery"));
+    }
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    AppFixture fixture(options);
+    QVERIFY(!fixture.App().Recovery());
+    int notices = 0;
+    for (const Prompt &prompt : fixture.Prompts().asked) {
+        if (!prompt.text.startsWith(QStringLiteral("Unsaved work cannot be protected: ")))
+            continue;
+        ++notices;
+        QVERIFY2(prompt.text.contains(cause) && prompt.text.contains(QuotedPath(recovery)), qPrintable(prompt.text));
+    }
+    QCOMPARE(notices, 1);
+    QVERIFY(QDir(elsewhere).isEmpty());
+}
+
+void RecoveryTest::plantedLinksAreNeverFollowed()
+{
+    QTemporaryDir scratch;
+    const QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    const QString victim = scratch.filePath(QStringLiteral("victim"));
+    QVERIFY(QDir().mkpath(victim));
+    WriteFile(victim + QStringLiteral("/1.lua"), "secret\n");
+    WriteFile(victim + QStringLiteral("/notes.txt"), "keep\n");
+    // A dead session that is a link to a folder, and one whose copy is a link to a file.
+    QVERIFY(QDir().mkpath(recovery));
+    QVERIFY(QFile::link(victim, recovery + QStringLiteral("/0-4194305-1")));
+    const QString session = recovery + QStringLiteral("/0-4194306-1");
+    QVERIFY(QDir().mkpath(session));
+    QVERIFY(QFile::link(victim + QStringLiteral("/1.lua"), session + QStringLiteral("/1.lua")));
+    WriteFile(session + QStringLiteral("/1.info"), "path=" + QFile::encodeName(victim).toPercentEncoding() + "%2Fsaved.lua\n");
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    AppFixture fixture(options);
+    for (const Prompt &prompt : fixture.Prompts().asked)
+        QVERIFY2(!prompt.text.contains(QStringLiteral("did not close normally")), qPrintable(prompt.text));
+    QCOMPARE(ReadFile(victim + QStringLiteral("/1.lua")), QByteArray("secret\n"));
+    QCOMPARE(ReadFile(victim + QStringLiteral("/notes.txt")), QByteArray("keep\n"));
+
+    // Links planted as this session's own copies are replaced, never written through.
+    RecoveryStore *store = fixture.App().Recovery();
+    QVERIFY(store);
+    for (int slot = 1; slot <= 4; ++slot)
+        QVERIFY(QFile::link(victim + QStringLiteral("/1.lua"), store->SessionFolder() + QStringLiteral("/%1.lua").arg(slot)));
+    QTest::keyClicks(fixture.ActiveView(), "typed");
+    fixture.ActiveDocument()->RecoveryCopy()->Update();
+    store->Flush();
+    QCOMPARE(ReadFile(victim + QStringLiteral("/1.lua")), QByteArray("secret\n"));
+    QVERIFY(CopiesIn(recovery).values().contains("typed"));
+    fixture.Exit();
+    QCOMPARE(QDir(victim).entryList(QDir::Files), QStringList({"1.lua", "notes.txt"}));
+}
+
+void RecoveryTest::tooLargeCopyIsNamedNotOpened()
+{
+    QTemporaryDir scratch;
+    const QString recovery = scratch.filePath(QStringLiteral("recovery"));
+    LeaveOrphanCopy(recovery, 1, scratch.filePath(QStringLiteral("huge.lua")), "x");
+    LeaveOrphanCopy(recovery, 2, QString(), "small\n");
+    const QString huge = recovery + QStringLiteral("/0-4194305-1/1.lua");
+    if (!QFile::resize(huge, qint64(5) << 29)) // 2.5 GB, sparse
+        QSKIP("this file system has no sparse files");
+
+    AppFixture::Options options;
+    options.recoveryFolder = recovery;
+    options.answers = {QMessageBox::Ok, QMessageBox::Yes};
+    AppFixture fixture(options);
+    const Prompt question = fixture.Prompts().asked.last();
+    QVERIFY2(question.text.startsWith(QStringLiteral("Scriba did not close normally. Recover 1 unsaved script(s)?")),
+             qPrintable(question.text));
+    QVERIFY(question.text.contains(scratch.filePath(QStringLiteral("huge.lua")) + QStringLiteral(" (too large to open")));
+    QCOMPARE(fixture.App().Documents().size(), 1);
+    QCOMPARE(fixture.ActiveDocument()->GetView()->CopyText(), QByteArray("small\n"));
+    fixture.Exit();
+    // The only copy of that work is kept for the user to rescue.
+    QStringList kept;
+    QDirIterator it(recovery, {QStringLiteral("*.lua")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        kept.append(QFileInfo(it.next()).fileName());
+    QCOMPARE(kept, QStringList{QStringLiteral("1.lua")});
 }
 
 QTEST_MAIN(RecoveryTest)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,68 @@ TEST_P(HtmlContentTest, PiecesOfAnySizeGiveTheSamePage)
 }
 
 const std::string kFffd = "\xEF\xBF\xBD";
+
+// The text a page's <pre> shows, and the class of the span around each of its bytes ("" for
+// plain text): what a reader sees, whatever spans it is cut into.
+std::vector<std::pair<char, std::string>> ShownText(const std::string &page)
+{
+    const std::string pre = PreContent(page);
+    std::vector<std::pair<char, std::string>> shown;
+    std::string current;
+    for (std::size_t at = 0; at < pre.size();) {
+        if (pre.compare(at, 13, "<span class=\"") == 0) {
+            const std::size_t end = pre.find('"', at + 13);
+            current = pre.substr(at + 13, end - at - 13);
+            at = end + 2;
+        } else if (pre.compare(at, 7, "</span>") == 0) {
+            current.clear();
+            at += 7;
+        } else {
+            shown.emplace_back(pre[at++], current);
+        }
+    }
+    return shown;
+}
+
+// A script that is one long line: tokens of every kind, a string and a comment of their own
+// hundreds of kilobytes long, UTF-8 in them, and numbers whose end is decided bytes later.
+std::string OneLongLine()
+{
+    std::string line;
+    for (int i = 0; line.size() < 300000; ++i)
+        line += "local v" + std::to_string(i) + "=tg_addpoint(1e+5, 2.5, 'caf\xC3\xA9', x.y)+1e-3; if v then end ";
+    line += "s = \"" + std::string(200000, 'a') + "\xE2\x82\xAC\" ..x " + std::string(150000, 'w') + " .. 'open";
+    line += std::string(200000, '\xC3') + " -- " + std::string(200000, 'c') + "\xF0\x9F\x98\x80 end\n";
+    return line + "next()\n";
+}
+
+TEST(HtmlExportTest, LongLineIsWrittenAsItComesWithTheSameColours)
+{
+    const std::string script = OneLongLine();
+    const Settings settings = ExportSettings();
+    const auto whole = ShownText(ExportHtml(script, "t", settings));
+    for (std::size_t piece : {4093, 65536, 1 << 20}) {
+        std::string page;
+        std::size_t beforeLineEnd = 0;
+        HtmlPageWriter writer("t", settings, [&page](const char *data, std::size_t size) {
+            page.append(data, size);
+            return true;
+        });
+        const std::size_t lineEnd = script.find('\n');
+        for (std::size_t at = 0; at < script.size(); at += piece) {
+            if (at <= lineEnd)
+                beforeLineEnd = page.size();
+            writer.Add(std::string_view(script).substr(at, piece));
+        }
+        ASSERT_TRUE(writer.Finish());
+        const auto shown = ShownText(page);
+        const auto differs = std::mismatch(shown.begin(), shown.end(), whole.begin(), whole.end());
+        EXPECT_EQ(differs.first - shown.begin(), std::ptrdiff_t(whole.size())) << "pieces of " << piece;
+        if (piece < 100000) {
+            EXPECT_GT(beforeLineEnd, script.size() / 2) << "pieces of " << piece << ": the line is not held whole";
+        }
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Export, HtmlContentTest,
