@@ -353,6 +353,11 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
 
 // ---------------------------------------------------------------- recent files
 
+std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
+{
+    return ProfileStore(m_profilePath);
+}
+
 QStringList CScribaApp::RecentFiles() const
 {
     const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);

@@ -17,6 +17,7 @@ class CMainFrame;
 class CScribaDoc;
 class LinkOpener;
 class CScribaView;
+class QSettings;
 class RecoveryStore;
 struct RecoveredScript;
 
@@ -80,6 +81,8 @@ public:
     // profilePath names another file for it (tests keep theirs apart that way).
     void SetProfilePath(const QString &profilePath) { m_profilePath = profilePath; }
     QStringList RecentFiles() const;
+    // The profile store the recent files live in, for the other things kept beside them.
+    std::unique_ptr<QSettings> OpenProfile() const;
     void AddToRecentFileList(const QString &path);
     void RemoveFromRecentFileList(int index);
     bool OnOpenRecentFile(int commandId);

@@ -10,11 +10,14 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class CChildFrame;
 class CScribaApp;
 class CScribaDoc;
 class CScribaView;
+class CViewOptions;
+struct ViewSwitches;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -60,6 +63,11 @@ protected:
 
 private:
     void CreateActions();
+    void CreateLineAndViewActions();
+    void AddLineAndViewMenuItems();
+    void ApplyViewSwitches();
+    void SetViewSwitch(const std::function<void(ViewSwitches &)> &change);
+    void GoToLine();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -101,6 +109,7 @@ private:
     QLabel *m_numPane = nullptr;
     QLabel *m_scrollPane = nullptr;
     QLabel *m_overtypePane = nullptr;
+    std::unique_ptr<CViewOptions> m_viewOptions;
     std::function<LockKeys()> m_readLockKeys;
     QTimer *m_lockKeyTimer = nullptr;
 };

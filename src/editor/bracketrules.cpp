@@ -1,0 +1,73 @@
+#include "bracketrules.h"
+
+namespace {
+
+char PartnerOf(char c)
+{
+    switch (c) {
+    case '(':
+        return ')';
+    case ')':
+        return '(';
+    case '[':
+        return ']';
+    case ']':
+        return '[';
+    case '{':
+        return '}';
+    case '}':
+        return '{';
+    default:
+        return 0;
+    }
+}
+
+bool Opens(char c)
+{
+    return c == '(' || c == '[' || c == '{';
+}
+
+} // namespace
+
+bool IsBracket(char c)
+{
+    return PartnerOf(c) != 0;
+}
+
+std::optional<int> BracketBesideCaret(const CaretNeighbours &neighbours)
+{
+    if (neighbours.afterIsCode && IsBracket(neighbours.after))
+        return 0;
+    if (neighbours.beforeIsCode && IsBracket(neighbours.before))
+        return -1;
+    return std::nullopt;
+}
+
+PartnerSearch FindPartner(std::string_view text, const std::uint8_t *styles, const CodeStyles &code,
+                          std::size_t at)
+{
+    const char bracket = text[at];
+    const char partner = PartnerOf(bracket);
+    // Brackets of other kinds are stepped over: "( [ )" pairs its round brackets.
+    std::size_t depth = 0;
+    if (Opens(bracket)) {
+        for (std::size_t i = at + 1; i < text.size(); ++i) {
+            if (!code[styles[i]])
+                continue;
+            if (text[i] == bracket)
+                ++depth;
+            else if (text[i] == partner && depth-- == 0)
+                return {i, false};
+        }
+    } else {
+        for (std::size_t i = at; i-- > 0;) {
+            if (!code[styles[i]])
+                continue;
+            if (text[i] == bracket)
+                ++depth;
+            else if (text[i] == partner && depth-- == 0)
+                return {i, false};
+        }
+    }
+    return {std::nullopt, true};
+}
