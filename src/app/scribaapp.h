@@ -76,6 +76,9 @@ public:
     void CheckFilesOnDisk();
     // Offers the copies that a Scriba which did not close normally left behind.
     void OfferRecovery();
+    // Keeps the scripts open now, in tab order, for a start without script names; at a normal
+    // exit, before the documents close.
+    void SaveSession();
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
@@ -109,6 +112,9 @@ private:
     void ShowIniError(const QString &cause);
     void StartRecovery();
     void RecoverScript(const RecoveredScript &script);
+    // Opens the scripts of the last session; the names of those that are gone, for a message.
+    QStringList RestoreSession();
+    void ReportMissingScripts(const QStringList &missing);
 
     static CScribaApp *s_instance;
 

@@ -262,7 +262,7 @@ bool CColourer::ContinueBackground()
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
         if (foldFirst) {
-            MarkFoldedUpTo(FoldLines(LineOf(start), LineOf(end - 1)));
+            MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(end - 1)));
         } else {
             StyleBytes(start, end);
             FoldThrough(end - 1);
@@ -432,7 +432,14 @@ void CColourer::FoldThrough(qint64 position)
 {
     if (m_foldFrom < 0 || m_foldFrom > position)
         return;
-    MarkFoldedUpTo(FoldLines(LineOf(m_foldFrom), LineOf(position)));
+    MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(position)));
+}
+
+qint64 CColourer::FrontierLine() const
+{
+    // The first line without a level knows no state to start from: the line before it, whose
+    // level word records its own start, is folded again along with it.
+    return std::max<qint64>(0, LineOf(m_foldFrom) - 1);
 }
 
 void CColourer::RefoldEdit(qint64 first, qint64 last)

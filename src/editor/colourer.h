@@ -77,14 +77,16 @@ private:
     qint64 LineStart(qint64 line) const;
     qint64 LineOf(qint64 position) const;
     qint64 LineCount() const;
-    // Folding: sets the levels of the lines firstLine through lastLine from the state stored
-    // at firstLine, and returns the line after them (its state in m_foldEnd).
+    // Folding: sets the levels of the lines firstLine through lastLine from the start state
+    // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
     qint64 FoldLines(qint64 firstLine, qint64 lastLine);
     // Extends the folded lines through the one that holds position, when they reach it.
     void FoldThrough(qint64 position);
     // The lines an edit touched; what follows is folded again when their end state changed.
     void RefoldEdit(qint64 first, qint64 last);
     void FoldViewOnDemand(qint64 viewEnd);
+    // Where folding resumes when it goes on from m_foldFrom.
+    qint64 FrontierLine() const;
     void MarkFoldedUpTo(qint64 line);
 
     QsciScintillaBase *m_editor;

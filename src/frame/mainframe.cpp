@@ -583,6 +583,16 @@ CScribaDoc *CMainFrame::ActiveDocument() const
     return frame->GetDocument();
 }
 
+QList<CScribaDoc *> CMainFrame::DocumentsInTabOrder() const
+{
+    // The windows in the order they were made are the tabs in their order.
+    QList<CScribaDoc *> documents;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (auto *frame = qobject_cast<CChildFrame *>(window); frame && m_app->Documents().contains(frame->GetDocument()))
+            documents.append(frame->GetDocument());
+    return documents;
+}
+
 CScribaView *CMainFrame::ActiveView() const
 {
     CScribaDoc *document = ActiveDocument();
@@ -702,6 +712,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
+    m_app->SaveSession();
     m_app->CloseAllDocuments();
     e->accept();
 }

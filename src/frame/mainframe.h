@@ -39,6 +39,8 @@ public:
     void ActivateFrame(QMdiSubWindow *frame);
     CScribaDoc *ActiveDocument() const;
     CScribaView *ActiveView() const;
+    // The open documents in the order of their tabs.
+    QList<CScribaDoc *> DocumentsInTabOrder() const;
     QMdiArea *MdiArea() const { return m_mdiArea; }
     CMDIClientWatcher &ClientWatcher() { return m_clientWatcher; }
 
