@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -85,6 +90,68 @@ int BlockChange(const unsigned char *word, std::size_t size)
     }
 }
 
+// Bytes where the scan has something to do: a quote, "-", a bracket or a line break, or a
+// word that starts with the first letter of a block keyword. All others are passed over.
+constexpr bool IsKeywordInitial(unsigned char c)
+{
+    return c == 'f' || c == 'i' || c == 'd' || c == 'r' || c == 'e' || c == 'u';
+}
+
+constexpr bool IsSpecial(unsigned char c)
+{
+    const ByteKind kind = KindOf(c);
+    return kind != kPlain && kind != kWord && kind != kDigit;
+}
+
+constexpr auto kSpecials = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[std::size_t(c)] = IsSpecial(static_cast<unsigned char>(c));
+    return table;
+}();
+
+#if defined(__SSE2__)
+constexpr std::size_t kLanes = 16;
+
+__m128i Equal(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+__m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+
+// 0xFF in each lane of v whose byte lies in [low, high].
+__m128i InRange(__m128i v, unsigned char low, unsigned char high)
+{
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(char(low)));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(char(high - low))), shifted);
+}
+
+// The lanes of 16 bytes where the scan stops, given whether the byte before them is a word
+// byte; also whether their last byte is one.
+unsigned StopLanes(const unsigned char *p, bool afterWordByte, bool &endsInWord)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i special = Or(Or(Or(Equal(v, '"'), Equal(v, '\'')), Or(Equal(v, '-'), Equal(v, '\n'))),
+                               Or(Or(InRange(v, '(', ')'), Equal(v, '\r')),
+                                  Or(Or(Equal(v, '['), Equal(v, ']')), Or(Equal(v, '{'), Equal(v, '}')))));
+    const __m128i initials = Or(Or(Equal(v, 'f'), Equal(v, 'i')), Or(Or(Equal(v, 'd'), Equal(v, 'r')), Or(Equal(v, 'e'), Equal(v, 'u'))));
+    const __m128i letters = InRange(Or(v, _mm_set1_epi8(0x20)), 'a', 'z');
+    const __m128i wordBytes = Or(Or(letters, InRange(v, '0', '9')), Equal(v, '_'));
+    const auto words = unsigned(_mm_movemask_epi8(wordBytes));
+    endsInWord = (words >> (kLanes - 1)) != 0;
+    const unsigned afterWord = (words << 1) | (afterWordByte ? 1u : 0u);
+    return unsigned(_mm_movemask_epi8(special)) | (unsigned(_mm_movemask_epi8(initials)) & ~afterWord);
+}
+
+// Stops are looked for 64 bytes at a time: bit i of the mask stands for byte i.
+constexpr std::size_t kBlock = 4 * kLanes;
+
+std::uint64_t BlockStops(const unsigned char *p, bool afterWordByte)
+{
+    std::uint64_t stops = 0;
+    for (std::size_t lane = 0; lane < kBlock; lane += kLanes)
+        stops |= std::uint64_t(StopLanes(p + lane, afterWordByte, afterWordByte)) << lane;
+    return stops;
+}
+#endif
+
 class FoldScanner {
 public:
     FoldScanner(std::string_view text, FoldState &state, std::vector<std::uint32_t> &levels)
@@ -96,9 +163,18 @@ public:
     void Run()
     {
         while (m_p < m_n) {
-            if (m_state.longBracket >= 0)
+            if (m_state.longBracket >= 0) {
                 SkipLongBracketBody();
-            else
+                continue;
+            }
+#if defined(__SSE2__)
+            if (m_p + kBlock <= m_n) {
+                ScanBlock();
+                continue;
+            }
+#endif
+            SkipToStop();
+            if (m_p < m_n)
                 Token();
         }
         if (m_lineHasBytes)
@@ -164,6 +240,59 @@ private:
         m_lineHasBytes = true;
     }
 
+#if defined(__SSE2__)
+    // The tokens at the stops of the 64 bytes from m_p, up to the block's end or the end of a
+    // token that runs past it (or into a long string or comment).
+    void ScanBlock()
+    {
+        const std::size_t block = m_p;
+        std::uint64_t stops = BlockStops(m_b + block, block > 0 && kWordBytes[m_b[block - 1]]);
+        while (stops != 0) {
+            const std::size_t at = block + std::size_t(std::countr_zero(stops));
+            if (at > m_p)
+                m_lineHasBytes = true;
+            m_p = at;
+            Token();
+            if (m_p >= block + kBlock || m_state.longBracket >= 0)
+                return;
+            stops &= ~std::uint64_t(0) << (m_p - block);
+        }
+        if (m_p < block + kBlock) {
+            m_p = block + kBlock;
+            m_lineHasBytes = true;
+        }
+    }
+#endif
+
+    // On to the next byte where the scan has something to do.
+    void SkipToStop()
+    {
+        const std::size_t start = m_p;
+        m_p = FindStop(m_p);
+        if (m_p > start)
+            m_lineHasBytes = true;
+    }
+
+    std::size_t FindStop(std::size_t p) const
+    {
+        bool afterWordByte = p > 0 && kWordBytes[m_b[p - 1]];
+#if defined(__SSE2__)
+        for (; p + kLanes <= m_n; p += kLanes) {
+            bool endsInWord = false;
+            if (const unsigned stops = StopLanes(m_b + p, afterWordByte, endsInWord))
+                return p + std::size_t(std::countr_zero(stops));
+            afterWordByte = endsInWord;
+        }
+#endif
+        for (; p < m_n; ++p) {
+            const unsigned char c = m_b[p];
+            if (kSpecials[c] || (IsKeywordInitial(c) && !afterWordByte))
+                return p;
+            afterWordByte = kWordBytes[c];
+        }
+        return p;
+    }
+
     void SkipWordBytes()
     {
         while (m_p < m_n && kWordBytes[m_b[m_p]])
@@ -189,8 +318,11 @@ private:
 
     void SkipToLineEnd()
     {
-        while (m_p < m_n && m_b[m_p] != '\r' && m_b[m_p] != '\n')
-            ++m_p;
+        const auto *from = m_b + m_p;
+        const auto *lf = static_cast<const unsigned char *>(std::memchr(from, '\n', m_n - m_p));
+        const std::size_t limit = lf ? std::size_t(lf - from) : m_n - m_p;
+        const auto *cr = static_cast<const unsigned char *>(std::memchr(from, '\r', limit));
+        m_p += cr ? std::size_t(cr - from) : limit;
     }
 
     // At "[", "[=", "[==" ... followed by "[": opens a long string or comment and steps past it.
