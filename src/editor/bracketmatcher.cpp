@@ -14,7 +14,7 @@ using Sci = QsciScintillaBase;
 
 // The stretches searched around a bracket, each wider than the last: most partners are on
 // the same screen, and none is looked for farther than the last.
-constexpr qint64 kSearchReaches[] = {4 << 10, 64 << 10, 1 << 20};
+constexpr qint64 kSearchReaches[] = {256, 16 << 10, 1 << 20};
 
 const QColor kMatchColour(0x30, 0x80, 0xE0);
 const QColor kBadColour(0xE0, 0x20, 0x20);
@@ -90,9 +90,9 @@ std::optional<qint64> CBracketMatcher::FindPartner(qint64 bracket) const
             text[i] = styled[2 * i];
             styles[i] = std::uint8_t(styled[2 * i + 1]);
         }
-        const PartnerSearch found = ::FindPartner(text, styles.data(), m_codeStyles, std::size_t(bracket - from));
-        if (found.partner)
-            return from + qint64(*found.partner);
+        const std::optional<std::size_t> found = ::FindPartner(text, styles.data(), m_codeStyles, std::size_t(bracket - from));
+        if (found)
+            return from + qint64(*found);
         if (from == 0 && to == length)
             break; // the whole text has been searched
     }

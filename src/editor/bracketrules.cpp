@@ -43,31 +43,21 @@ std::optional<int> BracketBesideCaret(const CaretNeighbours &neighbours)
     return std::nullopt;
 }
 
-PartnerSearch FindPartner(std::string_view text, const std::uint8_t *styles, const CodeStyles &code,
-                          std::size_t at)
+std::optional<std::size_t> FindPartner(std::string_view text, const std::uint8_t *styles, const CodeStyles &code,
+                                       std::size_t at)
 {
     const char bracket = text[at];
     const char partner = PartnerOf(bracket);
     // Brackets of other kinds are stepped over: "( [ )" pairs its round brackets.
+    const bool forward = Opens(bracket);
     std::size_t depth = 0;
-    if (Opens(bracket)) {
-        for (std::size_t i = at + 1; i < text.size(); ++i) {
-            if (!code[styles[i]])
-                continue;
-            if (text[i] == bracket)
-                ++depth;
-            else if (text[i] == partner && depth-- == 0)
-                return {i, false};
-        }
-    } else {
-        for (std::size_t i = at; i-- > 0;) {
-            if (!code[styles[i]])
-                continue;
-            if (text[i] == bracket)
-                ++depth;
-            else if (text[i] == partner && depth-- == 0)
-                return {i, false};
-        }
+    for (std::size_t i = at; forward ? ++i < text.size() : i-- > 0;) {
+        if (!code[styles[i]])
+            continue;
+        if (text[i] == bracket)
+            ++depth;
+        else if (text[i] == partner && depth-- == 0)
+            return i;
     }
-    return {std::nullopt, true};
+    return std::nullopt;
 }

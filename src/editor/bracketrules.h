@@ -24,12 +24,7 @@ struct CaretNeighbours {
 // (offset -1); none when neither is a bracket of code.
 std::optional<int> BracketBesideCaret(const CaretNeighbours &neighbours);
 
-// Where the partner of the bracket at `at` lies in text, whose bytes have the given styles.
-struct PartnerSearch {
-    std::optional<std::size_t> partner;
-    // The search reached the edge of text unanswered: a wider stretch of text may hold the
-    // partner.
-    bool reachedEdge = false;
-};
-PartnerSearch FindPartner(std::string_view text, const std::uint8_t *styles, const CodeStyles &code,
-                          std::size_t at);
+// Where the partner of the bracket at `at` lies in text, whose bytes have the given styles;
+// none when text does not hold it.
+std::optional<std::size_t> FindPartner(std::string_view text, const std::uint8_t *styles, const CodeStyles &code,
+                                       std::size_t at);

@@ -128,7 +128,7 @@ TEST(BracketRulesTest, PartnersSkipStringsAndOtherKinds)
     };
     for (const Case &c : cases) {
         const std::vector<std::uint8_t> styles = StylesOf(c.styles);
-        EXPECT_EQ(FindPartner(c.text, styles.data(), code, c.at).partner, c.partner) << c.text << " at " << c.at;
+        EXPECT_EQ(FindPartner(c.text, styles.data(), code, c.at), c.partner) << c.text << " at " << c.at;
     }
 }
 
