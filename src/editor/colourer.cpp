@@ -254,11 +254,11 @@ bool CColourer::ContinueBackground()
         if (end < limit)
             end = std::max(LineStart(LineOf(end)), LineStart(LineOf(start) + 1));
         // Scintilla repaints the whole view after styling above it, in case the height of lines
-        // changed; with neither wrapping nor folding they never do, and text out of view needs no
-        // paint at all.
+        // changed; with neither wrapping nor a folded block they never do, and text out of view
+        // needs no paint at all.
         const bool outOfView = end <= viewStart || start >= viewEnd;
         QWidget *viewport = m_editor->viewport();
-        const bool quiet = outOfView && viewport->updatesEnabled();
+        const bool quiet = outOfView && viewport->updatesEnabled() && LinesKeepTheirHeight();
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
         if (foldFirst) {
@@ -276,6 +276,11 @@ bool CColourer::ContinueBackground()
     } while ((m_background >= 0 || m_foldFrom >= 0) && clock.elapsed() < kSliceMilliseconds);
     m_busy = false;
     return m_background >= 0 || m_foldFrom >= 0;
+}
+
+bool CColourer::LinesKeepTheirHeight() const
+{
+    return Send(Sci::SCI_GETWRAPMODE) == Sci::SC_WRAP_NONE && Send(Sci::SCI_CONTRACTEDFOLDNEXT, 0UL) < 0;
 }
 
 std::pair<qint64, qint64> CColourer::LinesInView() const

@@ -70,6 +70,8 @@ private:
     void ForgetColoured(qint64 first, qint64 last);
     void ColourViewSoon();
     void SyncEndStyled();
+    // Neither wrapping nor a folded block: styles and levels out of view change nothing in it.
+    bool LinesKeepTheirHeight() const;
     // [start of the first line in view, end of the last one).
     std::pair<qint64, qint64> LinesInView() const;
     long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
