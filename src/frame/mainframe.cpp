@@ -293,10 +293,7 @@ void CMainFrame::CreateLineAndViewActions()
     connect(Action(ID_EDIT_GOTO_LINE), &QAction::triggered, this, &CMainFrame::GoToLine);
     const std::pair<int, int> zooms[] = {{ID_VIEW_ZOOM_IN, 1}, {ID_VIEW_ZOOM_OUT, -1}, {ID_VIEW_ZOOM_RESET, 0}};
     for (const auto &[id, steps] : zooms) {
-        connect(Action(CommandId(id)), &QAction::triggered, this, [this, steps] {
-            m_viewOptions->Zoom(steps);
-            ApplyViewSwitches();
-        });
+        connect(Action(CommandId(id)), &QAction::triggered, this, [this, steps] { ZoomAllViews(steps); });
     }
     // The switches: each a checkable command that changes one field for every view.
     const ViewSwitches &now = m_viewOptions->Switches();
@@ -324,6 +321,12 @@ void CMainFrame::ApplyViewSwitches()
 {
     for (CScribaDoc *document : m_app->Documents())
         document->GetView()->Display().Apply(m_viewOptions->Switches());
+}
+
+void CMainFrame::ZoomAllViews(int steps)
+{
+    m_viewOptions->Zoom(steps);
+    ApplyViewSwitches();
 }
 
 void CMainFrame::GoToLine()
@@ -507,10 +510,7 @@ void CMainFrame::AddChildFrame(CScribaDoc *document, CScribaView *view)
     connect(view, &CScribaView::modifiedChanged, this, &CMainFrame::RequestUpdate);
     connect(view->Checks(), &CheckMarks::marksChanged, this, &CMainFrame::RequestUpdate);
     view->Display().Apply(m_viewOptions->Switches());
-    connect(view, &CScribaView::zoomRequested, this, [this](int steps) {
-        m_viewOptions->Zoom(steps);
-        ApplyViewSwitches();
-    });
+    connect(view, &CScribaView::zoomRequested, this, &CMainFrame::ZoomAllViews);
 }
 
 CChildFrame *CMainFrame::FrameOf(CScribaDoc *document) const

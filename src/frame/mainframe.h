@@ -17,7 +17,6 @@ class CScribaApp;
 class CScribaDoc;
 class CScribaView;
 class CViewOptions;
-struct ViewSwitches;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -68,7 +67,8 @@ private:
     void CreateLineAndViewActions();
     void AddLineAndViewMenuItems();
     void ApplyViewSwitches();
-    void SetViewSwitch(const std::function<void(ViewSwitches &)> &change);
+    // Zoom one step in or out in every view, or back to normal (steps 0).
+    void ZoomAllViews(int steps);
     void GoToLine();
     void CreateMenus();
     void CreateToolBar();
