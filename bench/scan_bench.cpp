@@ -6,6 +6,7 @@
 #include "benchsupport.h"
 
 #include "app/defaulttexts.h"
+#include "editor/foldlevels.h"
 #include "editor/luascanner.h"
 
 #include <benchmark/benchmark.h>
@@ -63,6 +64,21 @@ void BM_ScanLuaStyles(benchmark::State &state)
     state.SetBytesProcessed(std::int64_t(state.iterations() * script.size()));
 }
 
+// The fold levels of the same text: computed in the colouring's passes, they must cost no
+// more than the colouring itself.
+void BM_ScanFoldLevels(benchmark::State &state)
+{
+    const std::string &script = ScriptOf(state);
+    std::vector<std::uint32_t> levels;
+    for (auto _ : state) {
+        levels.clear();
+        FoldState fold;
+        ScanFoldLevels(script, fold, levels);
+        benchmark::DoNotOptimize(levels.data());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations() * script.size()));
+}
+
 void BM_ScanLuaRuns(benchmark::State &state)
 {
     const std::string &script = ScriptOf(state);
@@ -106,6 +122,7 @@ void ScriptArgs(benchmark::internal::Benchmark *bench)
 BENCHMARK(BM_MemchrLines)->Apply(ScriptArgs);
 BENCHMARK(BM_ScanLuaStyles)->Apply(ScriptArgs);
 BENCHMARK(BM_ScanLuaRuns)->Apply(ScriptArgs);
+BENCHMARK(BM_ScanFoldLevels)->Apply(ScriptArgs);
 
 } // namespace
 
@@ -117,6 +134,10 @@ int main(int argc, char **argv)
         argc, argv,
         {{"scan / memchr line scan, realistic 10 MB script", "BM_ScanLuaStyles/dense:0", "BM_MemchrLines/dense:0", 6.0},
          {"scan / memchr line scan, dense 10 MB script", "BM_ScanLuaStyles/dense:1", "BM_MemchrLines/dense:1", 6.0},
+         {"fold level scan / colouring scan, realistic 10 MB script", "BM_ScanFoldLevels/dense:0",
+          "BM_ScanLuaStyles/dense:0", 1.0},
+         {"fold level scan / colouring scan, dense 10 MB script", "BM_ScanFoldLevels/dense:1",
+          "BM_ScanLuaStyles/dense:1", 1.0},
          {"index 40,000 names sharing 16 bytes / differing early", "BM_IndexBuild/shared:1", "BM_IndexBuild/shared:0",
           1.5}});
 }

@@ -5,6 +5,7 @@
 #include "app/fileio.h"
 #include "app/inifile.h"
 #include "app/initext.h"
+#include "app/session.h"
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
@@ -81,8 +82,11 @@ bool CScribaApp::InitInstance(const QStringList &files)
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
     StartRecovery();
     m_mainFrame = new CMainFrame(this);
+    QStringList missing;
     if (files.isEmpty()) {
-        OnFileNew();
+        missing = RestoreSession();
+        if (m_documents.isEmpty())
+            OnFileNew();
     } else {
         // Start-up goes on when at least one of the named scripts opened.
         bool opened = false;
@@ -93,6 +97,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     }
     m_mainFrame->show();
     ReadIni();
+    ReportMissingScripts(missing);
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -282,6 +287,65 @@ void CScribaApp::CloseAllDocuments()
         CloseDocument(document);
 }
 
+void CScribaApp::SaveSession()
+{
+    Session session;
+    const CScribaDoc *active = m_mainFrame->ActiveDocument();
+    for (CScribaDoc *document : m_mainFrame->DocumentsInTabOrder()) {
+        // Untitled scripts are the recovery's business, not the session's.
+        if (!document->HasFileOnDisk() || document->GetPathName().isEmpty())
+            continue;
+        const CScribaView *view = document->GetView();
+        const qint64 firstVisible = view->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE,
+                                                        view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+        if (document == active)
+            session.active = int(session.scripts.size());
+        session.scripts.append({document->GetPathName(), view->CaretLine(), firstVisible});
+    }
+    StoreSession(*OpenProfile(), session);
+}
+
+QStringList CScribaApp::RestoreSession()
+{
+    const Session session = ReadSession(*OpenProfile());
+    QStringList missing;
+    CScribaDoc *active = nullptr;
+    for (int i = 0; i < session.scripts.size(); ++i) {
+        const SessionScript &script = session.scripts[i];
+        if (!QFileInfo(script.path).isFile()) {
+            missing.append(script.path);
+            continue;
+        }
+        CScribaDoc *document = OpenDocumentFile(script.path);
+        if (!document)
+            continue;
+        CScribaView *view = document->GetView();
+        const qint64 lastLine = view->LineCount() - 1;
+        view->SendScintilla(QsciScintillaBase::SCI_GOTOLINE, static_cast<unsigned long>(std::min(script.caretLine, lastLine)));
+        const qint64 firstLine = std::min(script.firstVisibleLine, lastLine);
+        view->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                            view->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(firstLine)));
+        if (i == session.active)
+            active = document;
+    }
+    if (active)
+        m_mainFrame->ActivateDocument(active);
+    return missing;
+}
+
+void CScribaApp::ReportMissingScripts(const QStringList &missing)
+{
+    if (missing.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &path : missing)
+        names.append(QuotedPath(path));
+    m_prompter->Ask(m_mainFrame, {tr("Scriba"),
+                                  tr("These scripts of the last session no longer exist and were not opened:\n\n%1")
+                                      .arg(names.join(QLatin1Char('\n'))),
+                                  QMessageBox::Information, QMessageBox::Ok});
+}
+
 void CScribaApp::CheckFilesOnDisk()
 {
     // A question shown here moves the activation about; one round at a time.
@@ -366,6 +430,11 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
 }
 
 // ---------------------------------------------------------------- recent files
+
+std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
+{
+    return ProfileStore(m_profilePath);
+}
 
 QStringList CScribaApp::RecentFiles() const
 {

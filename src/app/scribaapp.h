@@ -17,6 +17,7 @@ class CMainFrame;
 class CScribaDoc;
 class LinkOpener;
 class CScribaView;
+class QSettings;
 class RecoveryStore;
 struct RecoveredScript;
 
@@ -75,11 +76,16 @@ public:
     void CheckFilesOnDisk();
     // Offers the copies that a Scriba which did not close normally left behind.
     void OfferRecovery();
+    // Keeps the scripts open now, in tab order, for a start without script names; at a normal
+    // exit, before the documents close.
+    void SaveSession();
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
     void SetProfilePath(const QString &profilePath) { m_profilePath = profilePath; }
     QStringList RecentFiles() const;
+    // The profile store the recent files live in, for the other things kept beside them.
+    std::unique_ptr<QSettings> OpenProfile() const;
     void AddToRecentFileList(const QString &path);
     void RemoveFromRecentFileList(int index);
     bool OnOpenRecentFile(int commandId);
@@ -106,6 +112,9 @@ private:
     void ShowIniError(const QString &cause);
     void StartRecovery();
     void RecoverScript(const RecoveredScript &script);
+    // Opens the scripts of the last session; the names of those that are gone, for a message.
+    QStringList RestoreSession();
+    void ReportMissingScripts(const QStringList &missing);
 
     static CScribaApp *s_instance;
 

@@ -48,6 +48,16 @@ CAutoCompletion::CAutoCompletion(CScribaView &view, const Settings &settings)
 
 CAutoCompletion::~CAutoCompletion() = default;
 
+QFont CAutoCompletion::ZoomedListFont() const
+{
+    // The list grows and shrinks with the text: the zoom adds points to the text's 10.
+    constexpr int kTextPoints = 10;
+    const int zoom = int(m_view.SendScintilla(QsciScintillaBase::SCI_GETZOOM));
+    QFont font = m_listFont;
+    font.setPixelSize(std::max(6, m_listFont.pixelSize() * (kTextPoints + zoom) / kTextPoints));
+    return font;
+}
+
 bool CAutoCompletion::Enabled() const
 {
     return m_settings.options.autocompletion != 0;
@@ -57,7 +67,7 @@ void CAutoCompletion::Show()
 {
     m_active = true;
     if (!m_list) {
-        m_list = new CCompletionList(CompletionNames(m_settings.functions), m_listFont, &m_view);
+        m_list = new CCompletionList(CompletionNames(m_settings.functions), ZoomedListFont(), &m_view);
         // Queued: accepting destroys the list whose double click is being handled.
         QObject::connect(m_list, &CCompletionList::accepted, &m_view, [this] {
             if (m_list)

@@ -43,6 +43,8 @@ private:
 
     CScribaView &m_view;
     const Settings &m_settings;
+    // The list's font at the view's zoom.
+    QFont ZoomedListFont() const;
     QFont m_listFont;
     QPointer<CCompletionList> m_list;
     bool m_active = false; // typed letters bring the open list up to date

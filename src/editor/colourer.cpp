@@ -29,6 +29,10 @@ constexpr qint64 kAtOnceLimit = 1 << 20;
 constexpr qint64 kSliceStep = 256 << 10;
 constexpr qint64 kSliceMilliseconds = 6;
 
+// The folding reaches lines in view this far ahead of it at once; farther ones wait for the
+// idle time, so no paint waits long for them.
+constexpr qint64 kOnDemandFold = 1 << 20;
+
 // Runs of one style longer than this are styled in alternating pieces of about kRunPiece bytes,
 // the size in which Scintilla measures long runs anyway.
 constexpr std::size_t kLongRun = 4096;
@@ -107,6 +111,11 @@ qint64 CColourer::LineOf(qint64 position) const
     return Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
 }
 
+qint64 CColourer::LineCount() const
+{
+    return Send(Sci::SCI_GETLINECOUNT);
+}
+
 void CColourer::SetEnabled(bool enabled)
 {
     m_enabled = enabled;
@@ -114,6 +123,7 @@ void CColourer::SetEnabled(bool enabled)
         m_timer->stop();
         m_background = -1;
         m_ahead.clear();
+        m_foldFrom = 0; // a new text: no line has its level yet
     }
     SyncEndStyled();
 }
@@ -168,6 +178,7 @@ void CColourer::RecolourAll()
     if (length <= kAtOnceLimit) {
         m_background = -1;
         ColourRange(0, length);
+        FoldThrough(length);
         return;
     }
     m_background = 0;
@@ -180,8 +191,10 @@ void CColourer::Recolour(qint64 first, qint64 last)
         return;
     if (last - first <= kAtOnceLimit) {
         ColourRange(first, last);
+        RefoldEdit(first, last);
         return;
     }
+    m_foldFrom = m_foldFrom < 0 ? first : std::min(m_foldFrom, first);
     ForgetColoured(first, last);
     ColourViewSoon();
 }
@@ -194,8 +207,9 @@ void CColourer::ColourViewSoon()
     const auto [viewStart, viewEnd] = LinesInView();
     if (viewEnd - viewStart <= kAtOnceLimit)
         ColourRange(viewStart, viewEnd);
+    FoldViewOnDemand(viewEnd);
     SyncEndStyled();
-    if (m_background >= 0)
+    if (m_background >= 0 || m_foldFrom >= 0)
         m_timer->start();
 }
 
@@ -224,34 +238,49 @@ void CColourer::ForgetColoured(qint64 first, qint64 last)
 
 bool CColourer::ContinueBackground()
 {
-    if (m_background < 0 || !m_enabled)
+    if (!m_enabled || (m_background < 0 && m_foldFrom < 0))
         return false;
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
     const auto [viewStart, viewEnd] = LinesInView();
     do {
-        const qint64 start = LineStart(LineOf(m_background));
-        const qint64 limit = m_ahead.empty() ? Length() : m_ahead.front().first;
+        // Colouring folds as it goes while the folding keeps up with it; folding that lags
+        // behind (after an edit changed what follows it) catches up first.
+        const bool foldFirst = m_foldFrom >= 0 && (m_background < 0 || m_foldFrom < LineStart(LineOf(m_background)));
+        const qint64 start = foldFirst ? m_foldFrom : LineStart(LineOf(m_background));
+        const qint64 limit = foldFirst || m_ahead.empty() ? Length() : m_ahead.front().first;
         qint64 end = std::min(limit, start + kSliceStep);
         if (end < limit)
             end = std::max(LineStart(LineOf(end)), LineStart(LineOf(start) + 1));
         // Scintilla repaints the whole view after styling above it, in case the height of lines
-        // changed; with neither wrapping nor folding they never do, and text out of view needs no
-        // paint at all.
+        // changed; with neither wrapping nor a folded block they never do, and text out of view
+        // needs no paint at all.
         const bool outOfView = end <= viewStart || start >= viewEnd;
         QWidget *viewport = m_editor->viewport();
-        const bool quiet = outOfView && viewport->updatesEnabled();
+        const bool quiet = outOfView && viewport->updatesEnabled() && LinesKeepTheirHeight();
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
-        StyleBytes(start, end);
+        if (foldFirst) {
+            MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(end - 1)));
+        } else {
+            StyleBytes(start, end);
+            FoldThrough(end - 1);
+        }
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
-        m_background = end;
-        AdvanceBackground();
-    } while (m_background >= 0 && clock.elapsed() < kSliceMilliseconds);
+        if (!foldFirst) {
+            m_background = end;
+            AdvanceBackground();
+        }
+    } while ((m_background >= 0 || m_foldFrom >= 0) && clock.elapsed() < kSliceMilliseconds);
     m_busy = false;
-    return m_background >= 0;
+    return m_background >= 0 || m_foldFrom >= 0;
+}
+
+bool CColourer::LinesKeepTheirHeight() const
+{
+    return Send(Sci::SCI_GETWRAPMODE) == Sci::SC_WRAP_NONE && Send(Sci::SCI_CONTRACTEDFOLDNEXT, 0UL) < 0;
 }
 
 std::pair<qint64, qint64> CColourer::LinesInView() const
@@ -278,6 +307,8 @@ void CColourer::OnStyleNeeded(qint64 position)
     const qint64 to = LineStart(lastLine + 1);
     m_busy = true;
     ColourGaps(LineStart(LineOf(from)), to);
+    if (forView)
+        FoldViewOnDemand(viewEnd);
     m_busy = false;
 }
 
@@ -354,6 +385,8 @@ void CColourer::TextChanging(qint64 position, qint64 length, bool inserting)
             return at;
         return inserting ? at + length : std::max(position, at - length);
     };
+    if (m_foldFrom >= 0)
+        m_foldFrom = shift(m_foldFrom);
     if (m_background < 0)
         return;
     m_background = shift(m_background);
@@ -362,4 +395,92 @@ void CColourer::TextChanging(qint64 position, qint64 length, bool inserting)
         end = shift(end);
     }
     std::erase_if(m_ahead, [](const auto &run) { return run.first >= run.second; });
+}
+
+// ---------------------------------------------------------------- fold levels
+
+qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
+{
+    FoldState state = firstLine == 0 ? FoldState{}
+                                     : FoldStateOf(std::uint32_t(Send(Sci::SCI_GETFOLDLEVEL, static_cast<unsigned long>(firstLine))));
+    qint64 line = firstLine;
+    qint64 position = LineStart(firstLine);
+    const qint64 end = LineStart(lastLine + 1);
+    while (position < end) {
+        // Pieces of whole lines, as for the colours.
+        qint64 pieceEnd = end;
+        if (pieceEnd - position > kChunk)
+            pieceEnd = std::max(LineStart(LineOf(position + kChunk)), LineStart(LineOf(position) + 1));
+        const char *text = reinterpret_cast<const char *>(Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(position),
+                                                                static_cast<long>(pieceEnd - position)));
+        m_levelBuffer.clear();
+        ScanFoldLevels(std::string_view(text, std::size_t(pieceEnd - position)), state, m_levelBuffer);
+        for (const std::uint32_t level : m_levelBuffer)
+            Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(level));
+        position = pieceEnd;
+    }
+    // The empty line after a final line break.
+    if (end >= Length() && line < LineCount())
+        Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(FoldLevelWord(state, state.depth, state)));
+    if (m_levelBuffer.capacity() > std::size_t(kChunk / 16))
+        std::vector<std::uint32_t>().swap(m_levelBuffer);
+    m_foldEnd = state;
+    return line;
+}
+
+void CColourer::MarkFoldedUpTo(qint64 line)
+{
+    m_foldFrom = line >= LineCount() ? -1 : LineStart(line);
+}
+
+void CColourer::FoldThrough(qint64 position)
+{
+    if (m_foldFrom < 0 || m_foldFrom > position)
+        return;
+    MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(position)));
+}
+
+qint64 CColourer::FrontierLine() const
+{
+    // The first line without a level knows no state to start from: the line before it, whose
+    // level word records its own start, is folded again along with it.
+    return std::max<qint64>(0, LineOf(m_foldFrom) - 1);
+}
+
+void CColourer::RefoldEdit(qint64 first, qint64 last)
+{
+    const qint64 firstLine = LineOf(first);
+    if (m_foldFrom >= 0 && LineStart(firstLine) >= m_foldFrom) {
+        // The folding has not reached the edit yet: it folds the edited lines when it does.
+        if (last - m_foldFrom <= kOnDemandFold)
+            FoldThrough(last);
+        m_timer->start();
+        return;
+    }
+    const qint64 next = FoldLines(firstLine, LineOf(last));
+    if (next >= LineCount()) {
+        m_foldFrom = -1;
+        return;
+    }
+    if (m_foldFrom >= 0 && m_foldFrom <= LineStart(next)) {
+        m_foldFrom = LineStart(next);
+        return;
+    }
+    // The line after the edit starts as it did before: the levels below stay true.
+    if (FoldStateOf(std::uint32_t(Send(Sci::SCI_GETFOLDLEVEL, static_cast<unsigned long>(next)))) == m_foldEnd)
+        return;
+    m_foldFrom = LineStart(next);
+    m_timer->start();
+}
+
+void CColourer::FoldViewOnDemand(qint64 viewEnd)
+{
+    if (m_foldFrom >= 0 && m_foldFrom < viewEnd && viewEnd - m_foldFrom <= kOnDemandFold)
+        FoldThrough(viewEnd);
+}
+
+void CColourer::FinishFolding()
+{
+    if (m_enabled && m_foldFrom >= 0)
+        FoldThrough(Length());
 }

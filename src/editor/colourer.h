@@ -6,7 +6,14 @@
 //   as one colouring of the whole text;
 // - the lines an edit touched are coloured by the view as soon as the edit is done.
 // Styles are not text: they never enter the undo history or change the modified flag.
+//
+// Fold levels come in the same passes: each line's level depends on every line above it, so
+// the lines are folded from the top on, along with the colours, and after an edit that changes
+// what follows it (a typed "if x then") the rest is folded again in the idle time. Lines in
+// view that the folding has nearly reached are folded at once when they are painted.
 #pragma once
+
+#include "editor/foldlevels.h"
 
 #include <QObject>
 
@@ -45,6 +52,10 @@ public:
     // One idle-time slice of that; false when the whole text is coloured.
     bool ContinueBackground();
     bool IsBackgroundColouring() const { return m_background >= 0; }
+    // True while some lines still wait for their fold levels.
+    bool IsFolding() const { return m_foldFrom >= 0; }
+    // Gives every line its fold level now.
+    void FinishFolding();
 
     // Announced before the text changes, so that what is known to be coloured moves with it.
     void TextChanging(qint64 position, qint64 length, bool inserting);
@@ -59,12 +70,26 @@ private:
     void ForgetColoured(qint64 first, qint64 last);
     void ColourViewSoon();
     void SyncEndStyled();
+    // Neither wrapping nor a folded block: styles and levels out of view change nothing in it.
+    bool LinesKeepTheirHeight() const;
     // [start of the first line in view, end of the last one).
     std::pair<qint64, qint64> LinesInView() const;
     long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     qint64 Length() const;
     qint64 LineStart(qint64 line) const;
     qint64 LineOf(qint64 position) const;
+    qint64 LineCount() const;
+    // Folding: sets the levels of the lines firstLine through lastLine from the start state
+    // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
+    qint64 FoldLines(qint64 firstLine, qint64 lastLine);
+    // Extends the folded lines through the one that holds position, when they reach it.
+    void FoldThrough(qint64 position);
+    // The lines an edit touched; what follows is folded again when their end state changed.
+    void RefoldEdit(qint64 first, qint64 last);
+    void FoldViewOnDemand(qint64 viewEnd);
+    // Where folding resumes when it goes on from m_foldFrom.
+    qint64 FrontierLine() const;
+    void MarkFoldedUpTo(qint64 line);
 
     QsciScintillaBase *m_editor;
     QTimer *m_timer;
@@ -75,4 +100,8 @@ private:
     // Runs of whole lines coloured beyond m_background, in order, apart.
     std::vector<std::pair<qint64, qint64>> m_ahead;
     std::vector<std::uint8_t> m_styleBuffer;
+    // Every line before the one at this position has its fold level; -1 once all lines have.
+    qint64 m_foldFrom = 0;
+    std::vector<std::uint32_t> m_levelBuffer;
+    FoldState m_foldEnd;
 };

@@ -8,12 +8,16 @@
 #include "doc/scribadoc.h"
 #include "editor/autocompletion.h"
 #include "editor/autoindent.h"
+#include "editor/bracketmatcher.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
+#include "editor/indentrules.h"
 #include "editor/intellitip.h"
+#include "editor/lineediting.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
 #include "editor/viewaccessible.h"
+#include "editor/viewdisplay.h"
 #include "frame/accelerators.h"
 
 #include <Qsci/qsciprinter.h>
@@ -133,9 +137,24 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
     m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
+    m_display = std::make_unique<CViewDisplay>(*this);
+    m_brackets = std::make_unique<CBracketMatcher>(*this);
+    m_lineEditing = std::make_unique<CLineEditing>(*this);
+    connect(this, &QsciScintillaBase::SCN_ZOOM, this, [this] { m_display->OnZoomed(); });
+    // After QScintilla's own handling of the click, which may have folded the caret away.
+    connect(this, &QsciScintillaBase::SCN_MARGINCLICK, this, [this](int position, int, int) {
+        m_display->KeepCaretInSight(LineOf(position));
+    });
+    // Column editing: Alt and a drag, or Alt+Shift and the arrows, make a column selection;
+    // typing, deleting and pasting act on each of its lines.
+    SendScintilla(SCI_SETMULTIPLESELECTION, 1);
+    SendScintilla(SCI_SETADDITIONALSELECTIONTYPING, 1);
+    SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
+    SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         SteadyCaretOnLongLines();
+        m_brackets->Update();
         emit caretOrSelectionChanged();
     });
 }
@@ -171,6 +190,7 @@ void CScribaView::EndLoad()
     SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
     SendScintilla(SCI_SETXOFFSET, 0UL);
     AdoptDominantLineEnding();
+    m_display->Refresh();
 }
 
 bool CScribaView::TakeAllocationFailure()
@@ -378,6 +398,8 @@ void CScribaView::DefineStyles()
             SendScintilla(SCI_STYLESETUNDERLINE, number, style.underline ? 1L : 0L);
         }
     }
+    if (m_display)
+        m_display->Refresh(); // the line numbers' font may have changed
 }
 
 void CScribaView::ColourRange(qint64 first, qint64 last)
@@ -463,6 +485,7 @@ void CScribaView::OnTextChanged()
     m_changes.Clear();
     RecolourLines(start, end);
     m_lastEdit = EditNone;
+    m_display->OnTextChanged();
 }
 
 void CScribaView::OnModified(int position, int type, const char *text, int length, int, int, int,
@@ -517,6 +540,13 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
     // for; such keys belong to the menus.
     if ((e->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !e->text().isEmpty() && e->text().front().isPrint()) {
         e->ignore();
+        return;
+    }
+    // With more than one caret the keys act on every caret as they are: no completion list,
+    // no tip and no indentation.
+    if (HasMultipleCarets()) {
+        LeaveAidsBehind();
+        DefaultKeyProcessing(e);
         return;
     }
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
@@ -605,6 +635,12 @@ void CScribaView::wheelEvent(QWheelEvent *e)
     // The wheel anywhere but over the completion list closes the list and scrolls nothing.
     if (CompletionList()) {
         CloseCompletionList();
+        e->accept();
+        return;
+    }
+    // Ctrl and the wheel zoom every view at once.
+    if ((e->modifiers() & Qt::ControlModifier) && e->angleDelta().y() != 0) {
+        emit zoomRequested(e->angleDelta().y() > 0 ? 1 : -1);
         e->accept();
         return;
     }
@@ -761,6 +797,70 @@ qint64 CScribaView::CharactersBetween(qint64 start, qint64 end) const
             ++crlf;
     }
     return characters - crlf;
+}
+
+// ---------------------------------------------------------------- lines, brackets and folds
+
+qint64 CScribaView::CaretLine() const
+{
+    return LineOf(SendScintilla(SCI_GETCURRENTPOS));
+}
+
+qint64 CScribaView::LineCount() const
+{
+    return SendScintilla(SCI_GETLINECOUNT);
+}
+
+bool CScribaView::HasMultipleCarets() const
+{
+    return SendScintilla(SCI_GETSELECTIONS) > 1;
+}
+
+void CScribaView::FinishFolding()
+{
+    m_colourer->FinishFolding();
+}
+
+bool CScribaView::IsFolding() const
+{
+    return m_colourer->IsFolding();
+}
+
+void CScribaView::OnEditToggleComment()
+{
+    LeaveAidsBehind();
+    RunAsCause(EditOther, [this] { m_lineEditing->ToggleComment(); });
+}
+
+void CScribaView::OnEditIndentLines()
+{
+    LeaveAidsBehind();
+    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    RunAsCause(EditOther, [&] { m_lineEditing->Indent(unit); });
+}
+
+void CScribaView::OnEditUnindentLines()
+{
+    LeaveAidsBehind();
+    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    RunAsCause(EditOther, [&] { m_lineEditing->Unindent(unit); });
+}
+
+void CScribaView::OnEditMatchBracket()
+{
+    LeaveAidsBehind();
+    m_brackets->GoToPartner();
+}
+
+void CScribaView::OnViewFoldAll()
+{
+    LeaveAidsBehind();
+    m_display->FoldAll();
+}
+
+void CScribaView::OnViewUnfoldAll()
+{
+    m_display->UnfoldAll();
 }
 
 // ---------------------------------------------------------------- clipboard and drops

@@ -17,7 +17,10 @@
 
 class CAutoCompletion;
 class CAutoIndent;
+class CBracketMatcher;
 class CColourer;
+class CLineEditing;
+class CViewDisplay;
 class CCompletionList;
 class CIntelliTip;
 class CFindReplaceDialog;
@@ -155,11 +158,29 @@ public:
     // The line-ending mode for typed line breaks follows the text's dominant one.
     void AdoptDominantLineEnding();
 
+    // Margins, folding, wrapping, zoom and the other switches of the display.
+    CViewDisplay &Display() const { return *m_display; }
+    // Gives every line its fold level now, wherever the idle-time folding is.
+    void FinishFolding();
+    bool IsFolding() const;
+    qint64 CaretLine() const;
+    qint64 LineCount() const;
+    // More than one caret: column editing.
+    bool HasMultipleCarets() const;
+    void OnEditToggleComment();
+    void OnEditIndentLines();
+    void OnEditUnindentLines();
+    void OnEditMatchBracket();
+    void OnViewFoldAll();
+    void OnViewUnfoldAll();
+
 signals:
     void modifiedChanged(bool modified);
     void caretOrSelectionChanged();
     // Announced before every change of the text, typed or not.
     void edited();
+    // Ctrl and the wheel: zoom every view in (steps > 0) or out.
+    void zoomRequested(int steps);
 
 protected:
     bool event(QEvent *e) override;
@@ -245,6 +266,9 @@ private:
     EditKind m_lastEdit = EditNone;  // the kind of the announced, unhandled change
     ChangeRange m_changes;           // touched by edits not yet recoloured
     CColourer *m_colourer = nullptr;
+    std::unique_ptr<CViewDisplay> m_display;
+    std::unique_ptr<CBracketMatcher> m_brackets;
+    std::unique_ptr<CLineEditing> m_lineEditing;
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
     struct ColumnCache {

@@ -29,6 +29,19 @@ const QList<Accelerator> &ApplicationAccelerators()
         {QKeySequence(Qt::CTRL | Qt::Key_Tab), ID_NEXT_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::Key_Backtab), ID_PREV_DOCUMENT},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), ID_EDIT_GOTO_LINE},
+        {QKeySequence(Qt::CTRL | Qt::Key_Slash), ID_EDIT_TOGGLE_COMMENT},
+        {QKeySequence(Qt::CTRL | Qt::Key_I), ID_EDIT_INDENT_LINES},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), ID_EDIT_UNINDENT_LINES},
+        {QKeySequence(Qt::CTRL | Qt::Key_B), ID_EDIT_MATCH_BRACKET},
+        {QKeySequence(Qt::ALT | Qt::Key_0), ID_VIEW_FOLD_ALL},
+        {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_0), ID_VIEW_UNFOLD_ALL},
+        // Ctrl++ is Ctrl+Shift+= on most keyboards, and Ctrl+= is what is meant without Shift.
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), ID_VIEW_ZOOM_IN},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), ID_VIEW_ZOOM_IN},
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), ID_VIEW_ZOOM_IN},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), ID_VIEW_ZOOM_OUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), ID_VIEW_ZOOM_RESET},
     };
     return table;
 }

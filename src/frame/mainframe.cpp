@@ -5,10 +5,12 @@
 #include "app/settings.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
+#include "editor/gotolinedialog.h"
 #include "editor/htmlexport.h"
 #include "editor/scribaview.h"
 #include "frame/childframe.h"
 #include "frame/lockkeyreader.h"
+#include "frame/viewoptions.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -103,6 +105,7 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
     // Closing the active window brings back the one that was active before it.
     m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdiArea);
+    m_viewOptions = std::make_unique<CViewOptions>([app] { return app->OpenProfile(); });
 
     CreateActions();
     CreateMenus();
@@ -266,6 +269,75 @@ void CMainFrame::CreateActions()
         connect(action, &QAction::triggered, this, [this, id] { m_app->OnOpenRecentFile(id); });
         m_actions.insert(id, action);
     }
+    CreateLineAndViewActions();
+}
+
+void CMainFrame::CreateLineAndViewActions()
+{
+    AddAction(ID_EDIT_GOTO_LINE, tr("&Go to Line...\tCtrl+G"), tr("Move the caret to a line of the script"));
+    AddAction(ID_EDIT_MATCH_BRACKET, tr("Go to Matching &Bracket\tCtrl+B"), tr("Move the caret to the partner of the bracket beside it"));
+    AddAction(ID_EDIT_TOGGLE_COMMENT, tr("Toggle Co&mment\tCtrl+/"), tr("Comment the selected lines out, or in again"));
+    AddAction(ID_EDIT_INDENT_LINES, tr("&Indent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
+    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Unindent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
+    AddAction(ID_VIEW_FOLD_ALL, tr("&Fold All\tAlt+0"), tr("Fold every block of the script"));
+    AddAction(ID_VIEW_UNFOLD_ALL, tr("&Unfold All\tAlt+Shift+0"), tr("Unfold every block of the script"));
+    AddAction(ID_VIEW_ZOOM_IN, tr("Zoom &In\tCtrl++"), tr("Make the text larger in every window"));
+    AddAction(ID_VIEW_ZOOM_OUT, tr("Zoom &Out\tCtrl+-"), tr("Make the text smaller in every window"));
+    AddAction(ID_VIEW_ZOOM_RESET, tr("&Reset Zoom\tCtrl+0"), tr("Show the text at its normal size"));
+    Route(ID_EDIT_MATCH_BRACKET, &CScribaView::OnEditMatchBracket);
+    Route(ID_EDIT_TOGGLE_COMMENT, &CScribaView::OnEditToggleComment);
+    Route(ID_EDIT_INDENT_LINES, &CScribaView::OnEditIndentLines);
+    Route(ID_EDIT_UNINDENT_LINES, &CScribaView::OnEditUnindentLines);
+    Route(ID_VIEW_FOLD_ALL, &CScribaView::OnViewFoldAll);
+    Route(ID_VIEW_UNFOLD_ALL, &CScribaView::OnViewUnfoldAll);
+    connect(Action(ID_EDIT_GOTO_LINE), &QAction::triggered, this, &CMainFrame::GoToLine);
+    const std::pair<int, int> zooms[] = {{ID_VIEW_ZOOM_IN, 1}, {ID_VIEW_ZOOM_OUT, -1}, {ID_VIEW_ZOOM_RESET, 0}};
+    for (const auto &[id, steps] : zooms) {
+        connect(Action(CommandId(id)), &QAction::triggered, this, [this, steps] { ZoomAllViews(steps); });
+    }
+    // The switches: each a checkable command that changes one field for every view.
+    const ViewSwitches &now = m_viewOptions->Switches();
+    const std::tuple<CommandId, QString, QString, bool ViewSwitches::*> switches[] = {
+        {ID_VIEW_LINE_NUMBERS, tr("Line &Numbers"), tr("Show or hide the line numbers"), &ViewSwitches::lineNumbers},
+        {ID_VIEW_CURRENT_LINE, tr("Highlight Current &Line"), tr("Mark the line of the caret"), &ViewSwitches::currentLine},
+        {ID_VIEW_WHITESPACE, tr("Show W&hitespace"), tr("Show blanks and tabs"), &ViewSwitches::whitespace},
+        {ID_VIEW_LINE_ENDINGS, tr("Show Line &Endings"), tr("Show the line breaks: CR, LF or CR LF"), &ViewSwitches::lineEndings},
+        {ID_VIEW_WORD_WRAP, tr("&Word Wrap"), tr("Wrap long lines at the window's edge"), &ViewSwitches::wordWrap},
+    };
+    for (const auto &[id, text, prompt, field] : switches) {
+        QAction *action = AddAction(id, text, prompt);
+        action->setCheckable(true);
+        action->setChecked(now.*field);
+        connect(action, &QAction::toggled, this, [this, field](bool on) {
+            ViewSwitches changed = m_viewOptions->Switches();
+            changed.*field = on;
+            m_viewOptions->Set(changed);
+            ApplyViewSwitches();
+        });
+    }
+}
+
+void CMainFrame::ApplyViewSwitches()
+{
+    for (CScribaDoc *document : m_app->Documents())
+        document->GetView()->Display().Apply(m_viewOptions->Switches());
+}
+
+void CMainFrame::ZoomAllViews(int steps)
+{
+    m_viewOptions->Zoom(steps);
+    ApplyViewSwitches();
+}
+
+void CMainFrame::GoToLine()
+{
+    CScribaView *view = ActiveView();
+    if (!view)
+        return;
+    CGoToLineDialog dialog(view->CaretLine() + 1, view->LineCount(), this);
+    if (m_app->GetPrompter().RunDialog(dialog) == QDialog::Accepted && dialog.Line() > 0)
+        view->Display().GoToLine(dialog.Line() - 1);
+    RequestUpdate();
 }
 
 // ---------------------------------------------------------------- menus, toolbar, status bar
@@ -326,6 +398,12 @@ void CMainFrame::CreateMenus()
     for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE})
         m_editMenu->addAction(Action(id));
     m_editMenu->addSeparator();
+    for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
+    for (CommandId id : {ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES, ID_EDIT_UNINDENT_LINES})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
     m_editMenu->addAction(Action(ID_PREFERENCES));
 
     m_viewMenu = new QMenu(tr("&View"), this);
@@ -333,10 +411,25 @@ void CMainFrame::CreateMenus()
     m_viewMenu->addAction(Action(ID_VIEW_STATUS_BAR));
     m_viewMenu->addSeparator();
     m_viewMenu->addAction(Action(ID_VIEW_CHECK_SCRIPTS));
+    AddLineAndViewMenuItems();
     m_helpMenu = new QMenu(tr("&Help"), this);
     m_helpMenu->addAction(Action(ID_APP_ABOUT));
     m_menusShown = false;
     ShowMenus(m_showsDocumentMenu);
+}
+
+void CMainFrame::AddLineAndViewMenuItems()
+{
+    const QList<QList<CommandId>> groups = {
+        {ID_VIEW_LINE_NUMBERS, ID_VIEW_CURRENT_LINE, ID_VIEW_WHITESPACE, ID_VIEW_LINE_ENDINGS, ID_VIEW_WORD_WRAP},
+        {ID_VIEW_FOLD_ALL, ID_VIEW_UNFOLD_ALL},
+        {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_RESET},
+    };
+    for (const QList<CommandId> &group : groups) {
+        m_viewMenu->addSeparator();
+        for (CommandId id : group)
+            m_viewMenu->addAction(Action(id));
+    }
 }
 
 void CMainFrame::ShowMenus(bool withDocument)
@@ -416,6 +509,8 @@ void CMainFrame::AddChildFrame(CScribaDoc *document, CScribaView *view)
     connect(view, &CScribaView::caretOrSelectionChanged, this, &CMainFrame::RequestUpdate);
     connect(view, &CScribaView::modifiedChanged, this, &CMainFrame::RequestUpdate);
     connect(view->Checks(), &CheckMarks::marksChanged, this, &CMainFrame::RequestUpdate);
+    view->Display().Apply(m_viewOptions->Switches());
+    connect(view, &CScribaView::zoomRequested, this, &CMainFrame::ZoomAllViews);
 }
 
 CChildFrame *CMainFrame::FrameOf(CScribaDoc *document) const
@@ -488,6 +583,16 @@ CScribaDoc *CMainFrame::ActiveDocument() const
     return frame->GetDocument();
 }
 
+QList<CScribaDoc *> CMainFrame::DocumentsInTabOrder() const
+{
+    // The windows in the order they were made are the tabs in their order.
+    QList<CScribaDoc *> documents;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (auto *frame = qobject_cast<CChildFrame *>(window); frame && m_app->Documents().contains(frame->GetDocument()))
+            documents.append(frame->GetDocument());
+    return documents;
+}
+
 CScribaView *CMainFrame::ActiveView() const
 {
     CScribaDoc *document = ActiveDocument();
@@ -536,6 +641,9 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
     Action(ID_EDIT_FIND)->setEnabled(view && view->HasText());
     Action(ID_EDIT_REPLACE)->setEnabled(view && view->HasText());
     Action(ID_EDIT_REPEAT)->setEnabled(view && view->CanFindNext());
+    for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET, ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES,
+                         ID_EDIT_UNINDENT_LINES, ID_VIEW_FOLD_ALL, ID_VIEW_UNFOLD_ALL})
+        Action(id)->setEnabled(view != nullptr);
 }
 
 QString CMainFrame::CaretPaneText() const
@@ -604,6 +712,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
+    m_app->SaveSession();
     m_app->CloseAllDocuments();
     e->accept();
 }

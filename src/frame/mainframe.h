@@ -10,11 +10,13 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class CChildFrame;
 class CScribaApp;
 class CScribaDoc;
 class CScribaView;
+class CViewOptions;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -36,6 +38,8 @@ public:
     void ActivateFrame(QMdiSubWindow *frame);
     CScribaDoc *ActiveDocument() const;
     CScribaView *ActiveView() const;
+    // The open documents in the order of their tabs.
+    QList<CScribaDoc *> DocumentsInTabOrder() const;
     QMdiArea *MdiArea() const { return m_mdiArea; }
     CMDIClientWatcher &ClientWatcher() { return m_clientWatcher; }
 
@@ -60,6 +64,12 @@ protected:
 
 private:
     void CreateActions();
+    void CreateLineAndViewActions();
+    void AddLineAndViewMenuItems();
+    void ApplyViewSwitches();
+    // Zoom one step in or out in every view, or back to normal (steps 0).
+    void ZoomAllViews(int steps);
+    void GoToLine();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -101,6 +111,7 @@ private:
     QLabel *m_numPane = nullptr;
     QLabel *m_scrollPane = nullptr;
     QLabel *m_overtypePane = nullptr;
+    std::unique_ptr<CViewOptions> m_viewOptions;
     std::function<LockKeys()> m_readLockKeys;
     QTimer *m_lockKeyTimer = nullptr;
 };

@@ -162,6 +162,18 @@ int AppFixture::Exit()
     return m_app->ExitInstance();
 }
 
+void AppFixture::Restart(const QStringList &arguments)
+{
+    if (!m_exited) {
+        m_app->MainFrame()->close();
+        Exit();
+    }
+    m_app.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_exited = false;
+    Start(IniPath(), arguments);
+}
+
 CScribaDoc *AppFixture::ActiveDocument() const
 {
     return m_app->MainFrame()->ActiveDocument();

@@ -79,6 +79,9 @@ public:
     void Update();
     // Ends the application as the event loop's end would.
     int Exit();
+    // Ends this application as a normal exit does (its main window closed) and starts a new
+    // one in the same folder, with the same profile.
+    void Restart(const QStringList &arguments = {});
 
 private:
     void Start(const QString &iniPath, const QStringList &arguments, const Options &options = {});

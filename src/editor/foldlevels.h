@@ -1,0 +1,42 @@
+// Fold levels of Lua text by the language's grammar: the blocks that `function`, `if`, `do`
+// (of `for` and `while` too) and `repeat` open and `end` or `until` close, table constructors
+// and argument lists that span lines, and long strings and long comments. The keyword table
+// plays no part: it is the user's taste in indentation, not the grammar.
+//
+// Each line's level is the depth at its start; a line that opens more than it closes is a fold
+// header. The state a line starts in (its depth, and whether it starts inside a long string or
+// comment) is packed into the line's level word beside the level itself, so scanning can resume
+// at any line whose level is known.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// The level word's layout, as the editing component defines it: the level in the low 12 bits,
+// counted from kFoldLevelBase, and the header flag.
+constexpr std::uint32_t kFoldLevelBase = 0x400;
+constexpr std::uint32_t kFoldLevelNumberMask = 0x0FFF;
+constexpr std::uint32_t kFoldLevelHeaderFlag = 0x2000;
+
+struct FoldState {
+    int depth = 0;       // blocks open at the line's start
+    int longBracket = -1; // the "=" count of the long string or comment the line starts in; -1 for none
+
+    bool operator==(const FoldState &) const = default;
+};
+
+// The level word of a line that starts in state start, never goes below depth lowest and ends
+// in state end.
+std::uint32_t FoldLevelWord(const FoldState &start, int lowest, const FoldState &end);
+// The state a line starts in, read back from its level word.
+FoldState FoldStateOf(std::uint32_t levelWord);
+// The level as the display shows it (kFoldLevelBase for the outermost), and the header flag.
+inline int FoldLevelOf(std::uint32_t levelWord) { return int(levelWord & kFoldLevelNumberMask); }
+inline bool IsFoldHeader(std::uint32_t levelWord) { return (levelWord & kFoldLevelHeaderFlag) != 0; }
+
+// Scans text, which starts at a line start in state, and appends one level word per line that
+// starts in it; state becomes the state at the start of the line after the text. A line break
+// is LF, CR LF or a lone CR.
+void ScanFoldLevels(std::string_view text, FoldState &state, std::vector<std::uint32_t> &levels);

@@ -1,0 +1,5 @@
+function crlf()
+  return {
+  }
+end
+function cr()  x = [[  ]]end
