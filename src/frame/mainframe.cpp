@@ -228,9 +228,9 @@ void CMainFrame::CreateActions()
     AddAction(ID_NEXT_DOCUMENT, tr("Next Document"), QString());
     AddAction(ID_PREV_DOCUMENT, tr("Previous Document"), QString());
     AddAction(ID_VIEW_RESULTS_PANE, tr("&Results Pane\tCtrl+Shift+M"), tr("Show or hide the problems, search results and run output"));
-    AddAction(ID_EDIT_NEXT_RESULT, tr("Next &Result\tF8"), tr("Go to the next place in the results pane"));
-    AddAction(ID_EDIT_PREV_RESULT, tr("Previous Result\tShift+F8"), tr("Go to the previous place in the results pane"));
-    AddAction(ID_EDIT_FIND_IN_FILES, tr("Find in F&iles...\tCtrl+Shift+F"), tr("Find text in every script of a folder"));
+    AddAction(ID_EDIT_NEXT_RESULT, tr("Ne&xt Result\tF8"), tr("Go to the next place in the results pane"));
+    AddAction(ID_EDIT_PREV_RESULT, tr("Pre&vious Result\tShift+F8"), tr("Go to the previous place in the results pane"));
+    AddAction(ID_EDIT_FIND_IN_FILES, tr("Find in File&s...\tCtrl+Shift+F"), tr("Find text in every script of a folder"));
     AddAction(ID_RUN_SCRIPT, tr("&Run Script\tF5"), tr("Save the script and run the run command on it"));
     AddAction(ID_RUN_STOP, tr("&Stop\tShift+F5"), tr("Stop the running script"));
     AddAction(ID_RUN_SET_COMMAND, tr("Set Run &Command..."), tr("Change the command that runs a script"));
