@@ -5,19 +5,23 @@
 #include "panes/placenavigator.h"
 #include "panes/resultspane.h"
 #include "run/runcontroller.h"
+#include "search/findinfiles.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QMenu>
 #include <QSettings>
+#include <QStatusBar>
 
 CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
     : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
-      m_run(new CRunController(app, *m_results, &frame)), m_navigator(new PlaceNavigator(app, frame))
+      m_run(new CRunController(app, *m_results, &frame)),
+      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)), m_navigator(new PlaceNavigator(app, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();
     ConnectRun();
+    ConnectFindInFiles();
 }
 
 CPaneCommands::~CPaneCommands()
@@ -60,6 +64,11 @@ void CPaneCommands::ConnectRun()
     connect(m_frame.Action(ID_RUN_STOP), &QAction::triggered, m_run, &CRunController::Stop);
     connect(m_frame.Action(ID_RUN_SET_COMMAND), &QAction::triggered, m_run, &CRunController::SetRunCommand);
     connect(m_run, &CRunController::runningChanged, &m_frame, &CMainFrame::RequestUpdate);
+}
+
+void CPaneCommands::ConnectFindInFiles()
+{
+    connect(m_frame.Action(ID_EDIT_FIND_IN_FILES), &QAction::triggered, this, [this] { m_find->Open(m_frame.ActiveView()); });
 }
 
 QMenu *CPaneCommands::BuildRunMenu(QWidget *parent) const

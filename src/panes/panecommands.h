@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+class CFindInFiles;
 class CMainFrame;
 class CResultsPane;
 class CRunController;
@@ -23,6 +24,7 @@ public:
 
     CResultsPane *Results() const { return m_results; }
     CRunController *Run() const { return m_run; }
+    CFindInFiles *FindInFiles() const { return m_find; }
     // The Run menu.
     QMenu *BuildRunMenu(QWidget *parent) const;
     // Enables the commands for the active view (null without one).
@@ -33,11 +35,13 @@ public:
 private:
     void ConnectResults();
     void ConnectRun();
+    void ConnectFindInFiles();
     void KeepShown(QWidget *pane, const QString &key, int command);
 
     CScribaApp &m_app;
     CMainFrame &m_frame;
     CResultsPane *m_results;
     CRunController *m_run;
+    CFindInFiles *m_find;
     PlaceNavigator *m_navigator;
 };

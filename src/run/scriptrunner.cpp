@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // Bytes read and converted in one turn of the event loop: a few milliseconds' work.

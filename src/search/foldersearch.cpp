@@ -11,10 +11,11 @@ namespace {
 
 // Read in pieces of this size, so Stop is heard within a moment even in a large file.
 constexpr std::size_t kPiece = 16 << 20;
+constexpr std::size_t kBinaryCheckBytes = 8192;
 
-enum class ReadResult { Read, Unreadable, Stopped };
+enum class ReadResult { Read, Binary, Unreadable, Stopped };
 
-// The whole of the file into buffer. Opened without waiting and checked again once open: the
+// The whole of the file into buffer, unless its start shows it binary. Opened without waiting and checked again once open: the
 // walker saw a plain file, but a pipe or device could have taken its name since.
 ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, const std::atomic<bool> &stop)
 {
@@ -44,7 +45,13 @@ ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, const std::ato
         }
         if (got == 0)
             break;
+        const bool sawStart = size < kBinaryCheckBytes;
         size += std::size_t(got);
+        // A binary file is known by its start: the rest is never read.
+        if (sawStart && size >= kBinaryCheckBytes && LooksBinary(std::string_view(buffer.data(), size))) {
+            close(fd);
+            return ReadResult::Binary;
+        }
         if (std::int64_t(size) > FileWalker::kLargestFile)
             break; // grew past the limit while being read: what was read is searched
     }
@@ -88,7 +95,7 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
                 onSkip(SkipReason::Unreadable, file.path);
                 return true;
             }
-            if (LooksBinary(buffer)) {
+            if (read == ReadResult::Binary || LooksBinary(buffer)) {
                 onSkip(SkipReason::Binary, file.path);
                 return true;
             }
