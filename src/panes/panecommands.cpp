@@ -3,6 +3,7 @@
 #include "app/scribaapp.h"
 #include "frame/mainframe.h"
 #include "panes/placenavigator.h"
+#include "panes/problemlist.h"
 #include "panes/resultspane.h"
 #include "run/runcontroller.h"
 #include "search/findinfiles.h"
@@ -16,7 +17,8 @@
 CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
     : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
       m_run(new CRunController(app, *m_results, &frame)),
-      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)), m_navigator(new PlaceNavigator(app, frame))
+      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
+      m_problems(new CProblemList(app, *m_results, this)), m_navigator(new PlaceNavigator(app, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();

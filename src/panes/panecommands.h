@@ -7,6 +7,7 @@
 
 class CFindInFiles;
 class CMainFrame;
+class CProblemList;
 class CResultsPane;
 class CRunController;
 class CScribaApp;
@@ -25,6 +26,7 @@ public:
     CResultsPane *Results() const { return m_results; }
     CRunController *Run() const { return m_run; }
     CFindInFiles *FindInFiles() const { return m_find; }
+    CProblemList *Problems() const { return m_problems; }
     // The Run menu.
     QMenu *BuildRunMenu(QWidget *parent) const;
     // Enables the commands for the active view (null without one).
@@ -43,5 +45,6 @@ private:
     CResultsPane *m_results;
     CRunController *m_run;
     CFindInFiles *m_find;
+    CProblemList *m_problems;
     PlaceNavigator *m_navigator;
 };

@@ -65,6 +65,11 @@ void CResultsPane::SetProblemCount(int count)
     m_tabs->setTabText(ProblemsTab, count > 0 ? tr("Problems (%1)").arg(count) : tr("Problems"));
 }
 
+QString CResultsPane::TabText(Tab tab) const
+{
+    return m_tabs->tabText(tab);
+}
+
 void CResultsPane::SetStatus(Tab tab, const QString &text)
 {
     if (m_status[tab])

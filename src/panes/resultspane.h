@@ -26,6 +26,7 @@ public:
     // Shows the pane with the tab in front.
     void ShowTab(Tab tab);
     void SetProblemCount(int count);
+    QString TabText(Tab tab) const;
     // The line at the bottom of the Search or the Output tab, beside its Stop button.
     void SetStatus(Tab tab, const QString &text);
     QString Status(Tab tab) const;
