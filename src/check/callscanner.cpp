@@ -44,6 +44,7 @@ struct Frame {
     bool any = false;         // something stands inside
     bool lastMayBeMany = false;
     int commas = 0;
+    int definition = -1; // the listed definition whose body this block is
 };
 
 enum ByteClass : std::uint8_t { kSpace, kLetter, kDigit, kQuote, kMinus, kSquare, kDot, kColon, kEqual,
@@ -329,6 +330,7 @@ private:
 
     void Accept(Token token)
     {
+        FollowNames(token);
         switch (token.kind) {
         case Kind::Open:
             OpenBracket(token);
@@ -369,6 +371,16 @@ private:
         ++m_open[std::size_t(OpenerIndex(frame.kind))];
     }
 
+    Frame Pop()
+    {
+        const Frame frame = m_frames.back();
+        m_frames.pop_back();
+        --m_open[std::size_t(OpenerIndex(frame.kind))];
+        if (frame.definition >= 0)
+            --m_openDefinitions;
+        return frame;
+    }
+
     void OpenBracket(const Token &token)
     {
         MarkContent(token);
@@ -393,19 +405,16 @@ private:
     // with no opener of its kind is just content.
     void Close(Token &token)
     {
-        std::size_t &open = m_open[std::size_t(OpenerIndex(token.bracket))];
-        if (open == 0) {
+        if (m_open[std::size_t(OpenerIndex(token.bracket))] == 0) {
             token.kind = Kind::Other;
             MarkContent(token);
             return;
         }
-        while (m_frames.back().kind != token.bracket) {
-            --m_open[std::size_t(OpenerIndex(m_frames.back().kind))];
-            m_frames.pop_back();
-        }
-        const Frame frame = m_frames.back();
-        m_frames.pop_back();
-        --open;
+        while (m_frames.back().kind != token.bracket)
+            Pop(); // left open: a definition among them stays unclosed
+        const Frame frame = Pop();
+        if (frame.definition >= 0)
+            m_scan.definitions[std::size_t(frame.definition)].end = token.end;
         if (frame.call >= 0) {
             ScannedCall &call = m_scan.calls[std::size_t(frame.call)];
             call.arguments = frame.any ? frame.commas + 1 : 0;
@@ -420,10 +429,8 @@ private:
     {
         switch (token.word) {
         case Word::Function:
-            // `name = function`, `local name = function`; not `t.name = function`.
-            if (m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_last[2].kind != Kind::Dot)
-                m_scan.definedNames.push_back(TextOf(m_last[1]));
-            [[fallthrough]];
+            OnFunction(token);
+            break;
         case Word::Opener:
             MarkContent(token);
             Push(Frame{'b'});
@@ -439,6 +446,93 @@ private:
         }
     }
 
+    void OnFunction(const Token &token)
+    {
+        // `name = function`, `local name = function`; not `t.name = function`.
+        if (m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_last[2].kind != Kind::Dot)
+            m_scan.definedNames.push_back(TextOf(m_last[1]));
+        const bool assigned = IsAssignedChain();
+        MarkContent(token);
+        Push(Frame{'b'});
+        if (assigned) {
+            const bool isLocal = IsLocalKeyword(m_beforeChain);
+            AddDefinition(isLocal ? m_beforeChain.start : m_chainStart, m_chainStart, m_chainEnd, isLocal);
+            return;
+        }
+        // `function a.b:c(` or `local function f(`: the name follows.
+        m_nameState = NameState::AfterKeyword;
+        m_definitionLocal = IsLocalKeyword(m_last[0]);
+        m_definitionStart = m_definitionLocal ? m_last[0].start : token.start;
+    }
+
+    // `a.b.c =` just before a `function`, as a statement: not a field inside `{ }`, nor the
+    // last of several names, which Lua gives no value of this function.
+    bool IsAssignedChain() const
+    {
+        return m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_chainValid &&
+               m_chainEnd == m_last[1].end && m_beforeChain.kind != Kind::Comma &&
+               (m_frames.empty() || m_frames.back().kind != '{');
+    }
+
+    bool IsLocalKeyword(const Token &token) const { return token.kind == Kind::Keyword && TextOf(token) == "local"; }
+
+    // Follows the names that may become a definition's: the chain of names an assignment may
+    // target, and the name after a `function` keyword up to its "(".
+    void FollowNames(const Token &token)
+    {
+        if (token.kind == Kind::Name) {
+            if (m_last[0].kind != Kind::Dot) {
+                m_chainStart = token.start;
+                m_beforeChain = m_last[0];
+                m_chainValid = true;
+            } else {
+                m_chainValid = m_chainValid && m_last[1].kind == Kind::Name && m_last[1].end == m_chainEnd;
+            }
+            m_chainEnd = token.end;
+        }
+        switch (m_nameState) {
+        case NameState::None:
+            break;
+        case NameState::AfterKeyword:
+        case NameState::AfterDot:
+            if (token.kind == Kind::Name) {
+                if (m_nameState == NameState::AfterKeyword)
+                    m_definitionNameStart = token.start;
+                m_definitionNameEnd = token.end;
+                m_nameState = NameState::InName;
+            } else {
+                m_nameState = NameState::None; // an anonymous function, or broken text
+            }
+            break;
+        case NameState::InName:
+            if (token.kind == Kind::Dot) {
+                m_nameState = NameState::AfterDot;
+                break;
+            }
+            // Only names and dots came since the keyword, so its block is still the innermost.
+            if (token.kind == Kind::Open && token.bracket == '(')
+                AddDefinition(m_definitionStart, m_definitionNameStart, m_definitionNameEnd, m_definitionLocal);
+            m_nameState = NameState::None;
+            break;
+        }
+    }
+
+    // Lists a definition whose body is the innermost block.
+    void AddDefinition(std::size_t start, std::size_t nameStart, std::size_t nameEnd, bool isLocal)
+    {
+        DefinedFunction definition;
+        definition.name = m_text.substr(nameStart, nameEnd - nameStart);
+        definition.nameStart = nameStart;
+        definition.nameEnd = nameEnd;
+        definition.start = start;
+        definition.end = m_size;
+        definition.depth = m_openDefinitions;
+        definition.isLocal = isLocal;
+        m_frames.back().definition = int(m_scan.definitions.size());
+        m_scan.definitions.push_back(definition);
+        ++m_openDefinitions;
+    }
+
     std::string_view TextOf(const Token &token) const { return m_text.substr(token.start, token.end - token.start); }
 
     std::string_view m_text;
@@ -447,6 +541,21 @@ private:
     std::array<Token, 3> m_last{}; // the last three tokens, the latest first
     std::vector<Frame> m_frames;
     std::array<std::size_t, 4> m_open{}; // open frames of each kind: ( { [ and blocks
+    int m_openDefinitions = 0;           // frames that are a listed definition's body
+
+    // The latest chain of names `a.b.c` and the token before it.
+    std::size_t m_chainStart = 0;
+    std::size_t m_chainEnd = 0;
+    bool m_chainValid = false;
+    Token m_beforeChain{};
+
+    // The name being read after a `function` keyword.
+    enum class NameState : std::uint8_t { None, AfterKeyword, InName, AfterDot };
+    NameState m_nameState = NameState::None;
+    std::size_t m_definitionStart = 0;
+    std::size_t m_definitionNameStart = 0;
+    std::size_t m_definitionNameEnd = 0;
+    bool m_definitionLocal = false;
     CallScan m_scan;
 };
 
