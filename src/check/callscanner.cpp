@@ -4,6 +4,8 @@
 // time, however badly its brackets match.
 #include "callscanner.h"
 
+#include "check/localscopes.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -45,6 +47,9 @@ struct Frame {
     bool lastMayBeMany = false;
     int commas = 0;
     int definition = -1; // the listed definition whose body this block is
+    bool function = false;        // a function's body
+    bool parametersSeen = false;  // a body whose parameter list has opened
+    bool parameters = false;      // a parameter list
 };
 
 enum ByteClass : std::uint8_t { kSpace, kLetter, kDigit, kQuote, kMinus, kSquare, kDot, kColon, kEqual,
@@ -322,8 +327,9 @@ private:
     }
     bool IsNamedCallee() const { return m_last[0].kind == Kind::Name && m_last[1].kind != Kind::Dot; }
 
-    int AddCall(const ScannedCall &call)
+    int AddCall(ScannedCall call)
     {
+        call.local = m_scopes.InScope(m_text.substr(call.nameStart, call.nameEnd - call.nameStart));
         m_scan.calls.push_back(call);
         return int(m_scan.calls.size()) - 1;
     }
@@ -331,6 +337,8 @@ private:
     void Accept(Token token)
     {
         FollowNames(token);
+        const LocalScopes::Role role = RoleOf(token);
+        m_scopes.Before(role, TextOf(token), m_frames.size());
         switch (token.kind) {
         case Kind::Open:
             OpenBracket(token);
@@ -350,9 +358,40 @@ private:
             MarkContent(token);
             break;
         }
+        m_scopes.After(role, TextOf(token), m_frames.size());
+        if (token.kind == Kind::Name)
+            DeclareName(token);
         m_last[2] = m_last[1];
         m_last[1] = m_last[0];
         m_last[0] = token;
+    }
+
+    LocalScopes::Role RoleOf(const Token &token) const
+    {
+        using Role = LocalScopes::Role;
+        switch (token.kind) {
+        case Kind::Name: return Role::Name;
+        case Kind::Number: return Role::Number;
+        case Kind::String: return Role::String;
+        case Kind::Close: return Role::Closer;
+        case Kind::Ellipsis: return Role::Ellipsis;
+        case Kind::Keyword: return Role::Keyword;
+        case Kind::Comma: return Role::Comma;
+        case Kind::Assign: return Role::Assign;
+        default: return m_bytes[token.start] == ';' ? Role::Semicolon : Role::Other;
+        }
+    }
+
+    // A parameter, or the name of a `local function`, which is in scope inside its own body.
+    void DeclareName(const Token &token)
+    {
+        if (m_frames.empty())
+            return;
+        const bool parameter = m_frames.back().parameters;
+        const bool localFunction = m_last[0].kind == Kind::Keyword && m_last[0].word == Word::Function &&
+                                   IsLocalKeyword(m_last[1]);
+        if (parameter || localFunction)
+            m_scopes.Declare(TextOf(token), m_frames.size() - 1);
     }
 
     // Tells the innermost frame that something stands in it, and whether it may be many values.
@@ -378,6 +417,7 @@ private:
         --m_open[std::size_t(OpenerIndex(frame.kind))];
         if (frame.definition >= 0)
             --m_openDefinitions;
+        m_scopes.Closed(m_frames.size());
         return frame;
     }
 
@@ -387,6 +427,10 @@ private:
         Frame frame;
         frame.kind = token.bracket;
         frame.callBracket = token.bracket != '[' && IsCallee(m_last[0]);
+        if (token.bracket == '(' && !m_frames.empty() && m_frames.back().function && !m_frames.back().parametersSeen) {
+            frame.parameters = true;
+            m_frames.back().parametersSeen = true;
+        }
         if (frame.callBracket && IsNamedCallee()) {
             if (token.bracket == '(' && m_last[1].kind == Kind::Keyword && m_last[1].word == Word::Function) {
                 // `function name(`: a definition; the brackets hold parameters.
@@ -412,6 +456,8 @@ private:
         }
         while (m_frames.back().kind != token.bracket)
             Pop(); // left open: a definition among them stays unclosed
+        if (token.kind == Kind::Keyword && TextOf(token) == "until")
+            m_scopes.KeepForCondition(m_frames.size() - 1);
         const Frame frame = Pop();
         if (frame.definition >= 0)
             m_scan.definitions[std::size_t(frame.definition)].end = token.end;
@@ -454,6 +500,7 @@ private:
         const bool assigned = IsAssignedChain();
         MarkContent(token);
         Push(Frame{'b'});
+        m_frames.back().function = true;
         if (assigned) {
             const bool isLocal = IsLocalKeyword(m_beforeChain);
             AddDefinition(isLocal ? m_beforeChain.start : m_chainStart, m_chainStart, m_chainEnd, isLocal);
@@ -556,6 +603,7 @@ private:
     std::size_t m_definitionNameStart = 0;
     std::size_t m_definitionNameEnd = 0;
     bool m_definitionLocal = false;
+    LocalScopes m_scopes;
     CallScan m_scan;
 };
 

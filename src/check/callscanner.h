@@ -18,6 +18,9 @@ struct ScannedCall {
     bool closed = false;
     // The last argument is a call or "...", which may stand for any number of values.
     bool moreMayFollow = false;
+    // A local variable, parameter or loop variable of this name is in scope, so the call is
+    // not to a global function.
+    bool local = false;
 };
 
 // A function the script defines by name: `function a.b:c(`, `local function f(`, `f = function(`,

@@ -63,6 +63,50 @@ INSTANTIATE_TEST_SUITE_P(
         DefinitionCase{"StatementsWithoutSeparators", "x = y a.b = function() end", "0:a.b[a.b = function() end]"}),
     [](const testing::TestParamInfo<DefinitionCase> &info) { return std::string(info.param.name); });
 
+// The calls in text order, "~" before one whose name is a local variable there.
+std::string CallsInScope(std::string_view text)
+{
+    std::string out;
+    for (const ScannedCall &call : ScanCalls(text).calls)
+        out += (out.empty() ? "" : " ") + std::string(call.local ? "~" : "") +
+               std::string(text.substr(call.nameStart, call.nameEnd - call.nameStart));
+    return out;
+}
+
+class ScopesTest : public testing::TestWithParam<DefinitionCase> {};
+
+TEST_P(ScopesTest, MarksCallsOfNamesThatAreLocalThere)
+{
+    EXPECT_EQ(CallsInScope(GetParam().text), GetParam().definitions) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lua, ScopesTest,
+    testing::Values(
+        DefinitionCase{"LocalFromTheNextStatement", "tg(1) local tg = print tg(2)", "tg ~tg"},
+        DefinitionCase{"ValueSeesTheOuterName", "local tg = tg(1) or tg'x' tg(2)", "tg tg ~tg"},
+        DefinitionCase{"SeveralNames", "local a, tg = 1, tg() tg()", "tg ~tg"},
+        DefinitionCase{"WithoutValue", "local tg tg()", "~tg"},
+        DefinitionCase{"Semicolon", "local tg = 1; tg()", "~tg"},
+        DefinitionCase{"ValueWithCallsAndTables", "local tg = a.b:c(1) .. { x = tg() } [1] tg()", "tg ~tg"},
+        DefinitionCase{"FunctionValueIsNotInItsOwnBody", "local tg = function() tg() end tg()", "tg ~tg"},
+        DefinitionCase{"LocalFunctionIsInItsOwnBody", "local function tg() tg() end tg()", "~tg ~tg"},
+        DefinitionCase{"GlobalFunctionIsNoLocal", "function tg() tg() end tg()", "tg tg"},
+        DefinitionCase{"BlockEndsScope", "do local tg = 1 tg() end tg()", "~tg tg"},
+        DefinitionCase{"BodyEndsScope", "function f() local tg = 1 end tg()", "tg"},
+        DefinitionCase{"BranchEndsScope", "if x then local tg tg() elseif tg() then tg() else tg() end tg()",
+                       "~tg tg tg tg tg"},
+        DefinitionCase{"Parameters", "function f(a, tg) tg() end g(function(tg, ...) tg() end) tg()",
+                       "~tg g ~tg tg"},
+        DefinitionCase{"NumericFor", "for tg = tg(), 2 do tg() end tg()", "tg ~tg tg"},
+        DefinitionCase{"GenericFor", "for k, tg in pairs(t) do tg() end tg()", "pairs ~tg tg"},
+        DefinitionCase{"WhileHasNoNames", "while tg() do local x end tg()", "tg tg"},
+        DefinitionCase{"UntilSeesTheBody", "repeat local tg = 1 until f(x) or tg(2) tg()", "f ~tg tg"},
+        DefinitionCase{"NestedUntil", "repeat repeat local tg until tg() until tg()", "~tg tg"},
+        DefinitionCase{"InnerHidesOuterUntilItsEnd", "local tg = 1 do local tg = 2 end tg()", "~tg"},
+        DefinitionCase{"CutShortByACloser", "f(function() local tg = 1) tg()", "f tg"}),
+    [](const testing::TestParamInfo<DefinitionCase> &info) { return std::string(info.param.name); });
+
 TEST(CallScanTest, KeepsTheDefinedNamesForTheCheck)
 {
     const CallScan scan = ScanCalls("function a.b() end local function c() end d = function() end");
