@@ -1,7 +1,10 @@
 #include "panecommands.h"
 
 #include "app/scribaapp.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
 #include "frame/mainframe.h"
+#include "panes/outlinepane.h"
 #include "panes/placenavigator.h"
 #include "panes/problemlist.h"
 #include "panes/resultspane.h"
@@ -10,6 +13,8 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
@@ -18,12 +23,14 @@ CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
     : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
       m_run(new CRunController(app, *m_results, &frame)),
       m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
-      m_problems(new CProblemList(app, *m_results, this)), m_navigator(new PlaceNavigator(app, frame))
+      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)), m_navigator(new PlaceNavigator(app, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();
     ConnectRun();
     ConnectFindInFiles();
+    frame.addDockWidget(Qt::LeftDockWidgetArea, m_outline);
+    ConnectOutline();
 }
 
 CPaneCommands::~CPaneCommands()
@@ -71,6 +78,19 @@ void CPaneCommands::ConnectRun()
 void CPaneCommands::ConnectFindInFiles()
 {
     connect(m_frame.Action(ID_EDIT_FIND_IN_FILES), &QAction::triggered, this, [this] { m_find->Open(m_frame.ActiveView()); });
+}
+
+void CPaneCommands::ConnectOutline()
+{
+    KeepShown(m_outline, QStringLiteral("View/Outline"), ID_VIEW_OUTLINE);
+    // Queued: the frame takes the window as the active one after it has announced it.
+    connect(m_frame.MdiArea(), &QMdiArea::subWindowActivated, this,
+            [this] { m_outline->SetView(m_frame.ActiveView()); }, Qt::QueuedConnection);
+    connect(m_outline, &COutlinePane::definitionChosen, this, [this](CScribaView *view, qint64 position) {
+        m_frame.ActivateDocument(view->GetDocument());
+        PlaceNavigator::PutCaretAt(view, position);
+        view->setFocus();
+    });
 }
 
 QMenu *CPaneCommands::BuildRunMenu(QWidget *parent) const

@@ -7,6 +7,7 @@
 
 class CFindInFiles;
 class CMainFrame;
+class COutlinePane;
 class CProblemList;
 class CResultsPane;
 class CRunController;
@@ -27,6 +28,7 @@ public:
     CRunController *Run() const { return m_run; }
     CFindInFiles *FindInFiles() const { return m_find; }
     CProblemList *Problems() const { return m_problems; }
+    COutlinePane *Outline() const { return m_outline; }
     // The Run menu.
     QMenu *BuildRunMenu(QWidget *parent) const;
     // Enables the commands for the active view (null without one).
@@ -38,6 +40,7 @@ private:
     void ConnectResults();
     void ConnectRun();
     void ConnectFindInFiles();
+    void ConnectOutline();
     void KeepShown(QWidget *pane, const QString &key, int command);
 
     CScribaApp &m_app;
@@ -46,5 +49,6 @@ private:
     CRunController *m_run;
     CFindInFiles *m_find;
     CProblemList *m_problems;
+    COutlinePane *m_outline;
     PlaceNavigator *m_navigator;
 };
