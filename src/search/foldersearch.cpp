@@ -12,12 +12,15 @@ namespace {
 // Read in pieces of this size, so Stop is heard within a moment even in a large file.
 constexpr std::size_t kPiece = 16 << 20;
 constexpr std::size_t kBinaryCheckBytes = 8192;
+constexpr std::size_t kLargestKeptBuffer = 4 * kPiece;
 
 enum class ReadResult { Read, Binary, Unreadable, Stopped };
 
-// The whole of the file into buffer, unless its start shows it binary. Opened without waiting and checked again once open: the
-// walker saw a plain file, but a pipe or device could have taken its name since.
-ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, const std::atomic<bool> &stop)
+// The whole of the file into the start of buffer, its size into size, unless its start shows it
+// binary. The buffer is kept from file to file: filling it anew for each would cost more than
+// the reading. Opened without waiting and checked again once open: the walker saw a plain file,
+// but a pipe or device could have taken its name since.
+ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, std::size_t &size, const std::atomic<bool> &stop)
 {
     const int fd = open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
@@ -27,15 +30,14 @@ ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, const std::ato
         close(fd);
         return ReadResult::Unreadable;
     }
-    buffer.clear();
-    std::size_t size = 0;
+    size = 0;
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) {
             close(fd);
             return ReadResult::Stopped;
         }
         if (buffer.size() - size < kPiece / 4)
-            buffer.resize(std::max<std::size_t>(size + kPiece, std::size_t(info.st_size) + 1));
+            buffer.resize(std::max<std::size_t>(size + kPiece, std::size_t(info.st_size) + kPiece / 4));
         const ssize_t got = read(fd, buffer.data() + size, std::min(kPiece, buffer.size() - size));
         if (got < 0 && errno == EINTR)
             continue;
@@ -56,7 +58,6 @@ ReadResult ReadWhole(const WalkedFile &file, std::string &buffer, const std::ato
             break; // grew past the limit while being read: what was read is searched
     }
     close(fd);
-    buffer.resize(size);
     return ReadResult::Read;
 }
 
@@ -68,6 +69,7 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
     FolderSearchSummary summary;
     const TextSearch search(request.needle, request.options);
     std::string buffer;
+    std::size_t size = 0;
     auto onSkip = [&summary](SkipReason reason, const std::string &) {
         switch (reason) {
         case SkipReason::Binary: ++summary.binary; break;
@@ -86,7 +88,7 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
         if (open != request.openTexts.end()) {
             text = open->second;
         } else {
-            const ReadResult read = ReadWhole(file, buffer, stop);
+            const ReadResult read = ReadWhole(file, buffer, size, stop);
             if (read == ReadResult::Stopped) {
                 summary.stopped = true;
                 return false;
@@ -95,11 +97,11 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
                 onSkip(SkipReason::Unreadable, file.path);
                 return true;
             }
-            if (read == ReadResult::Binary || LooksBinary(buffer)) {
+            text = std::string_view(buffer.data(), size);
+            if (read == ReadResult::Binary || LooksBinary(text)) {
                 onSkip(SkipReason::Binary, file.path);
                 return true;
             }
-            text = buffer;
         }
         ++summary.filesSearched;
         if (filesSearched)
@@ -111,6 +113,8 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
             summary.matches += found.matches.size();
             onFile(std::move(found));
         }
+        if (buffer.size() > kLargestKeptBuffer) // one large file is no reason to hold its size
+            std::string().swap(buffer);
         return true;
     };
     FileWalker walker(request.patterns);
