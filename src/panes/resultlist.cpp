@@ -59,6 +59,9 @@ CResultList::CResultList(ResultModel *model, QWidget *parent) : QListView(parent
     setItemDelegate(new ResultDelegate(this));
     // Every line is one line high: the view then never measures the lines it does not show.
     setUniformItemSizes(true);
+    // Laid out a part at a time, so a list of a hundred thousand lines never holds the window up.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(5000);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -16,17 +16,26 @@ void ResultModel::Append(std::vector<ResultEntry> entries)
         first = entries.end() - m_limit;
     }
     const int incoming = int(entries.end() - first);
-    const int overflow = int(m_entries.size()) + incoming - m_limit;
-    if (overflow > 0) {
-        beginRemoveRows(QModelIndex(), 0, overflow - 1);
-        m_entries.erase(m_entries.begin(), m_entries.begin() + overflow);
-        m_dropped += overflow;
-        endRemoveRows();
+    const int oldCount = int(m_entries.size());
+    const int overflow = oldCount + incoming - m_limit;
+    if (overflow <= 0) {
+        beginInsertRows(QModelIndex(), oldCount, oldCount + incoming - 1);
+        m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(entries.end()));
+        endInsertRows();
+        return;
     }
-    const int row = int(m_entries.size());
-    beginInsertRows(QModelIndex(), row, row + incoming - 1);
+    // A full list scrolls through its rows: the rows stay and their lines move up, which a view
+    // repaints without laying out again, as it would after removing rows at the top.
+    const bool grows = oldCount < m_limit;
+    if (grows)
+        beginInsertRows(QModelIndex(), oldCount, m_limit - 1);
+    m_entries.erase(m_entries.begin(), m_entries.begin() + overflow);
     m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(entries.end()));
-    endInsertRows();
+    m_dropped += overflow;
+    if (grows)
+        endInsertRows();
+    if (oldCount > 0)
+        emit dataChanged(index(0, 0), index(std::min(oldCount, m_limit) - 1, 0));
 }
 
 void ResultModel::Clear()

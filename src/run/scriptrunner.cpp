@@ -11,9 +11,10 @@
 namespace {
 
 // Bytes read and converted in one turn of the event loop: a few milliseconds' work.
-constexpr qint64 kSliceBytes = 256 * 1024;
-// How often the lines read so far are shown.
+constexpr qint64 kSliceBytes = 64 * 1024;
+// How often the lines read so far are shown, and how many at most in one turn of the event loop.
 constexpr int kFlushMs = 40;
+constexpr std::size_t kFlushLines = 4096;
 // A line longer than this is shown in pieces: a program that prints one endless line must not
 // fill the memory.
 constexpr qsizetype kLongestLine = 64 * 1024;
@@ -36,7 +37,6 @@ CScriptRunner::CScriptRunner(ResultModel *output, QObject *parent)
     m_pump->setInterval(0);
     connect(m_pump, &QTimer::timeout, this, &CScriptRunner::Pump);
     m_flush->setSingleShot(true);
-    m_flush->setInterval(kFlushMs);
     connect(m_flush, &QTimer::timeout, this, &CScriptRunner::Flush);
     m_kill->setSingleShot(true);
     m_kill->setInterval(kStopGraceMs);
@@ -69,6 +69,8 @@ bool CScriptRunner::Start(const QStringList &words, const QString &folder, const
     m_errors.clear();
     m_resolved.clear();
     m_ending.clear();
+    m_summary.clear();
+    m_pending.clear();
     m_stdout.partial.clear();
     m_stderr.partial.clear();
     m_stopped = false;
@@ -105,7 +107,7 @@ void CScriptRunner::Pump()
         return;
     }
     if (!m_flush->isActive())
-        m_flush->start();
+        m_flush->start(kFlushMs);
 }
 
 // Reads at most budget bytes of the channel into lines; true when more is waiting.
@@ -148,8 +150,8 @@ void CScriptRunner::AddLine(const QByteArray &bytes, bool error)
     entry.text = Shown(bytes);
     m_pending.push_back(std::move(entry));
     // Lines beyond what the list keeps would only be dropped there.
-    if (m_pending.size() > std::size_t(2 * m_output->Limit()))
-        m_pending.erase(m_pending.begin(), m_pending.end() - m_output->Limit());
+    if (m_pending.size() > std::size_t(m_output->Limit()))
+        m_pending.pop_front();
 }
 
 QString CScriptRunner::ResolvePath(const QString &printed)
@@ -172,10 +174,20 @@ QString CScriptRunner::ResolvePath(const QString &printed)
     return path;
 }
 
+// Shows a batch of the lines read; more are shown in the next turn of the event loop.
 void CScriptRunner::Flush()
 {
-    if (!m_pending.empty())
-        m_output->Append(std::exchange(m_pending, {}));
+    const std::size_t count = std::min(m_pending.size(), kFlushLines);
+    std::vector<ResultEntry> batch(std::make_move_iterator(m_pending.begin()),
+                                   std::make_move_iterator(m_pending.begin() + std::ptrdiff_t(count)));
+    m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(count));
+    m_output->Append(std::move(batch));
+    if (!m_pending.empty()) {
+        m_flush->start(m_summary.isEmpty() ? kFlushMs : 0); // the rest at once when the program has ended
+    } else if (!m_summary.isEmpty()) {
+        m_running = false;
+        emit finished(std::exchange(m_summary, QString()));
+    }
 }
 
 void CScriptRunner::OnFinished(int exitCode, QProcess::ExitStatus status)
@@ -198,14 +210,12 @@ void CScriptRunner::OnError(QProcess::ProcessError error)
 void CScriptRunner::Finish(const QString &summary)
 {
     m_pump->stop();
-    m_flush->stop();
     ResultEntry entry;
     entry.text = summary;
     entry.kind = ResultKind::Note;
     m_pending.push_back(std::move(entry));
-    Flush();
-    m_running = false;
-    emit finished(summary);
+    m_summary = summary;
+    m_flush->start(0); // what is still waiting is shown a batch at a time, then the run has ended
 }
 
 QString CScriptRunner::Seconds() const

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QProcess>
 
+#include <deque>
 #include <vector>
 
 class QTimer;
@@ -69,13 +70,14 @@ private:
     QTimer *m_pump;
     QTimer *m_flush;
     QTimer *m_kill;
-    std::vector<ResultEntry> m_pending;
+    std::deque<ResultEntry> m_pending; // read, not shown yet; at most what the list keeps
     std::vector<RunError> m_errors;
     QHash<QString, QString> m_resolved; // printed path to the file, or "" when there is none
     QString m_folder;
     QString m_scriptPath;
     QElapsedTimer m_clock;
-    QString m_ending; // set when the program has ended and its output is being drained
+    QString m_ending;  // set when the program has ended and its output is being read
+    QString m_summary; // set when all is read and the last lines are being shown
     bool m_running = false;
     bool m_stopped = false;
 };
