@@ -13,6 +13,7 @@
 #include "run/runmarks.h"
 #include "run/scriptrunner.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSettings>
@@ -84,6 +85,7 @@ private slots:
     void firstRunAsksForTheCommand();
     void modifiedScriptIsSavedFirstAndCancelledSaveRunsNothing();
     void stopEndsAnEndlessScript();
+    void stopKillsAProgramThatIgnoresIt();
     void secondRunAsksWhetherToStopTheFirst();
     void badCommandIsReportedInTheOutput();
     void millionLinesKeepTheLastHundredThousand();
@@ -209,6 +211,24 @@ void RunTest::stopEndsAnEndlessScript()
     QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
     fixture.Update();
     QVERIFY(!fixture.App().MainFrame()->Action(ID_RUN_STOP)->isEnabled());
+}
+
+void RunTest::stopKillsAProgramThatIgnoresIt()
+{
+    AppFixture fixture;
+    // A program that ignores the request to end: killed once its time to end has passed.
+    SetCommand(fixture, QStringLiteral("sh -c \"trap '' TERM; echo ready; while :; do sleep 0.05; done\""));
+    OpenScript(fixture, QStringLiteral("stubborn.lua"), "\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(QTest::qWaitFor([&] { return OutputLines(fixture).contains(QStringLiteral("ready")); }, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    Panes(fixture)->Run()->Stop();
+    QTest::qWait(CScriptRunner::kStopGraceMs / 2);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    QVERIFY(RunEnds(fixture, 10000));
+    QVERIFY(clock.elapsed() >= CScriptRunner::kStopGraceMs);
+    QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
 }
 
 void RunTest::secondRunAsksWhetherToStopTheFirst()
