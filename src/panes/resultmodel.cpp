@@ -5,6 +5,12 @@
 
 ResultModel::ResultModel(QObject *parent) : QAbstractListModel(parent) {}
 
+QString ResultModel::LineText(QString text)
+{
+    text.replace(QLatin1Char('\t'), QLatin1String("    "));
+    return text;
+}
+
 void ResultModel::Append(std::vector<ResultEntry> entries)
 {
     if (entries.empty())

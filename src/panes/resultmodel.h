@@ -34,6 +34,9 @@ public:
 
     explicit ResultModel(QObject *parent = nullptr);
 
+    // Text as a line of the list shows it: a tab, which a list item cannot show, as four blanks.
+    static QString LineText(QString text);
+
     // The most lines kept; older ones are dropped as new ones come.
     void SetLimit(int lines) { m_limit = std::max(1, lines); }
     int Limit() const { return m_limit; }

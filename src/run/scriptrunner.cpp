@@ -21,13 +21,6 @@ constexpr qsizetype kLongestLine = 64 * 1024;
 // The most error places marked in the scripts after a run.
 constexpr std::size_t kMostErrors = 1000;
 
-QString Shown(const QByteArray &bytes)
-{
-    QString text = QString::fromUtf8(bytes);
-    text.replace(QLatin1Char('\t'), QLatin1String("    "));
-    return text;
-}
-
 } // namespace
 
 CScriptRunner::CScriptRunner(ResultModel *output, QObject *parent)
@@ -39,6 +32,7 @@ CScriptRunner::CScriptRunner(ResultModel *output, QObject *parent)
     m_flush->setSingleShot(true);
     connect(m_flush, &QTimer::timeout, this, &CScriptRunner::Flush);
     m_kill->setSingleShot(true);
+    m_kill->setTimerType(Qt::PreciseTimer); // a coarse timer may fire a little early
     m_kill->setInterval(kStopGraceMs);
     connect(m_kill, &QTimer::timeout, &m_process, &QProcess::kill);
     m_process.setInputChannelMode(QProcess::ManagedInputChannel);
@@ -147,7 +141,7 @@ void CScriptRunner::AddLine(const QByteArray &bytes, bool error)
                 m_errors.push_back({entry.path, entry.line, entry.message});
         }
     }
-    entry.text = Shown(bytes);
+    entry.text = ResultModel::LineText(QString::fromUtf8(bytes));
     m_pending.push_back(std::move(entry));
     // Lines beyond what the list keeps would only be dropped there.
     if (m_pending.size() > std::size_t(m_output->Limit()))

@@ -25,9 +25,7 @@ QString Plural(std::size_t count, const QString &one, const QString &many)
 
 QString Shown(const std::string &bytes, std::size_t from, std::size_t length)
 {
-    QString text = QString::fromUtf8(bytes.data() + from, qsizetype(length));
-    text.replace(QLatin1Char('\t'), QLatin1String("    "));
-    return text;
+    return ResultModel::LineText(QString::fromUtf8(bytes.data() + from, qsizetype(length)));
 }
 
 } // namespace

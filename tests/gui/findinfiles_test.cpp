@@ -43,12 +43,6 @@ bool SearchEnds(AppFixture &fixture)
            && QTest::qWaitFor([&fixture] { return !Pane(fixture)->Status(CResultsPane::SearchTab).startsWith("Searching"); }, 5000);
 }
 
-int CaretLine(CScribaView *view)
-{
-    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
-                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
-}
-
 } // namespace
 
 class FindInFilesTest : public QObject {

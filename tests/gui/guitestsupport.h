@@ -97,5 +97,7 @@ CScribaView *OpenScript(AppFixture &fixture, const QString &name, const QByteArr
 QByteArray TextOf(CScribaView *view);
 std::vector<std::uint8_t> StylesOf(CScribaView *view);
 std::vector<std::uint8_t> FreshStyles(const QByteArray &text);
+// The caret's line in the view, counted from 1.
+int CaretLine(CScribaView *view);
 // Resets the program-wide state that one test may leave behind for the next.
 void ResetProgramState();

@@ -41,12 +41,6 @@ bool ChecksSettle(AppFixture &fixture)
     return checked;
 }
 
-int CaretLine(CScribaView *view)
-{
-    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
-                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
-}
-
 } // namespace
 
 class ResultsPaneTest : public QObject {

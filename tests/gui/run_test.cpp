@@ -62,12 +62,6 @@ void Press(AppFixture &fixture, QKeyCombination keys)
     QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
 }
 
-int CaretLine(CScribaView *view)
-{
-    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
-                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
-}
-
 const QByteArray kFailing = "print('hello from the model')\n"
                             "local function f()\n"
                             "  local x = nil\n"
@@ -227,7 +221,7 @@ void RunTest::stopKillsAProgramThatIgnoresIt()
     QTest::qWait(CScriptRunner::kStopGraceMs / 2);
     QVERIFY(Panes(fixture)->Run()->IsRunning());
     QVERIFY(RunEnds(fixture, 10000));
-    QVERIFY(clock.elapsed() >= CScriptRunner::kStopGraceMs);
+    QVERIFY(clock.elapsed() >= CScriptRunner::kStopGraceMs - 20);
     QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
 }
 
