@@ -89,7 +89,8 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
             return QBrush(QColor(0x9A, 0x60, 0x00));
         if (entry.kind == ResultKind::Note)
             return QBrush(QColor(0x50, 0x50, 0x50));
-        return QVariant();
+        // A plain line that names a place is a link, and looks like one.
+        return entry.HasPlace() ? QVariant(QBrush(QColor(0x00, 0x3C, 0xA0))) : QVariant();
     case KindRole:
         return int(entry.kind);
     case BoldStartRole:
