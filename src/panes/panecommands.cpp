@@ -23,7 +23,8 @@ CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
     : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
       m_run(new CRunController(app, *m_results, &frame)),
       m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
-      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)), m_navigator(new PlaceNavigator(app, frame))
+      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)),
+      m_navigator(new PlaceNavigator(app, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();
@@ -48,9 +49,8 @@ void CPaneCommands::ConnectResults()
 
 // The pane shows as it did when the program last ended; its View command and its close box
 // show and hide it.
-void CPaneCommands::KeepShown(QWidget *pane, const QString &key, int command)
+void CPaneCommands::KeepShown(QDockWidget *dock, const QString &key, int command)
 {
-    auto *dock = static_cast<QDockWidget *>(pane);
     QAction *action = m_frame.Action(CommandId(command));
     action->setCheckable(true);
     const bool shown = m_app.OpenProfile()->value(key, false).toBool();

@@ -13,6 +13,7 @@ class CResultsPane;
 class CRunController;
 class CScribaApp;
 class CScribaView;
+class QDockWidget;
 class QMenu;
 class PlaceNavigator;
 
@@ -41,7 +42,7 @@ private:
     void ConnectRun();
     void ConnectFindInFiles();
     void ConnectOutline();
-    void KeepShown(QWidget *pane, const QString &key, int command);
+    void KeepShown(QDockWidget *dock, const QString &key, int command);
 
     CScribaApp &m_app;
     CMainFrame &m_frame;
