@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include <time.h>
+
 namespace {
 
 constexpr int kStallTargetMs = 20;
@@ -24,6 +26,31 @@ constexpr int kStallTargetMs = 20;
 QTemporaryDir *g_folder = nullptr;
 QString g_script;
 double g_longestStallMs = 0;
+double g_longestEventCpuMs = 0;
+bool g_timingEvents = false;
+
+double ThreadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The processor time the window's thread spends on each event: on a busy machine the stalls
+// measured by the clock include the time other programs had the processor, this does not.
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *e) override
+    {
+        if (!g_timingEvents)
+            return QApplication::notify(receiver, e);
+        const double start = ThreadCpuMs();
+        const bool handled = QApplication::notify(receiver, e);
+        g_longestEventCpuMs = std::max(g_longestEventCpuMs, ThreadCpuMs() - start);
+        return handled;
+    }
+};
 
 QStringList Command()
 {
@@ -67,7 +94,9 @@ void BM_RunIntoPane(benchmark::State &state)
         clock.start();
         runner.Start(Command(), g_folder->path(), g_script);
         StallWatch watch;
+        g_timingEvents = true;
         loop.exec();
+        g_timingEvents = false;
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         g_longestStallMs = std::max(g_longestStallMs, watch.LongestMs());
         if (model.rowCount() != model.Limit())
@@ -97,7 +126,7 @@ BENCHMARK(BM_RunIntoPane)->UseManualTime()->Iterations(3)->Unit(benchmark::kMill
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
     QTemporaryDir folder;
     g_folder = &folder;
     g_script = folder.filePath(QStringLiteral("flood.lua"));
@@ -109,6 +138,9 @@ int main(int argc, char **argv)
     const double ratio = g_longestStallMs / kStallTargetMs;
     std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", "longest event-loop stall of that run / 20 ms", ratio, 1.0,
                 ratio <= 1.0 ? "ok" : "OVER");
-    std::printf("longest event-loop stall: %.1f ms\n", g_longestStallMs);
+    std::printf("longest event-loop stall: %.1f ms; longest processor time on one event: %.1f ms\n",
+                g_longestStallMs, g_longestEventCpuMs);
+    std::printf("RATIO %-60s %7.2f  (reference)\n", "longest processor time on one event of that run / 20 ms",
+                g_longestEventCpuMs / kStallTargetMs);
     return status;
 }
