@@ -235,3 +235,9 @@ std::vector<std::uint8_t> FreshStyles(const QByteArray &text)
                       settings.functions, styles.data());
     return styles;
 }
+
+int CaretLine(CScribaView *view)
+{
+    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
+}

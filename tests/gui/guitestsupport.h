@@ -105,5 +105,7 @@ std::vector<std::uint8_t> FreshStyles(const QByteArray &text);
 // (a mnemonic in its text, or a shortcut when it shows only an icon), every label naming a
 // control (ending in ":") without one or without the control it leads to, and every key used twice.
 QStringList AccessKeyProblems(const QWidget *dialog);
+// The caret's line in the view, counted from 1.
+int CaretLine(CScribaView *view);
 // Resets the program-wide state that one test may leave behind for the next.
 void ResetProgramState();
