@@ -90,8 +90,6 @@ public:
     void AddToRecentFileList(const QString &path);
     void RemoveFromRecentFileList(int index);
     bool OnOpenRecentFile(int commandId);
-    // The profile store the recent files live in, for the other state kept beside them.
-    std::unique_ptr<QSettings> OpenProfile() const;
 
     void OnPrintSetup();
     void OnAppAbout();
