@@ -118,5 +118,6 @@ void CBracketMatcher::GoToPartner()
     if (!pair || !pair->partner)
         return;
     Send(Sci::SCI_GOTOPOS, static_cast<unsigned long>(*pair->partner));
+    Send(Sci::SCI_CHOOSECARETX); // Up and Down go on from the partner's column
     Update();
 }

@@ -76,6 +76,9 @@ void CViewDisplay::UpdateLineNumberWidth()
     const std::string widest(std::size_t(digits), '9');
     const long width = m_view.SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, widest.c_str());
     Send(Sci::SCI_SETMARGINWIDTHN, kLineNumberMargin, width + kLineNumberPadding);
+    // Up and Down keep the column Scintilla remembers in window pixels, margins included: keep it
+    // on the caret's column when the margin grows.
+    Send(Sci::SCI_CHOOSECARETX);
 }
 
 void CViewDisplay::OnTextChanged()

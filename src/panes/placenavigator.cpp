@@ -42,6 +42,7 @@ void PlaceNavigator::PutCaretAt(CScribaView *view, qint64 position)
     const long line = view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
     view->SendScintilla(QsciScintillaBase::SCI_ENSUREVISIBLE, line);
     view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(position));
+    view->SendScintilla(QsciScintillaBase::SCI_CHOOSECARETX);
     const long first = view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
     const long shown = view->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN);
     const long displayLine = view->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);

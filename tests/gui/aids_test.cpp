@@ -61,6 +61,8 @@ CScribaView *Load(AppFixture &fixture, QByteArray text)
         return nullptr;
     CScribaView *view = fixture.ActiveView();
     view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, caret);
+    // As a click would: Up and Down keep the caret's column from here.
+    view->SendScintilla(QsciScintillaBase::SCI_CHOOSECARETX);
     return view;
 }
 
