@@ -15,6 +15,7 @@
 #include "editor/luascanner.h"
 #include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
+#include "reference/tarnreference.h"
 
 #include <Qsci/qsciprinter.h>
 
@@ -120,6 +121,8 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
     DefineStyles();
     m_checks = new CheckMarks(this);
+    // The built-in reference lives as long as the program: nothing to free.
+    SetReference(std::shared_ptr<const TarnReference>(&BuiltInReference(), [](const TarnReference *) {}));
 
     m_colourer = new CColourer(this);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
@@ -138,6 +141,12 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
 }
 
 CScribaView::~CScribaView() = default;
+
+void CScribaView::SetReference(std::shared_ptr<const TarnReference> reference)
+{
+    m_reference = std::move(reference);
+    m_checks->SetReference(m_reference);
+}
 
 // ---------------------------------------------------------------- loading and saving
 
