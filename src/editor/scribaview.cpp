@@ -13,6 +13,7 @@
 #include "editor/intellitip.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/referencehover.h"
 #include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
 #include "reference/tarnreference.h"
@@ -121,8 +122,8 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
     DefineStyles();
     m_checks = new CheckMarks(this);
-    // The built-in reference lives as long as the program: nothing to free.
-    SetReference(std::shared_ptr<const TarnReference>(&BuiltInReference(), [](const TarnReference *) {}));
+    SetReference(SharedBuiltInReference());
+    new CReferenceHover(*this, Settings::Global());
 
     m_colourer = new CColourer(this);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {

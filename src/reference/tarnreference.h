@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -87,6 +88,8 @@ std::string WriteDefinitionFile(const FunctionTable &functions, const TarnRefere
 // it is read from.
 const TarnReference &BuiltInReference();
 std::string_view BuiltInReferenceText();
+// The built-in reference where a shared one is wanted; it lives as long as the program.
+std::shared_ptr<const TarnReference> SharedBuiltInReference();
 
 // "Tarn.d.lua" beside the configuration file at iniPath (the same folder rules as Scriba.ini).
 QString ReferencePathBeside(const QString &iniPath);
