@@ -60,6 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::string_view name : scan.definedNames)
         Require(name.data() >= text.data() && name.data() + name.size() <= text.data() + size && IsName(name),
                 "definition outside the text");
+    std::size_t previousDefinition = 0;
+    for (const DefinedFunction &definition : scan.definitions) {
+        Require(definition.start >= previousDefinition && definition.start <= definition.nameStart &&
+                    definition.nameStart < definition.nameEnd && definition.nameEnd <= definition.end &&
+                    definition.end <= size,
+                "definition out of order or outside the text");
+        Require(definition.depth >= 0, "negative nesting");
+        previousDefinition = definition.start;
+    }
 
     for (const CallWarning &warning : TarnCallChecker(Functions()).Check(text, scan))
         Require(warning.start < warning.end && warning.end <= size && !warning.message.empty(), "bad warning");

@@ -32,6 +32,11 @@ QString Prompter::SaveFileName(QWidget *owner, const QString &proposed, const QS
     return dialog.selectedFiles().constFirst();
 }
 
+QString Prompter::FolderName(QWidget *owner, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(owner, QObject::tr("Choose a Folder"), start);
+}
+
 bool Prompter::PrintDialog(QWidget *owner, QPrinter *printer)
 {
     QPrintDialog dialog(printer, owner);

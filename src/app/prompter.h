@@ -28,6 +28,8 @@ public:
     // proposed: the path the dialog starts with, its folder and its file name.
     virtual QString SaveFileName(QWidget *owner, const QString &proposed, const QString &filter,
                                  const QString &defaultSuffix);
+    // A folder the user chose, starting at start; empty when the user cancels.
+    virtual QString FolderName(QWidget *owner, const QString &start);
     // True when the user confirmed the printer settings.
     virtual bool PrintDialog(QWidget *owner, QPrinter *printer);
     // True when the user confirmed the page settings.

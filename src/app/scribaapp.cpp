@@ -452,6 +452,11 @@ bool CScribaApp::OnOpenRecentFile(int commandId)
     return true;
 }
 
+std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
+{
+    return ProfileStore(m_profilePath);
+}
+
 // ---------------------------------------------------------------- shared services
 
 void CScribaApp::SetLinkOpener(std::unique_ptr<LinkOpener> opener)

@@ -16,6 +16,7 @@
 class CMainFrame;
 class CScribaDoc;
 class LinkOpener;
+class QSettings;
 class CScribaView;
 class RecoveryStore;
 class TarnReference;
@@ -84,6 +85,8 @@ public:
     void AddToRecentFileList(const QString &path);
     void RemoveFromRecentFileList(int index);
     bool OnOpenRecentFile(int commandId);
+    // The profile store the recent files live in, for the other state kept beside them.
+    std::unique_ptr<QSettings> OpenProfile() const;
 
     void OnPrintSetup();
     void OnAppAbout();

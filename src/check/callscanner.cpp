@@ -4,6 +4,8 @@
 // time, however badly its brackets match.
 #include "callscanner.h"
 
+#include "check/localscopes.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -44,6 +46,10 @@ struct Frame {
     bool any = false;         // something stands inside
     bool lastMayBeMany = false;
     int commas = 0;
+    int definition = -1; // the listed definition whose body this block is
+    bool function = false;        // a function's body
+    bool parametersSeen = false;  // a body whose parameter list has opened
+    bool parameters = false;      // a parameter list
 };
 
 enum ByteClass : std::uint8_t { kSpace, kLetter, kDigit, kQuote, kMinus, kSquare, kDot, kColon, kEqual,
@@ -321,14 +327,18 @@ private:
     }
     bool IsNamedCallee() const { return m_last[0].kind == Kind::Name && m_last[1].kind != Kind::Dot; }
 
-    int AddCall(const ScannedCall &call)
+    int AddCall(ScannedCall call)
     {
+        call.local = m_scopes.InScope(m_text.substr(call.nameStart, call.nameEnd - call.nameStart));
         m_scan.calls.push_back(call);
         return int(m_scan.calls.size()) - 1;
     }
 
     void Accept(Token token)
     {
+        FollowNames(token);
+        const LocalScopes::Role role = RoleOf(token);
+        m_scopes.Before(role, TextOf(token), m_frames.size());
         switch (token.kind) {
         case Kind::Open:
             OpenBracket(token);
@@ -348,9 +358,40 @@ private:
             MarkContent(token);
             break;
         }
+        m_scopes.After(role, TextOf(token), m_frames.size());
+        if (token.kind == Kind::Name)
+            DeclareName(token);
         m_last[2] = m_last[1];
         m_last[1] = m_last[0];
         m_last[0] = token;
+    }
+
+    LocalScopes::Role RoleOf(const Token &token) const
+    {
+        using Role = LocalScopes::Role;
+        switch (token.kind) {
+        case Kind::Name: return Role::Name;
+        case Kind::Number: return Role::Number;
+        case Kind::String: return Role::String;
+        case Kind::Close: return Role::Closer;
+        case Kind::Ellipsis: return Role::Ellipsis;
+        case Kind::Keyword: return Role::Keyword;
+        case Kind::Comma: return Role::Comma;
+        case Kind::Assign: return Role::Assign;
+        default: return m_bytes[token.start] == ';' ? Role::Semicolon : Role::Other;
+        }
+    }
+
+    // A parameter, or the name of a `local function`, which is in scope inside its own body.
+    void DeclareName(const Token &token)
+    {
+        if (m_frames.empty())
+            return;
+        const bool parameter = m_frames.back().parameters;
+        const bool localFunction = m_last[0].kind == Kind::Keyword && m_last[0].word == Word::Function &&
+                                   IsLocalKeyword(m_last[1]);
+        if (parameter || localFunction)
+            m_scopes.Declare(TextOf(token), m_frames.size() - 1);
     }
 
     // Tells the innermost frame that something stands in it, and whether it may be many values.
@@ -369,12 +410,27 @@ private:
         ++m_open[std::size_t(OpenerIndex(frame.kind))];
     }
 
+    Frame Pop()
+    {
+        const Frame frame = m_frames.back();
+        m_frames.pop_back();
+        --m_open[std::size_t(OpenerIndex(frame.kind))];
+        if (frame.definition >= 0)
+            --m_openDefinitions;
+        m_scopes.Closed(m_frames.size());
+        return frame;
+    }
+
     void OpenBracket(const Token &token)
     {
         MarkContent(token);
         Frame frame;
         frame.kind = token.bracket;
         frame.callBracket = token.bracket != '[' && IsCallee(m_last[0]);
+        if (token.bracket == '(' && !m_frames.empty() && m_frames.back().function && !m_frames.back().parametersSeen) {
+            frame.parameters = true;
+            m_frames.back().parametersSeen = true;
+        }
         if (frame.callBracket && IsNamedCallee()) {
             if (token.bracket == '(' && m_last[1].kind == Kind::Keyword && m_last[1].word == Word::Function) {
                 // `function name(`: a definition; the brackets hold parameters.
@@ -393,19 +449,18 @@ private:
     // with no opener of its kind is just content.
     void Close(Token &token)
     {
-        std::size_t &open = m_open[std::size_t(OpenerIndex(token.bracket))];
-        if (open == 0) {
+        if (m_open[std::size_t(OpenerIndex(token.bracket))] == 0) {
             token.kind = Kind::Other;
             MarkContent(token);
             return;
         }
-        while (m_frames.back().kind != token.bracket) {
-            --m_open[std::size_t(OpenerIndex(m_frames.back().kind))];
-            m_frames.pop_back();
-        }
-        const Frame frame = m_frames.back();
-        m_frames.pop_back();
-        --open;
+        while (m_frames.back().kind != token.bracket)
+            Pop(); // left open: a definition among them stays unclosed
+        if (token.kind == Kind::Keyword && TextOf(token) == "until")
+            m_scopes.KeepForCondition(m_frames.size() - 1);
+        const Frame frame = Pop();
+        if (frame.definition >= 0)
+            m_scan.definitions[std::size_t(frame.definition)].end = token.end;
         if (frame.call >= 0) {
             ScannedCall &call = m_scan.calls[std::size_t(frame.call)];
             call.arguments = frame.any ? frame.commas + 1 : 0;
@@ -420,10 +475,8 @@ private:
     {
         switch (token.word) {
         case Word::Function:
-            // `name = function`, `local name = function`; not `t.name = function`.
-            if (m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_last[2].kind != Kind::Dot)
-                m_scan.definedNames.push_back(TextOf(m_last[1]));
-            [[fallthrough]];
+            OnFunction(token);
+            break;
         case Word::Opener:
             MarkContent(token);
             Push(Frame{'b'});
@@ -439,6 +492,94 @@ private:
         }
     }
 
+    void OnFunction(const Token &token)
+    {
+        // `name = function`, `local name = function`; not `t.name = function`.
+        if (m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_last[2].kind != Kind::Dot)
+            m_scan.definedNames.push_back(TextOf(m_last[1]));
+        const bool assigned = IsAssignedChain();
+        MarkContent(token);
+        Push(Frame{'b'});
+        m_frames.back().function = true;
+        if (assigned) {
+            const bool isLocal = IsLocalKeyword(m_beforeChain);
+            AddDefinition(isLocal ? m_beforeChain.start : m_chainStart, m_chainStart, m_chainEnd, isLocal);
+            return;
+        }
+        // `function a.b:c(` or `local function f(`: the name follows.
+        m_nameState = NameState::AfterKeyword;
+        m_definitionLocal = IsLocalKeyword(m_last[0]);
+        m_definitionStart = m_definitionLocal ? m_last[0].start : token.start;
+    }
+
+    // `a.b.c =` just before a `function`, as a statement: not a field inside `{ }`, nor the
+    // last of several names, which Lua gives no value of this function.
+    bool IsAssignedChain() const
+    {
+        return m_last[0].kind == Kind::Assign && m_last[1].kind == Kind::Name && m_chainValid &&
+               m_chainEnd == m_last[1].end && m_beforeChain.kind != Kind::Comma &&
+               (m_frames.empty() || m_frames.back().kind != '{');
+    }
+
+    bool IsLocalKeyword(const Token &token) const { return token.kind == Kind::Keyword && TextOf(token) == "local"; }
+
+    // Follows the names that may become a definition's: the chain of names an assignment may
+    // target, and the name after a `function` keyword up to its "(".
+    void FollowNames(const Token &token)
+    {
+        if (token.kind == Kind::Name) {
+            if (m_last[0].kind != Kind::Dot) {
+                m_chainStart = token.start;
+                m_beforeChain = m_last[0];
+                m_chainValid = true;
+            } else {
+                m_chainValid = m_chainValid && m_last[1].kind == Kind::Name && m_last[1].end == m_chainEnd;
+            }
+            m_chainEnd = token.end;
+        }
+        switch (m_nameState) {
+        case NameState::None:
+            break;
+        case NameState::AfterKeyword:
+        case NameState::AfterDot:
+            if (token.kind == Kind::Name) {
+                if (m_nameState == NameState::AfterKeyword)
+                    m_definitionNameStart = token.start;
+                m_definitionNameEnd = token.end;
+                m_nameState = NameState::InName;
+            } else {
+                m_nameState = NameState::None; // an anonymous function, or broken text
+            }
+            break;
+        case NameState::InName:
+            if (token.kind == Kind::Dot) {
+                m_nameState = NameState::AfterDot;
+                break;
+            }
+            // Only names and dots came since the keyword, so its block is still the innermost.
+            if (token.kind == Kind::Open && token.bracket == '(')
+                AddDefinition(m_definitionStart, m_definitionNameStart, m_definitionNameEnd, m_definitionLocal);
+            m_nameState = NameState::None;
+            break;
+        }
+    }
+
+    // Lists a definition whose body is the innermost block.
+    void AddDefinition(std::size_t start, std::size_t nameStart, std::size_t nameEnd, bool isLocal)
+    {
+        DefinedFunction definition;
+        definition.name = m_text.substr(nameStart, nameEnd - nameStart);
+        definition.nameStart = nameStart;
+        definition.nameEnd = nameEnd;
+        definition.start = start;
+        definition.end = m_size;
+        definition.depth = m_openDefinitions;
+        definition.isLocal = isLocal;
+        m_frames.back().definition = int(m_scan.definitions.size());
+        m_scan.definitions.push_back(definition);
+        ++m_openDefinitions;
+    }
+
     std::string_view TextOf(const Token &token) const { return m_text.substr(token.start, token.end - token.start); }
 
     std::string_view m_text;
@@ -447,6 +588,22 @@ private:
     std::array<Token, 3> m_last{}; // the last three tokens, the latest first
     std::vector<Frame> m_frames;
     std::array<std::size_t, 4> m_open{}; // open frames of each kind: ( { [ and blocks
+    int m_openDefinitions = 0;           // frames that are a listed definition's body
+
+    // The latest chain of names `a.b.c` and the token before it.
+    std::size_t m_chainStart = 0;
+    std::size_t m_chainEnd = 0;
+    bool m_chainValid = false;
+    Token m_beforeChain{};
+
+    // The name being read after a `function` keyword.
+    enum class NameState : std::uint8_t { None, AfterKeyword, InName, AfterDot };
+    NameState m_nameState = NameState::None;
+    std::size_t m_definitionStart = 0;
+    std::size_t m_definitionNameStart = 0;
+    std::size_t m_definitionNameEnd = 0;
+    bool m_definitionLocal = false;
+    LocalScopes m_scopes;
     CallScan m_scan;
 };
 

@@ -18,10 +18,29 @@ struct ScannedCall {
     bool closed = false;
     // The last argument is a call or "...", which may stand for any number of values.
     bool moreMayFollow = false;
+    // A local variable, parameter or loop variable of this name is in scope, so the call is
+    // not to a global function.
+    bool local = false;
+};
+
+// A function the script defines by name: `function a.b:c(`, `local function f(`, `f = function(`,
+// `local f = function(` or `a.b = function(`. Anonymous functions, table fields written inside
+// `{ }` and assignments to several names are not listed.
+struct DefinedFunction {
+    std::string_view name; // as written: "f", "a.b:c", "M.new"
+    std::size_t nameStart = 0;
+    std::size_t nameEnd = 0;
+    // The `function` keyword, or `local` before it, or the assigned name for `x = function`.
+    std::size_t start = 0;
+    std::size_t end = 0; // just after the closing `end`; the text's size when unclosed
+    int depth = 0;       // how many of the listed definitions enclose it
+    bool isLocal = false;
 };
 
 struct CallScan {
     std::vector<ScannedCall> calls;
+    // Every named definition, in text order, for outlines and symbol lists.
+    std::vector<DefinedFunction> definitions;
     // Functions the script defines itself: `function name(`, `local function name(` and
     // `name = function(`. Views into the scanned text.
     std::vector<std::string_view> definedNames;

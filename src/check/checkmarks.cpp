@@ -136,6 +136,7 @@ void CheckMarks::ClearMarks()
         m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0UL, length);
     }
     m_messages.clear();
+    m_problems.clear();
     m_markCount = 0;
     m_applying->stop();
     m_values.clear();
@@ -146,6 +147,7 @@ void CheckMarks::ClearMarks()
 void CheckMarks::Apply(std::vector<ScriptProblem> problems)
 {
     ClearMarks();
+    m_problems = problems;
     m_toMark = std::move(problems);
     ApplySome();
 }

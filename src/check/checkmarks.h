@@ -49,6 +49,8 @@ public:
     // The message of a mark the caret stands in or at the end of.
     QString MessageAtCaret() const;
     int MarkCount() const { return m_markCount; }
+    // What the last check found, by line and column; empty while checking is off.
+    const std::vector<ScriptProblem> &Problems() const { return m_problems; }
 
 signals:
     // The marks were replaced or cleared.
@@ -79,6 +81,7 @@ private:
     std::uint64_t m_checkedVersion = 0;
     QStringList m_messages;       // an indicator's value is 1 + the index of its message
     std::vector<ScriptProblem> m_toMark;
+    std::vector<ScriptProblem> m_problems; // as the last check found them, for the problem list
     std::size_t m_marked = 0;     // of m_toMark
     std::unordered_map<std::string_view, int> m_values; // message to value, for m_toMark
     int m_markCount = 0;

@@ -72,6 +72,10 @@ std::optional<LuaSyntaxError> CheckLuaSyntax(std::string_view text)
     // loader trusts its input; it is not a script to check.
     if (!text.empty() && text[0] == LUA_SIGNATURE[0])
         return LuaSyntaxError{1, "precompiled chunk or binary file, not Lua source text"};
+    // Lua 5.1 reads the mark some editors put at the start of UTF-8 files as three symbols
+    // and says only "unexpected symbol near '?'".
+    if (text.starts_with("\xEF\xBB\xBF"))
+        return LuaSyntaxError{1, "the file starts with a UTF-8 byte-order mark, which Lua 5.1 does not accept"};
     lua_State *state = luaL_newstate();
     if (!state)
         return LuaSyntaxError{1, "not enough memory to check the script"};

@@ -203,7 +203,7 @@ std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallSc
             break;
         const std::string_view name = text.substr(call.nameStart, call.nameEnd - call.nameStart);
         int row = -1;
-        if (defined.count(name) || !(FindFunction(functions, name, row) || (row = functions.IndexOfName(name)) >= 0))
+        if (call.local || defined.count(name) || !(FindFunction(functions, name, row) || (row = functions.IndexOfName(name)) >= 0))
             continue;
         const FunctionDoc *doc = reference.Find(functions.GetAt(row)[0]);
         if (!doc)

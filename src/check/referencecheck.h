@@ -12,7 +12,7 @@
 class TarnReference;
 
 // The warnings for the calls of one scan of text, in text order; no more than limit. Calls of
-// functions the script defines itself are the script's own and are passed over.
+// functions the script defines itself, or of a local of the same name, are passed over.
 std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallScan &scan,
                                              const FunctionTable &functions, const TarnReference &reference,
                                              std::size_t limit = TarnCallChecker::kNoLimit);

@@ -70,6 +70,18 @@ std::string Expectation(const TarnCallChecker::Arity &arity)
     return std::to_string(arity.least) + between + Arguments(arity.most);
 }
 
+// The global functions the script defines. Once defined, a global replaces the table's function
+// for every call that runs later, which may be one written earlier in the file; a local one
+// only hides the table's where it is in scope, which the scan tells per call.
+std::unordered_set<std::string_view> GlobalFunctions(const CallScan &scan)
+{
+    std::unordered_set<std::string_view> names;
+    for (const DefinedFunction &definition : scan.definitions)
+        if (!definition.isLocal && definition.name.find_first_of(".:") == std::string_view::npos)
+            names.insert(definition.name);
+    return names;
+}
+
 } // namespace
 
 TarnCallChecker::TarnCallChecker(const FunctionTable &functions) : m_functions(functions)
@@ -167,15 +179,15 @@ std::string TarnCallChecker::UnknownMessage(std::string_view name) const
 
 std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const CallScan &scan, std::size_t limit) const
 {
-    const std::unordered_set<std::string_view> defined(scan.definedNames.begin(), scan.definedNames.end());
+    const std::unordered_set<std::string_view> defined = GlobalFunctions(scan);
     std::unordered_map<std::string_view, std::string> unknownMessages;
     std::vector<CallWarning> warnings;
     for (const ScannedCall &call : scan.calls) {
         if (warnings.size() >= limit)
             break;
         const std::string_view name = text.substr(call.nameStart, call.nameEnd - call.nameStart);
-        if (defined.count(name))
-            continue; // the script's own function, whatever the table says
+        if (call.local || defined.count(name))
+            continue; // the script's own function or variable, whatever the table says
         int row = -1;
         if (FindRow(name, row)) {
             if (!call.closed)

@@ -758,6 +758,8 @@ qint64 CScribaView::SignedCharactersBetween(qint64 from, qint64 to) const
 qint64 CScribaView::CharactersBetween(qint64 start, qint64 end) const
 {
     // A line break is one character, CR LF included.
+    if (end <= start)
+        return 0; // an empty document has no text to point at
     const qint64 characters = SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start), static_cast<long>(end));
     const auto *text = reinterpret_cast<const char *>(
         SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start)));

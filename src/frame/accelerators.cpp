@@ -30,6 +30,14 @@ const QList<Accelerator> &ApplicationAccelerators()
         {QKeySequence(Qt::CTRL | Qt::Key_Tab), ID_NEXT_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ID_PREV_DOCUMENT},
         {QKeySequence(Qt::CTRL | Qt::Key_Backtab), ID_PREV_DOCUMENT},
+        // The results pane, Run and the outline.
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M), ID_VIEW_RESULTS_PANE},
+        {QKeySequence(Qt::Key_F8), ID_EDIT_NEXT_RESULT},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F8), ID_EDIT_PREV_RESULT},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), ID_EDIT_FIND_IN_FILES},
+        {QKeySequence(Qt::Key_F5), ID_RUN_SCRIPT},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F5), ID_RUN_STOP},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), ID_VIEW_OUTLINE},
     };
     return table;
 }

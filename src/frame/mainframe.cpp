@@ -9,6 +9,7 @@
 #include "editor/scribaview.h"
 #include "frame/childframe.h"
 #include "frame/lockkeyreader.h"
+#include "panes/panecommands.h"
 #include "panes/referencepane.h"
 #include "reference/tarnreference.h"
 
@@ -231,6 +232,14 @@ void CMainFrame::CreateActions()
         AddAction(id, QString(), QString());
     AddAction(ID_NEXT_DOCUMENT, tr("Next Document"), QString());
     AddAction(ID_PREV_DOCUMENT, tr("Previous Document"), QString());
+    AddAction(ID_VIEW_RESULTS_PANE, tr("&Results Pane\tCtrl+Shift+M"), tr("Show or hide the problems, search results and run output"));
+    AddAction(ID_EDIT_NEXT_RESULT, tr("Ne&xt Result\tF8"), tr("Go to the next place in the results pane"));
+    AddAction(ID_EDIT_PREV_RESULT, tr("Pre&vious Result\tShift+F8"), tr("Go to the previous place in the results pane"));
+    AddAction(ID_EDIT_FIND_IN_FILES, tr("Find in File&s...\tCtrl+Shift+F"), tr("Find text in every script of a folder"));
+    AddAction(ID_RUN_SCRIPT, tr("&Run Script\tF5"), tr("Save the script and run the run command on it"));
+    AddAction(ID_RUN_STOP, tr("&Stop\tShift+F5"), tr("Stop the running script"));
+    AddAction(ID_RUN_SET_COMMAND, tr("Set Run &Command..."), tr("Change the command that runs a script"));
+    AddAction(ID_VIEW_OUTLINE, tr("&Functions\tCtrl+Shift+O"), tr("Show or hide the functions of the script"));
 
     connect(Action(ID_FILE_NEW), &QAction::triggered, m_app, &CScribaApp::OnFileNew);
     connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
@@ -261,6 +270,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
+    m_panes = new CPaneCommands(*m_app, *this);
     for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
         auto *action = new QAction(this);
         action->setStatusTip(tr("Open this document"));
@@ -309,7 +319,7 @@ void CMainFrame::AddRecentFiles(QMenu *menu)
 
 void CMainFrame::CreateMenus()
 {
-    for (QMenu *menu : {m_fileMenuNoDocument, m_fileMenuDocument, m_editMenu, m_viewMenu, m_helpMenu})
+    for (QMenu *menu : {m_fileMenuNoDocument, m_fileMenuDocument, m_editMenu, m_viewMenu, m_helpMenu, m_runMenu})
         if (menu)
             menu->deleteLater();
     m_fileMenuNoDocument = new QMenu(tr("&File"), this);
@@ -324,7 +334,10 @@ void CMainFrame::CreateMenus()
     for (CommandId id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL})
         m_editMenu->addAction(Action(id));
     m_editMenu->addSeparator();
-    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE})
+    for (CommandId id : {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE, ID_EDIT_FIND_IN_FILES})
+        m_editMenu->addAction(Action(id));
+    m_editMenu->addSeparator();
+    for (CommandId id : {ID_EDIT_NEXT_RESULT, ID_EDIT_PREV_RESULT})
         m_editMenu->addAction(Action(id));
     m_editMenu->addSeparator();
     m_editMenu->addAction(Action(ID_PREFERENCES));
@@ -334,6 +347,10 @@ void CMainFrame::CreateMenus()
     m_viewMenu->addAction(Action(ID_VIEW_STATUS_BAR));
     m_viewMenu->addSeparator();
     m_viewMenu->addAction(Action(ID_VIEW_CHECK_SCRIPTS));
+    m_viewMenu->addSeparator();
+    m_viewMenu->addAction(Action(ID_VIEW_RESULTS_PANE));
+    m_viewMenu->addAction(Action(ID_VIEW_OUTLINE));
+    m_runMenu = m_panes->BuildRunMenu(this);
     m_helpMenu = new QMenu(tr("&Help"), this);
     m_helpMenu->addAction(Action(ID_HELP_REFERENCE));
     m_helpMenu->addSeparator();
@@ -354,6 +371,7 @@ void CMainFrame::ShowMenus(bool withDocument)
         bar->addMenu(m_fileMenuDocument);
         bar->addMenu(m_editMenu);
         bar->addMenu(m_viewMenu);
+        bar->addMenu(m_runMenu);
         bar->addMenu(m_helpMenu);
     } else {
         bar->addMenu(m_fileMenuNoDocument);
@@ -531,6 +549,7 @@ void CMainFrame::UpdateCommands()
     // Preferences stands in the Edit menu, which only a document's menus carry.
     Action(ID_PREFERENCES)->setEnabled(haveDocument);
     UpdateEditCommands(view);
+    m_panes->UpdateCommands(view);
     ShowMenus(haveDocument);
     UpdateTitle();
     m_caretPane->setText(view ? view->CaretPositionText() : QString());

@@ -12,6 +12,7 @@
 #include <functional>
 
 class CChildFrame;
+class CPaneCommands;
 class CReferencePane;
 class CScribaApp;
 class CScribaDoc;
@@ -41,6 +42,8 @@ public:
     CMDIClientWatcher &ClientWatcher() { return m_clientWatcher; }
 
     QAction *Action(CommandId command) const { return m_actions.value(command); }
+    // The results pane, Run, Find in Files and the outline.
+    CPaneCommands *Panes() const { return m_panes; }
     // True while the document menu (with Edit) is shown, false for the no-document menu.
     bool ShowsDocumentMenu() const { return m_showsDocumentMenu; }
     QString CaretPaneText() const;
@@ -95,6 +98,8 @@ private:
     QMenu *m_editMenu = nullptr;
     QMenu *m_viewMenu = nullptr;
     QMenu *m_helpMenu = nullptr;
+    QMenu *m_runMenu = nullptr;
+    CPaneCommands *m_panes = nullptr;
     bool m_showsDocumentMenu = false;
     bool m_menusShown = false;
     bool m_updatePending = false;

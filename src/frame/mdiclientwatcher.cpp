@@ -109,13 +109,13 @@ bool CMDIClientWatcher::eventFilter(QObject *watched, QEvent *e)
             break;
         }
     } else if (watched == m_mdiArea->viewport()) {
-        auto *child = static_cast<QChildEvent *>(e);
-        if (e->type() == QEvent::ChildAdded && child->child()->isWidgetType()) {
+        // Only a child event may be taken for one.
+        if (e->type() == QEvent::ChildAdded && static_cast<QChildEvent *>(e)->child()->isWidgetType()) {
             // A new window: no tab is selected until the poll has made its tab.
             m_tabBar->SetCurrentIndex(-1);
             PostPoll();
         } else if (e->type() == QEvent::ChildRemoved) {
-            m_tabBar->RemoveTab(child->child(), true);
+            m_tabBar->RemoveTab(static_cast<QChildEvent *>(e)->child(), true);
             PostPoll();
         }
     }

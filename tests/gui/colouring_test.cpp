@@ -72,6 +72,7 @@ private slots:
     void longRunsAlternateWithTwinsThatLookTheSame();
     void randomEditsKeepColoursEqualToAFreshColouring_data();
     void randomEditsKeepColoursEqualToAFreshColouring();
+    void textAfterAByteOrderMarkIsColouredAsUsual();
 };
 
 void ColouringTest::typedLineIsColouredByToken()
@@ -325,6 +326,23 @@ void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame()
                                        QsciScintillaBase::SCI_STYLEGETUNDERLINE, QsciScintillaBase::SCI_STYLEGETSIZE})
             QCOMPARE(view->SendScintilla(attribute, twin), view->SendScintilla(attribute, style));
     }
+}
+
+void ColouringTest::textAfterAByteOrderMarkIsColouredAsUsual()
+{
+    AppFixture fixture;
+    const QByteArray text("\xEF\xBB\xBFlocal x = 1\n");
+    Load(fixture, text);
+    CScribaView *view = fixture.ActiveView();
+    QCOMPARE(TextOf(view), text);
+    const std::vector<std::uint8_t> styles = StylesOf(view);
+    QCOMPARE(Marked(text.mid(3), std::vector<std::uint8_t>(styles.begin() + 3, styles.end())),
+             QStringLiteral("{3}local{0} x {5}={0} {4}1{0}\n"));
+    // The mark is the file's: saving writes it back as it was.
+    view->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    QTest::keyClicks(view, "y");
+    QVERIFY(fixture.ActiveDocument()->DoFileSave());
+    QCOMPARE(ReadFile(fixture.FilePath(QStringLiteral("sample.lua"))), text + "y");
 }
 
 void ColouringTest::randomEditsKeepColoursEqualToAFreshColouring_data()

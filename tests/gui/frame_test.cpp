@@ -132,6 +132,7 @@ void FrameTest::menusNameTheKeysOfTheirTexts()
     QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&Edit"))),
              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                           "Select A&ll\tCtrl+A", "&Find...\tCtrl+F", "F&ind Next\tF3", "R&eplace\tCtrl+R",
+                          "Find in File&s...\tCtrl+Shift+F", "Ne&xt Result\tF8", "Pre&vious Result\tShift+F8",
                           "Prefere&nces..."}));
     QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&File"))).mid(0, 9),
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",

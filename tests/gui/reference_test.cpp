@@ -4,15 +4,24 @@
 #include "guitestsupport.h"
 
 #include "app/settings.h"
+#include "check/checkmarks.h"
+#include "doc/scribadoc.h"
 #include "editor/completionlist.h"
 #include "editor/deprecatednamedelegate.h"
 #include "editor/intellitip.h"
 #include "editor/referencehover.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
+#include "panes/panecommands.h"
+#include "panes/problemhover.h"
+#include "panes/problemlist.h"
 #include "panes/referencepane.h"
+#include "panes/resultlist.h"
+#include "panes/resultspane.h"
 
+#include <QHelpEvent>
 #include <QLabel>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextBrowser>
@@ -72,6 +81,7 @@ private slots:
     void f1OpensThePaneThatFollowsTheCaret();
     void filterAndLinksOfThePane();
     void referenceBesideTheIniReplacesTheBuiltInOne();
+    void problemsTellOfTheFunctionTheyName();
 };
 
 void ReferenceTest::tipShowsTheParameterAndTheFunction_data()
@@ -292,6 +302,39 @@ void ReferenceTest::referenceBesideTheIniReplacesTheBuiltInOne()
     const QString alone = hover->TextAt(TextOf(view).indexOf("addpoint"));
     QVERIFY(alone.contains(QStringLiteral("tg_addpoint(x, y)")));
     QVERIFY(!alone.contains(QStringLiteral("Adds a point")));
+}
+
+void ReferenceTest::problemsTellOfTheFunctionTheyName()
+{
+    AppFixture fixture;
+    OpenScript(fixture, "a.lua", "tm_addpointsource(\"w\", 1, 2)\ntg_addcirle(0, 0)\nx = = 1\n");
+    QVERIFY(QTest::qWaitFor([&fixture] {
+        for (CScribaDoc *document : fixture.App().Documents())
+            if (document->GetView()->Checks()->IsPending())
+                return false;
+        return true;
+    }, 20000));
+    CPaneCommands *panes = fixture.App().MainFrame()->Panes();
+    panes->Problems()->Rebuild();
+    const ResultModel *model = panes->Results()->Model(CResultsPane::ProblemsTab);
+    QCOMPARE(model->rowCount(), 3);
+    auto *hover = fixture.App().MainFrame()->findChild<CProblemHover *>();
+    QVERIFY(hover);
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << hover->TextFor(model->At(row).message);
+    // The deprecated call, the misspelt name's likely meaning, and a syntax error naming none.
+    QVERIFY2(texts[0].contains(QStringLiteral("Adds a source of water and heat at a point.")), qPrintable(texts[0]));
+    QVERIFY2(texts[1].contains(QStringLiteral("Adds a circle as two arcs.")), qPrintable(texts[1]));
+    QVERIFY(texts[2].isEmpty());
+
+    // The pointer resting on the first line shows it.
+    CResultList *list = panes->Results()->List(CResultsPane::ProblemsTab);
+    panes->Results()->ShowTab(CResultsPane::ProblemsTab);
+    const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &help);
+    QTRY_VERIFY(QToolTip::text().contains(QStringLiteral("use tm_addwell")));
 }
 
 QTEST_MAIN(ReferenceTest)

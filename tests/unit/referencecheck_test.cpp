@@ -75,6 +75,7 @@ const CheckCase kCases[] = {
     {"FunctionBodyEndsTheReading", "tg_setbc(function() local a, b = 1, 2 end, \"bad\")", ""},
     {"BlanksAndCommentBeforeTheParenthesis", "tg_setbc --[[ x ]] (1, \"z\")", "1:24: " + kSetOf},
     {"OwnDefinitionWins", "function tg_old() end\ntg_old()\n", ""},
+    {"LocalOfTheSameNameWins", "local tg_setbc = print\ntg_setbc(1, \"x\")\n", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ReferenceCheck, testing::ValuesIn(kCases),

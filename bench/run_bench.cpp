@@ -1,0 +1,114 @@
+// A run that prints 1,000,000 lines into the results pane's Output tab, shown on screen: its time
+// against the same command with its output into /dev/null, and the longest time the event loop
+// went without turning meanwhile (what a user typing in the window would wait).
+#include "benchsupport.h"
+
+#include "panes/resultlist.h"
+#include "panes/resultmodel.h"
+#include "run/scriptrunner.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+constexpr int kStallTargetMs = 20;
+
+QTemporaryDir *g_folder = nullptr;
+QString g_script;
+double g_longestStallMs = 0;
+
+QStringList Command()
+{
+    return {QStringLiteral("lua5.1"), g_script};
+}
+
+// The longest gap between the turns of the event loop while work runs in it.
+class StallWatch {
+public:
+    StallWatch()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, m_sinceLast.nsecsElapsed() / 1e6);
+            m_sinceLast.restart();
+        });
+        m_sinceLast.start();
+        m_timer.start();
+    }
+    double LongestMs() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceLast;
+    double m_longest = 0;
+};
+
+void BM_RunIntoPane(benchmark::State &state)
+{
+    ResultModel model;
+    CResultList list(&model);
+    list.resize(900, 300);
+    list.show();
+    CScriptRunner runner(&model);
+    for (auto _ : state) {
+        model.Clear();
+        QEventLoop loop;
+        QObject::connect(&runner, &CScriptRunner::finished, &loop, &QEventLoop::quit);
+        QElapsedTimer clock;
+        clock.start();
+        runner.Start(Command(), g_folder->path(), g_script);
+        StallWatch watch;
+        loop.exec();
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        g_longestStallMs = std::max(g_longestStallMs, watch.LongestMs());
+        if (model.rowCount() != model.Limit())
+            state.SkipWithError("the output is not all there");
+    }
+}
+
+void BM_RunIntoDevNull(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setWorkingDirectory(g_folder->path());
+        QElapsedTimer clock;
+        clock.start();
+        process.start(Command().first(), Command().mid(1));
+        process.waitForFinished(-1);
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_RunIntoDevNull)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunIntoPane)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+    g_folder = &folder;
+    g_script = folder.filePath(QStringLiteral("flood.lua"));
+    std::ofstream(g_script.toStdString()) << "for i = 1, 1000000 do print(string.format(\"step %d: head %.3f m\", i, i * 0.001)) end\n";
+    const int status = RunBenchmarksWithRatios(
+        argc, argv,
+        {{"run printing 1,000,000 lines into the pane / into /dev/null", "BM_RunIntoPane/iterations:3/manual_time",
+          "BM_RunIntoDevNull/iterations:3/manual_time", 2}});
+    const double ratio = g_longestStallMs / kStallTargetMs;
+    std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", "longest event-loop stall of that run / 20 ms", ratio, 1.0,
+                ratio <= 1.0 ? "ok" : "OVER");
+    std::printf("longest event-loop stall: %.1f ms\n", g_longestStallMs);
+    return status;
+}

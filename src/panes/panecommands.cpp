@@ -1,0 +1,116 @@
+#include "panecommands.h"
+
+#include "app/scribaapp.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+#include "panes/outlinepane.h"
+#include "panes/placenavigator.h"
+#include "panes/problemlist.h"
+#include "panes/resultspane.h"
+#include "run/runcontroller.h"
+#include "search/findinfiles.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+
+CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
+    : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
+      m_run(new CRunController(app, *m_results, &frame)),
+      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
+      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)), m_navigator(new PlaceNavigator(app, frame))
+{
+    frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
+    ConnectResults();
+    ConnectRun();
+    ConnectFindInFiles();
+    frame.addDockWidget(Qt::LeftDockWidgetArea, m_outline);
+    ConnectOutline();
+}
+
+CPaneCommands::~CPaneCommands()
+{
+    delete m_navigator;
+}
+
+void CPaneCommands::ConnectResults()
+{
+    KeepShown(m_results, QStringLiteral("View/ResultsPane"), ID_VIEW_RESULTS_PANE);
+    connect(m_results, &CResultsPane::placeChosen, this, [this](const ResultEntry &entry) { m_navigator->Go(entry); });
+    connect(m_frame.Action(ID_EDIT_NEXT_RESULT), &QAction::triggered, this, [this] { StepResult(1); });
+    connect(m_frame.Action(ID_EDIT_PREV_RESULT), &QAction::triggered, this, [this] { StepResult(-1); });
+}
+
+// The pane shows as it did when the program last ended; its View command and its close box
+// show and hide it.
+void CPaneCommands::KeepShown(QWidget *pane, const QString &key, int command)
+{
+    auto *dock = static_cast<QDockWidget *>(pane);
+    QAction *action = m_frame.Action(CommandId(command));
+    action->setCheckable(true);
+    const bool shown = m_app.OpenProfile()->value(key, false).toBool();
+    dock->setVisible(shown);
+    action->setChecked(shown);
+    connect(action, &QAction::toggled, dock, [dock](bool on) {
+        dock->setVisible(on);
+        if (on)
+            dock->raise();
+    });
+    connect(dock->toggleViewAction(), &QAction::toggled, this, [this, action, key](bool on) {
+        action->setChecked(on);
+        m_app.OpenProfile()->setValue(key, on);
+    });
+}
+
+void CPaneCommands::ConnectRun()
+{
+    connect(m_frame.Action(ID_RUN_SCRIPT), &QAction::triggered, this, [this] { m_run->RunScript(m_frame.ActiveDocument()); });
+    connect(m_frame.Action(ID_RUN_STOP), &QAction::triggered, m_run, &CRunController::Stop);
+    connect(m_frame.Action(ID_RUN_SET_COMMAND), &QAction::triggered, m_run, &CRunController::SetRunCommand);
+    connect(m_run, &CRunController::runningChanged, &m_frame, &CMainFrame::RequestUpdate);
+}
+
+void CPaneCommands::ConnectFindInFiles()
+{
+    connect(m_frame.Action(ID_EDIT_FIND_IN_FILES), &QAction::triggered, this, [this] { m_find->Open(m_frame.ActiveView()); });
+}
+
+void CPaneCommands::ConnectOutline()
+{
+    KeepShown(m_outline, QStringLiteral("View/Outline"), ID_VIEW_OUTLINE);
+    // Queued: the frame takes the window as the active one after it has announced it.
+    connect(m_frame.MdiArea(), &QMdiArea::subWindowActivated, this,
+            [this] { m_outline->SetView(m_frame.ActiveView()); }, Qt::QueuedConnection);
+    connect(m_outline, &COutlinePane::definitionChosen, this, [this](CScribaView *view, qint64 position) {
+        m_frame.ActivateDocument(view->GetDocument());
+        PlaceNavigator::PutCaretAt(view, position);
+        view->setFocus();
+    });
+}
+
+QMenu *CPaneCommands::BuildRunMenu(QWidget *parent) const
+{
+    auto *menu = new QMenu(tr("&Run"), parent);
+    menu->addAction(m_frame.Action(ID_RUN_SCRIPT));
+    menu->addAction(m_frame.Action(ID_RUN_STOP));
+    menu->addSeparator();
+    menu->addAction(m_frame.Action(ID_RUN_SET_COMMAND));
+    return menu;
+}
+
+void CPaneCommands::UpdateCommands(CScribaView *view)
+{
+    m_frame.Action(ID_RUN_SCRIPT)->setEnabled(view != nullptr);
+    m_frame.Action(ID_RUN_STOP)->setEnabled(m_run->IsRunning());
+}
+
+void CPaneCommands::StepResult(int step)
+{
+    if (m_results->StepPlace(step) && !m_results->isVisible())
+        m_results->show();
+}

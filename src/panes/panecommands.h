@@ -1,0 +1,54 @@
+// The panes beside the documents and the commands that work them: the results pane (Problems,
+// Search, Output) with Next and Previous Result, Run, Find in Files and the outline. The main
+// window makes the actions and menus; this connects them and keeps the panes' state.
+#pragma once
+
+#include <QObject>
+
+class CFindInFiles;
+class CMainFrame;
+class COutlinePane;
+class CProblemList;
+class CResultsPane;
+class CRunController;
+class CScribaApp;
+class CScribaView;
+class QMenu;
+class PlaceNavigator;
+
+class CPaneCommands : public QObject {
+    Q_OBJECT
+
+public:
+    // The frame's actions for the panes' commands must exist already.
+    CPaneCommands(CScribaApp &app, CMainFrame &frame);
+    ~CPaneCommands() override;
+
+    CResultsPane *Results() const { return m_results; }
+    CRunController *Run() const { return m_run; }
+    CFindInFiles *FindInFiles() const { return m_find; }
+    CProblemList *Problems() const { return m_problems; }
+    COutlinePane *Outline() const { return m_outline; }
+    // The Run menu.
+    QMenu *BuildRunMenu(QWidget *parent) const;
+    // Enables the commands for the active view (null without one).
+    void UpdateCommands(CScribaView *view);
+    // The next (1) or previous (-1) place of the results pane's tab in front.
+    void StepResult(int step);
+
+private:
+    void ConnectResults();
+    void ConnectRun();
+    void ConnectFindInFiles();
+    void ConnectOutline();
+    void KeepShown(QWidget *pane, const QString &key, int command);
+
+    CScribaApp &m_app;
+    CMainFrame &m_frame;
+    CResultsPane *m_results;
+    CRunController *m_run;
+    CFindInFiles *m_find;
+    CProblemList *m_problems;
+    COutlinePane *m_outline;
+    PlaceNavigator *m_navigator;
+};

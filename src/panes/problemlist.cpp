@@ -1,0 +1,75 @@
+#include "problemlist.h"
+
+#include "app/scribaapp.h"
+#include "app/settings.h"
+#include "check/checkmarks.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "panes/problemhover.h"
+#include "panes/resultlist.h"
+#include "panes/resultspane.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+CProblemList::CProblemList(CScribaApp &app, CResultsPane &pane, QObject *parent)
+    : QObject(parent), m_app(app), m_pane(pane), m_settle(new QTimer(this))
+{
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(kSettleMs);
+    connect(m_settle, &QTimer::timeout, this, &CProblemList::Rebuild);
+    connect(&app, &CScribaApp::documentsChanged, this, &CProblemList::WatchDocuments);
+    new CProblemHover(*pane.List(CResultsPane::ProblemsTab), Settings::Global().functions, app.Reference(), this);
+    WatchDocuments();
+}
+
+void CProblemList::WatchDocuments()
+{
+    for (CScribaDoc *document : m_app.Documents()) {
+        connect(document->GetView()->Checks(), &CheckMarks::marksChanged, this, &CProblemList::Schedule,
+                Qt::UniqueConnection);
+        connect(document, &CScribaDoc::titleChanged, this, &CProblemList::Schedule, Qt::UniqueConnection);
+    }
+    Schedule(); // a script may have closed
+}
+
+void CProblemList::Schedule()
+{
+    if (!m_settle->isActive())
+        m_settle->start();
+}
+
+void CProblemList::Rebuild()
+{
+    m_settle->stop();
+    QList<CScribaDoc *> documents = m_app.Documents();
+    std::sort(documents.begin(), documents.end(), [](const CScribaDoc *a, const CScribaDoc *b) {
+        return a->GetPathName() < b->GetPathName();
+    });
+    std::vector<ResultEntry> entries;
+    for (CScribaDoc *document : documents) {
+        const std::string name = document->GetTitle().toStdString();
+        for (const ScriptProblem &problem : document->GetView()->Checks()->Problems()) {
+            ResultEntry entry;
+            entry.text = QString::fromStdString(ProblemLine(name, problem));
+            entry.document = document;
+            entry.path = document->HasFileOnDisk() ? document->GetPathName() : QString();
+            entry.line = std::max(problem.line, 1);
+            entry.column = problem.column;
+            entry.message = QString::fromStdString(problem.message);
+            entry.kind = problem.severity == ProblemSeverity::Error ? ResultKind::Error : ResultKind::Warning;
+            entries.push_back(std::move(entry));
+        }
+    }
+    ResultModel *model = m_pane.Model(CResultsPane::ProblemsTab);
+    CResultList *list = m_pane.List(CResultsPane::ProblemsTab);
+    const int current = list->CurrentRow();
+    const int count = int(entries.size());
+    model->Clear();
+    model->SetLimit(std::max(count, 1));
+    model->Append(std::move(entries));
+    if (current >= 0 && count > 0)
+        list->setCurrentIndex(model->index(std::min(current, count - 1), 0));
+    m_pane.SetProblemCount(count);
+}

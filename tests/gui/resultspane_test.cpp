@@ -1,0 +1,118 @@
+// The results pane itself: shown and hidden from the View menu and kept so, and the Problems
+// tab following the check of every open script.
+#include "guitestsupport.h"
+
+#include "check/checkmarks.h"
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+#include "panes/panecommands.h"
+#include "panes/problemlist.h"
+#include "panes/resultspane.h"
+
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+CResultsPane *Pane(AppFixture &fixture)
+{
+    return fixture.App().MainFrame()->Panes()->Results();
+}
+
+QStringList ProblemLines(AppFixture &fixture)
+{
+    QStringList lines;
+    const ResultModel *model = Pane(fixture)->Model(CResultsPane::ProblemsTab);
+    for (int row = 0; row < model->rowCount(); ++row)
+        lines.append(model->At(row).text);
+    return lines;
+}
+
+bool ChecksSettle(AppFixture &fixture)
+{
+    const bool checked = QTest::qWaitFor([&fixture] {
+        for (CScribaDoc *document : fixture.App().Documents())
+            if (document->GetView()->Checks()->IsPending())
+                return false;
+        return true;
+    }, 20000);
+    fixture.App().MainFrame()->Panes()->Problems()->Rebuild();
+    return checked;
+}
+
+int CaretLine(CScribaView *view)
+{
+    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
+}
+
+} // namespace
+
+class ResultsPaneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void paneIsShownFromTheViewMenuAndKeptSo();
+    void problemsFollowTheChecksOfEveryScript();
+};
+
+void ResultsPaneTest::paneIsShownFromTheViewMenuAndKeptSo()
+{
+    AppFixture fixture;
+    fixture.App().MainFrame()->show();
+    QVERIFY(!Pane(fixture)->isVisible()); // hidden at first
+    QAction *command = fixture.App().MainFrame()->Action(ID_VIEW_RESULTS_PANE);
+    auto kept = [&fixture] {
+        return QSettings(fixture.FilePath("profile.ini"), QSettings::IniFormat).value("View/ResultsPane").toBool();
+    };
+    command->trigger();
+    QVERIFY(Pane(fixture)->isVisible());
+    QVERIFY(command->isChecked());
+    QVERIFY(kept());
+    Pane(fixture)->close(); // its close box
+    QVERIFY(!command->isChecked());
+    QVERIFY(!kept());
+    command->trigger();
+    QVERIFY(Pane(fixture)->isVisible());
+}
+
+void ResultsPaneTest::problemsFollowTheChecksOfEveryScript()
+{
+    AppFixture fixture;
+    CScribaView *second = OpenScript(fixture, "b.lua", "x = 1\n  tg_addcirle(0, 0)\n  tg_addcircle(1)\n");
+    CScribaView *first = OpenScript(fixture, "a.lua", "x = = 1\n");
+    QVERIFY(ChecksSettle(fixture));
+    const QStringList lines = ProblemLines(fixture);
+    QCOMPARE(lines.size(), 3); // the untitled script of the start has none
+    QVERIFY2(lines[0].startsWith("a.lua:1: error: "), qPrintable(lines.join('\n')));
+    QVERIFY2(lines[1].startsWith("b.lua:2:3: warning: unknown Tarn function tg_addcirle"), qPrintable(lines.join('\n')));
+    QVERIFY2(lines[2].startsWith("b.lua:3:3: warning: tg_addcircle expects"), qPrintable(lines.join('\n')));
+    QCOMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems (3)"));
+    QCOMPARE(Pane(fixture)->Model(CResultsPane::ProblemsTab)->At(1).message,
+             QStringLiteral("unknown Tarn function tg_addcirle (did you mean tg_addcircle?)"));
+    QCOMPARE(Pane(fixture)->Model(CResultsPane::ProblemsTab)->At(0).kind, ResultKind::Error);
+
+    // Fixing the error takes it off the list once the check has run again.
+    first->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 4UL);
+    QTest::keyClick(first, Qt::Key_Delete);
+    QTest::keyClick(first, Qt::Key_Delete);
+    QCOMPARE(TextOf(first), QByteArray("x = 1\n"));
+    QVERIFY(ChecksSettle(fixture));
+    QCOMPARE(ProblemLines(fixture).size(), 2);
+    QCOMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems (2)"));
+
+    // F8 on the Problems tab goes to the warning, line and column.
+    Pane(fixture)->ShowTab(CResultsPane::ProblemsTab);
+    fixture.App().MainFrame()->Action(ID_EDIT_NEXT_RESULT)->trigger();
+    QCOMPARE(fixture.ActiveView(), second);
+    QCOMPARE(CaretLine(second), 2);
+    QCOMPARE(second->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 8L);
+
+    // A closed script's problems go with it.
+    fixture.App().CloseDocument(second->GetDocument());
+    QTRY_COMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems"));
+}
+
+QTEST_MAIN(ResultsPaneTest)
+#include "resultspane_test.moc"

@@ -1,0 +1,291 @@
+// Running a script: its output in the results pane, places in it as links that F8 walks, the
+// lines of its errors marked in the script, Stop, a second run, and a flood of output.
+#include "guitestsupport.h"
+
+#include "doc/scribadoc.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+#include "panes/panecommands.h"
+#include "panes/resultlist.h"
+#include "panes/resultspane.h"
+#include "run/runcommanddialog.h"
+#include "run/runcontroller.h"
+#include "run/runmarks.h"
+#include "run/scriptrunner.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+CPaneCommands *Panes(AppFixture &fixture)
+{
+    return fixture.App().MainFrame()->Panes();
+}
+
+ResultModel *Output(AppFixture &fixture)
+{
+    return Panes(fixture)->Results()->Model(CResultsPane::OutputTab);
+}
+
+QStringList OutputLines(AppFixture &fixture)
+{
+    QStringList lines;
+    for (int row = 0; row < Output(fixture)->rowCount(); ++row)
+        lines.append(Output(fixture)->At(row).text);
+    return lines;
+}
+
+void SetCommand(AppFixture &fixture, const QString &command)
+{
+    fixture.App().OpenProfile()->setValue(QStringLiteral("Run/Command"), command);
+}
+
+bool RunEnds(AppFixture &fixture, int timeoutMs = 30000)
+{
+    return QTest::qWaitFor([&fixture] { return !Panes(fixture)->Run()->IsRunning(); }, timeoutMs);
+}
+
+// A key pressed in the active script, as the user presses it: the window's commands hear it.
+void Press(AppFixture &fixture, QKeyCombination keys)
+{
+    fixture.Update();
+    CScribaView *view = fixture.ActiveView();
+    view->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(view->window()));
+    view->setFocus();
+    QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
+}
+
+int CaretLine(CScribaView *view)
+{
+    return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                   view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
+}
+
+const QByteArray kFailing = "print('hello from the model')\n"
+                            "local function f()\n"
+                            "  local x = nil\n"
+                            "  x()\n"
+                            "end\n"
+                            "f()\n";
+
+} // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failingRunShowsOutputAndF8GoesToTheLine();
+    void firstRunAsksForTheCommand();
+    void modifiedScriptIsSavedFirstAndCancelledSaveRunsNothing();
+    void stopEndsAnEndlessScript();
+    void stopKillsAProgramThatIgnoresIt();
+    void secondRunAsksWhetherToStopTheFirst();
+    void badCommandIsReportedInTheOutput();
+    void millionLinesKeepTheLastHundredThousand();
+};
+
+void RunTest::failingRunShowsOutputAndF8GoesToTheLine()
+{
+    AppFixture fixture;
+    // The file's name alone: the run's folder is the script's, and the place Lua prints is
+    // taken from there.
+    SetCommand(fixture, QStringLiteral("lua5.1 %n"));
+    CScribaView *view = OpenScript(fixture, QStringLiteral("model.lua"), kFailing);
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    QVERIFY(Panes(fixture)->Results()->isVisible());
+    QCOMPARE(Panes(fixture)->Results()->CurrentTab(), CResultsPane::OutputTab);
+    QVERIFY(RunEnds(fixture));
+
+    const QStringList lines = OutputLines(fixture);
+    QVERIFY2(lines.contains(QStringLiteral("hello from the model")), qPrintable(lines.join('\n')));
+    // The program's name as Lua prints it: argv[0], the full path the program was found at.
+    const QString message = QStringLiteral("lua5.1: model.lua:4: attempt to call local 'x' (a nil value)");
+    const int error = int(lines.indexOf(QRegularExpression(QStringLiteral("^(/usr/bin/)?") + QRegularExpression::escape(message))));
+    QVERIFY2(error > 0, qPrintable(lines.join('\n')));
+    QVERIFY(lines.last().startsWith(QStringLiteral("Finished with exit code 1 in ")));
+    QVERIFY(lines.last().endsWith(QStringLiteral(" s")));
+    QCOMPARE(Output(fixture)->At(error).kind, ResultKind::Error);
+    QCOMPARE(Output(fixture)->At(error).path, fixture.FilePath(QStringLiteral("model.lua")));
+    QCOMPARE(Output(fixture)->At(lines.indexOf(QStringLiteral("hello from the model"))).kind, ResultKind::Plain);
+
+    // F8 from the text walks the error and then the traceback's lines in the script.
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    Press(fixture, Qt::Key_F8);
+    QCOMPARE(fixture.ActiveView(), view);
+    QCOMPARE(CaretLine(view), 4);
+    QVERIFY(view->hasFocus() || !QApplication::focusWidget());
+    Press(fixture, Qt::Key_F8);
+    QCOMPARE(CaretLine(view), 4); // "model.lua:4: in function 'f'"
+    Press(fixture, Qt::Key_F8);
+    QCOMPARE(CaretLine(view), 6); // "model.lua:6: in main chunk"
+    Press(fixture, QKeyCombination(Qt::ShiftModifier, Qt::Key_F8));
+    QCOMPARE(CaretLine(view), 4);
+
+    // The error's line is marked with its message until the text changes.
+    CRunMarks *marks = CRunMarks::Of(view);
+    QCOMPARE(marks->Count(), 1);
+    QCOMPARE(marks->MessageOfLine(4), QStringLiteral("attempt to call local 'x' (a nil value)"));
+    QTest::keyClicks(view, "-");
+    QTRY_COMPARE(marks->Count(), 0);
+
+    // Enter on a line of the list goes there too.
+    CResultList *list = Panes(fixture)->Results()->List(CResultsPane::OutputTab);
+    list->SelectRow(int(lines.indexOf(QStringLiteral("\tmodel.lua:6: in main chunk").replace('\t', "    "))));
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(CaretLine(view), 6);
+}
+
+void RunTest::firstRunAsksForTheCommand()
+{
+    AppFixture fixture;
+    OpenScript(fixture, QStringLiteral("hello.lua"), "print('hi')\n");
+    // Cancelled: nothing runs, nothing is kept.
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(!Panes(fixture)->Run()->IsRunning());
+    QCOMPARE(Panes(fixture)->Run()->Command(), QString());
+
+    QString title;
+    bool focused = false;
+    fixture.Prompts().dialogs.enqueue([&](QDialog &dialog) {
+        title = dialog.windowTitle();
+        auto *field = static_cast<CRunCommandDialog &>(dialog).CommandField();
+        focused = dialog.focusWidget() == field;
+        field->setText(QStringLiteral("lua5.1 %f"));
+        return int(QDialog::Accepted);
+    });
+    Press(fixture, Qt::Key_F5);
+    QCOMPARE(title, QStringLiteral("Set Run Command"));
+    QVERIFY(focused);
+    QVERIFY(RunEnds(fixture));
+    QCOMPARE(OutputLines(fixture).value(1), QStringLiteral("hi"));
+    QCOMPARE(Panes(fixture)->Run()->Command(), QStringLiteral("lua5.1 %f"));
+    // Kept with the recent files, not in the configuration file.
+    QSettings profile(fixture.FilePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+    QCOMPARE(profile.value(QStringLiteral("Run/Command")).toString(), QStringLiteral("lua5.1 %f"));
+}
+
+void RunTest::modifiedScriptIsSavedFirstAndCancelledSaveRunsNothing()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    CScribaView *view = OpenScript(fixture, QStringLiteral("saved.lua"), "print('old')\n");
+    view->ReplaceAllText("print('new')\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture));
+    QCOMPARE(ReadFile(fixture.FilePath(QStringLiteral("saved.lua"))), QByteArray("print('new')\n"));
+    QVERIFY(OutputLines(fixture).contains(QStringLiteral("new")));
+
+    // An untitled script asks for a name; without one nothing runs and the output stays.
+    fixture.App().OnFileNew();
+    QTest::keyClicks(fixture.ActiveView(), "print('x')");
+    const QStringList before = OutputLines(fixture);
+    Press(fixture, Qt::Key_F5);
+    QCOMPARE(fixture.Prompts().proposedNames.size(), 1);
+    QVERIFY(!Panes(fixture)->Run()->IsRunning());
+    QCOMPARE(OutputLines(fixture), before);
+}
+
+void RunTest::stopEndsAnEndlessScript()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("endless.lua"), "while true do end\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    QTest::qWait(200);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    fixture.Update();
+    QVERIFY(fixture.App().MainFrame()->Action(ID_RUN_STOP)->isEnabled());
+    Press(fixture, QKeyCombination(Qt::ShiftModifier, Qt::Key_F5));
+    QVERIFY(RunEnds(fixture, 2000)); // the end asked for, well before the kill
+    QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
+    fixture.Update();
+    QVERIFY(!fixture.App().MainFrame()->Action(ID_RUN_STOP)->isEnabled());
+}
+
+void RunTest::stopKillsAProgramThatIgnoresIt()
+{
+    AppFixture fixture;
+    // A program that ignores the request to end: killed once its time to end has passed.
+    SetCommand(fixture, QStringLiteral("sh -c \"trap '' TERM; echo ready; while :; do sleep 0.05; done\""));
+    OpenScript(fixture, QStringLiteral("stubborn.lua"), "\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(QTest::qWaitFor([&] { return OutputLines(fixture).contains(QStringLiteral("ready")); }, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    Panes(fixture)->Run()->Stop();
+    QTest::qWait(CScriptRunner::kStopGraceMs / 2);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    QVERIFY(RunEnds(fixture, 10000));
+    QVERIFY(clock.elapsed() >= CScriptRunner::kStopGraceMs);
+    QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
+}
+
+void RunTest::secondRunAsksWhetherToStopTheFirst()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    CScribaView *view = OpenScript(fixture, QStringLiteral("endless.lua"), "while true do end\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    const qint64 first = Panes(fixture)->Run()->Runner()->ProcessId();
+
+    const qsizetype asked = fixture.Prompts().asked.size();
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    Press(fixture, Qt::Key_F5);
+    QCOMPARE(fixture.Prompts().asked.size(), asked + 1);
+    QCOMPARE(fixture.Prompts().asked.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QTest::qWait(100);
+    QCOMPARE(Panes(fixture)->Run()->Runner()->ProcessId(), first);
+
+    // Yes: the first run ends, and the script runs again in its place, now ending by itself.
+    view->ReplaceAllText("print('second')\n");
+    fixture.Prompts().answers.enqueue(QMessageBox::Yes);
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(QTest::qWaitFor([&] { return OutputLines(fixture).contains(QStringLiteral("second")); }, 10000));
+    QVERIFY(RunEnds(fixture));
+    QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Finished with exit code 0")));
+}
+
+void RunTest::badCommandIsReportedInTheOutput()
+{
+    AppFixture fixture;
+    OpenScript(fixture, QStringLiteral("x.lua"), "print(1)\n");
+    SetCommand(fixture, QStringLiteral("lua5.1 '%f"));
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(!Panes(fixture)->Run()->IsRunning());
+    QVERIFY(OutputLines(fixture).join('\n').contains(QStringLiteral("quote ' is not closed")));
+
+    SetCommand(fixture, QStringLiteral("no-such-program-of-scriba %f"));
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture));
+    QVERIFY2(OutputLines(fixture).last().startsWith(QStringLiteral("Could not start no-such-program-of-scriba")),
+             qPrintable(OutputLines(fixture).join('\n')));
+}
+
+void RunTest::millionLinesKeepTheLastHundredThousand()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("flood.lua"), "for i = 1, 1000000 do print(i) end\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture, 120000));
+    const QStringList lines = OutputLines(fixture);
+    QCOMPARE(lines.size(), 100000);
+    QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("1000000"));
+    QCOMPARE(lines.at(lines.size() - 3), QStringLiteral("999999"));
+    QVERIFY(lines.last().startsWith(QStringLiteral("Finished with exit code 0")));
+}
+
+QTEST_MAIN(RunTest)
+#include "run_test.moc"
