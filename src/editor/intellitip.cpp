@@ -3,9 +3,8 @@
 #include "app/settings.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
-#include "editor/scribaview.h"
-
 #include "editor/referencetext.h"
+#include "editor/scribaview.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -62,8 +61,7 @@ int LayOut(QTextLayout &layout, int width, int indent)
 } // namespace
 
 CIntelliTip::CIntelliTip(CScribaView *parent, const Settings &settings)
-    : QWidget(parent), m_parent(parent), m_settings(settings), m_normalFont(TipFont(QFont::Normal)),
-      m_boldFont(TipFont(QFont::Bold))
+    : QWidget(parent), m_parent(parent), m_settings(settings), m_normalFont(TipFont(QFont::Normal))
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -73,7 +73,6 @@ private:
     CScribaView *m_parent;
     const Settings &m_settings;
     QFont m_normalFont;
-    QFont m_boldFont;
     QPoint m_point;
     int m_current = 1;
     QStringList m_params;
