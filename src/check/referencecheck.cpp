@@ -205,7 +205,8 @@ std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallSc
         int row = -1;
         if (call.local || defined.count(name) || !(FindFunction(functions, name, row) || (row = functions.IndexOfName(name)) >= 0))
             continue;
-        const FunctionDoc *doc = reference.Find(functions.GetAt(row)[0]);
+        const TableRow &entries = functions.GetAt(row);
+        const FunctionDoc *doc = reference.Find(entries[0]);
         if (!doc)
             continue;
         if (doc->deprecated)
@@ -215,13 +216,16 @@ std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallSc
         if (!TakesFixedStrings(*doc))
             continue;
         const std::vector<CallArgument> arguments = ReadCallArguments(text, call.nameEnd);
-        for (std::size_t i = 0; i < arguments.size() && i < doc->params.size() && warnings.size() < limit; ++i) {
-            const ParamDoc &param = doc->params[i];
+        // The table orders the arguments; the page is asked by name, as a file of the user's own
+        // may list the parameters otherwise.
+        for (std::size_t i = 0; i < arguments.size() && i + 1 < entries.size() && warnings.size() < limit; ++i) {
+            const ParamDoc *param = FindParam(*doc, BareParameterName(entries[i + 1]));
             const CallArgument &argument = arguments[i];
-            const auto &allowed = param.allowedStrings;
-            if (argument.isString && !allowed.empty() &&
-                std::find(allowed.begin(), allowed.end(), argument.value) == allowed.end())
-                warnings.push_back({argument.start, argument.end, FixedSetMessage(name, param)});
+            if (!param || !argument.isString || param->allowedStrings.empty())
+                continue;
+            const auto &allowed = param->allowedStrings;
+            if (std::find(allowed.begin(), allowed.end(), argument.value) == allowed.end())
+                warnings.push_back({argument.start, argument.end, FixedSetMessage(name, *param)});
         }
     }
     if (warnings.size() > limit)

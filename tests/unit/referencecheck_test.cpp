@@ -87,6 +87,21 @@ TEST(ReferenceCheckLimits, TheLimitCoversBothKindsOfWarning)
               "1:1: unknown Tarn function tg_unknownx\n1:15: tg_old is deprecated: use tg_new\n");
 }
 
+// The table decides which argument is which parameter, whatever order the page lists them in.
+TEST(ReferenceCheckLimits, ParametersAreMatchedByName)
+{
+    FunctionTable table;
+    table.ParseText("tg_pair \"kind\" \"unit\"\r\n");
+    const TarnReference reference = ReadDefinitionFile("---@param unit \"m\"|\"ft\"\n---@param kind \"a\"|\"b\"\n"
+                                                       "function tg_pair(unit, kind) end\n")
+                                        .reference;
+    const auto problems = CheckScript("tg_pair(\"a\", \"m\")\ntg_pair(\"m\", \"a\")\n", table, reference);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].line, 2);
+    EXPECT_EQ(problems[0].message, "tg_pair: kind must be one of \"a\", \"b\"");
+    EXPECT_EQ(problems[1].message, "tg_pair: unit must be one of \"m\", \"ft\"");
+}
+
 TEST(ReferenceCheckLimits, BuiltInReferenceMarksItsDeprecatedFunctions)
 {
     FunctionTable table;
