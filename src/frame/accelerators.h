@@ -62,6 +62,7 @@ enum CommandId : int {
     ID_RUN_STOP = 57725,
     ID_RUN_SET_COMMAND = 57726,
     ID_VIEW_OUTLINE = 57727,
+    ID_HELP_REFERENCE = 57740,
 };
 
 struct Accelerator {

@@ -1,9 +1,11 @@
 #include "problemlist.h"
 
 #include "app/scribaapp.h"
+#include "app/settings.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
+#include "panes/problemhover.h"
 #include "panes/resultlist.h"
 #include "panes/resultspane.h"
 
@@ -18,6 +20,7 @@ CProblemList::CProblemList(CScribaApp &app, CResultsPane &pane, QObject *parent)
     m_settle->setInterval(kSettleMs);
     connect(m_settle, &QTimer::timeout, this, &CProblemList::Rebuild);
     connect(&app, &CScribaApp::documentsChanged, this, &CProblemList::WatchDocuments);
+    new CProblemHover(*pane.List(CResultsPane::ProblemsTab), Settings::Global().functions, app.Reference(), this);
     WatchDocuments();
 }
 

@@ -8,9 +8,11 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 struct ParamDoc {
@@ -61,15 +63,25 @@ public:
     // A later page of the same name replaces the earlier one.
     void Add(FunctionDoc doc);
     bool Empty() const { return m_functions.empty(); }
+    // Room for count pages, so that reading a big file does not move them again and again.
+    void Reserve(std::size_t count);
 
 private:
+    // The slot of name in m_slots: where its index is, or the empty slot where it would go.
+    std::size_t SlotOf(std::string_view name) const;
+    void Rehash(std::size_t slotCount);
+
     std::vector<FunctionDoc> m_functions;
-    std::unordered_map<std::string, std::size_t> m_byName;
+    // Open addressing over indexes into m_functions, at most half full; -1 marks an empty slot.
+    // Indexes stay valid when m_functions grows, and a big file's names need no node each.
+    std::vector<std::int32_t> m_slots;
 };
 
 struct ReferenceRead {
     TarnReference reference;
     std::vector<ReferenceProblem> problems;
+    // Each "function" line that was read: its name and line number (from 1), in file order.
+    std::vector<std::pair<std::string, int>> functionLines;
 };
 
 // Reads a definition file. Lines that are not annotations Scriba reads are skipped; an
@@ -80,8 +92,12 @@ ReferenceRead ReadDefinitionFile(std::string_view text);
 // documents the function; valid Lua 5.1 that reads back into the same reference.
 std::string WriteDefinitionFile(const FunctionTable &functions, const TarnReference &reference);
 
-// The reference shipped with Scriba for its built-in function table.
+// The reference shipped with Scriba for its built-in function table, and the definition file
+// it is read from.
 const TarnReference &BuiltInReference();
+std::string_view BuiltInReferenceText();
+// The built-in reference where a shared one is wanted; it lives as long as the program.
+std::shared_ptr<const TarnReference> SharedBuiltInReference();
 
 // "Tarn.d.lua" beside the configuration file at iniPath (the same folder rules as Scriba.ini).
 QString ReferencePathBeside(const QString &iniPath);
@@ -94,3 +110,11 @@ TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem
 
 // "tg_setbc(node, mode, value)" as the table row names the parameters.
 std::string SignatureOf(const TableRow &row);
+
+// The page's parameter of that name, or nullptr.
+const ParamDoc *FindParam(const FunctionDoc &doc, std::string_view name);
+// A table row's parameter entry without its marks: ("mode") gives mode.
+std::string BareParameterName(std::string_view entry);
+// The table's marks: (name) may be left out, "name" takes a string.
+bool IsOptionalParameter(std::string_view entry);
+bool IsStringParameter(std::string_view entry);

@@ -350,7 +350,7 @@ void AboutTest::aboutCommandOpensTheBox_data()
     QTest::addColumn<bool>("withDocument");
     QTest::addColumn<QString>("menuText");
     QTest::newRow("Help menu, no document") << false << "&About Scriba...";
-    QTest::newRow("menu bar, with a document") << true << "&About";
+    QTest::newRow("Help menu, with a document") << true << "&About Scriba...";
 }
 
 void AboutTest::aboutCommandOpensTheBox()
