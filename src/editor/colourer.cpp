@@ -6,7 +6,6 @@
 #include <Qsci/qsciscintillabase.h>
 
 #include <QElapsedTimer>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWidget>
 
@@ -304,7 +303,6 @@ void CColourer::OnStyleNeeded(qint64 position)
     // Scintilla asks for everything from where colouring has reached; for a paint (or a scroll,
     // which prepares the paint), only the lines in view need it, and the line or two after
     // them that Scintilla counts in.
-    const QScopedValueRollback forPaint(m_forPaint, true);
     const auto [viewStart, viewEnd] = LinesInView();
     const qint64 lastLine = LineOf(position - 1);
     const bool forView = lastLine >= LineOf(viewStart) && lastLine <= LineOf(viewEnd) + 2;
@@ -442,7 +440,8 @@ void CColourer::SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &le
     // is repainted once. Only while no line is hidden or wrapped (then a level changes nothing
     // but the margin), and never for a paint under way, which a margin repaint would abandon.
     QWidget *viewport = m_editor->viewport();
-    const bool many = !m_forPaint && levels.size() >= kManyLevels && LinesKeepTheirHeight();
+    const bool painting = viewport->testAttribute(Qt::WA_WState_InPaintEvent);
+    const bool many = !painting && levels.size() >= kManyLevels && LinesKeepTheirHeight();
     const bool holdRepaints = many && viewport->updatesEnabled();
     if (holdRepaints)
         viewport->setAttribute(Qt::WA_UpdatesDisabled, true);

@@ -105,7 +105,5 @@ private:
     // Every line before the one at this position has its fold level; -1 once all lines have.
     qint64 m_foldFrom = 0;
     std::vector<std::uint32_t> m_levelBuffer;
-    // True while Scintilla waits for styles and levels to paint (or scroll) with.
-    bool m_forPaint = false;
     FoldState m_foldEnd;
 };
