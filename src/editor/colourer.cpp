@@ -33,6 +33,9 @@ constexpr qint64 kSliceMilliseconds = 6;
 // idle time, so no paint waits long for them.
 constexpr qint64 kOnDemandFold = 1 << 20;
 
+// Setting at least this many fold levels at once takes the faster way (see SetLevels).
+constexpr std::size_t kManyLevels = 64;
+
 // Runs of one style longer than this are styled in alternating pieces of about kRunPiece bytes,
 // the size in which Scintilla measures long runs anyway.
 constexpr std::size_t kLongRun = 4096;
@@ -415,8 +418,8 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
                                                                 static_cast<long>(pieceEnd - position)));
         m_levelBuffer.clear();
         ScanFoldLevels(std::string_view(text, std::size_t(pieceEnd - position)), state, m_levelBuffer);
-        for (const std::uint32_t level : m_levelBuffer)
-            Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(level));
+        SetLevels(line, m_levelBuffer);
+        line += qint64(m_levelBuffer.size());
         position = pieceEnd;
     }
     // The empty line after a final line break.
@@ -426,6 +429,31 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
         std::vector<std::uint32_t>().swap(m_levelBuffer);
     m_foldEnd = state;
     return line;
+}
+
+void CColourer::SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels)
+{
+    // For each level that changes, Scintilla works out where its line is shown (two searches
+    // over all line starts) to repaint the fold margin from there down; with the fold block
+    // highlight on, it repaints the whole margin instead and skips them. Many levels are
+    // therefore set with the highlight on and the viewport's repaints held back, then the margin
+    // is repainted once. Only while no line is hidden or wrapped (then a level changes nothing
+    // but the margin), and never for a paint under way, which a margin repaint would abandon.
+    QWidget *viewport = m_editor->viewport();
+    const bool painting = viewport->testAttribute(Qt::WA_WState_InPaintEvent);
+    const bool many = !painting && levels.size() >= kManyLevels && LinesKeepTheirHeight();
+    const bool holdRepaints = many && viewport->updatesEnabled();
+    if (holdRepaints)
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+    if (many)
+        Send(Sci::SCI_MARKERENABLEHIGHLIGHT, 1UL);
+    qint64 line = firstLine;
+    for (const std::uint32_t level : levels)
+        Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(level));
+    if (holdRepaints)
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (many)
+        Send(Sci::SCI_MARKERENABLEHIGHLIGHT, 0UL); // repaints the whole margin
 }
 
 void CColourer::MarkFoldedUpTo(qint64 line)

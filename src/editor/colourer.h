@@ -82,6 +82,8 @@ private:
     // Folding: sets the levels of the lines firstLine through lastLine from the start state
     // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
     qint64 FoldLines(qint64 firstLine, qint64 lastLine);
+    // Gives the lines from firstLine on these levels.
+    void SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels);
     // Extends the folded lines through the one that holds position, when they reach it.
     void FoldThrough(qint64 position);
     // The lines an edit touched; what follows is folded again when their end state changed.

@@ -123,15 +123,29 @@ __m128i InRange(__m128i v, unsigned char low, unsigned char high)
     return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(char(high - low))), shifted);
 }
 
+// The lanes of v whose byte and the next one (the same lane of next) start a block keyword:
+// "if", "do", "en(d)", "un(til)", "re(peat)" or "fu(nction)".
+__m128i KeywordStarts(__m128i v, __m128i next)
+{
+    auto pair = [&](char first, char second) { return _mm_and_si128(Equal(v, first), Equal(next, second)); };
+    return Or(Or(Or(pair('i', 'f'), pair('d', 'o')), Or(pair('e', 'n'), pair('u', 'n'))), Or(pair('r', 'e'), pair('f', 'u')));
+}
+
 // The lanes of 16 bytes where the scan stops, given whether the byte before them is a word
-// byte; also whether their last byte is one.
+// byte; also whether their last byte is one. With pairs (the byte after the 16 may be read),
+// a word stops the scan only where its first two letters start a block keyword.
+template <bool pairs = false>
 unsigned StopLanes(const unsigned char *p, bool afterWordByte, bool &endsInWord)
 {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     const __m128i special = Or(Or(Or(Equal(v, '"'), Equal(v, '\'')), Or(Equal(v, '-'), Equal(v, '\n'))),
                                Or(Or(InRange(v, '(', ')'), Equal(v, '\r')),
                                   Or(Or(Equal(v, '['), Equal(v, ']')), Or(Equal(v, '{'), Equal(v, '}')))));
-    const __m128i initials = Or(Or(Equal(v, 'f'), Equal(v, 'i')), Or(Or(Equal(v, 'd'), Equal(v, 'r')), Or(Equal(v, 'e'), Equal(v, 'u'))));
+    __m128i initials;
+    if constexpr (pairs)
+        initials = KeywordStarts(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1)));
+    else
+        initials = Or(Or(Equal(v, 'f'), Equal(v, 'i')), Or(Or(Equal(v, 'd'), Equal(v, 'r')), Or(Equal(v, 'e'), Equal(v, 'u'))));
     const __m128i letters = InRange(Or(v, _mm_set1_epi8(0x20)), 'a', 'z');
     const __m128i wordBytes = Or(Or(letters, InRange(v, '0', '9')), Equal(v, '_'));
     const auto words = unsigned(_mm_movemask_epi8(wordBytes));
@@ -140,14 +154,15 @@ unsigned StopLanes(const unsigned char *p, bool afterWordByte, bool &endsInWord)
     return unsigned(_mm_movemask_epi8(special)) | (unsigned(_mm_movemask_epi8(initials)) & ~afterWord);
 }
 
-// Stops are looked for 64 bytes at a time: bit i of the mask stands for byte i.
+// Stops are looked for 64 bytes at a time, the byte after them included in the text: bit i
+// of the mask stands for byte i.
 constexpr std::size_t kBlock = 4 * kLanes;
 
 std::uint64_t BlockStops(const unsigned char *p, bool afterWordByte)
 {
     std::uint64_t stops = 0;
     for (std::size_t lane = 0; lane < kBlock; lane += kLanes)
-        stops |= std::uint64_t(StopLanes(p + lane, afterWordByte, afterWordByte)) << lane;
+        stops |= std::uint64_t(StopLanes<true>(p + lane, afterWordByte, afterWordByte)) << lane;
     return stops;
 }
 #endif
@@ -168,7 +183,7 @@ public:
                 continue;
             }
 #if defined(__SSE2__)
-            if (m_p + kBlock <= m_n) {
+            if (m_p + kBlock < m_n) {
                 ScanBlock();
                 continue;
             }
@@ -252,7 +267,7 @@ private:
             if (at > m_p)
                 m_lineHasBytes = true;
             m_p = at;
-            Token();
+            BlockToken();
             if (m_p >= block + kBlock || m_state.longBracket >= 0)
                 return;
             stops &= ~std::uint64_t(0) << (m_p - block);
@@ -260,6 +275,31 @@ private:
         if (m_p < block + kBlock) {
             m_p = block + kBlock;
             m_lineHasBytes = true;
+        }
+    }
+
+    // Token, with the commonest stops (brackets and LF) taken here, not through its switch.
+    void BlockToken()
+    {
+        switch (m_b[m_p]) {
+        case '(':
+        case '{':
+            ++m_p;
+            Open();
+            m_lineHasBytes = true;
+            return;
+        case ')':
+        case '}':
+            ++m_p;
+            Close();
+            m_lineHasBytes = true;
+            return;
+        case '\n':
+            ++m_p;
+            EndLine();
+            return;
+        default:
+            Token();
         }
     }
 #endif

@@ -83,6 +83,7 @@ private slots:
     void foldAllKeepsTheCaretInSight();
     void typingInAFoldedHeaderUnfoldsIt();
     void foldLevelsFollowEditsOfABigScript();
+    void foldedBlockKeptThroughARefoldOfEveryLine();
     void bracketBesideTheCaretAndItsPartner();
     void columnTypingActsOnEveryLine();
     void zoomAppliesToAllViewsAndIsKept();
@@ -265,6 +266,7 @@ void EverydayTest::foldLevelsFollowEditsOfABigScript()
     QVERIFY(view->IsFolding());
     FinishIdleWork(view);
     CompareFoldLevels(view);
+    QVERIFY(view->viewport()->updatesEnabled()); // held back only while the levels are set
     // An edit that leaves the next line's start as it was changes nothing below.
     Send(view, Sci::SCI_GOTOPOS, Send(view, Sci::SCI_POSITIONFROMLINE, 3));
     QTest::keyClicks(view, "y = 1 ");
@@ -278,6 +280,27 @@ void EverydayTest::foldLevelsFollowEditsOfABigScript()
     QTest::keyClicks(view, "s = [[");
     FinishIdleWork(view);
     CompareFoldLevels(view);
+}
+
+void EverydayTest::foldedBlockKeptThroughARefoldOfEveryLine()
+{
+    AppFixture fixture("");
+    QByteArray text;
+    while (text.size() < (2 << 20))
+        text += "function f(a)\n  if a then\n    return { a }\n  end\nend\n";
+    CScribaView *view = OpenScript(fixture, QStringLiteral("folded.lua"), text);
+    QVERIFY(view);
+    FinishIdleWork(view);
+    const long header = Send(view, Sci::SCI_GETLINECOUNT) - 6; // the last function
+    Send(view, Sci::SCI_FOLDLINE, static_cast<unsigned long>(header), Sci::SC_FOLDACTION_CONTRACT);
+    Send(view, Sci::SCI_GOTOPOS, 0);
+    QTest::keyClicks(view, "do ");
+    QVERIFY(view->IsFolding());
+    FinishIdleWork(view);
+    CompareFoldLevels(view);
+    QVERIFY(!Send(view, Sci::SCI_GETFOLDEXPANDED, static_cast<unsigned long>(header)));
+    QVERIFY(!Send(view, Sci::SCI_GETLINEVISIBLE, static_cast<unsigned long>(header + 1)));
+    QVERIFY(view->viewport()->updatesEnabled());
 }
 
 void EverydayTest::bracketBesideTheCaretAndItsPartner()

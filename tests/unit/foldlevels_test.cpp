@@ -109,6 +109,18 @@ TEST(FoldFilesTest, MatchExpectedOutput)
     }
 }
 
+TEST(FoldFilesTest, BlockWordsFoundWhereverTheyFallInTheScan)
+{
+    // The whole text is scanned in blocks of 64 bytes; each short line alone byte by byte. Block
+    // words (and words that only start like them) fall at every offset of a block in turn.
+    for (std::size_t shift = 0; shift < 64; ++shift) {
+        std::string text = std::string(shift, ' ') + "\n";
+        for (int i = 0; i < 6; ++i)
+            text += "if a then do end ifs\nfunction f() repeat until x end\nend dot enum unit ref fun\n";
+        EXPECT_EQ(WholeScan(text), ScanResumingEachLine(text)) << "shift " << shift;
+    }
+}
+
 TEST(FoldStateTest, LevelWordsRecordTheStartState)
 {
     const FoldState cases[] = {{0, -1}, {3, -1}, {2, 0}, {5, 3}, {1, 254}};
