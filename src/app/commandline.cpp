@@ -16,6 +16,7 @@ constexpr Option kOptions[] = {
     {"--version", Mode::Version, false},
     {"--export-html", Mode::ExportHtml, true},
     {"--check", Mode::Check, true},
+    {"--lsp", Mode::Lsp, true},
 };
 
 const Option *FindOption(const QString &argument)
@@ -64,6 +65,7 @@ QString CommandLineUsage()
         "Usage: scriba [OPTION...] [--] [FILE.lua...]\n"
         "       scriba --export-html FILE.lua [-o OUT.html | -o -]\n"
         "       scriba --check FILE.lua...\n"
+        "       scriba --lsp\n"
         "\n"
         "Opens the named Lua scripts in the editor, or a new untitled script.\n"
         "\n"
@@ -75,6 +77,8 @@ QString CommandLineUsage()
         "  --check          check the scripts' syntax and Tarn calls, without a window;\n"
         "                   prints FILE:LINE: error/warning lines and exits 0 when no\n"
         "                   script has a problem, 1 when one has, 2 when one cannot be read\n"
+        "  --lsp            serve the Language Server Protocol on standard input and\n"
+        "                   output: diagnostics, completion, signature help, hover\n"
         "  --               what follows are file names, even those that start with \"-\"\n"
         "\n"
         "Qt's own options, such as -style NAME or -platform NAME, are understood too.\n");

@@ -1,0 +1,37 @@
+// What the language server knows of Tarn: the function table of "Scriba.ini" and the reference,
+// read from the files the window reads or from those the client names.
+#pragma once
+
+#include "app/scribacobarray.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+class LspConfiguration {
+public:
+    struct Paths {
+        QString iniPath;
+        QString referencePath; // empty: "Tarn.d.lua" beside the configuration file
+
+        bool operator==(const Paths &) const = default;
+    };
+
+    LspConfiguration() = default;
+    explicit LspConfiguration(FunctionTable functions);
+    // Reads the files; what could not be read is said in messages, and the built-in table
+    // stands in for a configuration file that cannot be read.
+    static LspConfiguration Load(const Paths &paths, QStringList &messages);
+
+    const FunctionTable &Functions() const { return m_functions; }
+    // The functions' names in completion order.
+    const std::vector<std::string> &SortedNames() const { return m_sorted; }
+    // "name(a, b)" as the table names the parameters.
+    std::string Signature(int row) const;
+
+private:
+    FunctionTable m_functions;
+    std::vector<std::string> m_sorted;
+};

@@ -1,0 +1,233 @@
+#include "lsplanguage.h"
+
+#include "check/callscanner.h"
+#include "editor/completionorder.h"
+#include "editor/lineword.h"
+#include "editor/luascanner.h"
+#include "lsp/lsppositions.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <string>
+
+namespace LspLanguage {
+
+namespace {
+
+// The protocol's numbers for the kinds of items and symbols.
+constexpr int kFunctionItem = 3;
+constexpr int kKeywordItem = 14;
+constexpr int kMethodSymbol = 6;
+constexpr int kFunctionSymbol = 12;
+
+constexpr const char *kLuaKeywords[] = {"and",  "break", "do",     "else", "elseif", "end",   "false",
+                                        "for",  "function", "if",  "in",   "local",  "nil",   "not",
+                                        "or",   "repeat", "return", "then", "true",  "until", "while"};
+
+bool IsNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The position's line and the byte in it the position stands at.
+struct LineAt {
+    std::string line;
+    std::size_t caret = 0;
+};
+
+LineAt LineOf(const LspText &text, LspPosition position)
+{
+    LineAt at{text.Line(position.line), 0};
+    at.caret = Utf8IndexOf(at.line, position.character);
+    return at;
+}
+
+QJsonObject Position(int line, std::string_view lineText, std::size_t byte)
+{
+    return QJsonObject{{QStringLiteral("line"), line},
+                       {QStringLiteral("character"), Utf16Length(lineText.substr(0, byte))}};
+}
+
+QJsonObject LineRange(int line, std::string_view lineText, std::size_t from, std::size_t to)
+{
+    return JsonRange(Position(line, lineText, from), Position(line, lineText, to));
+}
+
+// The name around byte (letters, digits, underscores), with dotted prefixes when dotted is set.
+void WordAround(std::string_view line, std::size_t byte, bool dotted, std::size_t &start, std::size_t &end)
+{
+    start = byte;
+    end = byte;
+    while (end < line.size() && IsNameCharacter(line[end]))
+        ++end;
+    while (start > 0 && (IsNameCharacter(line[start - 1]) ||
+                         (dotted && (line[start - 1] == '.' || line[start - 1] == ':') && start > 1 &&
+                          IsNameCharacter(line[start - 2]))))
+        --start;
+}
+
+bool StartsWithFolded(std::string_view name, std::string_view prefix)
+{
+    return name.size() >= prefix.size() && !CompletionLess(name.substr(0, prefix.size()), prefix) &&
+           !CompletionLess(prefix, name.substr(0, prefix.size()));
+}
+
+QJsonObject Markdown(const QString &value)
+{
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("markdown")}, {QStringLiteral("value"), value}};
+}
+
+QString SignatureBlock(const std::string &signature)
+{
+    return QStringLiteral("```lua\n%1\n```").arg(QString::fromStdString(signature));
+}
+
+} // namespace
+
+QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &)
+{
+    const LineAt at = LineOf(text, position);
+    std::size_t start = at.caret;
+    while (start > 0 && IsNameCharacter(at.line[start - 1]))
+        --start;
+    QJsonArray items;
+    bool incomplete = false;
+    // A field or method ("t.name", "t:name") is not one of Tarn's functions; a number is no name.
+    const bool field = start > 0 && (at.line[start - 1] == '.' || at.line[start - 1] == ':');
+    const std::string_view word = std::string_view(at.line).substr(start, at.caret - start);
+    if (!field && (word.empty() || !(word[0] >= '0' && word[0] <= '9'))) {
+        const QJsonObject range = LineRange(position.line, at.line, start, at.caret);
+        const std::vector<std::string> &names = tarn.SortedNames();
+        for (std::size_t i = FirstNotLess(names, word); i < names.size() && StartsWithFolded(names[i], word); ++i) {
+            if (items.size() == kMostCompletions) {
+                incomplete = true;
+                break;
+            }
+            const QString name = QString::fromStdString(names[i]);
+            items.append(QJsonObject{
+                {QStringLiteral("label"), name},
+                {QStringLiteral("kind"), kFunctionItem},
+                {QStringLiteral("detail"), QString::fromStdString(tarn.Signature(tarn.Functions().IndexOfName(names[i])))},
+                {QStringLiteral("textEdit"), QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), name}}},
+            });
+        }
+        for (const char *keyword : kLuaKeywords)
+            if (std::string_view(keyword).starts_with(word))
+                items.append(QJsonObject{
+                    {QStringLiteral("label"), QLatin1String(keyword)},
+                    {QStringLiteral("kind"), kKeywordItem},
+                    {QStringLiteral("textEdit"),
+                     QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), QLatin1String(keyword)}}},
+                });
+    }
+    return QJsonObject{{QStringLiteral("isIncomplete"), incomplete}, {QStringLiteral("items"), items}};
+}
+
+QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &)
+{
+    const LineAt at = LineOf(text, position);
+    OpenCall call;
+    int row = -1;
+    if (!FindOpenCall(at.line, int(at.caret), call) ||
+        !FindFunction(tarn.Functions(), std::string_view(at.line).substr(call.nameStart, call.nameEnd - call.nameStart), row))
+        return QJsonValue::Null;
+    // The parameters as [start, end) of the label, in UTF-16 code units.
+    const TableRow &entries = tarn.Functions().GetAt(row);
+    QString label = QString::fromStdString(entries[0]) + QLatin1Char('(');
+    QJsonArray parameters;
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        if (i > 1)
+            label += QStringLiteral(", ");
+        const qsizetype from = label.size();
+        label += QString::fromStdString(entries[i]);
+        parameters.append(QJsonObject{{QStringLiteral("label"), QJsonArray{int(from), int(label.size())}}});
+    }
+    label += QLatin1Char(')');
+    // Past the last parameter nothing is marked, as in the window's tip.
+    const int active = call.parameter - 1;
+    const QJsonObject signature{{QStringLiteral("label"), label},
+                                {QStringLiteral("parameters"), parameters},
+                                {QStringLiteral("activeParameter"), active}};
+    return QJsonObject{{QStringLiteral("signatures"), QJsonArray{signature}},
+                       {QStringLiteral("activeSignature"), 0},
+                       {QStringLiteral("activeParameter"), active}};
+}
+
+QJsonValue Hover(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &)
+{
+    const LineAt at = LineOf(text, position);
+    std::size_t start = 0, end = 0;
+    WordAround(at.line, at.caret, false, start, end);
+    int row = -1;
+    if (start == end || !FindFunction(tarn.Functions(), std::string_view(at.line).substr(start, end - start), row))
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("contents"), Markdown(SignatureBlock(tarn.Signature(row)))},
+                       {QStringLiteral("range"), LineRange(position.line, at.line, start, end)}};
+}
+
+QJsonValue Definition(const LspConfiguration &, const LspText &text, LspPosition position, const QString &uri)
+{
+    const LineAt at = LineOf(text, position);
+    std::size_t start = 0, end = 0;
+    WordAround(at.line, at.caret, true, start, end);
+    if (start == end)
+        return QJsonValue::Null;
+    const std::string name = at.line.substr(start, end - start);
+    const std::string whole = text.Text();
+    const CallScan scan = ScanCalls(whole);
+    std::vector<std::size_t> offsets;
+    for (const DefinedFunction &definition : scan.definitions) {
+        if (definition.name == name) {
+            offsets.push_back(definition.nameStart);
+            offsets.push_back(definition.nameEnd);
+        }
+    }
+    if (offsets.empty())
+        return QJsonValue::Null;
+    auto positions = JsonPositions(whole, offsets);
+    QJsonArray locations;
+    for (std::size_t i = 0; i < offsets.size(); i += 2)
+        locations.append(QJsonObject{{QStringLiteral("uri"), uri},
+                                     {QStringLiteral("range"), JsonRange(positions[offsets[i]], positions[offsets[i + 1]])}});
+    return locations;
+}
+
+QJsonValue DocumentSymbols(const LspText &text)
+{
+    const std::string whole = text.Text();
+    const CallScan scan = ScanCalls(whole);
+    std::vector<std::size_t> offsets;
+    for (const DefinedFunction &definition : scan.definitions)
+        offsets.insert(offsets.end(), {definition.start, definition.end, definition.nameStart, definition.nameEnd});
+    auto positions = JsonPositions(whole, offsets);
+    // Nested definitions become children: a stack of the symbols still open, innermost last.
+    std::vector<QJsonObject> open;
+    std::vector<QJsonArray> children{QJsonArray()};
+    const auto closeTo = [&](std::size_t depth) {
+        while (open.size() > depth) {
+            QJsonObject symbol = open.back();
+            open.pop_back();
+            if (!children.back().isEmpty())
+                symbol[QStringLiteral("children")] = children.back();
+            children.pop_back();
+            children.back().append(symbol);
+        }
+    };
+    for (const DefinedFunction &definition : scan.definitions) {
+        closeTo(std::min<std::size_t>(std::size_t(std::max(definition.depth, 0)), open.size()));
+        const bool method = definition.name.find(':') != std::string_view::npos;
+        open.push_back(QJsonObject{
+            {QStringLiteral("name"), QString::fromUtf8(definition.name.data(), qsizetype(definition.name.size()))},
+            {QStringLiteral("kind"), method ? kMethodSymbol : kFunctionSymbol},
+            {QStringLiteral("range"), JsonRange(positions[definition.start], positions[definition.end])},
+            {QStringLiteral("selectionRange"), JsonRange(positions[definition.nameStart], positions[definition.nameEnd])},
+        });
+        children.emplace_back();
+    }
+    closeTo(0);
+    return children.front();
+}
+
+} // namespace LspLanguage
