@@ -133,7 +133,10 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
         const std::size_t lineEnd = fields.find("\r\n", at);
         const std::string_view line = fields.substr(at, lineEnd == std::string_view::npos ? std::string_view::npos
                                                                                          : lineEnd - at);
-        if (!LooksLikeField(line) && !(lineEnd == std::string_view::npos && line.empty())) {
+        // The last line may still be arriving: it may be empty or hold the CR of its CR LF.
+        const bool partial = lineEnd == std::string_view::npos;
+        const std::string_view checked = partial && line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+        if (!LooksLikeField(checked) && !(partial && checked.empty())) {
             Resynchronise(m_read + 1,
                           "the header line " + Quoted(line) +
                               " is not \"Name: value\"; a header must end with a blank line before its content",
@@ -153,8 +156,8 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
         }
         at = lineEnd + 2;
     }
-    if (end == std::string_view::npos) {
-        if (header.size() <= kMostHeaderBytes)
+    if (end == std::string_view::npos || end > kMostHeaderBytes) {
+        if (end == std::string_view::npos && header.size() <= kMostHeaderBytes)
             return false; // the rest of the header is still to come
         Resynchronise(m_read + 1, "a header of over 8 KB without the blank line that ends it", frames);
         return true;
