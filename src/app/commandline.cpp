@@ -17,6 +17,7 @@ constexpr Option kOptions[] = {
     {"--export-html", Mode::ExportHtml, true},
     {"--check", Mode::Check, true},
     {"--lsp", Mode::Lsp, true},
+    {"--export-reference", Mode::ExportReference, true},
 };
 
 const Option *FindOption(const QString &argument)
@@ -66,6 +67,7 @@ QString CommandLineUsage()
         "       scriba --export-html FILE.lua [-o OUT.html | -o -]\n"
         "       scriba --check FILE.lua...\n"
         "       scriba --lsp\n"
+        "       scriba --export-reference FILE\n"
         "\n"
         "Opens the named Lua scripts in the editor, or a new untitled script.\n"
         "\n"
@@ -79,6 +81,9 @@ QString CommandLineUsage()
         "                   script has a problem, 1 when one has, 2 when one cannot be read\n"
         "  --lsp            serve the Language Server Protocol on standard input and\n"
         "                   output: diagnostics, completion, signature help, hover\n"
+        "  --export-reference  write Tarn's functions and their reference as a Lua\n"
+        "                   definition file (\"---@meta\"), for editors that use the Lua\n"
+        "                   language server; FILE \"-\" is the standard output\n"
         "  --               what follows are file names, even those that start with \"-\"\n"
         "\n"
         "Qt's own options, such as -style NAME or -platform NAME, are understood too.\n");

@@ -5,6 +5,7 @@
 #include "app/scribaapp.h"
 #include "check/checkcommand.h"
 #include "lsp/lspcommand.h"
+#include "reference/referenceexportcommand.h"
 
 #include <QApplication>
 
@@ -60,6 +61,10 @@ int main(int argc, char *argv[])
     case CommandLine::Mode::Lsp: {
         QCoreApplication core(argc, argv);
         return RunLspCommand(arguments, CScribaApp::DefaultIniPath());
+    }
+    case CommandLine::Mode::ExportReference: {
+        QCoreApplication core(argc, argv);
+        return RunReferenceExportCommand(arguments, CScribaApp::DefaultIniPath());
     }
     case CommandLine::Mode::Edit:
     case CommandLine::Mode::Error:

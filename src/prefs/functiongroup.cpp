@@ -184,7 +184,8 @@ void CFunctionGroup::ShowError(const QString &text)
 
 void CFunctionGroup::OnImport()
 {
-    const QString path = m_prompter.OpenFileName(window(), FunctionFileFilter());
+    const QString path =
+        m_prompter.OpenFileName(window(), FunctionFileFilter() + QStringLiteral(";;Lua Definition Files (*.lua)"));
     if (path.isEmpty())
         return;
     // Only a regular file: a named pipe or a device would hold the dialog up for good.

@@ -2,6 +2,7 @@
 
 #include "app/initext.h"
 #include "entryrules.h"
+#include "reference/tarnreference.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -35,17 +36,89 @@ TableRow AcceptableRow(TableRow row)
     return row;
 }
 
+// Adds the row when it is acceptable and its name new; refused rows are counted by their line.
+class RowMerger {
+public:
+    RowMerger(FunctionTable &table, FunctionImport &result) : m_table(table), m_result(result)
+    {
+        for (const TableRow &row : table.Rows())
+            m_names.insert(row[0]);
+    }
+
+    void Merge(TableRow entries, int lineNumber)
+    {
+        TableRow row = AcceptableRow(std::move(entries));
+        if (row.empty()) {
+            m_result.refusedLines.push_back(lineNumber);
+        } else if (!m_names.insert(row[0]).second) {
+            ++m_result.skipped;
+        } else {
+            if (m_result.added++ == 0)
+                m_result.firstAdded = row[0];
+            m_table.Add(std::move(row));
+        }
+    }
+
+private:
+    FunctionTable &m_table;
+    FunctionImport &m_result;
+    std::unordered_set<std::string> m_names;
+};
+
+// A definition file starts with a comment ("---@meta", "--- description") or a function line;
+// no row of a function list does, since names start with a letter or "_".
+bool IsDefinitionFile(std::string_view text)
+{
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    text.remove_prefix(start);
+    return text.starts_with("--") || text.starts_with("function ") || text.starts_with("function\t");
+}
+
+// The table's row for a documented function: a parameter that takes a string is written in
+// double quotes, one that may be left out in parentheses.
+TableRow RowOf(const FunctionDoc &doc)
+{
+    TableRow row{doc.name};
+    for (const ParamDoc &param : doc.params) {
+        std::string entry = param.name;
+        if (param.type == "string" || !param.allowedStrings.empty())
+            entry = '"' + entry + '"';
+        if (param.optional)
+            entry = '(' + entry + ')';
+        row.push_back(std::move(entry));
+    }
+    return row;
+}
+
+// Annotations that could not be read are refused lines; the functions are added in file order.
+void ImportDefinitions(RowMerger &merger, FunctionImport &result, std::string_view text)
+{
+    const ReferenceRead read = ReadDefinitionFile(text);
+    for (const ReferenceProblem &problem : read.problems)
+        result.refusedLines.push_back(problem.line);
+    for (const auto &[name, line] : read.functionLines) {
+        const FunctionDoc *doc = read.reference.Find(name);
+        merger.Merge(RowOf(*doc), line);
+    }
+    std::sort(result.refusedLines.begin(), result.refusedLines.end());
+}
+
 } // namespace
 
 FunctionImport ImportFunctions(FunctionTable &table, std::string_view text)
 {
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
-    std::unordered_set<std::string> names;
-    for (const TableRow &row : table.Rows())
-        names.insert(row[0]);
-
     FunctionImport result;
+    RowMerger merger(table, result);
+    if (IsDefinitionFile(text)) {
+        ImportDefinitions(merger, result, text);
+        if (result.added > 0)
+            table.SortByName();
+        return result;
+    }
     int lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -55,18 +128,8 @@ FunctionImport ImportFunctions(FunctionTable &table, std::string_view text)
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         TableRow entries = SplitRowEntries(line);
-        if (entries.empty())
-            continue; // a blank line
-        TableRow row = AcceptableRow(std::move(entries));
-        if (row.empty()) {
-            result.refusedLines.push_back(lineNumber);
-        } else if (!names.insert(row[0]).second) {
-            ++result.skipped;
-        } else {
-            if (result.added++ == 0)
-                result.firstAdded = row[0];
-            table.Add(std::move(row));
-        }
+        if (!entries.empty()) // else a blank line
+            merger.Merge(std::move(entries), lineNumber);
     }
     if (result.added > 0)
         table.SortByName();

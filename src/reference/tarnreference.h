@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct ParamDoc {
@@ -70,6 +71,8 @@ private:
 struct ReferenceRead {
     TarnReference reference;
     std::vector<ReferenceProblem> problems;
+    // Each "function" line that was read: its name and line number (from 1), in file order.
+    std::vector<std::pair<std::string, int>> functionLines;
 };
 
 // Reads a definition file. Lines that are not annotations Scriba reads are skipped; an
@@ -80,8 +83,10 @@ ReferenceRead ReadDefinitionFile(std::string_view text);
 // documents the function; valid Lua 5.1 that reads back into the same reference.
 std::string WriteDefinitionFile(const FunctionTable &functions, const TarnReference &reference);
 
-// The reference shipped with Scriba for its built-in function table.
+// The reference shipped with Scriba for its built-in function table, and the definition file
+// it is read from.
 const TarnReference &BuiltInReference();
+std::string_view BuiltInReferenceText();
 
 // "Tarn.d.lua" beside the configuration file at iniPath (the same folder rules as Scriba.ini).
 QString ReferencePathBeside(const QString &iniPath);
@@ -94,3 +99,11 @@ TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem
 
 // "tg_setbc(node, mode, value)" as the table row names the parameters.
 std::string SignatureOf(const TableRow &row);
+
+// The page's parameter of that name, or nullptr.
+const ParamDoc *FindParam(const FunctionDoc &doc, std::string_view name);
+// A table row's parameter entry without its marks: ("mode") gives mode.
+std::string BareParameterName(std::string_view entry);
+// The table's marks: (name) may be left out, "name" takes a string.
+bool IsOptionalParameter(std::string_view entry);
+bool IsStringParameter(std::string_view entry);

@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"ExportTakesTheRest", {"--export-html", "a.lua", "-o", "a.html"}, Mode::ExportHtml, {}, false},
         CommandLineCase{"ExportAfterAScript", {"x.lua", "--export-html", "a.lua"}, Mode::ExportHtml, {"x.lua"}, false},
         CommandLineCase{"CheckTakesTheRest", {"--check", "a.lua", "--", "-b.lua"}, Mode::Check, {}, false},
+        CommandLineCase{"ReferenceExportTakesTheRest", {"--export-reference", "-", "--help"}, Mode::ExportReference, {}, false},
         CommandLineCase{"ExportNameAfterDashDashIsAFile", {"--", "--export-html"}, Mode::Edit, {"--export-html"}, false}),
     [](const testing::TestParamInfo<CommandLineCase> &info) { return std::string(info.param.name); });
 

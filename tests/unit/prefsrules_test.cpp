@@ -97,6 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
                    1, 0, {1, 2, 3}},
         ImportCase{"SeparatorsAsInTheConfigurationFile", {}, "\tf  a%b\t\n", {{"f", "a", "b"}}, 1, 0, {}},
         ImportCase{"ByteOrderMarkIgnored", {}, "\xef\xbb\xbf" "f\n", {{"f"}}, 1, 0, {}},
+        ImportCase{"DefinitionFile",
+                   {{"g"}},
+                   "---@meta\n\n--- Sets a condition.\n---@param node integer\n---@param mode \"head\"|\"flux\"\n"
+                   "---@param name? string\n---@param value? number\nfunction tg_setbc(node, mode, name, value) end\n"
+                   "---@param x\nfunction g() end\nfunction bad.name() end\nfunction h(...) end\n",
+                   {{"g"}, {"h", "..."}, {"tg_setbc", "node", "\"mode\"", "(\"name\")", "(value)"}},
+                   2, 1, {9, 11}},
         ImportCase{"LongEntriesCutAsTheEditorsCut",
                    {{std::string(255, 'n')}},
                    std::string(300, 'n') + " " + std::string(256, 'p') + "\n",

@@ -1,0 +1,441 @@
+// Reads Lua definition files: "---" description lines, then "---@param", "---@return",
+// "---@deprecated" and "---@see", then the "function name(params) end" they document. Any other
+// line is passed over; an annotation that cannot be read is reported with its line number.
+#include "tarnreference.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool IsNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9');
+}
+
+// "------": a comment drawn across as a separator, not an empty description line.
+bool IsRule(std::string_view line)
+{
+    return line.size() >= 4 && line.find_first_not_of('-') == std::string_view::npos;
+}
+
+std::string_view TrimLeft(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view Trim(std::string_view s)
+{
+    s = TrimLeft(s);
+    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The length of the Lua name at the start of s; 0 when there is none.
+std::size_t NameLength(std::string_view s)
+{
+    if (s.empty() || !IsNameStart(s.front()))
+        return 0;
+    std::size_t n = 1;
+    while (n < s.size() && IsNameChar(s[n]))
+        ++n;
+    return n;
+}
+
+// The length of the quoted string at the start of s, quotes included; 0 when it is not closed.
+std::size_t QuotedLength(std::string_view s)
+{
+    const char quote = s.front();
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i] == '\\')
+            ++i;
+        else if (s[i] == quote)
+            return i + 1;
+    }
+    return 0;
+}
+
+// The length of the bracketed group at the start of s; 0 when its brackets do not close.
+std::size_t GroupLength(std::string_view s)
+{
+    std::string open;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '"' || c == '\'') {
+            const std::size_t n = QuotedLength(s.substr(i));
+            if (n == 0)
+                return 0;
+            i += n - 1;
+        } else if (c == '(' || c == '{' || c == '<' || c == '[') {
+            open += c == '(' ? ')' : c == '{' ? '}' : c == '<' ? '>' : ']';
+        } else if (c == ')' || c == '}' || c == '>' || c == ']') {
+            if (open.empty() || open.back() != c)
+                return 0;
+            open.pop_back();
+            if (open.empty())
+                return i + 1;
+        }
+    }
+    return 0;
+}
+
+// The length of one alternative of a type: a name ("integer", "fun", "table"), a string literal
+// or a table shape, with its bracketed arguments, "[]" and "?" after it.
+std::size_t AtomLength(std::string_view s)
+{
+    std::size_t n = 0;
+    if (!s.empty() && (s.front() == '"' || s.front() == '\'' || s.front() == '`'))
+        n = QuotedLength(s);
+    else if (!s.empty() && (s.front() == '{' || s.front() == '('))
+        n = GroupLength(s);
+    else
+        while (n < s.size() && (IsNameChar(s[n]) || s[n] == '.' || s[n] == '-'))
+            ++n;
+    if (n == 0)
+        return 0;
+    for (;;) {
+        if (n < s.size() && (s[n] == '<' || s[n] == '(' || s[n] == '[')) {
+            const std::size_t group = GroupLength(s.substr(n));
+            if (group == 0)
+                return 0;
+            n += group;
+        } else if (n < s.size() && s[n] == '?') {
+            ++n;
+        } else if (n + 1 < s.size() && s[n] == ':' && s[n - 1] == ')') {
+            // A function type's results: "fun(x: number): boolean".
+            const std::string_view rest = s.substr(n + 1);
+            const std::string_view result = TrimLeft(rest);
+            const std::size_t atom = AtomLength(result);
+            if (atom == 0)
+                return 0;
+            n += 1 + (rest.size() - result.size()) + atom;
+        } else {
+            return n;
+        }
+    }
+}
+
+// The length of the type at the start of s: alternatives joined by "|", blanks allowed around
+// it; 0 when s does not start with a type.
+std::size_t TypeLength(std::string_view s)
+{
+    std::size_t n = AtomLength(s);
+    if (n == 0)
+        return 0;
+    for (;;) {
+        std::size_t bar = n;
+        while (bar < s.size() && IsBlank(s[bar]))
+            ++bar;
+        if (bar >= s.size() || s[bar] != '|')
+            return n;
+        std::size_t next = bar + 1;
+        while (next < s.size() && IsBlank(s[next]))
+            ++next;
+        const std::size_t atom = AtomLength(s.substr(next));
+        if (atom == 0)
+            return 0;
+        n = next + atom;
+    }
+}
+
+// The strings of a type made of string literals ("head"|"flux"); empty for any other type.
+std::vector<std::string> AllowedStrings(std::string_view type)
+{
+    std::vector<std::string> values;
+    while (!type.empty()) {
+        const std::size_t bar = type.find('|');
+        const std::string_view alternative = Trim(type.substr(0, bar));
+        type.remove_prefix(bar == std::string_view::npos ? type.size() : bar + 1);
+        if (alternative == "nil")
+            continue;
+        const bool quoted = alternative.size() >= 2 && (alternative.front() == '"' || alternative.front() == '\'') &&
+                            QuotedLength(alternative) == alternative.size();
+        if (!quoted)
+            return {};
+        values.emplace_back(alternative.substr(1, alternative.size() - 2));
+    }
+    return values;
+}
+
+// A description after a type: "# " in front of it is LuaLS's way of marking it as a comment.
+std::string DescriptionAfter(std::string_view rest)
+{
+    rest = Trim(rest);
+    if (rest.starts_with('#'))
+        rest = TrimLeft(rest.substr(1));
+    return std::string(rest);
+}
+
+// The annotations and description lines read since the last function.
+struct Block {
+    std::vector<std::string> description;
+    std::vector<ParamDoc> params;
+    std::vector<int> paramLines;
+    std::vector<ReturnDoc> returns;
+    std::optional<std::string> deprecation;
+    std::vector<std::string> see;
+    int firstAnnotation = 0; // the line of the first annotation read, 0 when there is none
+
+    bool HasAnnotations() const { return firstAnnotation != 0; }
+};
+
+class DefinitionReader {
+public:
+    explicit DefinitionReader(ReferenceRead &result) : m_result(result) {}
+
+    void ReadLine(std::string_view line, int number)
+    {
+        m_line = number;
+        line = Trim(line);
+        if (line.starts_with("---@"))
+            ReadAnnotation(line.substr(4));
+        else if (line.starts_with("---|") || IsRule(line))
+            ; // an alias value, or a line of dashes drawn across
+        else if (line.starts_with("---"))
+            ReadDescription(line.substr(3));
+        else if (line.starts_with("--"))
+            ; // an ordinary comment
+        else if (line.empty())
+            EndBlock();
+        else if (line.starts_with("function") && line.size() > 8 && IsBlank(line[8]))
+            ReadFunction(TrimLeft(line.substr(8)));
+        else
+            EndBlock();
+    }
+
+    void Finish() { EndBlock(); }
+
+private:
+    void Report(int line, std::string message) { m_result.problems.push_back({line, std::move(message)}); }
+    void Report(std::string message) { Report(m_line, std::move(message)); }
+
+    void Annotated()
+    {
+        if (!m_block.HasAnnotations())
+            m_block.firstAnnotation = m_line;
+    }
+
+    void ReadDescription(std::string_view text)
+    {
+        if (text.starts_with(' '))
+            text.remove_prefix(1);
+        m_block.description.emplace_back(text);
+    }
+
+    void ReadAnnotation(std::string_view text)
+    {
+        const std::size_t tagLength = NameLength(text);
+        if (tagLength == 0) {
+            Report("an annotation without a name after \"---@\"");
+            return;
+        }
+        const std::string_view tag = text.substr(0, tagLength);
+        const std::string_view rest = text.substr(tagLength);
+        if (!rest.empty() && !IsBlank(rest.front())) {
+            Report("\"---@" + std::string(tag) + "\" must be followed by a blank");
+            return;
+        }
+        if (tag == "param")
+            ReadParam(TrimLeft(rest));
+        else if (tag == "return")
+            ReadReturn(TrimLeft(rest));
+        else if (tag == "deprecated")
+            ReadDeprecated(Trim(rest));
+        else if (tag == "see")
+            ReadSee(Trim(rest));
+        // Other annotations ("---@meta", "---@class", ...) document nothing Scriba shows.
+    }
+
+    void ReadParam(std::string_view text)
+    {
+        ParamDoc param;
+        std::size_t nameLength = text.starts_with("...") ? 3 : NameLength(text);
+        if (nameLength == 0) {
+            Report("\"---@param\" needs a parameter name");
+            return;
+        }
+        param.name = std::string(text.substr(0, nameLength));
+        if (nameLength < text.size() && text[nameLength] == '?') {
+            param.optional = true;
+            ++nameLength;
+        }
+        if (nameLength < text.size() && !IsBlank(text[nameLength])) {
+            Report("the parameter name \"" + std::string(text.substr(0, nameLength + 1)) + "\" is not a Lua name");
+            return;
+        }
+        const std::string_view typed = TrimLeft(text.substr(nameLength));
+        const std::size_t typeLength = TypeLength(typed);
+        if (typeLength == 0) {
+            Report(typed.empty() ? "parameter " + param.name + " has no type"
+                                 : "the type of parameter " + param.name + " cannot be read");
+            return;
+        }
+        param.type = std::string(typed.substr(0, typeLength));
+        param.allowedStrings = AllowedStrings(param.type);
+        param.description = DescriptionAfter(typed.substr(typeLength));
+        for (const ParamDoc &earlier : m_block.params)
+            if (earlier.name == param.name) {
+                Report("parameter " + param.name + " is documented twice");
+                return;
+            }
+        Annotated();
+        m_block.params.push_back(std::move(param));
+        m_block.paramLines.push_back(m_line);
+    }
+
+    // "---@return number x, number y # text" is two values; a name after a type is part of its
+    // description.
+    void ReadReturn(std::string_view text)
+    {
+        std::vector<ReturnDoc> values;
+        for (;;) {
+            const std::size_t typeLength = TypeLength(text);
+            if (typeLength == 0) {
+                Report(text.empty() ? "\"---@return\" needs a type" : "the type of a return value cannot be read");
+                return;
+            }
+            ReturnDoc value{std::string(text.substr(0, typeLength)), {}};
+            std::string_view rest = TrimLeft(text.substr(typeLength));
+            const std::size_t nameLength = NameLength(rest);
+            const std::string_view afterName = TrimLeft(rest.substr(nameLength));
+            if (afterName.starts_with(',')) {
+                value.description = std::string(rest.substr(0, nameLength));
+                values.push_back(std::move(value));
+                text = TrimLeft(afterName.substr(1));
+                continue;
+            }
+            value.description = DescriptionAfter(rest);
+            values.push_back(std::move(value));
+            break;
+        }
+        Annotated();
+        for (ReturnDoc &value : values)
+            m_block.returns.push_back(std::move(value));
+    }
+
+    void ReadDeprecated(std::string_view text)
+    {
+        Annotated();
+        m_block.deprecation = std::string(text);
+    }
+
+    void ReadSee(std::string_view text)
+    {
+        if (text.empty()) {
+            Report("\"---@see\" names nothing");
+            return;
+        }
+        Annotated();
+        m_block.see.emplace_back(text);
+    }
+
+    // "name(a, b) end": what follows the parameters is not read, so a body on further lines
+    // is passed over as ordinary code.
+    void ReadFunction(std::string_view text)
+    {
+        std::size_t nameLength = NameLength(text);
+        while (nameLength > 0 && nameLength + 1 < text.size() && (text[nameLength] == '.' || text[nameLength] == ':')) {
+            const std::size_t part = NameLength(text.substr(nameLength + 1));
+            if (part == 0)
+                break;
+            nameLength += 1 + part;
+        }
+        const std::string name(text.substr(0, nameLength));
+        const std::string_view rest = TrimLeft(text.substr(nameLength));
+        std::vector<std::string> names;
+        if (nameLength == 0 || !rest.starts_with('(') || !ReadParameterNames(rest.substr(1), names)) {
+            Report(nameLength == 0 ? "a function line without a function name"
+                                   : "the parameters of " + name + " cannot be read");
+            m_block = {};
+            return;
+        }
+        FunctionDoc doc;
+        doc.name = name;
+        doc.description = std::move(m_block.description);
+        for (const std::string &parameter : names) {
+            const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
+                                         [&](const ParamDoc &p) { return p.name == parameter; });
+            if (it == m_block.params.end()) {
+                doc.params.push_back(ParamDoc{parameter, {}, {}, false, {}});
+            } else {
+                doc.params.push_back(std::move(*it));
+                it->name.clear(); // taken
+            }
+        }
+        for (std::size_t i = 0; i < m_block.params.size(); ++i)
+            if (!m_block.params[i].name.empty())
+                Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + name);
+        doc.returns = std::move(m_block.returns);
+        doc.deprecated = m_block.deprecation.has_value();
+        doc.deprecation = m_block.deprecation.value_or(std::string());
+        doc.see = std::move(m_block.see);
+        m_result.functionLines.emplace_back(doc.name, m_line);
+        m_result.reference.Add(std::move(doc));
+        m_block = {};
+    }
+
+    // The names up to ")", separated by commas; "..." may come last.
+    static bool ReadParameterNames(std::string_view text, std::vector<std::string> &names)
+    {
+        text = TrimLeft(text);
+        if (text.starts_with(')'))
+            return true;
+        for (;;) {
+            const std::size_t length = text.starts_with("...") ? 3 : NameLength(text);
+            if (length == 0)
+                return false;
+            names.emplace_back(text.substr(0, length));
+            text = TrimLeft(text.substr(length));
+            if (text.starts_with(')'))
+                return true;
+            if (!text.starts_with(',') || names.back() == "...")
+                return false;
+            text = TrimLeft(text.substr(1));
+        }
+    }
+
+    // A blank line or a line of code: annotations waiting for a function document nothing.
+    void EndBlock()
+    {
+        if (m_block.HasAnnotations())
+            Report(m_block.firstAnnotation, "annotations that no function line follows");
+        m_block = {};
+    }
+
+    ReferenceRead &m_result;
+    Block m_block;
+    int m_line = 0;
+};
+
+} // namespace
+
+ReferenceRead ReadDefinitionFile(std::string_view text)
+{
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
+    ReferenceRead result;
+    DefinitionReader reader(result);
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        reader.ReadLine(text.substr(0, lf), ++number);
+        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+    }
+    reader.Finish();
+    return result;
+}

@@ -1,0 +1,88 @@
+#include "referenceexportcommand.h"
+
+#include "app/fileio.h"
+#include "app/inifile.h"
+#include "app/settings.h"
+#include "reference/tarnreference.h"
+
+#include <cstdio>
+
+namespace {
+
+const QString kOption = QStringLiteral("--export-reference");
+const QString kUsage = QStringLiteral("usage: scriba --export-reference FILE (\"-\" for standard output)");
+
+void Complain(const QString &message)
+{
+    std::fprintf(stderr, "scriba: %s\n", EncodeFileName(message).constData());
+}
+
+// The one file named after the option, or empty after a message.
+QString OutputOf(const QStringList &arguments)
+{
+    QStringList names;
+    bool optionsEnded = false;
+    for (qsizetype i = arguments.indexOf(kOption) + 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!optionsEnded && argument == QStringLiteral("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument != QStringLiteral("-")) {
+            Complain(QStringLiteral("unknown option \"%1\"; %2").arg(argument, kUsage));
+            return {};
+        } else {
+            names.append(argument);
+        }
+    }
+    if (names.size() != 1) {
+        Complain(names.isEmpty() ? kUsage : QStringLiteral("one file only; %1").arg(kUsage));
+        return {};
+    }
+    return names.front();
+}
+
+FunctionTable LoadFunctions(const QString &iniPath)
+{
+    Settings settings;
+    std::string header;
+    QString cause;
+    if (LoadIniFile(iniPath, settings, header, &cause) == IniLoad::Unreadable)
+        Complain(QStringLiteral("cannot read the configuration file %1: %2; writing the built-in function table")
+                     .arg(QuotedPath(iniPath), cause));
+    return std::move(settings.functions);
+}
+
+TarnReference LoadDocumentation(const QString &iniPath)
+{
+    std::vector<ReferenceProblem> problems;
+    QString cause;
+    TarnReference reference = LoadReference(iniPath, &problems, &cause);
+    const QString path = ReferencePathBeside(iniPath);
+    if (!cause.isEmpty())
+        Complain(QStringLiteral("cannot read %1: %2; using the built-in reference").arg(QuotedPath(path), cause));
+    for (const ReferenceProblem &problem : problems)
+        std::fprintf(stderr, "%s:%d: warning: %s\n", EncodeFileName(path).constData(), problem.line,
+                     problem.message.c_str());
+    return reference;
+}
+
+} // namespace
+
+int RunReferenceExportCommand(const QStringList &arguments, const QString &iniPath)
+{
+    const QString output = OutputOf(arguments);
+    if (output.isEmpty())
+        return 2;
+    const std::string text = WriteDefinitionFile(LoadFunctions(iniPath), LoadDocumentation(iniPath));
+    if (output == QStringLiteral("-")) {
+        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+        if (!written)
+            Complain(QStringLiteral("could not write to standard output"));
+        return written ? 0 : 1;
+    }
+    QString error;
+    if (!WriteWholeFile(output, text.data(), qint64(text.size()), &error)) {
+        Complain(QStringLiteral("cannot write %1: %2").arg(QuotedPath(output), error));
+        return 1;
+    }
+    return 0;
+}
