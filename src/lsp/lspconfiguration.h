@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/scribacobarray.h"
+#include "reference/tarnreference.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,7 +21,7 @@ public:
     };
 
     LspConfiguration() = default;
-    explicit LspConfiguration(FunctionTable functions);
+    LspConfiguration(FunctionTable functions, TarnReference reference);
     // Reads the files; what could not be read is said in messages, and the built-in table
     // stands in for a configuration file that cannot be read.
     static LspConfiguration Load(const Paths &paths, QStringList &messages);
@@ -29,9 +30,12 @@ public:
     // The functions' names in completion order.
     const std::vector<std::string> &SortedNames() const { return m_sorted; }
     // "name(a, b)" as the table names the parameters.
-    std::string Signature(int row) const;
+    std::string Signature(int row) const { return SignatureOf(m_functions.GetAt(row)); }
+    // The reference's page for the row's function, or nullptr.
+    const FunctionDoc *Page(int row) const;
 
 private:
     FunctionTable m_functions;
+    TarnReference m_reference;
     std::vector<std::string> m_sorted;
 };

@@ -21,6 +21,7 @@ constexpr int kFunctionItem = 3;
 constexpr int kKeywordItem = 14;
 constexpr int kMethodSymbol = 6;
 constexpr int kFunctionSymbol = 12;
+constexpr int kDeprecatedTag = 1;
 
 constexpr const char *kLuaKeywords[] = {"and",  "break", "do",     "else", "elseif", "end",   "false",
                                         "for",  "function", "if",  "in",   "local",  "nil",   "not",
@@ -79,9 +80,51 @@ QJsonObject Markdown(const QString &value)
     return QJsonObject{{QStringLiteral("kind"), QStringLiteral("markdown")}, {QStringLiteral("value"), value}};
 }
 
-QString SignatureBlock(const std::string &signature)
+QString FromUtf8(const std::string &text)
 {
-    return QStringLiteral("```lua\n%1\n```").arg(QString::fromStdString(signature));
+    return QString::fromStdString(text);
+}
+
+QString Description(const FunctionDoc &page)
+{
+    QStringList lines;
+    for (const std::string &line : page.description)
+        lines.append(FromUtf8(line));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// "`number` Distance in metres", for a parameter's line.
+QString ParameterText(const ParamDoc &param)
+{
+    const QString type = param.type.empty() ? QString() : QStringLiteral("`%1`").arg(FromUtf8(param.type));
+    return (type + QLatin1Char(' ') + FromUtf8(param.description)).trimmed();
+}
+
+// The function's whole page: its signature, what it does, its parameters and what it returns.
+QString Page(const LspConfiguration &tarn, int row)
+{
+    QString text = QStringLiteral("```lua\n%1\n```").arg(FromUtf8(tarn.Signature(row)));
+    const FunctionDoc *page = tarn.Page(row);
+    if (!page)
+        return text;
+    if (page->deprecated)
+        text += QStringLiteral("\n\n**Deprecated**%1").arg(page->deprecation.empty() ? QString() : QStringLiteral(": ") + FromUtf8(page->deprecation));
+    if (!page->description.empty())
+        text += QStringLiteral("\n\n") + Description(*page);
+    if (!page->params.empty())
+        text += QStringLiteral("\n\n**Parameters**\n");
+    for (const ParamDoc &param : page->params)
+        text += QStringLiteral("\n- `%1%2` %3").arg(FromUtf8(param.name), param.optional ? QStringLiteral("?") : QString(),
+                                                   ParameterText(param));
+    for (const ReturnDoc &result : page->returns)
+        text += QStringLiteral("\n\n**Returns** `%1` %2").arg(FromUtf8(result.type), FromUtf8(result.description));
+    if (!page->see.empty()) {
+        QStringList see;
+        for (const std::string &name : page->see)
+            see.append(QStringLiteral("`%1`").arg(FromUtf8(name)));
+        text += QStringLiteral("\n\nSee also %1").arg(see.join(QStringLiteral(", ")));
+    }
+    return text;
 }
 
 } // namespace
@@ -106,12 +149,20 @@ QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosi
                 break;
             }
             const QString name = QString::fromStdString(names[i]);
-            items.append(QJsonObject{
+            const int row = tarn.Functions().IndexOfName(names[i]);
+            QJsonObject item{
                 {QStringLiteral("label"), name},
                 {QStringLiteral("kind"), kFunctionItem},
-                {QStringLiteral("detail"), QString::fromStdString(tarn.Signature(tarn.Functions().IndexOfName(names[i])))},
+                {QStringLiteral("detail"), FromUtf8(tarn.Signature(row))},
                 {QStringLiteral("textEdit"), QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), name}}},
-            });
+            };
+            if (const FunctionDoc *page = tarn.Page(row)) {
+                if (!page->description.empty())
+                    item[QStringLiteral("documentation")] = Markdown(Description(*page));
+                if (page->deprecated)
+                    item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
+            }
+            items.append(item);
         }
         for (const char *keyword : kLuaKeywords)
             if (std::string_view(keyword).starts_with(word))
@@ -135,6 +186,7 @@ QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspP
         return QJsonValue::Null;
     // The parameters as [start, end) of the label, in UTF-16 code units.
     const TableRow &entries = tarn.Functions().GetAt(row);
+    const FunctionDoc *page = tarn.Page(row);
     QString label = QString::fromStdString(entries[0]) + QLatin1Char('(');
     QJsonArray parameters;
     for (std::size_t i = 1; i < entries.size(); ++i) {
@@ -142,14 +194,19 @@ QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspP
             label += QStringLiteral(", ");
         const qsizetype from = label.size();
         label += QString::fromStdString(entries[i]);
-        parameters.append(QJsonObject{{QStringLiteral("label"), QJsonArray{int(from), int(label.size())}}});
+        QJsonObject parameter{{QStringLiteral("label"), QJsonArray{int(from), int(label.size())}}};
+        if (const ParamDoc *param = page ? FindParam(*page, BareParameterName(entries[i])) : nullptr)
+            parameter[QStringLiteral("documentation")] = Markdown(ParameterText(*param));
+        parameters.append(parameter);
     }
     label += QLatin1Char(')');
     // Past the last parameter nothing is marked, as in the window's tip.
     const int active = call.parameter - 1;
-    const QJsonObject signature{{QStringLiteral("label"), label},
-                                {QStringLiteral("parameters"), parameters},
-                                {QStringLiteral("activeParameter"), active}};
+    QJsonObject signature{{QStringLiteral("label"), label},
+                          {QStringLiteral("parameters"), parameters},
+                          {QStringLiteral("activeParameter"), active}};
+    if (page && !page->description.empty())
+        signature[QStringLiteral("documentation")] = Markdown(Description(*page));
     return QJsonObject{{QStringLiteral("signatures"), QJsonArray{signature}},
                        {QStringLiteral("activeSignature"), 0},
                        {QStringLiteral("activeParameter"), active}};
@@ -163,7 +220,7 @@ QJsonValue Hover(const LspConfiguration &tarn, const LspText &text, LspPosition 
     int row = -1;
     if (start == end || !FindFunction(tarn.Functions(), std::string_view(at.line).substr(start, end - start), row))
         return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("contents"), Markdown(SignatureBlock(tarn.Signature(row)))},
+    return QJsonObject{{QStringLiteral("contents"), Markdown(Page(tarn, row))},
                        {QStringLiteral("range"), LineRange(position.line, at.line, start, end)}};
 }
 

@@ -199,6 +199,7 @@ TEST(LspServer, CompletionAndSignatureHelp)
     const QJsonObject item = client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 6))
                                  .value("result").toObject().value("items").toArray().at(0).toObject();
     EXPECT_TRUE(item.value("detail").toString().startsWith(item.value("label").toString() + "("));
+    EXPECT_FALSE(item.value("documentation").toObject().value("value").toString().isEmpty());
     EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 1, 2))), QStringList({"function"}));
     EXPECT_TRUE(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 3, 6))).isEmpty());
 
@@ -207,7 +208,9 @@ TEST(LspServer, CompletionAndSignatureHelp)
     EXPECT_EQ(help.value("activeParameter").toInt(), 2);
     const QJsonObject signature = help.value("signatures").toArray().at(0).toObject();
     EXPECT_EQ(signature.value("label").toString(), "tg_addcircle(cx, cy, radius, (maxsegdeg))");
-    EXPECT_EQ(signature.value("parameters").toArray().at(2).toObject().value("label").toArray(), QJsonArray({21, 27}));
+    const QJsonObject radius = signature.value("parameters").toArray().at(2).toObject();
+    EXPECT_EQ(radius.value("label").toArray(), QJsonArray({21, 27}));
+    EXPECT_TRUE(radius.value("documentation").toObject().value("value").toString().contains("Radius"));
     // Inside the nested call there is no Tarn function to help with.
     EXPECT_TRUE(client.Request("textDocument/signatureHelp", LspTestClient::At(kUri, 2, 17)).value("result").isNull());
 }
@@ -218,7 +221,10 @@ TEST(LspServer, HoverSymbolsAndDefinitions)
     client.Initialize();
     client.Open(kUri, "function outer(a)\n  local function inner() end\nend\nlocal t = {}\nfunction t:m() end\nouter(tg_addcircle)\n");
     const QJsonObject hover = client.Request("textDocument/hover", LspTestClient::At(kUri, 5, 10)).value("result").toObject();
-    EXPECT_TRUE(hover.value("contents").toObject().value("value").toString().contains("tg_addcircle(cx, cy, radius"));
+    const QString page = hover.value("contents").toObject().value("value").toString();
+    EXPECT_TRUE(page.contains("tg_addcircle(cx, cy, radius"));
+    EXPECT_TRUE(page.contains("Adds a circle as two arcs."));
+    EXPECT_TRUE(page.contains("- `radius` `number` Radius, in the model's length unit"));
     EXPECT_EQ(hover.value("contents").toObject().value("kind").toString(), "markdown");
 
     const QJsonArray symbols = client.Request("textDocument/documentSymbol", {{"textDocument", LspTestClient::Document(kUri)}})
@@ -242,11 +248,18 @@ TEST(LspServer, ReadsTheFunctionTableTheClientNames)
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[tarn_lua_functions]\r\nzz_custom a b\r\n[/tarn_lua_functions]\r\n");
     ini.close();
+    QFile reference(QDir(folder.path()).filePath("custom.d.lua"));
+    ASSERT_TRUE(reference.open(QIODevice::WriteOnly));
+    reference.write("---@meta\n--- Does the custom thing.\n---@param a number First\nfunction zz_custom(a, b) end\n");
+    reference.close();
     LspTestClient client;
     client.Initialize({{"rootUri", QUrl::fromLocalFile(folder.path()).toString()},
-                       {"initializationOptions", QJsonObject{{"iniPath", "Scriba.ini"}}}});
-    client.Open(kUri, "zz_c");
+                       {"initializationOptions", QJsonObject{{"iniPath", "Scriba.ini"}, {"referencePath", "custom.d.lua"}}}});
+    client.Open(kUri, "zz_custom(1, 2)");
     EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))), QStringList({"zz_custom"}));
+    const QJsonObject hover = client.Request("textDocument/hover", LspTestClient::At(kUri, 0, 1)).value("result").toObject();
+    EXPECT_TRUE(hover.value("contents").toObject().value("value").toString().contains("Does the custom thing."))
+        << QJsonDocument(hover).toJson().toStdString();
 }
 
 } // namespace
