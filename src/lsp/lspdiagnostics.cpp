@@ -33,11 +33,16 @@ LspDiagnostics::~LspDiagnostics()
 
 void LspDiagnostics::Schedule(const std::string &uri)
 {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
+        // Every time due is now plus the same delay, so a later one never needs the thread
+        // awake before the time it already waits for; only a thread that waits for nothing does.
+        wake = m_due.empty();
         m_due[uri] = Clock::now() + m_delay;
     }
-    m_wake.notify_all();
+    if (wake)
+        m_wake.notify_all();
 }
 
 void LspDiagnostics::Forget(const std::string &uri)

@@ -13,6 +13,8 @@
 namespace {
 
 const QString kConfigurationSection = QStringLiteral("scriba");
+// A cancellation is a short message; longer ones are not searched for one.
+constexpr std::size_t kLongestCancel = 1024;
 
 QString IdKey(const QJsonValue &id)
 {
@@ -74,7 +76,8 @@ void LspServer::Feed(std::string_view bytes)
     // A request cancelled in the same read is answered as cancelled instead of being served.
     std::set<QString> cancelled;
     for (const LspFrame &frame : frames) {
-        if (frame.kind != LspFrame::Kind::Message || frame.body.find("$/cancelRequest") == std::string::npos)
+        if (frame.kind != LspFrame::Kind::Message || frame.body.size() > kLongestCancel ||
+            frame.body.find("$/cancelRequest") == std::string::npos)
             continue;
         const QJsonObject message = QJsonDocument::fromJson(QByteArray::fromStdString(frame.body)).object();
         if (message.value(QStringLiteral("method")).toString() == QStringLiteral("$/cancelRequest"))

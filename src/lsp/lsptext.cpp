@@ -221,22 +221,26 @@ void LspText::Replace(std::size_t from, std::size_t to, std::string_view text)
     // to the last the change touched are found again; the lines after only move.
     const std::size_t keep = std::size_t(std::max(firstLine - 1, 0));
     const std::size_t scanFrom = StartAt(keep);
-    MoveStepTo(std::size_t(lastLine) + 1);
-    m_starts.erase(m_starts.begin() + std::ptrdiff_t(keep) + 1, m_starts.begin() + lastLine + 1);
-    m_stepFrom = keep + 1;
-    AddShift(keep + 1, std::ptrdiff_t(text.size()) - std::ptrdiff_t(to - from));
+    const std::size_t next = std::size_t(lastLine) + 1; // the first line after the change
+    MoveStepTo(next);
+    AddShift(next, std::ptrdiff_t(text.size()) - std::ptrdiff_t(to - from));
 
     std::vector<std::size_t> found;
     ScanLineStarts(scanFrom, from + text.size(), found);
     // A CR LF that the scan read past the change's end already has its line.
-    const bool hasNext = keep + 1 < m_starts.size();
-    while (!found.empty() && hasNext && found.back() >= StartAt(keep + 1))
+    while (!found.empty() && next < m_starts.size() && found.back() >= StartAt(next))
         found.pop_back();
-    if (found.empty())
-        return;
-    MoveStepTo(keep + 1);
-    m_starts.insert(m_starts.begin() + std::ptrdiff_t(keep) + 1, found.begin(), found.end());
-    m_stepFrom += found.size();
+    // The entries between keep and next are replaced by those found; only a difference in
+    // their number moves the entries after them.
+    const std::size_t replaced = next - (keep + 1);
+    const std::size_t common = std::min(replaced, found.size());
+    std::copy(found.begin(), found.begin() + std::ptrdiff_t(common), m_starts.begin() + std::ptrdiff_t(keep + 1));
+    const auto at = m_starts.begin() + std::ptrdiff_t(keep + 1 + common);
+    if (replaced > common)
+        m_starts.erase(at, at + std::ptrdiff_t(replaced - common));
+    else
+        m_starts.insert(at, found.begin() + std::ptrdiff_t(common), found.end());
+    m_stepFrom = keep + 1 + found.size();
     if (m_stepFrom >= m_starts.size())
         m_step = 0;
 }
