@@ -176,6 +176,11 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
         m_state = State::Skip;
     } else {
         m_state = State::Body;
+        // A big message arrives in many reads: its room is made once, its header dropped, so
+        // the body can be handed on without a copy when it is all there is.
+        m_buffer.erase(0, m_read);
+        m_read = 0;
+        m_buffer.reserve(length);
     }
     return true;
 }
@@ -184,8 +189,13 @@ bool LspMessageReader::ReadBody(std::vector<LspFrame> &frames)
 {
     if (m_buffer.size() - m_read < m_length)
         return false;
-    frames.push_back({LspFrame::Kind::Message, m_buffer.substr(m_read, m_length), {}});
-    m_read += m_length;
+    if (m_read == 0 && m_buffer.size() == m_length) {
+        frames.push_back({LspFrame::Kind::Message, std::move(m_buffer), {}});
+        m_buffer.clear();
+    } else {
+        frames.push_back({LspFrame::Kind::Message, m_buffer.substr(m_read, m_length), {}});
+        m_read += m_length;
+    }
     m_state = State::Header;
     return true;
 }

@@ -112,7 +112,9 @@ void LspServer::HandleFrame(const LspFrame &frame, const std::set<QString> &canc
         break;
     }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(frame.body), &error);
+    // Read where it lies: a document's text may be megabytes.
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromRawData(frame.body.data(), qsizetype(frame.body.size())), &error);
     if (error.error != QJsonParseError::NoError) {
         RespondError(QJsonValue::Null, ParseError,
                      QStringLiteral("invalid JSON at byte %1: %2").arg(error.offset).arg(error.errorString()));

@@ -64,10 +64,19 @@ std::size_t Utf8IndexOf(std::string_view line, int character, bool *clamped)
     return i;
 }
 
-LspText::LspText(std::string_view text) : m_buffer(text), m_gapStart(text.size()), m_gapEnd(text.size())
+LspText::LspText(std::string text) : m_buffer(std::move(text)), m_gapStart(m_buffer.size()), m_gapEnd(m_buffer.size())
 {
+    // The text is in one piece still, so it is read directly rather than through At().
     m_starts.push_back(0);
-    ScanLineStarts(0, text.size(), m_starts);
+    const char *bytes = m_buffer.data();
+    const std::size_t size = m_buffer.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        if (bytes[i] == '\n' || bytes[i] == '\r') {
+            if (bytes[i] == '\r' && i + 1 < size && bytes[i + 1] == '\n')
+                ++i;
+            m_starts.push_back(i + 1);
+        }
+    }
     m_stepFrom = m_starts.size();
 }
 

@@ -20,8 +20,8 @@ struct LspPosition {
 
 class LspText {
 public:
-    LspText() : LspText(std::string_view()) {}
-    explicit LspText(std::string_view text);
+    LspText() : LspText(std::string()) {}
+    explicit LspText(std::string text);
 
     std::size_t Size() const { return m_buffer.size() - GapSize(); }
     int LineCount() const { return int(m_starts.size()); }
