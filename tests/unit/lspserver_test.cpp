@@ -240,18 +240,51 @@ TEST(LspServer, HoverSymbolsAndDefinitions)
     EXPECT_EQ(locations[0].toObject().value("range").toObject().value("start").toObject(), LspTestClient::Position(0, 9));
 }
 
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A range past the end of the text is taken as the end, said in the log, and the text stays
+// what the client sees.
+TEST(LspServer, ChangePastTheEndLandsAtTheEnd)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.Open(kUri, "x = 1\n");
+    EXPECT_EQ(client.Diagnostics(kUri), QJsonArray());
+    client.Change(kUri, 99, 0, 99, 5, "tg_addcirle(1, 2, 3)");
+    EXPECT_EQ(Described(client.Diagnostics(kUri)).substr(0, 9), "1:0-1:11 ");
+    ASSERT_FALSE(client.Log().empty());
+    EXPECT_NE(client.Log().back().find("past the end"), std::string::npos);
+}
+
+// Settings the server asks the client for replace the window's files.
+TEST(LspServer, AsksTheClientForItsSettings)
+{
+    QTemporaryDir folder;
+    const QString iniPath = QDir(folder.path()).filePath("Scriba.ini");
+    WriteFile(iniPath, "[tarn_lua_functions]\r\nzz_asked a\r\n[/tarn_lua_functions]\r\n");
+    LspTestClient client;
+    client.Initialize({{"capabilities", QJsonObject{{"workspace", QJsonObject{{"configuration", true}}}}}});
+    const QJsonObject asked = client.Take([](const QJsonObject &m) { return m.value("method") == "workspace/configuration"; });
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.value("params").toObject().value("items").toArray().at(0).toObject().value("section"), "scriba");
+    client.SendRaw(LspTestClient::Framed({{"jsonrpc", "2.0"}, {"id", asked.value("id")},
+                                          {"result", QJsonArray{QJsonObject{{"iniPath", iniPath}}}}}));
+    client.Open(kUri, "zz_a");
+    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))), QStringList({"zz_asked"}));
+}
+
 // A configuration file named by the client replaces the window's.
 TEST(LspServer, ReadsTheFunctionTableTheClientNames)
 {
     QTemporaryDir folder;
-    QFile ini(QDir(folder.path()).filePath("Scriba.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[tarn_lua_functions]\r\nzz_custom a b\r\n[/tarn_lua_functions]\r\n");
-    ini.close();
-    QFile reference(QDir(folder.path()).filePath("custom.d.lua"));
-    ASSERT_TRUE(reference.open(QIODevice::WriteOnly));
-    reference.write("---@meta\n--- Does the custom thing.\n---@param a number First\nfunction zz_custom(a, b) end\n");
-    reference.close();
+    WriteFile(QDir(folder.path()).filePath("Scriba.ini"), "[tarn_lua_functions]\r\nzz_custom a b\r\n[/tarn_lua_functions]\r\n");
+    WriteFile(QDir(folder.path()).filePath("custom.d.lua"),
+              "---@meta\n--- Does the custom thing.\n---@param a number First\nfunction zz_custom(a, b) end\n");
     LspTestClient client;
     client.Initialize({{"rootUri", QUrl::fromLocalFile(folder.path()).toString()},
                        {"initializationOptions", QJsonObject{{"iniPath", "Scriba.ini"}, {"referencePath", "custom.d.lua"}}}});
