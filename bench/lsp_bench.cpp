@@ -3,6 +3,7 @@
 // functions against one of 200; and its check of a 10 MB script as a program, against
 // "scriba --check" of the same file.
 #include "benchscripts.h"
+#include "benchprocess.h"
 #include "benchsupport.h"
 
 #include "app/defaulttexts.h"
@@ -15,10 +16,6 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,8 +23,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -133,12 +128,6 @@ const Script &CheckedScript()
     return script;
 }
 
-double CpuSeconds(const rusage &usage)
-{
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -194,26 +183,13 @@ double ServerCheck()
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const bool published = received.find("publishDiagnostics") != std::string::npos;
-    return published && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? CpuSeconds(usage) : -1;
+    return published && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? CpuSecondsOf(usage) : -1;
 }
 
 double CommandCheck()
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char *argv[] = {const_cast<char *>(SCRIBA_EXECUTABLE), const_cast<char *>("--check"),
-                    const_cast<char *>(CheckedScript().path.c_str()), nullptr};
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed)
-        return -1;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? CpuSeconds(usage) : -1;
+    double seconds = 0;
+    return RunProgram({SCRIBA_EXECUTABLE, "--check", CheckedScript().path}, seconds) == 0 ? seconds : -1;
 }
 
 void RunTimed(benchmark::State &state, double (*run)())
