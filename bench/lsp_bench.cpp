@@ -44,19 +44,24 @@ QJsonObject Message(const QString &method, const QJsonObject &params, int id = 0
     return message;
 }
 
-QJsonObject Position(int line, int character) { return {{"line", line}, {"character", character}}; }
+QJsonObject Position(int line, int character)
+{
+    return {{"line", line}, {"character", character}};
+}
 
 // A server with one open script; the check waits an hour, so only the message's own handling
 // is measured.
 std::unique_ptr<LspServer> ServerWith(const std::string &script, const QString &iniPath)
 {
-    auto server = std::make_unique<LspServer>(LspServer::Options{iniPath, std::chrono::hours(1)},
-                                              [](std::string_view) {});
+    auto server =
+        std::make_unique<LspServer>(LspServer::Options{iniPath, std::chrono::hours(1)}, [](std::string_view) {});
     server->Feed(Framed(Message("initialize", {}, 1)));
     server->Feed(Framed(Message("initialized", {})));
-    server->Feed(Framed(Message("textDocument/didOpen",
-                                {{"textDocument", QJsonObject{{"uri", kUri}, {"languageId", "lua"}, {"version", 1},
-                                                              {"text", QString::fromStdString(script)}}}})));
+    server->Feed(Framed(Message(
+        "textDocument/didOpen",
+        {{"textDocument",
+          QJsonObject{
+              {"uri", kUri}, {"languageId", "lua"}, {"version", 1}, {"text", QString::fromStdString(script)}}}})));
     return server;
 }
 
@@ -71,7 +76,8 @@ std::string Change(int line, int character, int endCharacter, const QString &tex
 // Types a character in the middle line and takes it out again, so the text keeps its size.
 void BM_DidChange(benchmark::State &state)
 {
-    const std::string script = ScriptGenerator(ParsedTable(DefaultFunctionsText())).Realistic(std::size_t(state.range(0)));
+    const std::string script =
+        ScriptGenerator(ParsedTable(DefaultFunctionsText())).Realistic(std::size_t(state.range(0)));
     const int middle = int(std::count(script.begin(), script.end(), '\n') / 2);
     const std::unique_ptr<LspServer> server = ServerWith(script, QStringLiteral("/nonexistent/Scriba.ini"));
     const std::string insert = Change(middle, 1, 1, "x");
@@ -99,9 +105,8 @@ void BM_Completion(benchmark::State &state)
         ini << "[/tarn_lua_functions]\r\n";
     }
     const std::unique_ptr<LspServer> server = ServerWith("local a = 1\ntn_f0001", iniPath);
-    const std::string request =
-        Framed(Message("textDocument/completion",
-                       {{"textDocument", QJsonObject{{"uri", kUri}}}, {"position", Position(1, 8)}}, 2));
+    const std::string request = Framed(Message(
+        "textDocument/completion", {{"textDocument", QJsonObject{{"uri", kUri}}}, {"position", Position(1, 8)}}, 2));
     for (auto _ : state)
         server->Feed(request);
 }
@@ -160,12 +165,16 @@ double ServerCheck()
     close(out[1]);
     if (failed)
         return -1;
-    WriteAll(in[1], Framed(Message("initialize", {{"initializationOptions",
-                                                   QJsonObject{{"iniPath", "/nonexistent/Scriba.ini"}}}}, 1)) +
-                        Framed(Message("initialized", {})));
-    WriteAll(in[1], Framed(Message("textDocument/didOpen",
-                                   {{"textDocument", QJsonObject{{"uri", kUri}, {"languageId", "lua"}, {"version", 1},
-                                                                 {"text", QString::fromStdString(CheckedScript().text)}}}})));
+    WriteAll(in[1],
+             Framed(Message("initialize",
+                            {{"initializationOptions", QJsonObject{{"iniPath", "/nonexistent/Scriba.ini"}}}}, 1)) +
+                 Framed(Message("initialized", {})));
+    WriteAll(in[1],
+             Framed(Message("textDocument/didOpen",
+                            {{"textDocument", QJsonObject{{"uri", kUri},
+                                                          {"languageId", "lua"},
+                                                          {"version", 1},
+                                                          {"text", QString::fromStdString(CheckedScript().text)}}}})));
     std::string received;
     char buffer[4096];
     while (received.find("publishDiagnostics") == std::string::npos) {
@@ -205,8 +214,14 @@ void RunTimed(benchmark::State &state, double (*run)())
     }
 }
 
-void BM_ServerCheck(benchmark::State &state) { RunTimed(state, &ServerCheck); }
-void BM_CommandCheck(benchmark::State &state) { RunTimed(state, &CommandCheck); }
+void BM_ServerCheck(benchmark::State &state)
+{
+    RunTimed(state, &ServerCheck);
+}
+void BM_CommandCheck(benchmark::State &state)
+{
+    RunTimed(state, &CommandCheck);
+}
 
 } // namespace
 

@@ -27,7 +27,8 @@ std::vector<LspFrame> ReadInPieces(std::string_view input, std::string_view cuts
     std::vector<LspFrame> frames;
     std::size_t at = 0;
     for (std::size_t i = 0; at < input.size(); ++i) {
-        const std::size_t piece = cuts.empty() ? input.size() : 1 + static_cast<unsigned char>(cuts[i % cuts.size()]) % 64;
+        const std::size_t piece =
+            cuts.empty() ? input.size() : 1 + static_cast<unsigned char>(cuts[i % cuts.size()]) % 64;
         reader.Feed(input.substr(at, piece), frames);
         at += std::min(piece, input.size() - at);
     }

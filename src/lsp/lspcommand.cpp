@@ -32,7 +32,8 @@ int RunLspCommand(const QStringList &arguments, const QString &iniPath)
     for (const QString &argument : arguments) {
         // Clients often start servers with "--stdio"; standard input and output are all there is.
         if (argument != QStringLiteral("--lsp") && argument != QStringLiteral("--stdio")) {
-            std::fprintf(stderr, "scriba: unknown option \"%s\"; usage: scriba --lsp\n", argument.toLocal8Bit().constData());
+            std::fprintf(stderr, "scriba: unknown option \"%s\"; usage: scriba --lsp\n",
+                         argument.toLocal8Bit().constData());
             return 2;
         }
     }

@@ -17,9 +17,11 @@ TarnReference LoadPages(const LspConfiguration::Paths &paths, QStringList &messa
     QString cause;
     TarnReference reference = LoadReferenceFile(path, &problems, &cause);
     if (!cause.isEmpty())
-        messages.append(QStringLiteral("cannot read the reference \"%1\": %2; using the built-in one").arg(path, cause));
+        messages.append(
+            QStringLiteral("cannot read the reference \"%1\": %2; using the built-in one").arg(path, cause));
     for (const ReferenceProblem &problem : problems)
-        messages.append(QStringLiteral("%1:%2: %3").arg(path).arg(problem.line).arg(QString::fromStdString(problem.message)));
+        messages.append(
+            QStringLiteral("%1:%2: %3").arg(path).arg(problem.line).arg(QString::fromStdString(problem.message)));
     return reference;
 }
 
@@ -27,8 +29,7 @@ TarnReference LoadPages(const LspConfiguration::Paths &paths, QStringList &messa
 
 LspConfiguration::LspConfiguration(FunctionTable functions, TarnReference reference)
     : m_functions(std::move(functions)), m_reference(std::move(reference)), m_sorted(CompletionNames(m_functions))
-{
-}
+{}
 
 const FunctionDoc *LspConfiguration::Page(int row) const
 {
@@ -42,7 +43,8 @@ LspConfiguration LspConfiguration::Load(const Paths &paths, QStringList &message
     std::string header;
     QString cause;
     if (LoadIniFile(paths.iniPath, settings, header, &cause) == IniLoad::Unreadable)
-        messages.append(QStringLiteral("cannot read the configuration file \"%1\": %2; using the built-in function table")
-                            .arg(paths.iniPath, cause));
+        messages.append(
+            QStringLiteral("cannot read the configuration file \"%1\": %2; using the built-in function table")
+                .arg(paths.iniPath, cause));
     return LspConfiguration(std::move(settings.functions), LoadPages(paths, messages));
 }

@@ -18,8 +18,7 @@ constexpr std::size_t kMostWarnings = 5000;
 LspDiagnostics::LspDiagnostics(std::chrono::milliseconds delay, Snapshot snapshot, Publish publish)
     : m_delay(delay), m_snapshot(std::move(snapshot)), m_publish(std::move(publish)),
       m_functions(std::make_shared<FunctionTable>()), m_thread([this] { Run(); })
-{
-}
+{}
 
 LspDiagnostics::~LspDiagnostics()
 {

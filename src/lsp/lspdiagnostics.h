@@ -23,7 +23,8 @@ public:
     // the document is no longer open.
     using Snapshot = std::function<bool(const std::string &uri, std::uint64_t &generation, std::string &text)>;
     // Publishes the diagnostics unless the document has changed or closed since generation.
-    using Publish = std::function<void(const std::string &uri, std::uint64_t generation, const QJsonArray &diagnostics)>;
+    using Publish =
+        std::function<void(const std::string &uri, std::uint64_t generation, const QJsonArray &diagnostics)>;
 
     LspDiagnostics(std::chrono::milliseconds delay, Snapshot snapshot, Publish publish);
     ~LspDiagnostics();

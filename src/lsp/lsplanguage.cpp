@@ -23,9 +23,9 @@ constexpr int kMethodSymbol = 6;
 constexpr int kFunctionSymbol = 12;
 constexpr int kDeprecatedTag = 1;
 
-constexpr const char *kLuaKeywords[] = {"and",  "break", "do",     "else", "elseif", "end",   "false",
-                                        "for",  "function", "if",  "in",   "local",  "nil",   "not",
-                                        "or",   "repeat", "return", "then", "true",  "until", "while"};
+constexpr const char *kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
+                                        "for", "function", "if",     "in",   "local",  "nil",   "not",
+                                        "or",  "repeat",   "return", "then", "true",   "until", "while"};
 
 bool IsNameCharacter(char c)
 {
@@ -63,9 +63,9 @@ void WordAround(std::string_view line, std::size_t byte, bool dotted, std::size_
     end = byte;
     while (end < line.size() && IsNameCharacter(line[end]))
         ++end;
-    while (start > 0 && (IsNameCharacter(line[start - 1]) ||
-                         (dotted && (line[start - 1] == '.' || line[start - 1] == ':') && start > 1 &&
-                          IsNameCharacter(line[start - 2]))))
+    while (start > 0 &&
+           (IsNameCharacter(line[start - 1]) || (dotted && (line[start - 1] == '.' || line[start - 1] == ':') &&
+                                                 start > 1 && IsNameCharacter(line[start - 2]))))
         --start;
 }
 
@@ -108,14 +108,15 @@ QString Page(const LspConfiguration &tarn, int row)
     if (!page)
         return text;
     if (page->deprecated)
-        text += QStringLiteral("\n\n**Deprecated**%1").arg(page->deprecation.empty() ? QString() : QStringLiteral(": ") + FromUtf8(page->deprecation));
+        text += QStringLiteral("\n\n**Deprecated**%1")
+                    .arg(page->deprecation.empty() ? QString() : QStringLiteral(": ") + FromUtf8(page->deprecation));
     if (!page->description.empty())
         text += QStringLiteral("\n\n") + Description(*page);
     if (!page->params.empty())
         text += QStringLiteral("\n\n**Parameters**\n");
     for (const ParamDoc &param : page->params)
-        text += QStringLiteral("\n- `%1%2` %3").arg(FromUtf8(param.name), param.optional ? QStringLiteral("?") : QString(),
-                                                   ParameterText(param));
+        text += QStringLiteral("\n- `%1%2` %3")
+                    .arg(FromUtf8(param.name), param.optional ? QStringLiteral("?") : QString(), ParameterText(param));
     for (const ReturnDoc &result : page->returns)
         text += QStringLiteral("\n\n**Returns** `%1` %2").arg(FromUtf8(result.type), FromUtf8(result.description));
     if (!page->see.empty()) {
@@ -125,6 +126,29 @@ QString Page(const LspConfiguration &tarn, int row)
         text += QStringLiteral("\n\nSee also %1").arg(see.join(QStringLiteral(", ")));
     }
     return text;
+}
+
+QJsonObject Item(const QString &label, int kind, const QJsonObject &range)
+{
+    return QJsonObject{{QStringLiteral("label"), label},
+                       {QStringLiteral("kind"), kind},
+                       {QStringLiteral("textEdit"),
+                        QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), label}}}};
+}
+
+// A function of the table with its signature and, where the reference has a page, what it does.
+QJsonObject FunctionItem(const LspConfiguration &tarn, const std::string &name, const QJsonObject &range)
+{
+    const int row = tarn.Functions().IndexOfName(name);
+    QJsonObject item = Item(FromUtf8(name), kFunctionItem, range);
+    item[QStringLiteral("detail")] = FromUtf8(tarn.Signature(row));
+    if (const FunctionDoc *page = tarn.Page(row)) {
+        if (!page->description.empty())
+            item[QStringLiteral("documentation")] = Markdown(Description(*page));
+        if (page->deprecated)
+            item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
+    }
+    return item;
 }
 
 } // namespace
@@ -148,30 +172,11 @@ QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosi
                 incomplete = true;
                 break;
             }
-            const QString name = QString::fromStdString(names[i]);
-            const int row = tarn.Functions().IndexOfName(names[i]);
-            QJsonObject item{
-                {QStringLiteral("label"), name},
-                {QStringLiteral("kind"), kFunctionItem},
-                {QStringLiteral("detail"), FromUtf8(tarn.Signature(row))},
-                {QStringLiteral("textEdit"), QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), name}}},
-            };
-            if (const FunctionDoc *page = tarn.Page(row)) {
-                if (!page->description.empty())
-                    item[QStringLiteral("documentation")] = Markdown(Description(*page));
-                if (page->deprecated)
-                    item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
-            }
-            items.append(item);
+            items.append(FunctionItem(tarn, names[i], range));
         }
         for (const char *keyword : kLuaKeywords)
             if (std::string_view(keyword).starts_with(word))
-                items.append(QJsonObject{
-                    {QStringLiteral("label"), QLatin1String(keyword)},
-                    {QStringLiteral("kind"), kKeywordItem},
-                    {QStringLiteral("textEdit"),
-                     QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), QLatin1String(keyword)}}},
-                });
+                items.append(Item(QLatin1String(keyword), kKeywordItem, range));
     }
     return QJsonObject{{QStringLiteral("isIncomplete"), incomplete}, {QStringLiteral("items"), items}};
 }
@@ -182,7 +187,8 @@ QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspP
     OpenCall call;
     int row = -1;
     if (!FindOpenCall(at.line, int(at.caret), call) ||
-        !FindFunction(tarn.Functions(), std::string_view(at.line).substr(call.nameStart, call.nameEnd - call.nameStart), row))
+        !FindFunction(tarn.Functions(), std::string_view(at.line).substr(call.nameStart, call.nameEnd - call.nameStart),
+                      row))
         return QJsonValue::Null;
     // The parameters as [start, end) of the label, in UTF-16 code units.
     const TableRow &entries = tarn.Functions().GetAt(row);
@@ -246,8 +252,9 @@ QJsonValue Definition(const LspConfiguration &, const LspText &text, LspPosition
     auto positions = JsonPositions(whole, offsets);
     QJsonArray locations;
     for (std::size_t i = 0; i < offsets.size(); i += 2)
-        locations.append(QJsonObject{{QStringLiteral("uri"), uri},
-                                     {QStringLiteral("range"), JsonRange(positions[offsets[i]], positions[offsets[i + 1]])}});
+        locations.append(
+            QJsonObject{{QStringLiteral("uri"), uri},
+                        {QStringLiteral("range"), JsonRange(positions[offsets[i]], positions[offsets[i + 1]])}});
     return locations;
 }
 
@@ -279,7 +286,8 @@ QJsonValue DocumentSymbols(const LspText &text)
             {QStringLiteral("name"), QString::fromUtf8(definition.name.data(), qsizetype(definition.name.size()))},
             {QStringLiteral("kind"), method ? kMethodSymbol : kFunctionSymbol},
             {QStringLiteral("range"), JsonRange(positions[definition.start], positions[definition.end])},
-            {QStringLiteral("selectionRange"), JsonRange(positions[definition.nameStart], positions[definition.nameEnd])},
+            {QStringLiteral("selectionRange"),
+             JsonRange(positions[definition.nameStart], positions[definition.nameEnd])},
         });
         children.emplace_back();
     }

@@ -131,8 +131,8 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
     std::size_t length = 0;
     for (std::size_t at = 0; at < fields.size();) {
         const std::size_t lineEnd = fields.find("\r\n", at);
-        const std::string_view line = fields.substr(at, lineEnd == std::string_view::npos ? std::string_view::npos
-                                                                                         : lineEnd - at);
+        const std::string_view line =
+            fields.substr(at, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - at);
         // The last line may still be arriving: it may be empty or hold the CR of its CR LF.
         const bool partial = lineEnd == std::string_view::npos;
         const std::string_view checked = partial && line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
@@ -148,8 +148,9 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
         const std::size_t colon = line.find(':');
         if (SameLetters(line.substr(0, colon + 1), kLengthField)) {
             if (!ParseLength(Trimmed(line.substr(colon + 1)), length)) {
-                Resynchronise(m_read + 1, "Content-Length " + Quoted(Trimmed(line.substr(colon + 1))) +
-                                              " is not a number of bytes", frames);
+                Resynchronise(m_read + 1,
+                              "Content-Length " + Quoted(Trimmed(line.substr(colon + 1))) + " is not a number of bytes",
+                              frames);
                 return true;
             }
             hasLength = true;
@@ -170,7 +171,8 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
     m_read = bodyStart;
     m_length = length;
     if (length > m_limit) {
-        frames.push_back({LspFrame::Kind::TooLarge, {},
+        frames.push_back({LspFrame::Kind::TooLarge,
+                          {},
                           "a message of " + std::to_string(length) + " bytes, over the limit of " +
                               std::to_string(m_limit >> 20) + " MB"});
         m_state = State::Skip;

@@ -11,9 +11,9 @@
 
 struct LspFrame {
     enum class Kind {
-        Message,  // body holds one message's bytes
+        Message,   // body holds one message's bytes
         BadHeader, // error says what was wrong; the reader has moved on to the next header
-        TooLarge, // a message over the limit, skipped
+        TooLarge,  // a message over the limit, skipped
     };
     Kind kind = Kind::Message;
     std::string body;

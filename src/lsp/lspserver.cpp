@@ -23,7 +23,11 @@ QString IdKey(const QJsonValue &id)
 
 std::string UriOf(const QJsonObject &params)
 {
-    return params.value(QStringLiteral("textDocument")).toObject().value(QStringLiteral("uri")).toString().toStdString();
+    return params.value(QStringLiteral("textDocument"))
+        .toObject()
+        .value(QStringLiteral("uri"))
+        .toString()
+        .toStdString();
 }
 
 bool ReadPosition(const QJsonValue &value, LspPosition &position)
@@ -106,7 +110,8 @@ void LspServer::HandleFrame(const LspFrame &frame, const std::set<QString> &canc
         return;
     case LspFrame::Kind::TooLarge:
         Warn(QStringLiteral("refused %1").arg(QString::fromStdString(frame.error)));
-        RespondError(QJsonValue::Null, InvalidRequest, QStringLiteral("refused %1").arg(QString::fromStdString(frame.error)));
+        RespondError(QJsonValue::Null, InvalidRequest,
+                     QStringLiteral("refused %1").arg(QString::fromStdString(frame.error)));
         return;
     case LspFrame::Kind::Message:
         break;
@@ -149,7 +154,8 @@ void LspServer::HandleMessage(const QJsonObject &message, const std::set<QString
         return;
     }
     if (!method.isString()) {
-        RespondError(hasId ? id : QJsonValue(QJsonValue::Null), InvalidRequest, QStringLiteral("a message without a method"));
+        RespondError(hasId ? id : QJsonValue(QJsonValue::Null), InvalidRequest,
+                     QStringLiteral("a message without a method"));
         return;
     }
     const QJsonValue params = message.value(QStringLiteral("params"));
@@ -227,8 +233,9 @@ QJsonValue LspServer::Answer(const QString &method, const QJsonObject &params, Q
     }
     if (symbols)
         return LspLanguage::DocumentSymbols(found->second.text);
-    return feature->second(*m_configuration, found->second.text, position,
-                           params.value(QStringLiteral("textDocument")).toObject().value(QStringLiteral("uri")).toString());
+    return feature->second(
+        *m_configuration, found->second.text, position,
+        params.value(QStringLiteral("textDocument")).toObject().value(QStringLiteral("uri")).toString());
 }
 
 void LspServer::HandleNotification(const QString &method, const QJsonObject &params)
@@ -368,7 +375,8 @@ void LspServer::DidChange(const QJsonObject &params)
         std::lock_guard lock(m_documentsMutex);
         const auto found = m_documents.find(uri);
         if (found == m_documents.end()) {
-            Warn(QStringLiteral("a change for \"%1\", which is not open, was ignored").arg(QString::fromStdString(uri)));
+            Warn(
+                QStringLiteral("a change for \"%1\", which is not open, was ignored").arg(QString::fromStdString(uri)));
             return;
         }
         for (const QJsonValue &change : changes)
@@ -433,27 +441,31 @@ void LspServer::PublishChecked(const std::string &uri, std::uint64_t generation,
 void LspServer::Publish(const std::string &uri, const QJsonArray &diagnostics)
 {
     Notify(QStringLiteral("textDocument/publishDiagnostics"),
-           QJsonObject{{QStringLiteral("uri"), QString::fromStdString(uri)}, {QStringLiteral("diagnostics"), diagnostics}});
+           QJsonObject{{QStringLiteral("uri"), QString::fromStdString(uri)},
+                       {QStringLiteral("diagnostics"), diagnostics}});
 }
 
 // ---------------------------------------------------------------- messages out
 
 void LspServer::Respond(const QJsonValue &id, const QJsonValue &result)
 {
-    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), id},
+    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                     {QStringLiteral("id"), id},
                      {QStringLiteral("result"), result}});
 }
 
 void LspServer::RespondError(const QJsonValue &id, int code, const QString &message)
 {
     const QJsonObject error{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}};
-    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("id"), id},
+    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                     {QStringLiteral("id"), id},
                      {QStringLiteral("error"), error}});
 }
 
 void LspServer::Notify(const QString &method, const QJsonObject &params)
 {
-    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")}, {QStringLiteral("method"), method},
+    Send(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                     {QStringLiteral("method"), method},
                      {QStringLiteral("params"), params}});
 }
 

@@ -17,7 +17,10 @@ std::size_t SequenceLength(unsigned char lead)
     return 1;
 }
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
 
 // The length of the valid sequence at text[i], or 1 for a byte that is not part of one.
 std::size_t CharacterAt(std::string_view text, std::size_t i)

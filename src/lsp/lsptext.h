@@ -30,10 +30,7 @@ public:
     // The line's bytes without its line break.
     std::string Line(int line) const;
     std::string Text() const;
-    char At(std::size_t offset) const
-    {
-        return m_buffer[offset < m_gapStart ? offset : offset + GapSize()];
-    }
+    char At(std::size_t offset) const { return m_buffer[offset < m_gapStart ? offset : offset + GapSize()]; }
 
     // The byte offset of a position. A line past the last is the end of the text, a character
     // past the line's end is the line's end, and a character inside a surrogate pair is the

@@ -26,8 +26,9 @@ std::string Frames(const std::string &input, std::size_t limit = 1000, bool byte
     std::string out;
     for (const LspFrame &frame : frames) {
         out += out.empty() ? "" : " ";
-        out += frame.kind == LspFrame::Kind::Message ? "M:" + frame.body
-               : frame.kind == LspFrame::Kind::BadHeader ? "E" : "L";
+        out += frame.kind == LspFrame::Kind::Message     ? "M:" + frame.body
+               : frame.kind == LspFrame::Kind::BadHeader ? "E"
+                                                         : "L";
     }
     return out;
 }
@@ -52,20 +53,20 @@ TEST_P(LspMessageReaderTest, ReportsAndRecovers)
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, LspMessageReaderTest,
-    testing::Values(
-        ReaderCase{"Plain", Framed("[1]"), "M:[1] M:{}"},
-        ReaderCase{"OtherHeaders", "Content-Type: application/vscode-jsonrpc; charset=utf-8\r\ncontent-length: 2\r\n\r\nab",
-                   "M:ab M:{}"},
-        ReaderCase{"EmptyBody", "Content-Length: 0\r\n\r\n", "M: M:{}"},
-        ReaderCase{"NoLength", "Content-Type: x\r\n\r\n{\"a\":1}", "E M:{}"},
-        ReaderCase{"LengthNotANumber", "Content-Length: ten\r\n\r\n{}", "E M:{}"},
-        ReaderCase{"NegativeLength", "Content-Length: -5\r\n\r\n{}", "E M:{}"},
-        ReaderCase{"HugeNumber", "Content-Length: 99999999999999999999999\r\n\r\n{}", "E M:{}"},
-        ReaderCase{"NoBlankLine", "Content-Length: 2\r\n{}", "E M:{}"},
-        ReaderCase{"GarbageFirst", "hello world\r\n", "E M:{}"},
-        ReaderCase{"ShortLength", "Content-Length: 1\r\n\r\n{}", "M:{ E M:{}"},
-        ReaderCase{"OverLimit", "Content-Length: 2000\r\n\r\n" + std::string(2000, 'x'), "L M:{}"},
-        ReaderCase{"LongHeader", std::string(9000, 'a'), "E M:{}"}),
+    testing::Values(ReaderCase{"Plain", Framed("[1]"), "M:[1] M:{}"},
+                    ReaderCase{"OtherHeaders",
+                               "Content-Type: application/vscode-jsonrpc; charset=utf-8\r\ncontent-length: 2\r\n\r\nab",
+                               "M:ab M:{}"},
+                    ReaderCase{"EmptyBody", "Content-Length: 0\r\n\r\n", "M: M:{}"},
+                    ReaderCase{"NoLength", "Content-Type: x\r\n\r\n{\"a\":1}", "E M:{}"},
+                    ReaderCase{"LengthNotANumber", "Content-Length: ten\r\n\r\n{}", "E M:{}"},
+                    ReaderCase{"NegativeLength", "Content-Length: -5\r\n\r\n{}", "E M:{}"},
+                    ReaderCase{"HugeNumber", "Content-Length: 99999999999999999999999\r\n\r\n{}", "E M:{}"},
+                    ReaderCase{"NoBlankLine", "Content-Length: 2\r\n{}", "E M:{}"},
+                    ReaderCase{"GarbageFirst", "hello world\r\n", "E M:{}"},
+                    ReaderCase{"ShortLength", "Content-Length: 1\r\n\r\n{}", "M:{ E M:{}"},
+                    ReaderCase{"OverLimit", "Content-Length: 2000\r\n\r\n" + std::string(2000, 'x'), "L M:{}"},
+                    ReaderCase{"LongHeader", std::string(9000, 'a'), "E M:{}"}),
     [](const testing::TestParamInfo<ReaderCase> &info) { return std::string(info.param.name); });
 
 TEST(LspMessageReader, SkipsAMessageOverTheLimitWithoutKeepingIt)

@@ -51,7 +51,8 @@ TEST(LspServer, LifecycleAndExitStatus)
     EXPECT_EQ(capabilities.value("textDocumentSync").toObject().value("change").toInt(), 2);
     EXPECT_EQ(ErrorCode(client.Request("initialize")), LspServer::InvalidRequest);
     EXPECT_TRUE(client.Request("shutdown").contains("result"));
-    EXPECT_EQ(ErrorCode(client.Request("textDocument/hover", LspTestClient::At(kUri, 0, 0))), LspServer::InvalidRequest);
+    EXPECT_EQ(ErrorCode(client.Request("textDocument/hover", LspTestClient::At(kUri, 0, 0))),
+              LspServer::InvalidRequest);
     EXPECT_FALSE(client.Server().Finished());
     client.Notify("exit");
     EXPECT_TRUE(client.Server().Finished());
@@ -78,18 +79,24 @@ TEST(LspServer, AnswersBadInputAndGoesOn)
         {"invalid JSON", LspTestClient::Framed({}).substr(0, 20) + "{\"id\": 1,", LspServer::ParseError},
         {"not an object", "Content-Length: 7\r\n\r\n[1,2,3]", LspServer::InvalidRequest},
         {"no method", "Content-Length: 8\r\n\r\n{\"id\":5}", LspServer::InvalidRequest},
-        {"id of a wrong type", "Content-Length: 30\r\n\r\n{\"id\":[1],\"method\":\"shutdown\"}", LspServer::InvalidRequest},
+        {"id of a wrong type", "Content-Length: 30\r\n\r\n{\"id\":[1],\"method\":\"shutdown\"}",
+         LspServer::InvalidRequest},
         {"header without a blank line", "Content-Length: 2\r\n{}", LspServer::ParseError},
         {"no Content-Length", "X: 1\r\n\r\n", LspServer::ParseError},
         {"unknown method", LspTestClient::Framed(LspTestClient::RequestMessage(7, "workspace/symbol")),
          LspServer::MethodNotFound},
-        {"no position", LspTestClient::Framed(LspTestClient::RequestMessage(8, "textDocument/hover", {{"textDocument", LspTestClient::Document(kUri)}})),
+        {"no position",
+         LspTestClient::Framed(
+             LspTestClient::RequestMessage(8, "textDocument/hover", {{"textDocument", LspTestClient::Document(kUri)}})),
          LspServer::InvalidParams},
-        {"document not open", LspTestClient::Framed(LspTestClient::RequestMessage(9, "textDocument/completion", LspTestClient::At("file:///other.lua", 0, 0))),
+        {"document not open",
+         LspTestClient::Framed(
+             LspTestClient::RequestMessage(9, "textDocument/completion", LspTestClient::At("file:///other.lua", 0, 0))),
          LspServer::InvalidParams},
         {"unknown notification", LspTestClient::Framed({{"jsonrpc", "2.0"}, {"method", "$/setTrace"}}), 0},
         {"change to a document never opened",
-         LspTestClient::Framed({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+         LspTestClient::Framed({{"jsonrpc", "2.0"},
+                                {"method", "textDocument/didChange"},
                                 {"params", QJsonObject{{"textDocument", LspTestClient::Document("file:///nope.lua")},
                                                        {"contentChanges", QJsonArray{QJsonObject{{"text", "x"}}}}}}}),
          0},
@@ -131,8 +138,10 @@ TEST(LspServer, CancelledRequestIsAnsweredAsCancelled)
     LspTestClient client;
     client.Initialize();
     client.Open(kUri, "tg_add");
-    client.SendRaw(LspTestClient::Framed(LspTestClient::RequestMessage(41, "textDocument/completion", LspTestClient::At(kUri, 0, 6))) +
-                   LspTestClient::Framed({{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", QJsonObject{{"id", 41}}}}));
+    client.SendRaw(LspTestClient::Framed(
+                       LspTestClient::RequestMessage(41, "textDocument/completion", LspTestClient::At(kUri, 0, 6))) +
+                   LspTestClient::Framed(
+                       {{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", QJsonObject{{"id", 41}}}}));
     const QJsonObject answer = client.Take([](const QJsonObject &m) { return m.value("id").toInt() == 41; });
     EXPECT_EQ(ErrorCode(answer), LspServer::RequestCancelled);
 }
@@ -197,10 +206,16 @@ TEST(LspServer, CompletionAndSignatureHelp)
     EXPECT_TRUE(names.contains("tg_addarc"));
     EXPECT_FALSE(names.contains("tn_addknot"));
     const QJsonObject item = client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 6))
-                                 .value("result").toObject().value("items").toArray().at(0).toObject();
+                                 .value("result")
+                                 .toObject()
+                                 .value("items")
+                                 .toArray()
+                                 .at(0)
+                                 .toObject();
     EXPECT_TRUE(item.value("detail").toString().startsWith(item.value("label").toString() + "("));
     EXPECT_FALSE(item.value("documentation").toObject().value("value").toString().isEmpty());
-    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 1, 2))), QStringList({"function"}));
+    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 1, 2))),
+              QStringList({"function"}));
     EXPECT_TRUE(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 3, 6))).isEmpty());
 
     const QJsonObject help =
@@ -219,25 +234,31 @@ TEST(LspServer, HoverSymbolsAndDefinitions)
 {
     LspTestClient client;
     client.Initialize();
-    client.Open(kUri, "function outer(a)\n  local function inner() end\nend\nlocal t = {}\nfunction t:m() end\nouter(tg_addcircle)\n");
-    const QJsonObject hover = client.Request("textDocument/hover", LspTestClient::At(kUri, 5, 10)).value("result").toObject();
+    client.Open(kUri, "function outer(a)\n  local function inner() end\nend\nlocal t = {}\nfunction t:m() "
+                      "end\nouter(tg_addcircle)\n");
+    const QJsonObject hover =
+        client.Request("textDocument/hover", LspTestClient::At(kUri, 5, 10)).value("result").toObject();
     const QString page = hover.value("contents").toObject().value("value").toString();
     EXPECT_TRUE(page.contains("tg_addcircle(cx, cy, radius"));
     EXPECT_TRUE(page.contains("Adds a circle as two arcs."));
     EXPECT_TRUE(page.contains("- `radius` `number` Radius, in the model's length unit"));
     EXPECT_EQ(hover.value("contents").toObject().value("kind").toString(), "markdown");
 
-    const QJsonArray symbols = client.Request("textDocument/documentSymbol", {{"textDocument", LspTestClient::Document(kUri)}})
-                                   .value("result").toArray();
+    const QJsonArray symbols =
+        client.Request("textDocument/documentSymbol", {{"textDocument", LspTestClient::Document(kUri)}})
+            .value("result")
+            .toArray();
     ASSERT_EQ(symbols.size(), 2);
     EXPECT_EQ(symbols[0].toObject().value("name").toString(), "outer");
     EXPECT_EQ(symbols[0].toObject().value("children").toArray().at(0).toObject().value("name").toString(), "inner");
     EXPECT_EQ(symbols[1].toObject().value("name").toString(), "t:m");
 
-    const QJsonArray locations = client.Request("textDocument/definition", LspTestClient::At(kUri, 5, 2)).value("result").toArray();
+    const QJsonArray locations =
+        client.Request("textDocument/definition", LspTestClient::At(kUri, 5, 2)).value("result").toArray();
     ASSERT_EQ(locations.size(), 1);
     EXPECT_EQ(locations[0].toObject().value("uri").toString(), kUri);
-    EXPECT_EQ(locations[0].toObject().value("range").toObject().value("start").toObject(), LspTestClient::Position(0, 9));
+    EXPECT_EQ(locations[0].toObject().value("range").toObject().value("start").toObject(),
+              LspTestClient::Position(0, 9));
 }
 
 void WriteFile(const QString &path, const QByteArray &bytes)
@@ -269,28 +290,34 @@ TEST(LspServer, AsksTheClientForItsSettings)
     WriteFile(iniPath, "[tarn_lua_functions]\r\nzz_asked a\r\n[/tarn_lua_functions]\r\n");
     LspTestClient client;
     client.Initialize({{"capabilities", QJsonObject{{"workspace", QJsonObject{{"configuration", true}}}}}});
-    const QJsonObject asked = client.Take([](const QJsonObject &m) { return m.value("method") == "workspace/configuration"; });
+    const QJsonObject asked =
+        client.Take([](const QJsonObject &m) { return m.value("method") == "workspace/configuration"; });
     ASSERT_FALSE(asked.isEmpty());
     EXPECT_EQ(asked.value("params").toObject().value("items").toArray().at(0).toObject().value("section"), "scriba");
-    client.SendRaw(LspTestClient::Framed({{"jsonrpc", "2.0"}, {"id", asked.value("id")},
-                                          {"result", QJsonArray{QJsonObject{{"iniPath", iniPath}}}}}));
+    client.SendRaw(LspTestClient::Framed(
+        {{"jsonrpc", "2.0"}, {"id", asked.value("id")}, {"result", QJsonArray{QJsonObject{{"iniPath", iniPath}}}}}));
     client.Open(kUri, "zz_a");
-    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))), QStringList({"zz_asked"}));
+    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))),
+              QStringList({"zz_asked"}));
 }
 
 // A configuration file named by the client replaces the window's.
 TEST(LspServer, ReadsTheFunctionTableTheClientNames)
 {
     QTemporaryDir folder;
-    WriteFile(QDir(folder.path()).filePath("Scriba.ini"), "[tarn_lua_functions]\r\nzz_custom a b\r\n[/tarn_lua_functions]\r\n");
+    WriteFile(QDir(folder.path()).filePath("Scriba.ini"),
+              "[tarn_lua_functions]\r\nzz_custom a b\r\n[/tarn_lua_functions]\r\n");
     WriteFile(QDir(folder.path()).filePath("custom.d.lua"),
               "---@meta\n--- Does the custom thing.\n---@param a number First\nfunction zz_custom(a, b) end\n");
     LspTestClient client;
-    client.Initialize({{"rootUri", QUrl::fromLocalFile(folder.path()).toString()},
-                       {"initializationOptions", QJsonObject{{"iniPath", "Scriba.ini"}, {"referencePath", "custom.d.lua"}}}});
+    client.Initialize(
+        {{"rootUri", QUrl::fromLocalFile(folder.path()).toString()},
+         {"initializationOptions", QJsonObject{{"iniPath", "Scriba.ini"}, {"referencePath", "custom.d.lua"}}}});
     client.Open(kUri, "zz_custom(1, 2)");
-    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))), QStringList({"zz_custom"}));
-    const QJsonObject hover = client.Request("textDocument/hover", LspTestClient::At(kUri, 0, 1)).value("result").toObject();
+    EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))),
+              QStringList({"zz_custom"}));
+    const QJsonObject hover =
+        client.Request("textDocument/hover", LspTestClient::At(kUri, 0, 1)).value("result").toObject();
     EXPECT_TRUE(hover.value("contents").toObject().value("value").toString().contains("Does the custom thing."))
         << QJsonDocument(hover).toJson().toStdString();
 }

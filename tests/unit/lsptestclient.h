@@ -20,10 +20,10 @@ class LspTestClient {
 public:
     explicit LspTestClient(QString iniPath = QStringLiteral("/nonexistent/Scriba.ini"),
                            std::chrono::milliseconds delay = std::chrono::milliseconds(20))
-        : m_server(LspServer::Options{iniPath, delay}, [this](std::string_view bytes) { Receive(bytes); },
-                   [this](const std::string &line) { m_log.push_back(line); })
-    {
-    }
+        : m_server(
+              LspServer::Options{iniPath, delay}, [this](std::string_view bytes) { Receive(bytes); },
+              [this](const std::string &line) { m_log.push_back(line); })
+    {}
 
     static std::string Framed(const QJsonObject &message)
     {
@@ -89,8 +89,7 @@ public:
         return std::exchange(m_messages, {});
     }
     // Waits up to two seconds for a message that matches.
-    template <typename Match>
-    QJsonObject Take(Match match)
+    template <typename Match> QJsonObject Take(Match match)
     {
         std::unique_lock lock(m_mutex);
         QJsonObject found;

@@ -35,13 +35,14 @@ void ExpectSameText(const LspText &text, const std::string &expected)
 TEST(LspText, PositionsCountUtf16CodeUnits)
 {
     // "é" is one code unit in two bytes, "€" one in three, "𝄞" two in four.
-    const LspText text("a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E" "b\r\nz");
+    const LspText text("a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E"
+                       "b\r\nz");
     struct {
         int character;
         std::size_t offset;
         bool clamped;
-    } const cases[] = {{0, 0, false}, {1, 1, false}, {2, 3, false}, {3, 6, false},
-                       {4, 6, true},  {5, 10, false}, {6, 11, false}, {7, 11, true}, {99, 11, true}};
+    } const cases[] = {{0, 0, false},  {1, 1, false},  {2, 3, false}, {3, 6, false}, {4, 6, true},
+                       {5, 10, false}, {6, 11, false}, {7, 11, true}, {99, 11, true}};
     for (const auto &c : cases) {
         bool clamped = false;
         EXPECT_EQ(text.OffsetOf({0, c.character}, &clamped), c.offset) << c.character;
@@ -61,13 +62,13 @@ TEST(LspText, ReplaceJoinsAndSplitsLineBreaks)
         std::size_t from, to;
         const char *insert;
     } const cases[] = {
-        {"x\r\ny", 2, 2, "\n"},     // LF between CR and LF: two breaks
-        {"x\ry", 2, 2, "\n"},       // LF after a CR: they become one break
-        {"x\r\ny", 1, 2, ""},       // CR taken from CR LF
-        {"x\r\ny", 2, 3, ""},       // LF taken from CR LF
-        {"a\rb\nc", 2, 3, ""},      // CR and LF meet
-        {"ab", 1, 1, "\r"},         // a CR inserted before text
-        {"a\nb", 1, 1, "\r"},       // a CR inserted before an LF
+        {"x\r\ny", 2, 2, "\n"}, // LF between CR and LF: two breaks
+        {"x\ry", 2, 2, "\n"},   // LF after a CR: they become one break
+        {"x\r\ny", 1, 2, ""},   // CR taken from CR LF
+        {"x\r\ny", 2, 3, ""},   // LF taken from CR LF
+        {"a\rb\nc", 2, 3, ""},  // CR and LF meet
+        {"ab", 1, 1, "\r"},     // a CR inserted before text
+        {"a\nb", 1, 1, "\r"},   // a CR inserted before an LF
         {"one\ntwo\nthree", 2, 9, "X\nY\r\nZ"},
         {"", 0, 0, "\n\n\r\r\n"},
         {"a\nb\nc\n", 0, 6, ""},
