@@ -1,9 +1,13 @@
 // The language server's input: the message reader must cut any byte stream into the same
-// frames however the stream is split into reads, and the document text must equal a plain
-// string edited the same way after any run of incremental changes.
+// frames however the stream is split into reads, the document text must equal a plain string
+// edited the same way after any run of incremental changes, and a long string decoded without
+// Qt's parser must be what the parser makes of it.
+#include "lsp/lsplongstring.h"
 #include "lsp/lspmessagereader.h"
 #include "lsp/lsptext.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <cstdint>
@@ -120,6 +124,20 @@ void FuzzText(std::string_view data)
     }
 }
 
+// ---------------------------------------------------------------- long strings
+
+void FuzzLongString(std::string_view data)
+{
+    std::string text;
+    if (!LspLongString::Decode(data, text))
+        return;
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray("{\"a\":\"") + QByteArray(data.data(), qsizetype(data.size())) + "\"}", &error);
+    Check(error.error == QJsonParseError::NoError);
+    Check(document.object().value("a").toString().toStdString() == text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size)
@@ -127,9 +145,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     if (size == 0)
         return 0;
     const std::string_view data(reinterpret_cast<const char *>(bytes) + 1, size - 1);
-    if (bytes[0] & 1)
-        FuzzReader(data);
-    else
+    switch (bytes[0] % 3) {
+    case 0:
         FuzzText(data);
+        break;
+    case 1:
+        FuzzReader(data);
+        break;
+    default:
+        FuzzLongString(data);
+        break;
+    }
     return 0;
 }

@@ -87,7 +87,7 @@ void LspServer::Feed(std::string_view bytes)
         if (message.value(QStringLiteral("method")).toString() == QStringLiteral("$/cancelRequest"))
             cancelled.insert(IdKey(message.value(QStringLiteral("params")).toObject().value(QStringLiteral("id"))));
     }
-    for (const LspFrame &frame : frames) {
+    for (LspFrame &frame : frames) {
         if (m_finished)
             break;
         HandleFrame(frame, cancelled);
@@ -101,7 +101,7 @@ void LspServer::EndOfInput()
     m_finished = true;
 }
 
-void LspServer::HandleFrame(const LspFrame &frame, const std::set<QString> &cancelled)
+void LspServer::HandleFrame(LspFrame &frame, const std::set<QString> &cancelled)
 {
     switch (frame.kind) {
     case LspFrame::Kind::BadHeader:
@@ -116,6 +116,7 @@ void LspServer::HandleFrame(const LspFrame &frame, const std::set<QString> &canc
     case LspFrame::Kind::Message:
         break;
     }
+    m_longString.Take(frame.body);
     QJsonParseError error;
     // Read where it lies: a document's text may be megabytes.
     const QJsonDocument document =
@@ -361,7 +362,7 @@ void LspServer::DidOpen(const QJsonObject &params)
     {
         std::lock_guard lock(m_documentsMutex);
         Document &document = m_documents[uri];
-        document.text = LspText(item.value(QStringLiteral("text")).toString().toStdString());
+        document.text = LspText(TextOf(item.value(QStringLiteral("text"))));
         ++document.generation;
     }
     m_diagnostics->Schedule(uri);
@@ -392,10 +393,10 @@ void LspServer::DidChange(const QJsonObject &params)
 // range had to be clamped to the text.
 bool LspServer::ApplyChange(LspText &text, const QJsonObject &change)
 {
-    const std::string replacement = change.value(QStringLiteral("text")).toString().toStdString();
+    std::string replacement = TextOf(change.value(QStringLiteral("text")));
     const QJsonValue range = change.value(QStringLiteral("range"));
     if (!range.isObject()) {
-        text = LspText(replacement);
+        text = LspText(std::move(replacement));
         return true;
     }
     LspPosition start, end;
@@ -408,6 +409,15 @@ bool LspServer::ApplyChange(LspText &text, const QJsonObject &change)
         std::swap(from, to);
     text.Replace(from, to, replacement);
     return !clamped;
+}
+
+// A text field's UTF-8: the long string taken out before parsing when it stands there.
+std::string LspServer::TextOf(const QJsonValue &value)
+{
+    std::string text;
+    if (!m_longString.Claim(value.toString(), text))
+        text = value.toString().toStdString();
+    return text;
 }
 
 void LspServer::DidClose(const QJsonObject &params)

@@ -5,6 +5,7 @@
 
 #include "lsp/lspconfiguration.h"
 #include "lsp/lspdiagnostics.h"
+#include "lsp/lsplongstring.h"
 #include "lsp/lspmessagereader.h"
 #include "lsp/lsptext.h"
 
@@ -63,7 +64,7 @@ private:
         std::uint64_t generation = 0;
     };
 
-    void HandleFrame(const LspFrame &frame, const std::set<QString> &cancelled);
+    void HandleFrame(LspFrame &frame, const std::set<QString> &cancelled);
     void HandleMessage(const QJsonObject &message, const std::set<QString> &cancelled);
     void HandleRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
     void HandleNotification(const QString &method, const QJsonObject &params);
@@ -80,6 +81,7 @@ private:
     void DidChange(const QJsonObject &params);
     void DidClose(const QJsonObject &params);
     bool ApplyChange(LspText &text, const QJsonObject &change);
+    std::string TextOf(const QJsonValue &value);
 
     bool Snapshot(const std::string &uri, std::uint64_t &generation, std::string &text);
     void PublishChecked(const std::string &uri, std::uint64_t generation, const QJsonArray &diagnostics);
@@ -96,6 +98,7 @@ private:
     Log m_log;
     std::mutex m_outputMutex;
     LspMessageReader m_reader;
+    LspLongString m_longString;
     bool m_initialized = false;
     bool m_shutdown = false;
     bool m_finished = false;

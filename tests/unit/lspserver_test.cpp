@@ -182,6 +182,20 @@ TEST(LspServer, MultiByteTextUsesUtf16Positions)
     EXPECT_EQ(Described(client.Diagnostics(kUri)).substr(0, 9), "0:10-0:21");
 }
 
+// A document of megabytes with line breaks and characters of every width opens as the client
+// sent it: its last line's problem is found where the client sees it.
+TEST(LspServer, BigDocumentOpensAsSent)
+{
+    LspTestClient client;
+    client.Initialize();
+    QString text;
+    for (int line = 0; line < 40000; ++line)
+        text += QStringLiteral("s = \"é𝄞\\\"\t\" -- %1\r\n").arg(line);
+    text += QStringLiteral("x = \"𝄞\" tg_addcirle(1, 2, 3)");
+    client.Open(kUri, text);
+    EXPECT_EQ(Described(client.Diagnostics(kUri)).substr(0, 19), "40000:9-40000:20 un");
+}
+
 // Only the check of the latest text is published when changes come faster than the pause.
 TEST(LspServer, StaleDiagnosticsAreDropped)
 {
