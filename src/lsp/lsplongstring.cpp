@@ -1,5 +1,7 @@
 #include "lsplongstring.h"
 
+#include "lsp/lsptext.h"
+
 #include <QRandomGenerator>
 
 namespace {
@@ -62,27 +64,6 @@ void AppendUtf8(std::string &text, unsigned long code)
     }
 }
 
-// The length of the valid UTF-8 sequence at text[i] (shortest form, no surrogates), or 0.
-std::size_t ValidSequence(std::string_view text, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                              : 0;
-    if (length == 0 || i + length > text.size())
-        return 0;
-    for (std::size_t k = i + 1; k < i + length; ++k)
-        if ((byte(k) & 0xC0) != 0x80)
-            return 0;
-    const unsigned char second = byte(i + 1);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
-        (lead == 0xF4 && second >= 0x90))
-        return 0;
-    return length;
-}
-
 } // namespace
 
 LspLongString::LspLongString(std::size_t minimum)
@@ -112,7 +93,7 @@ bool LspLongString::Decode(std::string_view quoted, std::string &text)
             continue;
         }
         if (c >= 0x80) {
-            const std::size_t length = ValidSequence(quoted, i);
+            const std::size_t length = Utf8SequenceAt(quoted, i);
             if (length == 0)
                 return false;
             text.append(quoted, i, length);

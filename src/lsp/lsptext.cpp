@@ -5,36 +5,36 @@
 
 namespace {
 
-// Bytes of the UTF-8 sequence a lead byte starts; 1 for a byte that starts none.
-std::size_t SequenceLength(unsigned char lead)
-{
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    return 1;
-}
-
-bool IsContinuation(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// The length of the valid sequence at text[i], or 1 for a byte that is not part of one.
+// The length of the sequence at text[i], or 1 for a byte that is not part of a valid one.
 std::size_t CharacterAt(std::string_view text, std::size_t i)
 {
-    const std::size_t length = SequenceLength(static_cast<unsigned char>(text[i]));
-    if (i + length > text.size())
-        return 1;
-    for (std::size_t k = 1; k < length; ++k)
-        if (!IsContinuation(static_cast<unsigned char>(text[i + k])))
-            return 1;
-    return length;
+    return std::max<std::size_t>(Utf8SequenceAt(text, i), 1);
 }
 
 } // namespace
+
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (std::size_t k = i + 1; k < i + length; ++k)
+        if ((byte(k) & 0xC0) != 0x80)
+            return 0;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    const unsigned char second = byte(i + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
 
 int Utf16Length(std::string_view text)
 {

@@ -64,6 +64,9 @@ private:
     std::ptrdiff_t m_step = 0;
 };
 
+// The length of the UTF-8 sequence at text[i]: 1 for ASCII, 2 to 4 for a valid character of
+// more bytes, 0 for a byte that starts no valid sequence (overlong forms and surrogates included).
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i);
 // The UTF-16 length of the UTF-8 text's characters: 2 for a character beyond the basic plane,
 // 1 for every other character and for every byte that starts no valid sequence.
 int Utf16Length(std::string_view text);
