@@ -15,6 +15,7 @@
 #include "frame/accelerators.h"
 #include "frame/mainframe.h"
 #include "prefs/preferencesdlg.h"
+#include "reference/tarnreference.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -80,6 +81,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
     StartRecovery();
+    LoadTarnReference();
     m_mainFrame = new CMainFrame(this);
     if (files.isEmpty()) {
         OnFileNew();
@@ -93,6 +95,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     }
     m_mainFrame->show();
     ReadIni();
+    ReportReferenceProblems();
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -168,12 +171,45 @@ void CScribaApp::WriteIni()
                                   QMessageBox::Warning, QMessageBox::Ok});
 }
 
+void CScribaApp::LoadTarnReference()
+{
+    std::vector<ReferenceProblem> problems;
+    QString cause;
+    m_reference = std::make_shared<const TarnReference>(LoadReference(m_iniPath, &problems, &cause));
+    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
+    if (!cause.isEmpty()) {
+        m_referenceMessage = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in "
+                                "reference instead.")
+                                 .arg(path, cause);
+        return;
+    }
+    if (problems.empty())
+        return;
+    constexpr std::size_t kLinesShown = 10;
+    QString lines;
+    for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
+        lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
+    if (problems.size() > kLinesShown)
+        lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
+    m_referenceMessage = tr("These lines of the Tarn reference %1 could not be read and were passed over:\n\n%2")
+                             .arg(path, lines);
+}
+
+void CScribaApp::ReportReferenceProblems()
+{
+    if (!m_referenceMessage.isEmpty())
+        m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), m_referenceMessage, QMessageBox::Warning,
+                                      QMessageBox::Ok});
+    m_referenceMessage.clear();
+}
+
 // ---------------------------------------------------------------- documents
 
 CScribaDoc *CScribaApp::CreateDocument()
 {
     auto *document = new CScribaDoc(this);
     auto *view = new CScribaView(document);
+    view->SetReference(m_reference);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
     if (m_recovery)

@@ -18,6 +18,7 @@ class CScribaDoc;
 class LinkOpener;
 class CScribaView;
 class RecoveryStore;
+class TarnReference;
 struct RecoveredScript;
 
 class CScribaApp : public QObject {
@@ -94,6 +95,8 @@ public:
 
     // Whether scripts are checked as they are typed; kept with the recent files, on at first.
     bool ScriptChecking() const { return m_scriptChecking; }
+    // Tarn's reference, read once at start: "Tarn.d.lua" beside "Scriba.ini", else the built-in one.
+    const std::shared_ptr<const TarnReference> &Reference() const { return m_reference; }
     void SetScriptChecking(bool on);
 
 signals:
@@ -104,6 +107,8 @@ private:
     CScribaDoc *CreateDocument();
     void StoreRecentFiles(const QStringList &files);
     void ShowIniError(const QString &cause);
+    void LoadTarnReference();
+    void ReportReferenceProblems();
     void StartRecovery();
     void RecoverScript(const RecoveredScript &script);
 
@@ -125,4 +130,6 @@ private:
     QList<CScribaDoc *> m_documents;
     QPageLayout m_pageLayout;
     bool m_scriptChecking = true;
+    std::shared_ptr<const TarnReference> m_reference;
+    QString m_referenceMessage; // what could not be read of the reference, shown after start-up
 };

@@ -5,6 +5,7 @@
 #include "app/regularfilereader.h"
 #include "app/settings.h"
 #include "check/scriptcheck.h"
+#include "reference/tarnreference.h"
 
 #include <QFile>
 
@@ -31,6 +32,18 @@ FunctionTable LoadFunctions(const QString &iniPath)
                                 "built-in function table")
                      .arg(iniPath, cause));
     return std::move(settings.functions);
+}
+
+// The reference beside "Scriba.ini", else the built-in one. Its unreadable lines are for the
+// window and --export-reference to report; the check keeps its output to the scripts.
+TarnReference LoadDocumentation(const QString &iniPath)
+{
+    QString cause;
+    TarnReference reference = LoadReference(iniPath, nullptr, &cause);
+    if (!cause.isEmpty())
+        Complain(QStringLiteral("cannot read %1: %2; checking against the built-in reference")
+                     .arg(QuotedPath(ReferencePathBeside(iniPath)), cause));
+    return reference;
 }
 
 // The files named after "--check"; "--" makes every later argument a file, even one that
@@ -78,7 +91,8 @@ bool ReadScript(const QString &path, QByteArray &bytes, QString &failure)
 }
 
 // Prints the file's problems; false when it cannot be read.
-bool CheckFile(const QString &path, const FunctionTable &functions, bool &problemsFound)
+bool CheckFile(const QString &path, const FunctionTable &functions, const TarnReference &reference,
+               bool &problemsFound)
 {
     QByteArray bytes;
     QString failure;
@@ -88,7 +102,7 @@ bool CheckFile(const QString &path, const FunctionTable &functions, bool &proble
     }
     const std::string name = path == QStringLiteral("-") ? "<stdin>" : EncodeFileName(path).toStdString();
     for (const ScriptProblem &problem :
-         CheckScript(std::string_view(bytes.constData(), std::size_t(bytes.size())), functions)) {
+         CheckScript(std::string_view(bytes.constData(), std::size_t(bytes.size())), functions, reference)) {
         const std::string line = ProblemLine(name, problem) + '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
         problemsFound = true;
@@ -104,10 +118,11 @@ int RunCheckCommand(const QStringList &arguments, const QString &iniPath)
     if (files.isEmpty())
         return 2;
     const FunctionTable functions = LoadFunctions(iniPath);
+    const TarnReference reference = LoadDocumentation(iniPath);
     bool unreadable = false;
     bool problemsFound = false;
     for (const QString &path : files)
-        unreadable |= !CheckFile(path, functions, problemsFound);
+        unreadable |= !CheckFile(path, functions, reference, problemsFound);
     std::fflush(stdout);
     return unreadable ? 2 : problemsFound ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 #include "checkmarks.h"
 
 #include "app/settings.h"
+#include "reference/tarnreference.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -109,8 +110,9 @@ void CheckMarks::StartCheck()
     FunctionTable functions = Settings::Global().functions;
     m_checkedVersion = m_version;
     m_running = true;
-    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions)] {
-        return CheckScript(std::string_view(copy.constData(), std::size_t(copy.size())), functions, kMostMarks);
+    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions), reference = m_reference] {
+        const std::string_view text(copy.constData(), std::size_t(copy.size()));
+        return reference ? CheckScript(text, functions, *reference, kMostMarks) : CheckScript(text, functions, kMostMarks);
     }));
 }
 

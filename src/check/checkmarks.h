@@ -10,12 +10,14 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 class QTimer;
 class QsciScintilla;
+class TarnReference;
 
 class CheckMarks : public QObject {
     Q_OBJECT
@@ -29,6 +31,9 @@ public:
 
     explicit CheckMarks(QsciScintilla *view);
     ~CheckMarks() override;
+
+    // The reference whose warnings the check adds; none: the table's warnings only.
+    void SetReference(std::shared_ptr<const TarnReference> reference) { m_reference = std::move(reference); }
 
     // Off clears the marks and forgets any check under way; on checks at once.
     void SetEnabled(bool enabled);
@@ -77,4 +82,5 @@ private:
     std::size_t m_marked = 0;     // of m_toMark
     std::unordered_map<std::string_view, int> m_values; // message to value, for m_toMark
     int m_markCount = 0;
+    std::shared_ptr<const TarnReference> m_reference;
 };

@@ -1,9 +1,12 @@
 #include "scriptcheck.h"
 
 #include "check/luasyntax.h"
+#include "check/referencecheck.h"
 #include "check/tarncallchecker.h"
+#include "reference/tarnreference.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -83,14 +86,32 @@ ScriptProblem SyntaxProblem(std::string_view text, const LuaSyntaxError &error)
     return {ProblemSeverity::Error, from, to, error.line, 0, error.message};
 }
 
-} // namespace
+// The call checker's warnings and the reference's, in text order, no more than limit.
+std::vector<CallWarning> CallWarnings(std::string_view text, const FunctionTable &functions,
+                                      const TarnReference *reference, std::size_t limit)
+{
+    const CallScan scan = ScanCalls(text);
+    std::vector<CallWarning> warnings = TarnCallChecker(functions).Check(text, scan, limit);
+    if (!reference)
+        return warnings;
+    const std::vector<CallWarning> documented = CheckReferenceCalls(text, scan, functions, *reference, limit);
+    std::vector<CallWarning> merged;
+    merged.reserve(warnings.size() + documented.size());
+    std::merge(std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()),
+               documented.begin(), documented.end(), std::back_inserter(merged),
+               [](const CallWarning &a, const CallWarning &b) { return a.start < b.start; });
+    if (merged.size() > limit)
+        merged.resize(limit);
+    return merged;
+}
 
-std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions, std::size_t warningLimit)
+std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &functions,
+                                 const TarnReference *reference, std::size_t warningLimit)
 {
     std::vector<ScriptProblem> problems;
     if (const std::optional<LuaSyntaxError> error = CheckLuaSyntax(text))
         problems.push_back(SyntaxProblem(text, *error));
-    const std::vector<CallWarning> warnings = TarnCallChecker(functions).Check(text, ScanCalls(text), warningLimit);
+    const std::vector<CallWarning> warnings = CallWarnings(text, functions, reference, warningLimit);
     problems.reserve(problems.size() + warnings.size());
     LineCounter counter(text);
     for (const CallWarning &warning : warnings) {
@@ -104,6 +125,19 @@ std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTabl
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
     return problems;
+}
+
+} // namespace
+
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions, std::size_t warningLimit)
+{
+    return Check(text, functions, nullptr, warningLimit);
+}
+
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
+                                       const TarnReference &reference, std::size_t warningLimit)
+{
+    return Check(text, functions, &reference, warningLimit);
 }
 
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem)

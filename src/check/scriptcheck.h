@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+class TarnReference;
+
 enum class ProblemSeverity { Error, Warning };
 
 struct ScriptProblem {
@@ -25,6 +27,10 @@ struct ScriptProblem {
 // warningLimit warnings.
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
                                        std::size_t warningLimit = std::size_t(-1));
+// The same, with the reference's warnings too: deprecated functions and strings a parameter
+// does not take.
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
+                                       const TarnReference &reference, std::size_t warningLimit = std::size_t(-1));
 
 // "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them;
 // "FILE: error: MESSAGE" for an error without a line.

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "editor/completionlist.h"
 #include "editor/completionorder.h"
+#include "editor/completionpanel.h"
 #include "editor/lineword.h"
 #include "editor/scribaview.h"
 
@@ -42,6 +43,7 @@ void CAutoCompletion::Show()
     m_active = true;
     if (!m_list) {
         m_list = new CCompletionList(CompletionNames(m_settings.functions), m_listFont, &m_view);
+        CCompletionPanel::Attach(m_list, m_view, m_settings.functions);
         // Queued: accepting destroys the list whose double click is being handled.
         QObject::connect(m_list, &CCompletionList::accepted, &m_view, [this] {
             if (m_list)

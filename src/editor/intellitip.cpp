@@ -5,18 +5,26 @@
 #include "editor/luascanner.h"
 #include "editor/scribaview.h"
 
+#include "editor/referencetext.h"
+
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const QColor kTipBackground(255, 255, 200);
+const QColor kDescriptionColour(70, 70, 70);
 constexpr int kTextLeft = 5;          // text starts this far from the left edge
+constexpr int kTextTop = 1;
 constexpr int kBelowCaret = 20;       // the tip's top below the caret point
+constexpr int kAboveCaret = 2;        // a tip above the caret ends this far above its line
 constexpr int kRightOfCaret = 8;
 constexpr int kRightEdgeMargin = 12;  // a tip moved left ends this far from the edge
+constexpr int kLeastWidth = 80;       // wraps no narrower than this, however narrow the view
 
 QFont TipFont(int weight)
 {
@@ -24,6 +32,31 @@ QFont TipFont(int weight)
     font.setPixelSize(15);
     font.setWeight(QFont::Weight(weight));
     return font;
+}
+
+// Lays text out in lines of width, wrapping at blanks (after the commas of a signature) and
+// within a word only when it alone is wider; later lines start indent further right. Returns
+// the width of the widest line.
+int LayOut(QTextLayout &layout, int width, int indent)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    qreal widest = 0;
+    for (int n = 0;; ++n) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        const int x = n == 0 ? 0 : indent;
+        line.setLineWidth(width - x);
+        line.setPosition(QPointF(x, y));
+        y += line.height();
+        widest = std::max(widest, x + line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return int(std::ceil(widest));
 }
 
 } // namespace
@@ -37,22 +70,34 @@ CIntelliTip::CIntelliTip(CScribaView *parent, const Settings &settings)
     hide();
 }
 
-void CIntelliTip::SetContent(const QString &name, const QStringList &parameters)
+CIntelliTip::~CIntelliTip() = default;
+
+void CIntelliTip::SetContent(const QString &name, const QStringList &parameters, const FunctionDoc *doc)
 {
     m_name = name;
     m_params = parameters;
+    m_doc = doc ? std::optional<FunctionDoc>(*doc) : std::nullopt;
     Layout();
 }
 
 void CIntelliTip::SetCurrentParameter(int n)
 {
     m_current = n;
-    update();
+    // The bold parameter changes, and with a page the line below it.
+    Layout();
 }
 
 void CIntelliTip::SetPosition(QPoint point)
 {
     m_point = point;
+    Layout();
+}
+
+void CIntelliTip::Avoid(const QRect &rect)
+{
+    if (rect == m_avoid)
+        return;
+    m_avoid = rect;
     Layout();
 }
 
@@ -78,24 +123,87 @@ QString CIntelliTip::Text() const
     return m_name + u'(' + m_params.join(QStringLiteral(", ")) + u')';
 }
 
-void CIntelliTip::Layout()
+QStringList CIntelliTip::Lines() const
 {
-    const QFontMetrics metrics(m_normalFont);
-    const int w = metrics.horizontalAdvance(Text());
-    const int h = metrics.height();
+    QStringList lines{Text()};
+    if (!m_doc)
+        return lines;
+    // Found by name: a reference of the user's own may list the parameters in another order.
+    const ParamDoc *param = m_current >= 1 && m_current <= m_params.size()
+                                ? FindParam(*m_doc, BareParameterName(m_params[m_current - 1].toStdString()))
+                                : nullptr;
+    if (param)
+        lines.append(ParameterLine(*param));
+    const QString description = FirstDescriptionLine(*m_doc);
+    if (!description.isEmpty())
+        lines.append(description);
+    return lines;
+}
+
+int CIntelliTip::LayOutLines(int width)
+{
+    m_layouts.clear();
+    const QStringList lines = Lines();
+    int widest = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        auto layout = std::make_unique<QTextLayout>(lines[i], m_normalFont);
+        int indent = 0;
+        if (i == 0) {
+            // The parameter being typed in bold; continued lines start under the first parameter.
+            int start = int(m_name.size()) + 1;
+            for (int p = 0; p < m_params.size(); ++p) {
+                if (p + 1 == m_current) {
+                    QTextLayout::FormatRange bold{start, int(m_params[p].size()), {}};
+                    bold.format.setFontWeight(QFont::Bold);
+                    layout->setFormats({bold});
+                }
+                start += int(m_params[p].size()) + 2;
+            }
+            indent = std::min(QFontMetrics(m_normalFont).horizontalAdvance(m_name + u'('), width / 3);
+        }
+        widest = std::max(widest, LayOut(*layout, width, indent));
+        m_layouts.push_back(std::move(layout));
+    }
+    return widest;
+}
+
+QRect CIntelliTip::PlaceFor(QSize size) const
+{
     // Inside the text area, so the tip never lies over the scroll bars.
     const QRect area = m_parent->viewport()->geometry();
     const int right = area.x() + area.width();
-    const int bottom = area.y() + area.height();
     int x = m_point.x() + kRightOfCaret;
-    if (m_point.x() + w + kRightOfCaret > right)
-        x = right - w - kRightEdgeMargin;
+    if (x + size.width() > right)
+        x = right - size.width() - kRightEdgeMargin;
     // A tip wider than the view starts at its left edge, the function's name in sight.
     x = std::max(x, area.x());
-    int y = m_point.y() + kBelowCaret;
-    if (m_point.y() + h + kBelowCaret + 2 > bottom)
-        y = m_point.y() - kBelowCaret;
-    setGeometry(x, y, w + 2 * kTextLeft, h + 2);
+    // Below the caret's line, else above it; with the completion list open, whichever side it
+    // leaves free, or beyond the list.
+    const int lineBottom = m_point.y() + kBelowCaret;
+    const int lineTop = m_point.y() - kAboveCaret;
+    QList<int> tops{lineBottom, lineTop - size.height()};
+    if (!m_avoid.isEmpty())
+        tops << m_avoid.bottom() + 2 << m_avoid.top() - size.height() - 2;
+    auto fits = [&](int top) { return top >= area.y() && top + size.height() <= area.y() + area.height(); };
+    auto free = [&](int top) { return m_avoid.isEmpty() || !m_avoid.intersects(QRect(QPoint(x, top), size)); };
+    for (int top : tops)
+        if (fits(top) && free(top))
+            return QRect(QPoint(x, top), size);
+    for (int top : tops)
+        if (free(top))
+            return QRect(QPoint(x, top), size);
+    return QRect(QPoint(x, fits(lineBottom) ? lineBottom : lineTop - size.height()), size);
+}
+
+void CIntelliTip::Layout()
+{
+    const QRect area = m_parent->viewport()->geometry();
+    const int most = std::max(area.width() - 2 * kTextLeft - kRightEdgeMargin, kLeastWidth);
+    const int width = LayOutLines(most);
+    int height = 0;
+    for (const auto &layout : m_layouts)
+        height += int(std::ceil(layout->boundingRect().height()));
+    setGeometry(PlaceFor(QSize(width + 2 * kTextLeft + 1, height + 2 * kTextTop)));
     update();
 }
 
@@ -103,21 +211,13 @@ void CIntelliTip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), kTipBackground);
-    painter.setPen(Qt::black);
-    int x = kTextLeft;
-    const int baseline = QFontMetrics(m_normalFont).ascent();
-    auto draw = [&](const QString &text, const QFont &font) {
-        painter.setFont(font);
-        painter.drawText(x, baseline, text);
-        x += QFontMetrics(font).horizontalAdvance(text);
-    };
-    draw(m_name + u'(', m_normalFont);
-    for (int i = 0; i < m_params.size(); ++i) {
-        draw(m_params[i], i + 1 == m_current ? m_boldFont : m_normalFont);
-        if (i + 1 < m_params.size())
-            draw(QStringLiteral(", "), m_normalFont);
+    qreal y = kTextTop;
+    for (std::size_t i = 0; i < m_layouts.size(); ++i) {
+        painter.setPen(i == 0 ? Qt::black : kDescriptionColour);
+        m_layouts[i]->draw(&painter, QPointF(kTextLeft, y));
+        y += m_layouts[i]->boundingRect().height();
     }
-    draw(QStringLiteral(")"), m_normalFont);
+    painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
@@ -149,7 +249,7 @@ void CIntelliTip::OnCharacter(int ch)
         QStringList parameters;
         for (std::size_t i = 1; i < entries.size(); ++i)
             parameters.append(QString::fromStdString(entries[i]));
-        SetContent(QString::fromStdString(before.word), parameters);
+        SetContent(QString::fromStdString(before.word), parameters, m_parent->Reference().Find(entries[0]));
         SetCurrentParameter(1);
         SetPosition(m_parent->CaretPoint());
         ShowTip();

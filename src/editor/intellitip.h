@@ -1,12 +1,22 @@
 // The parameter tip of one editor view: a small window over the text that shows the function
-// being called with its parameter names, the one being typed in bold. It never takes the focus.
-// Its steps in the view's key handling count commas and look for "(" on the caret's line only.
+// being called with its parameter names, the one being typed in bold, and below them what the
+// reference says of that parameter and of the function. It wraps at the view's width and never
+// takes the focus. Its steps in the view's key handling count commas and look for "(" on the
+// caret's line only.
 #pragma once
+
+#include "reference/tarnreference.h"
 
 #include <QFont>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QTextLayout;
 
 class CScribaView;
 struct Settings;
@@ -16,12 +26,17 @@ class CIntelliTip : public QWidget {
 
 public:
     CIntelliTip(CScribaView *parent, const Settings &settings);
+    ~CIntelliTip() override;
 
-    void SetContent(const QString &name, const QStringList &parameters);
+    // doc: the function's page, if the reference has one.
+    void SetContent(const QString &name, const QStringList &parameters, const FunctionDoc *doc = nullptr);
     // n counts from 1; beyond the last parameter none is bold.
     void SetCurrentParameter(int n);
     // point: the caret's top-left corner in the view's coordinates.
     void SetPosition(QPoint point);
+    // Keeps the tip off rect (the completion list and its panel), in the view's coordinates;
+    // an empty rect lets it go back to its place under the caret.
+    void Avoid(const QRect &rect);
     void ShowTip();
     void HideTip();
 
@@ -29,8 +44,11 @@ public:
     int CurrentParameter() const { return m_current; }
     const QString &Name() const { return m_name; }
     const QStringList &Parameters() const { return m_params; }
-    // The whole tip as it reads: "name(a, b)".
+    // The first line as it reads: "name(a, b)".
     QString Text() const;
+    // Every line of the tip before wrapping: the first, then the current parameter's line and
+    // the function's description where the reference has them.
+    QStringList Lines() const;
 
     // Steps of the view's handling, each only while the tip is switched on.
     // A typed "(", ")" or ",", before it is inserted.
@@ -47,6 +65,9 @@ protected:
 private:
     bool Enabled() const;
     void Layout();
+    // Lays the lines out within width; returns the width they take.
+    int LayOutLines(int width);
+    QRect PlaceFor(QSize size) const;
     void Recount();
 
     CScribaView *m_parent;
@@ -57,5 +78,9 @@ private:
     int m_current = 1;
     QStringList m_params;
     QString m_name;
+    std::optional<FunctionDoc> m_doc;
+    QRect m_avoid;
+    // The signature, the parameter's line and the description, as laid out for painting.
+    std::vector<std::unique_ptr<QTextLayout>> m_layouts;
     bool m_shown = false;
 };

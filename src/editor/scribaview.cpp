@@ -13,8 +13,10 @@
 #include "editor/intellitip.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/referencehover.h"
 #include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
+#include "reference/tarnreference.h"
 
 #include <Qsci/qsciprinter.h>
 
@@ -120,6 +122,8 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
     DefineStyles();
     m_checks = new CheckMarks(this);
+    SetReference(SharedBuiltInReference());
+    new CReferenceHover(*this, Settings::Global());
 
     m_colourer = new CColourer(this);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
@@ -138,6 +142,12 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
 }
 
 CScribaView::~CScribaView() = default;
+
+void CScribaView::SetReference(std::shared_ptr<const TarnReference> reference)
+{
+    m_reference = std::move(reference);
+    m_checks->SetReference(m_reference);
+}
 
 // ---------------------------------------------------------------- loading and saving
 

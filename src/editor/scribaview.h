@@ -25,6 +25,7 @@ class CheckMarks;
 class CScribaDoc;
 class QMenu;
 class QsciPrinter;
+class TarnReference;
 struct WordBeforeCaret;
 
 // How the text is about to change: the cause the view is handling when Scintilla announces it.
@@ -56,6 +57,10 @@ public:
     ~CScribaView() override;
 
     CScribaDoc *GetDocument() const { return m_document; }
+    // Tarn's reference that the tip, the list's panel, the hover and the check show from; the
+    // built-in one until another is set.
+    void SetReference(std::shared_ptr<const TarnReference> reference);
+    const TarnReference &Reference() const { return *m_reference; }
     // The script check's marks on this view.
     CheckMarks *Checks() const { return m_checks; }
 
@@ -239,6 +244,7 @@ private:
     std::unique_ptr<CAutoCompletion> m_completion;
     CIntelliTip *m_tip = nullptr;
     CheckMarks *m_checks = nullptr;
+    std::shared_ptr<const TarnReference> m_reference;
     int m_freezeCount = 0;
     int m_silentCount = 0;
     EditKind m_cause = EditOther;    // what the view is handling right now

@@ -16,6 +16,7 @@ const QList<Accelerator> &ApplicationAccelerators()
         {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
         {QKeySequence(Qt::Key_Escape), ID_CANCEL_KEY},
         {QKeySequence(Qt::Key_F3), ID_EDIT_REPEAT},
+        {QKeySequence(Qt::Key_F1), ID_HELP_REFERENCE},
         {QKeySequence(Qt::CTRL | Qt::Key_F4), ID_FILE_CLOSE},
         {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},

@@ -39,6 +39,7 @@ enum CommandId : int {
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
     ID_VIEW_CHECK_SCRIPTS = 57700,
+    ID_HELP_REFERENCE = 57740,
 };
 
 struct Accelerator {

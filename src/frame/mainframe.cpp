@@ -9,6 +9,8 @@
 #include "editor/scribaview.h"
 #include "frame/childframe.h"
 #include "frame/lockkeyreader.h"
+#include "panes/referencepane.h"
+#include "reference/tarnreference.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -125,6 +127,8 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
         m_activeView = view;
         if (view)
             view->OnActivateView(true);
+        if (m_referencePane)
+            m_referencePane->FollowView(view);
         RequestUpdate();
     });
     connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);
@@ -215,6 +219,7 @@ void CMainFrame::CreateActions()
     AddAction(ID_EDIT_REPLACE, tr("R&eplace\tCtrl+R"), tr("Replace specific text with different text"));
     AddAction(ID_PREFERENCES, tr("Prefere&nces..."), tr("Scriba preferences"));
     AddAction(ID_APP_ABOUT, tr("&About Scriba..."), tr("About"));
+    AddAction(ID_HELP_REFERENCE, tr("Tarn &Reference\tF1"), tr("Show what each Tarn function does"));
     AddAction(ID_VIEW_TOOLBAR, tr("&Toolbar"), tr("Show or hide the toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"))->setCheckable(true);
     AddAction(ID_VIEW_CHECK_SCRIPTS, tr("&Check Scripts"),
@@ -231,6 +236,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
     connect(Action(ID_FILE_PRINT_SETUP), &QAction::triggered, m_app, &CScribaApp::OnPrintSetup);
     connect(Action(ID_APP_ABOUT), &QAction::triggered, m_app, &CScribaApp::OnAppAbout);
+    connect(Action(ID_HELP_REFERENCE), &QAction::triggered, this, &CMainFrame::OpenReference);
     connect(Action(ID_PREFERENCES), &QAction::triggered, m_app, &CScribaApp::OnPreferences);
     connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
     onDocument(ID_FILE_CLOSE, [](CScribaDoc *document) { document->OnFileClose(); });
@@ -255,11 +261,6 @@ void CMainFrame::CreateActions()
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
-    // Without a Help menu, About stands on the menu bar itself.
-    m_aboutBarAction = new QAction(tr("&About"), this);
-    m_aboutBarAction->setStatusTip(tr("About"));
-    connect(m_aboutBarAction, &QAction::triggered, Action(ID_APP_ABOUT), &QAction::trigger);
-    connect(Action(ID_APP_ABOUT), &QAction::enabledChanged, m_aboutBarAction, &QAction::setEnabled);
     for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
         auto *action = new QAction(this);
         action->setStatusTip(tr("Open this document"));
@@ -334,6 +335,8 @@ void CMainFrame::CreateMenus()
     m_viewMenu->addSeparator();
     m_viewMenu->addAction(Action(ID_VIEW_CHECK_SCRIPTS));
     m_helpMenu = new QMenu(tr("&Help"), this);
+    m_helpMenu->addAction(Action(ID_HELP_REFERENCE));
+    m_helpMenu->addSeparator();
     m_helpMenu->addAction(Action(ID_APP_ABOUT));
     m_menusShown = false;
     ShowMenus(m_showsDocumentMenu);
@@ -351,7 +354,7 @@ void CMainFrame::ShowMenus(bool withDocument)
         bar->addMenu(m_fileMenuDocument);
         bar->addMenu(m_editMenu);
         bar->addMenu(m_viewMenu);
-        bar->addAction(m_aboutBarAction);
+        bar->addMenu(m_helpMenu);
     } else {
         bar->addMenu(m_fileMenuNoDocument);
         bar->addMenu(m_viewMenu);
@@ -486,6 +489,19 @@ CScribaDoc *CMainFrame::ActiveDocument() const
     if (!frame || !m_app->Documents().contains(frame->GetDocument()))
         return nullptr;
     return frame->GetDocument();
+}
+
+CReferencePane *CMainFrame::ReferencePane()
+{
+    if (!m_referencePane)
+        m_referencePane = CReferencePane::CreateDock(this, Settings::Global().functions,
+                                                     m_app->Reference() ? m_app->Reference() : SharedBuiltInReference());
+    return m_referencePane;
+}
+
+void CMainFrame::OpenReference()
+{
+    ReferencePane()->Open(ActiveView());
 }
 
 CScribaView *CMainFrame::ActiveView() const

@@ -12,6 +12,7 @@
 #include <functional>
 
 class CChildFrame;
+class CReferencePane;
 class CScribaApp;
 class CScribaDoc;
 class CScribaView;
@@ -43,6 +44,8 @@ public:
     // True while the document menu (with Edit) is shown, false for the no-document menu.
     bool ShowsDocumentMenu() const { return m_showsDocumentMenu; }
     QString CaretPaneText() const;
+    // The Tarn reference pane, made on first use.
+    CReferencePane *ReferencePane();
     QString MessagePaneText() const;
     bool OvertypePaneShown() const;
     // "CAP NUM SCRL" as the three panes show it, blanks for the unlit ones.
@@ -79,6 +82,7 @@ private:
     void ExportHtml();
     bool WritePage(CScribaDoc *document, const QString &path, QString *error);
     CChildFrame *FrameOf(CScribaDoc *document) const;
+    void OpenReference();
 
     CScribaApp *m_app;
     CMDIClientWatcher m_clientWatcher;
@@ -86,7 +90,6 @@ private:
     QPointer<CScribaView> m_activeView; // the view that was last activated
     QToolBar *m_toolBar = nullptr;
     QHash<int, QAction *> m_actions;
-    QAction *m_aboutBarAction = nullptr;
     QMenu *m_fileMenuNoDocument = nullptr;
     QMenu *m_fileMenuDocument = nullptr;
     QMenu *m_editMenu = nullptr;
@@ -103,4 +106,5 @@ private:
     QLabel *m_overtypePane = nullptr;
     std::function<LockKeys()> m_readLockKeys;
     QTimer *m_lockKeyTimer = nullptr;
+    CReferencePane *m_referencePane = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "tarnreference.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -192,6 +193,17 @@ struct Block {
     int firstAnnotation = 0; // the line of the first annotation read, 0 when there is none
 
     bool HasAnnotations() const { return firstAnnotation != 0; }
+    // Empties the block, keeping what its lists hold room for: the next function needs it.
+    void Clear()
+    {
+        description.clear();
+        params.clear();
+        paramLines.clear();
+        returns.clear();
+        deprecation.reset();
+        see.clear();
+        firstAnnotation = 0;
+    }
 };
 
 class DefinitionReader {
@@ -302,30 +314,27 @@ private:
     // description.
     void ReadReturn(std::string_view text)
     {
-        std::vector<ReturnDoc> values;
+        // Straight into the block, taken back if a later value of the line cannot be read.
+        const std::size_t before = m_block.returns.size();
         for (;;) {
             const std::size_t typeLength = TypeLength(text);
             if (typeLength == 0) {
+                m_block.returns.resize(before);
                 Report(text.empty() ? "\"---@return\" needs a type" : "the type of a return value cannot be read");
                 return;
             }
-            ReturnDoc value{std::string(text.substr(0, typeLength)), {}};
+            ReturnDoc &value = m_block.returns.emplace_back(ReturnDoc{std::string(text.substr(0, typeLength)), {}});
             std::string_view rest = TrimLeft(text.substr(typeLength));
             const std::size_t nameLength = NameLength(rest);
             const std::string_view afterName = TrimLeft(rest.substr(nameLength));
-            if (afterName.starts_with(',')) {
-                value.description = std::string(rest.substr(0, nameLength));
-                values.push_back(std::move(value));
-                text = TrimLeft(afterName.substr(1));
-                continue;
+            if (!afterName.starts_with(',')) {
+                value.description = DescriptionAfter(rest);
+                break;
             }
-            value.description = DescriptionAfter(rest);
-            values.push_back(std::move(value));
-            break;
+            value.description = std::string(rest.substr(0, nameLength));
+            text = TrimLeft(afterName.substr(1));
         }
         Annotated();
-        for (ReturnDoc &value : values)
-            m_block.returns.push_back(std::move(value));
     }
 
     void ReadDeprecated(std::string_view text)
@@ -357,16 +366,18 @@ private:
         }
         const std::string name(text.substr(0, nameLength));
         const std::string_view rest = TrimLeft(text.substr(nameLength));
-        std::vector<std::string> names;
+        std::vector<std::string> &names = m_names;
+        names.clear();
         if (nameLength == 0 || !rest.starts_with('(') || !ReadParameterNames(rest.substr(1), names)) {
             Report(nameLength == 0 ? "a function line without a function name"
                                    : "the parameters of " + name + " cannot be read");
-            m_block = {};
+            m_block.Clear();
             return;
         }
         FunctionDoc doc;
         doc.name = name;
         doc.description = std::move(m_block.description);
+        doc.params.reserve(names.size());
         for (const std::string &parameter : names) {
             const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
                                          [&](const ParamDoc &p) { return p.name == parameter; });
@@ -380,13 +391,13 @@ private:
         for (std::size_t i = 0; i < m_block.params.size(); ++i)
             if (!m_block.params[i].name.empty())
                 Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + name);
-        doc.returns = std::move(m_block.returns);
+        doc.returns.assign(std::make_move_iterator(m_block.returns.begin()), std::make_move_iterator(m_block.returns.end()));
         doc.deprecated = m_block.deprecation.has_value();
         doc.deprecation = m_block.deprecation.value_or(std::string());
-        doc.see = std::move(m_block.see);
+        doc.see.assign(std::make_move_iterator(m_block.see.begin()), std::make_move_iterator(m_block.see.end()));
         m_result.functionLines.emplace_back(doc.name, m_line);
         m_result.reference.Add(std::move(doc));
-        m_block = {};
+        m_block.Clear();
     }
 
     // The names up to ")", separated by commas; "..." may come last.
@@ -414,11 +425,12 @@ private:
     {
         if (m_block.HasAnnotations())
             Report(m_block.firstAnnotation, "annotations that no function line follows");
-        m_block = {};
+        m_block.Clear();
     }
 
     ReferenceRead &m_result;
     Block m_block;
+    std::vector<std::string> m_names; // of the function line being read
     int m_line = 0;
 };
 
@@ -429,6 +441,12 @@ ReferenceRead ReadDefinitionFile(std::string_view text)
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
     ReferenceRead result;
+    // One function line a page: counting them first spares the pages' moves as they grow.
+    std::size_t functions = text.starts_with("function") ? 1 : 0;
+    for (std::size_t at = text.find("\nfunction"); at != std::string_view::npos; at = text.find("\nfunction", at + 1))
+        ++functions;
+    result.reference.Reserve(functions);
+    result.functionLines.reserve(functions);
     DefinitionReader reader(result);
     int number = 0;
     while (!text.empty()) {

@@ -16,6 +16,11 @@ const TarnReference &BuiltInReference()
     return reference;
 }
 
+std::shared_ptr<const TarnReference> SharedBuiltInReference()
+{
+    return std::shared_ptr<const TarnReference>(&BuiltInReference(), [](const TarnReference *) {});
+}
+
 QString ReferencePathBeside(const QString &iniPath)
 {
     return QFileInfo(iniPath).dir().filePath(QStringLiteral("Tarn.d.lua"));

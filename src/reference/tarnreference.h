@@ -8,9 +8,10 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -62,10 +63,18 @@ public:
     // A later page of the same name replaces the earlier one.
     void Add(FunctionDoc doc);
     bool Empty() const { return m_functions.empty(); }
+    // Room for count pages, so that reading a big file does not move them again and again.
+    void Reserve(std::size_t count);
 
 private:
+    // The slot of name in m_slots: where its index is, or the empty slot where it would go.
+    std::size_t SlotOf(std::string_view name) const;
+    void Rehash(std::size_t slotCount);
+
     std::vector<FunctionDoc> m_functions;
-    std::unordered_map<std::string, std::size_t> m_byName;
+    // Open addressing over indexes into m_functions, at most half full; -1 marks an empty slot.
+    // Indexes stay valid when m_functions grows, and a big file's names need no node each.
+    std::vector<std::int32_t> m_slots;
 };
 
 struct ReferenceRead {
@@ -87,6 +96,8 @@ std::string WriteDefinitionFile(const FunctionTable &functions, const TarnRefere
 // it is read from.
 const TarnReference &BuiltInReference();
 std::string_view BuiltInReferenceText();
+// The built-in reference where a shared one is wanted; it lives as long as the program.
+std::shared_ptr<const TarnReference> SharedBuiltInReference();
 
 // "Tarn.d.lua" beside the configuration file at iniPath (the same folder rules as Scriba.ini).
 QString ReferencePathBeside(const QString &iniPath);

@@ -312,14 +312,14 @@ void ViewTest::menuFollowsWhetherADocumentIsOpen()
             list.append(action->text());
         return list;
     };
-    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&About"}));
+    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&Help"}));
     fixture.App().CloseAllDocuments();
     fixture.Update();
     QCOMPARE(titles(), (QStringList{"&File", "&View", "&Help"}));
     QVERIFY(!frame->ShowsDocumentMenu());
     fixture.App().OnFileNew();
     fixture.Update();
-    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&About"}));
+    QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&View", "&Help"}));
 }
 
 void ViewTest::acceleratorsRouteThroughTheView()

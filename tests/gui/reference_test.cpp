@@ -1,0 +1,298 @@
+// Tarn's reference where the user types: the tip's lines below the signature, the panel beside
+// the completion list, the hover text, F1's reference pane with its filter, and a reference of
+// the user's own beside Scriba.ini.
+#include "guitestsupport.h"
+
+#include "app/settings.h"
+#include "editor/completionlist.h"
+#include "editor/deprecatednamedelegate.h"
+#include "editor/intellitip.h"
+#include "editor/referencehover.h"
+#include "editor/scribaview.h"
+#include "frame/mainframe.h"
+#include "panes/referencepane.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace {
+
+// Loads text whose "|" marks the caret.
+CScribaView *Load(AppFixture &fixture, QByteArray text)
+{
+    const int caret = text.indexOf('|');
+    text.remove(caret, 1);
+    const QString path = fixture.FilePath(QStringLiteral("script.lua"));
+    WriteFile(path, text);
+    fixture.App().CloseAllDocuments();
+    if (!fixture.App().OpenDocumentFile(path))
+        return nullptr;
+    CScribaView *view = fixture.ActiveView();
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, caret);
+    return view;
+}
+
+void Type(CScribaView *view, const QString &keys)
+{
+    for (QChar c : keys)
+        QTest::keyClick(view, c.toLatin1());
+}
+
+QLabel *Panel(CScribaView *view)
+{
+    return view->findChild<QLabel *>(QStringLiteral("completionPanel"));
+}
+
+// The rectangle of the line that holds position.
+QRect LineRect(CScribaView *view, qint64 position)
+{
+    const QPoint point = view->PointOfPosition(position);
+    const int height = int(view->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
+    return QRect(view->viewport()->x(), point.y(), view->viewport()->width(), height);
+}
+
+} // namespace
+
+class ReferenceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ResetProgramState(); }
+
+    void tipShowsTheParameterAndTheFunction_data();
+    void tipShowsTheParameterAndTheFunction();
+    void wideTipWrapsInsideANarrowView();
+    void listPanelFollowsTheSelection();
+    void listTipAndPanelLeaveEachOtherAndTheWordInSight();
+    void hoverText_data();
+    void hoverText();
+    void f1OpensThePaneThatFollowsTheCaret();
+    void filterAndLinksOfThePane();
+    void referenceBesideTheIniReplacesTheBuiltInOne();
+};
+
+void ReferenceTest::tipShowsTheParameterAndTheFunction_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("fixed strings") << "tm_setanalysis("
+                                   << QStringList{"tm_setanalysis(\"kind\")",
+                                                  "kind: one of \"steady\", \"transient\" \u2013 Steady state, or "
+                                                  "stepping through time",
+                                                  "Sets whether the analysis is steady or transient."};
+    QTest::newRow("second parameter, with its unit") << "tg_addpoint(1, "
+                                                      << QStringList{"tg_addpoint(x, y)",
+                                                                     "y: number \u2013 Y coordinate, in the model's "
+                                                                     "length unit",
+                                                                     "Adds a point."};
+    QTest::newRow("optional parameter") << "askvalue(\"n\", "
+                                        << QStringList{"askvalue(\"prompt\", (default))",
+                                                       "default (optional): number \u2013 Number the box starts with",
+                                                       "Asks the user for a number."};
+    QTest::newRow("no parameters") << "tm_solve("
+                                   << QStringList{"tm_solve()", "Solves flow and heat as the analysis is set."};
+}
+
+void ReferenceTest::tipShowsTheParameterAndTheFunction()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, lines);
+    AppFixture fixture;
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    Type(view, typed);
+    QVERIFY(view->Tip()->IsShown());
+    QCOMPARE(view->Tip()->Lines(), lines);
+}
+
+void ReferenceTest::wideTipWrapsInsideANarrowView()
+{
+    AppFixture fixture;
+    fixture.App().MainFrame()->resize(500, 500);
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    Type(view, "tm_addmaterial(\"sand\", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, ");
+    const CIntelliTip *tip = view->Tip();
+    QVERIFY(tip->IsShown());
+    QVERIFY2(view->viewport()->geometry().contains(tip->geometry()), "the whole tip lies over the text");
+    QVERIFY(tip->Lines()[0].endsWith(QStringLiteral("heatsource)")));
+    QVERIFY(tip->Lines()[1].startsWith(QStringLiteral("disptrans: number")));
+    // Three lines of text would be no taller than this if nothing wrapped.
+    QVERIFY(tip->height() > 3 * QFontMetrics(QFont(QStringLiteral("Arial"), 11)).height());
+}
+
+void ReferenceTest::listPanelFollowsTheSelection()
+{
+    AppFixture fixture;
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    Type(view, "tm_setan");
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    CCompletionList *list = view->CompletionList();
+    QVERIFY(list);
+    QCOMPARE(list->SelectedName(), QStringLiteral("tm_setanalysis"));
+    QLabel *panel = Panel(view);
+    QVERIFY(panel && panel->isVisible());
+    QVERIFY(panel->text().contains(QStringLiteral("tm_setanalysis(&quot;kind&quot;)")));
+    QVERIFY(panel->text().contains(QStringLiteral("Sets whether the analysis is steady or transient.")));
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(list->SelectedName(), QStringLiteral("tm_setcoupling"));
+    QVERIFY(panel->text().contains(QStringLiteral("Switches the coupling of flow and heat on or off.")));
+
+    // Deprecated names are struck through, the others not.
+    auto *delegate = dynamic_cast<CDeprecatedNameDelegate *>(list->itemDelegate());
+    QVERIFY(delegate);
+    auto rowOf = [list](const char *name) { return list->indexFromItem(list->findItems(name, Qt::MatchExactly).value(0)); };
+    QVERIFY(delegate->IsStruckThrough(rowOf("tm_addpointsource")));
+    QVERIFY(!delegate->IsStruckThrough(rowOf("tm_addwell")));
+
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!view->CompletionList());
+    QTRY_VERIFY(!Panel(view));
+}
+
+void ReferenceTest::listTipAndPanelLeaveEachOtherAndTheWordInSight()
+{
+    AppFixture fixture;
+    CScribaView *view = Load(fixture, "\n\n\n|");
+    QVERIFY(view);
+    Type(view, "tm_addwell(\"w\", tm_ad");
+    const CIntelliTip *tip = view->Tip();
+    QVERIFY(tip->IsShown());
+    const QRect tipBefore = tip->geometry();
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    const CCompletionList *list = view->CompletionList();
+    QVERIFY(list && list->isVisible() && tip->IsShown());
+    QLabel *panel = Panel(view);
+    QVERIFY(panel && panel->isVisible());
+    QVERIFY2(!tip->geometry().intersects(list->geometry()), "the list does not hide the tip");
+    QVERIFY2(!tip->geometry().intersects(panel->geometry()), "the panel does not hide the tip");
+    QVERIFY2(!panel->geometry().intersects(list->geometry()), "the panel stands beside the list");
+    const QRect word = LineRect(view, view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    for (const QWidget *widget : {static_cast<const QWidget *>(tip), static_cast<const QWidget *>(list),
+                                  static_cast<const QWidget *>(panel)})
+        QVERIFY2(!widget->geometry().intersects(word), "the line being typed stays in sight");
+    // The list gone, the tip goes back under the caret.
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(tip->IsShown());
+    QCOMPARE(tip->geometry().top(), tipBefore.top());
+}
+
+void ReferenceTest::hoverText_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QStringList>("shown"); // empty: no hover
+    QTest::newRow("documented call") << "tm_setanalysis"
+                                     << QStringList{"tm_setanalysis(&quot;kind&quot;)", "Sets whether",
+                                                    "Parameters", "steady", "stepping through time"};
+    QTest::newRow("return values") << "tg_getnode"
+                                   << QStringList{"Returns", "the node's x, in the model's length unit", "its y"};
+    QTest::newRow("deprecated") << "tm_addpointsource" << QStringList{"Deprecated", "use tm_addwell"};
+    QTest::newRow("a field, not the global function") << "tm_solvefield" << QStringList{};
+    QTest::newRow("not Tarn's") << "myown" << QStringList{};
+}
+
+void ReferenceTest::hoverText()
+{
+    QFETCH(QString, word);
+    QFETCH(QStringList, shown);
+    AppFixture fixture;
+    CScribaView *view =
+        Load(fixture, "|x = tm_setanalysis(\"steady\")\na, b = tg_getnode(1)\ntm_addpointsource(\"w\", 1, 2)\n"
+                      "t.tm_solve()\nmyown()\n");
+    QVERIFY(view);
+    const QByteArray text = TextOf(view);
+    const QByteArray at = word == QStringLiteral("tm_solvefield") ? QByteArray("tm_solve") : word.toUtf8();
+    const qint64 position = text.indexOf(at) + 2;
+    auto *hover = view->findChild<CReferenceHover *>();
+    QVERIFY(hover);
+    const QString tip = hover->TextAt(position);
+    QCOMPARE(tip.isEmpty(), shown.isEmpty());
+    for (const QString &part : shown)
+        QVERIFY2(tip.contains(part), qPrintable(part));
+}
+
+void ReferenceTest::f1OpensThePaneThatFollowsTheCaret()
+{
+    AppFixture fixture;
+    CScribaView *view = Load(fixture, "tm_so|lve()\ntg_addpoint(1, 2)\n");
+    QVERIFY(view);
+    CMainFrame *frame = fixture.App().MainFrame();
+    QAction *reference = frame->Action(ID_HELP_REFERENCE);
+    QCOMPARE(reference->text(), QStringLiteral("Tarn &Reference\tF1"));
+    QCOMPARE(reference->shortcut(), QKeySequence(Qt::Key_F1));
+    reference->trigger();
+    CReferencePane *pane = frame->ReferencePane();
+    QVERIFY(pane->isVisible());
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_solve"));
+    QVERIFY(pane->Page()->toPlainText().contains(QStringLiteral("Solves flow and heat")));
+
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(TextOf(view).indexOf("addpoint")));
+    QTRY_COMPARE(pane->CurrentName(), QStringLiteral("tg_addpoint"));
+    QVERIFY(pane->Page()->toPlainText().contains(QStringLiteral("Y coordinate, in the model's length unit")));
+    // A word that is not a function leaves the page as it is.
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(TextOf(view).indexOf("1, 2")));
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tg_addpoint"));
+}
+
+void ReferenceTest::filterAndLinksOfThePane()
+{
+    AppFixture fixture;
+    CScribaView *view = Load(fixture, "|");
+    QVERIFY(view);
+    CReferencePane *pane = fixture.App().MainFrame()->ReferencePane();
+    pane->Open(view);
+    QTreeWidget *tree = pane->Tree();
+    QStringList groups;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        groups << tree->topLevelItem(i)->text(0);
+    QCOMPARE(groups, (QStringList{"General (12)", "tg_ (61)", "tm_ (60)", "tr_ (39)", "tv_ (37)"}));
+
+    QTest::keyClicks(pane->FilterField(), QStringLiteral("SOLVE"));
+    QStringList shown;
+    for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it)
+        if ((*it)->parent())
+            shown << (*it)->text(0);
+    QCOMPARE(shown, (QStringList{"tm_setsolver", "tm_solve", "tm_solveflow", "tm_solveheat", "tm_solvestatus"}));
+    QVERIFY(tree->topLevelItem(1)->isHidden());
+    QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("tm_ (5)"));
+    // The page shows the first match when its function was filtered out.
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_setsolver"));
+    pane->Tree()->setCurrentItem(pane->Tree()->findItems(QStringLiteral("tm_solve"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+
+    // A see-also link jumps within the pane, past the filter.
+    QVERIFY(pane->Page()->toHtml().contains(QStringLiteral("tarn:tm_solveflow")));
+    emit pane->Page()->anchorClicked(QUrl(QStringLiteral("tarn:tm_solveheat")));
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_solveheat"));
+    emit pane->Page()->anchorClicked(QUrl(QStringLiteral("tarn:tg_addpoint")));
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tg_addpoint"));
+    QVERIFY(pane->FilterField()->text().isEmpty());
+}
+
+void ReferenceTest::referenceBesideTheIniReplacesTheBuiltInOne()
+{
+    QTemporaryDir folder;
+    WriteFile(folder.filePath(QStringLiteral("Tarn.d.lua")),
+              "---@meta\n--- Solves it all, my way.\n---@return\nfunction tm_solve() end\n");
+    AppFixture fixture(AppFixture::AtPath{folder.filePath(QStringLiteral("Scriba.ini"))});
+    bool reported = false;
+    for (const Prompt &prompt : fixture.Prompts().asked)
+        reported |= prompt.caption == QStringLiteral("Scriba - Tarn Reference") &&
+                    prompt.text.contains(QStringLiteral("Tarn.d.lua")) &&
+                    prompt.text.contains(QStringLiteral("Line 3: \"---@return\" needs a type"));
+    QVERIFY(reported);
+    CScribaView *view = Load(fixture, "|tm_solve()\ntg_addpoint(1, 2)\n");
+    QVERIFY(view);
+    auto *hover = view->findChild<CReferenceHover *>();
+    QVERIFY(hover->TextAt(2).contains(QStringLiteral("Solves it all, my way.")));
+    // A function the file does not document shows its table entry alone.
+    const QString alone = hover->TextAt(TextOf(view).indexOf("addpoint"));
+    QVERIFY(alone.contains(QStringLiteral("tg_addpoint(x, y)")));
+    QVERIFY(!alone.contains(QStringLiteral("Adds a point")));
+}
+
+QTEST_MAIN(ReferenceTest)
+#include "reference_test.moc"
