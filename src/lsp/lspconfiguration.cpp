@@ -28,13 +28,14 @@ TarnReference LoadPages(const LspConfiguration::Paths &paths, QStringList &messa
 } // namespace
 
 LspConfiguration::LspConfiguration(FunctionTable functions, TarnReference reference)
-    : m_functions(std::move(functions)), m_reference(std::move(reference)), m_sorted(CompletionNames(m_functions))
+    : m_functions(std::move(functions)), m_reference(std::make_shared<const TarnReference>(std::move(reference))),
+      m_sorted(CompletionNames(m_functions))
 {}
 
 const FunctionDoc *LspConfiguration::Page(int row) const
 {
     const TableRow &entries = m_functions.GetAt(row);
-    return entries.empty() ? nullptr : m_reference.Find(entries[0]);
+    return entries.empty() ? nullptr : m_reference->Find(entries[0]);
 }
 
 LspConfiguration LspConfiguration::Load(const Paths &paths, QStringList &messages)

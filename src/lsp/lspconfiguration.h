@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,11 @@ public:
     std::string Signature(int row) const { return SignatureOf(m_functions.GetAt(row)); }
     // The reference's page for the row's function, or nullptr.
     const FunctionDoc *Page(int row) const;
+    // For the check's thread, which reads it at the same time.
+    std::shared_ptr<const TarnReference> Reference() const { return m_reference; }
 
 private:
     FunctionTable m_functions;
-    TarnReference m_reference;
+    std::shared_ptr<const TarnReference> m_reference = std::make_shared<TarnReference>();
     std::vector<std::string> m_sorted;
 };

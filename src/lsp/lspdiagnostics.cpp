@@ -17,7 +17,8 @@ constexpr std::size_t kMostWarnings = 5000;
 
 LspDiagnostics::LspDiagnostics(std::chrono::milliseconds delay, Snapshot snapshot, Publish publish)
     : m_delay(delay), m_snapshot(std::move(snapshot)), m_publish(std::move(publish)),
-      m_functions(std::make_shared<FunctionTable>()), m_thread([this] { Run(); })
+      m_functions(std::make_shared<FunctionTable>()), m_reference(std::make_shared<TarnReference>()),
+      m_thread([this] { Run(); })
 {}
 
 LspDiagnostics::~LspDiagnostics()
@@ -50,11 +51,12 @@ void LspDiagnostics::Forget(const std::string &uri)
     m_due.erase(uri);
 }
 
-void LspDiagnostics::SetFunctions(FunctionTable functions)
+void LspDiagnostics::SetTables(FunctionTable functions, std::shared_ptr<const TarnReference> reference)
 {
     auto table = std::make_shared<FunctionTable>(std::move(functions));
     std::lock_guard lock(m_mutex);
     m_functions = std::move(table);
+    m_reference = std::move(reference);
 }
 
 void LspDiagnostics::Run()
@@ -75,18 +77,20 @@ void LspDiagnostics::Run()
         m_due.erase(next);
         // The table is this thread's own: its lookups build an index as they go.
         const std::shared_ptr<FunctionTable> functions = m_functions;
+        const std::shared_ptr<const TarnReference> reference = m_reference;
         lock.unlock();
         std::uint64_t generation = 0;
         std::string text;
         if (m_snapshot(uri, generation, text))
-            m_publish(uri, generation, Check(text, *functions));
+            m_publish(uri, generation, Check(text, *functions, *reference));
         lock.lock();
     }
 }
 
-QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &functions)
+QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &functions,
+                                 const TarnReference &reference)
 {
-    const std::vector<ScriptProblem> problems = CheckScript(text, functions, kMostWarnings);
+    const std::vector<ScriptProblem> problems = CheckScript(text, functions, reference, kMostWarnings);
     std::vector<std::size_t> offsets;
     offsets.reserve(problems.size() * 2);
     for (const ScriptProblem &problem : problems) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/scribacobarray.h"
+#include "reference/tarnreference.h"
 
 #include <QJsonArray>
 
@@ -34,12 +35,12 @@ public:
     // Checks the document after the delay, counted from the latest call for it.
     void Schedule(const std::string &uri);
     void Forget(const std::string &uri);
-    // The table later checks use; every open document is checked again by the caller's Schedule.
-    void SetFunctions(FunctionTable functions);
+    // The table and reference later checks use; the caller schedules the open documents again.
+    void SetTables(FunctionTable functions, std::shared_ptr<const TarnReference> reference);
 
     // The diagnostics of text: positions in UTF-16 code units, severities as the protocol
     // numbers them.
-    static QJsonArray Check(const std::string &text, const FunctionTable &functions);
+    static QJsonArray Check(const std::string &text, const FunctionTable &functions, const TarnReference &reference);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -52,6 +53,7 @@ private:
     std::condition_variable m_wake;
     std::map<std::string, Clock::time_point> m_due;
     std::shared_ptr<FunctionTable> m_functions;
+    std::shared_ptr<const TarnReference> m_reference;
     bool m_stopping = false;
     std::thread m_thread; // last, so it starts after everything it uses
 };

@@ -343,7 +343,7 @@ void LspServer::Configure(const LspConfiguration::Paths &paths)
     m_configuration = std::make_unique<LspConfiguration>(LspConfiguration::Load(paths, messages));
     for (const QString &message : messages)
         Warn(message);
-    m_diagnostics->SetFunctions(m_configuration->Functions());
+    m_diagnostics->SetTables(m_configuration->Functions(), m_configuration->Reference());
     std::lock_guard lock(m_documentsMutex);
     for (const auto &document : m_documents)
         m_diagnostics->Schedule(document.first);

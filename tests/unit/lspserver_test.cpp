@@ -167,6 +167,18 @@ TEST(LspServer, DiagnosticsFollowTheText)
     EXPECT_EQ(client.Diagnostics(kUri), QJsonArray());
 }
 
+// The reference's warnings come as the window's do: deprecated functions, strings a parameter
+// does not take.
+TEST(LspServer, DiagnosticsWarnOfDeprecatedFunctionsAndBadStrings)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.Open(kUri, "tg_exportdxf(\"a.dxf\")\ntg_editmode(\"pointz\")\n");
+    const std::string described = Described(client.Diagnostics(kUri));
+    EXPECT_NE(described.find("0:0-0:12 tg_exportdxf is deprecated: use tg_exportgeometry"), std::string::npos) << described;
+    EXPECT_NE(described.find("1:12-1:20 tg_editmode: mode must be one of"), std::string::npos) << described;
+}
+
 // Positions count UTF-16 code units: "é" is one, "𝄞" two, though they take two and four bytes.
 TEST(LspServer, MultiByteTextUsesUtf16Positions)
 {
