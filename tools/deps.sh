@@ -9,6 +9,7 @@ packages=(
   liblua5.1-0-dev lua5.1
   libgtest-dev googletest libbenchmark-dev time
   fonts-liberation fonts-dejavu-core
+  neovim
 )
 
 missing=()

@@ -16,6 +16,7 @@ constexpr Option kOptions[] = {
     {"--version", Mode::Version, false},
     {"--export-html", Mode::ExportHtml, true},
     {"--check", Mode::Check, true},
+    {"--lsp", Mode::Lsp, true},
     {"--export-reference", Mode::ExportReference, true},
 };
 
@@ -65,6 +66,7 @@ QString CommandLineUsage()
         "Usage: scriba [OPTION...] [--] [FILE.lua...]\n"
         "       scriba --export-html FILE.lua [-o OUT.html | -o -]\n"
         "       scriba --check FILE.lua...\n"
+        "       scriba --lsp\n"
         "       scriba --export-reference FILE\n"
         "\n"
         "Opens the named Lua scripts in the editor, or a new untitled script.\n"
@@ -77,6 +79,8 @@ QString CommandLineUsage()
         "  --check          check the scripts' syntax and Tarn calls, without a window;\n"
         "                   prints FILE:LINE: error/warning lines and exits 0 when no\n"
         "                   script has a problem, 1 when one has, 2 when one cannot be read\n"
+        "  --lsp            serve the Language Server Protocol on standard input and\n"
+        "                   output: diagnostics, completion, signature help, hover\n"
         "  --export-reference  write Tarn's functions and their reference as a Lua\n"
         "                   definition file (\"---@meta\"), for editors that use the Lua\n"
         "                   language server; FILE \"-\" is the standard output\n"

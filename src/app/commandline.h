@@ -11,6 +11,7 @@ struct CommandLine {
         Version,    // print the version and stop
         ExportHtml, // write a coloured page without a window; the export reads its own arguments
         Check,      // check scripts without a window; the check reads its own arguments
+        Lsp,        // the language server on standard input and output; it reads its own arguments
         ExportReference, // write Tarn's definition file without a window; reads its own arguments
         Error,      // an unknown option: error says which
     };

@@ -4,6 +4,7 @@
 #include "app/fileio.h"
 #include "app/scribaapp.h"
 #include "check/checkcommand.h"
+#include "lsp/lspcommand.h"
 #include "reference/referenceexportcommand.h"
 
 #include <QApplication>
@@ -56,6 +57,10 @@ int main(int argc, char *argv[])
     case CommandLine::Mode::Check: {
         QCoreApplication core(argc, argv);
         return RunCheckCommand(arguments, CScribaApp::DefaultIniPath());
+    }
+    case CommandLine::Mode::Lsp: {
+        QCoreApplication core(argc, argv);
+        return RunLspCommand(arguments, CScribaApp::DefaultIniPath());
     }
     case CommandLine::Mode::ExportReference: {
         QCoreApplication core(argc, argv);

@@ -19,5 +19,16 @@ bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordB
 std::string_view IdentifierAtEnd(std::string_view text);
 
 // The number, counted from 1, of the call parameter being typed, given the call's text between
-// its "(" and the caret: one more than the commas in it. Strings and nested calls are not known.
+// its "(" and the caret: one more than the commas in it, leaving out those inside strings,
+// comments and brackets that are closed again (nested calls, tables).
 int ParameterNumber(std::string_view text);
+
+// The innermost call still open before the caret on its line: `name(` or `name (`, its name made
+// of letters, digits and underscores.
+struct OpenCall {
+    std::size_t nameStart = 0;
+    std::size_t nameEnd = 0;
+    int parameter = 1; // as ParameterNumber counts it
+};
+// False when no "(" after a name stands open before the caret on the line.
+bool FindOpenCall(std::string_view line, int caret, OpenCall &out);

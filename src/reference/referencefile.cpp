@@ -28,7 +28,11 @@ QString ReferencePathBeside(const QString &iniPath)
 
 TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem> *problems, QString *cause)
 {
-    const QString path = ReferencePathBeside(iniPath);
+    return LoadReferenceFile(ReferencePathBeside(iniPath), problems, cause);
+}
+
+TarnReference LoadReferenceFile(const QString &path, std::vector<ReferenceProblem> *problems, QString *cause)
+{
     struct stat st;
     if (lstat(EncodeFileName(path).constData(), &st) != 0 && errno == ENOENT)
         return BuiltInReference();

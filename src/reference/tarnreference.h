@@ -107,6 +107,9 @@ QString ReferencePathBeside(const QString &iniPath);
 // exists could not be opened at all.
 TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem> *problems = nullptr,
                             QString *cause = nullptr);
+// The same for a definition file named by the user (the language server's settings).
+TarnReference LoadReferenceFile(const QString &path, std::vector<ReferenceProblem> *problems = nullptr,
+                                QString *cause = nullptr);
 
 // "tg_setbc(node, mode, value)" as the table row names the parameters.
 std::string SignatureOf(const TableRow &row);

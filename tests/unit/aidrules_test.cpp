@@ -112,4 +112,44 @@ TEST(ParameterNumber, CountsCommas)
     EXPECT_EQ(ParameterNumber("1,2,3"), 3);
 }
 
+// Commas that do not separate the call's arguments are not counted.
+TEST(ParameterNumber, SkipsStringsCommentsAndNestedBrackets)
+{
+    EXPECT_EQ(ParameterNumber("\"a,b\", 'c,d', "), 3);
+    EXPECT_EQ(ParameterNumber("\"a\\\",b\", "), 2);
+    EXPECT_EQ(ParameterNumber("[[a,b]], [=[c]]d,e]=], "), 3);
+    EXPECT_EQ(ParameterNumber("f(1, 2), {3, 4}, t[5], "), 4);
+    EXPECT_EQ(ParameterNumber("1, g(2, "), 2);
+    EXPECT_EQ(ParameterNumber("1, {2, "), 2);
+    EXPECT_EQ(ParameterNumber("1 -- a, b"), 1);
+    EXPECT_EQ(ParameterNumber("1, --[[a, b]] 2, "), 3);
+}
+
+TEST(FindOpenCall, FindsTheInnermostCallOnTheLine)
+{
+    struct {
+        std::string_view line;
+        const char *name; // "" for none
+        int parameter;
+    } const cases[] = {
+        {"tg_setbc(1, 2", "tg_setbc", 2},
+        {"x = tg_setbc (f(1, 2), ", "tg_setbc", 2},
+        {"tg_setbc(1, f(2, ", "f", 2},
+        {"tg_setbc(1, (2 + 3", "tg_setbc", 2},
+        {"tg_setbc(1, \"(\", ", "tg_setbc", 3},
+        {"tg_setbc(1) + 2", "", 0},
+        {"(1, 2", "", 0},
+        {"t.f(1, ", "f", 2},
+    };
+    for (const auto &c : cases) {
+        OpenCall call;
+        const bool found = FindOpenCall(c.line, int(c.line.size()), call);
+        EXPECT_EQ(found, *c.name != 0) << c.line;
+        if (found) {
+            EXPECT_EQ(c.line.substr(call.nameStart, call.nameEnd - call.nameStart), c.name) << c.line;
+            EXPECT_EQ(call.parameter, c.parameter) << c.line;
+        }
+    }
+}
+
 } // namespace
