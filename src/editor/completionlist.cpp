@@ -37,6 +37,9 @@ bool CCompletionList::eventFilter(QObject *watched, QEvent *e)
     auto *widget = static_cast<QWidget *>(watched);
     if (widget == this || isAncestorOf(widget))
         return false;
+    for (const QPointer<QWidget> &companion : std::as_const(m_companions))
+        if (companion && (widget == companion || companion->isAncestorOf(widget)))
+            return true; // nothing beneath it scrolls, and the list stays open
     emit wheelOutside();
     return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QPointer>
 
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ public:
     // Moves the selection as the list's own Up, Down, Page Up, Page Down, Home or End key does.
     void MoveSelection(int key);
     bool HasSelection() const { return currentRow() >= 0; }
+    // A widget shown beside the list (the description panel): the wheel over it leaves the list
+    // open.
+    void AddCompanion(QWidget *companion) { m_companions.append(companion); }
 
     // Sizes the list for its names (at most ten rows) and places it below the word whose first
     // character's top-left corner is at word, or above it when it would reach past the bottom of
@@ -52,4 +56,5 @@ private:
     int ItemHeight() const;
 
     std::vector<std::string> m_names;
+    QList<QPointer<QWidget>> m_companions;
 };

@@ -18,6 +18,7 @@ CCompletionPanel::CCompletionPanel(CCompletionList *list, CScribaView &view, con
     : QLabel(list->parentWidget()), m_list(list), m_view(view), m_tip(view.Tip()), m_functions(functions)
 {
     setObjectName(QStringLiteral("completionPanel"));
+    list->AddCompanion(this);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setTextFormat(Qt::RichText);

@@ -517,6 +517,17 @@ void AidsTest::wheelAnywhereElseClosesTheList()
         QApplication::sendEvent(target, &turn);
         QVERIFY2(!view->CompletionList(), qPrintable(target->metaObject()->className()));
     }
+    // The description panel beside the list belongs to it.
+    Press(view, "tn_a{^Space}");
+    QWidget *panel = nullptr;
+    for (QWidget *candidate : view->findChildren<QWidget *>(QStringLiteral("completionPanel")))
+        if (candidate->isVisible())
+            panel = candidate; // the closed lists' panels may wait for their deletion
+    QVERIFY(panel);
+    QWheelEvent turn(QPointF(5, 5), panel->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(panel, &turn);
+    QVERIFY(view->CompletionList());
 }
 
 void AidsTest::randomTypingKeepsTextColoursAndUndo_data()
