@@ -46,10 +46,10 @@ struct Frame {
     bool any = false;         // something stands inside
     bool lastMayBeMany = false;
     int commas = 0;
-    int definition = -1; // the listed definition whose body this block is
-    bool function = false;        // a function's body
-    bool parametersSeen = false;  // a body whose parameter list has opened
-    bool parameters = false;      // a parameter list
+    int definition = -1;         // the listed definition whose body this block is
+    bool function = false;       // a function's body
+    bool parametersSeen = false; // a body whose parameter list has opened
+    bool parameters = false;     // a parameter list
 };
 
 enum ByteClass : std::uint8_t { kSpace, kLetter, kDigit, kQuote, kMinus, kSquare, kDot, kColon, kEqual,
