@@ -86,10 +86,11 @@ public:
 
     // A script that Lua 5.1 compiles whole, as big scripts that Tarn runs are: each block in a
     // function of its own (Lua limits the locals of one function), and every call with one
-    // argument for each parameter its row names.
-    std::string Compilable(std::size_t bytes)
+    // argument for each parameter its row names (or, without rightCounts, any number of them,
+    // which the check warns about).
+    std::string Compilable(std::size_t bytes, bool rightCounts = true)
     {
-        m_rightCounts = true;
+        m_rightCounts = rightCounts;
         std::string script;
         script.reserve(bytes + 4096);
         for (int part = 0; script.size() < bytes; ++part) {

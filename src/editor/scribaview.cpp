@@ -13,6 +13,7 @@
 #include "editor/intellitip.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
 #include "frame/accelerators.h"
 
@@ -191,15 +192,8 @@ qint64 CScribaView::TextLength() const
 QByteArray CScribaView::CopyText() const
 {
     const qint64 length = TextLength();
-    const qint64 gap = std::clamp<qint64>(SendScintilla(SCI_GETGAPPOSITION), 0, length);
     QByteArray text(length, Qt::Uninitialized);
-    // Each side of the gap is contiguous; asking for exactly one side never moves the gap.
-    for (const auto &[from, size] : {std::pair{qint64(0), gap}, std::pair{gap, length - gap}}) {
-        if (size == 0)
-            continue;
-        const long part = SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(size));
-        std::memcpy(text.data() + from, reinterpret_cast<const char *>(part), std::size_t(size));
-    }
+    CopyTextRange(*this, 0, length, text.data());
     return text;
 }
 
