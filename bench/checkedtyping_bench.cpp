@@ -106,9 +106,9 @@ private:
     std::vector<std::pair<double, double>> m_turns; // (wall, thread CPU)
 };
 
-// 50 letters typed slowly, 490 to 560 ms apart, so that checks start about when keys are due;
-// then one whole check with its marks, the longest turn of the event loop meanwhile being the
-// longest a key could wait for it.
+// 50 letters, 150 ms apart, where every fourth key comes just as a pause of typing ends and the
+// check starts; then one whole check with its marks, the longest turn of the event loop
+// meanwhile being the longest a key could wait for it.
 void BM_TypeWithChecks(benchmark::State &state)
 {
     auto loaded = CheckedView(50);
@@ -118,13 +118,24 @@ void BM_TypeWithChecks(benchmark::State &state)
         LoopProbe probe;
         double due = 0.2;
         for (int key = 0; key < 50; ++key) {
-            RunLoopFor(std::max(0, int((due - probe.Now()) * 1000)));
-            const double cpuAtDue = probe.CpuAt(due);
+            double cpuAtDue = 0;
+            if (key % 4 == 3) {
+                // The check after the last pause is done; this key arrives as the next one starts.
+                while (view.Checks()->IsPending())
+                    RunLoopFor(5);
+                cpuAtDue = ThreadSeconds();
+                QTimer::singleShot(0, view.Checks(), &CheckMarks::CheckNow);
+                QCoreApplication::processEvents();
+                due = probe.Now();
+            } else {
+                RunLoopFor(std::max(0, int((due - probe.Now()) * 1000)));
+                cpuAtDue = probe.CpuAt(due);
+            }
             SendKey(&view, Qt::Key_A, QStringLiteral("a"));
             QCoreApplication::processEvents();
             view.repaint();
             latencies.push_back(ThreadSeconds() - cpuAtDue);
-            due += 0.49 + 0.01 * (key % 8);
+            due += 0.15;
         }
         state.SetIterationTime(probe.Now());
         while (view.Checks()->IsPending())

@@ -29,9 +29,9 @@ public:
     // The most warnings marked: beyond some thousands they say little more, and each costs the
     // user-interface thread a little to mark.
     static constexpr std::size_t kMostMarks = 20000;
-    // Bytes of the text copied, and marks set, in one turn of the event loop: about a
-    // millisecond's work.
-    static constexpr qint64 kCopySlice = 256 << 10;
+    // Bytes of the text copied, and marks set, in one turn of the event loop: a fraction of a
+    // millisecond's work each, so a key that comes meanwhile hardly waits.
+    static constexpr qint64 kCopySlice = 128 << 10;
     static constexpr std::size_t kMarksPerSlice = 1000;
 
     explicit CheckMarks(QsciScintilla *view);
