@@ -8,6 +8,7 @@
 #include "doc/scribadoc.h"
 #include "editor/autocompletion.h"
 #include "editor/autoindent.h"
+#include "editor/caretrest.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/intellitip.h"
@@ -131,8 +132,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit modifiedChanged(true); });
     connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit modifiedChanged(false); });
     m_caretPeriod = SendScintilla(SCI_GETCARETPERIOD);
+    m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
+        m_caretRest->Wake();
         SteadyCaretOnLongLines();
         emit caretOrSelectionChanged();
     });
@@ -270,6 +273,8 @@ void CScribaView::OnActivateView(bool activate)
 void CScribaView::focusInEvent(QFocusEvent *e)
 {
     OnActivateView(true);
+    m_caretRest->Wake();
+    SteadyCaretOnLongLines();
     QsciScintilla::focusInEvent(e);
     emit caretOrSelectionChanged();
 }
@@ -383,7 +388,7 @@ void CScribaView::SteadyCaretOnLongLines()
     // a blinking caret would keep the processor busy while nothing happens.
     const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
     const bool longLine = LineEndOf(caret) - LineStart(LineOf(caret)) > kSteadyCaretLine;
-    const long period = longLine ? 0 : m_caretPeriod;
+    const long period = longLine || m_caretRest->IsResting() ? 0 : m_caretPeriod;
     if (SendScintilla(SCI_GETCARETPERIOD) != period)
         SendScintilla(SCI_SETCARETPERIOD, static_cast<unsigned long>(period));
 }

@@ -17,6 +17,7 @@
 
 class CAutoCompletion;
 class CAutoIndent;
+class CCaretRest;
 class CColourer;
 class CCompletionList;
 class CIntelliTip;
@@ -246,6 +247,7 @@ private:
     ChangeRange m_changes;           // touched by edits not yet recoloured
     CColourer *m_colourer = nullptr;
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
+    CCaretRest *m_caretRest = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
     struct ColumnCache {
         qint64 start = -1;
