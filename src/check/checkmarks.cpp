@@ -9,6 +9,7 @@
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <malloc.h>
 #include <string_view>
 #include <unordered_map>
 
@@ -149,8 +150,14 @@ void CheckMarks::RunCheck()
     QByteArray copy = std::exchange(m_snapshot, QByteArray());
     FunctionTable functions = Settings::Global().functions;
     m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions)]() mutable {
-        const QByteArray text = std::move(copy);
-        return CheckScript(std::string_view(text.constData(), std::size_t(text.size())), functions, kMostMarks);
+        auto problems = [&] {
+            const QByteArray text = std::move(copy);
+            return CheckScript(std::string_view(text.constData(), std::size_t(text.size())), functions, kMostMarks);
+        }();
+        // The compile's and the copy's memory go back to the system: each open document is
+        // checked on some worker, and glibc keeps what a thread freed for that thread otherwise.
+        malloc_trim(0);
+        return problems;
     }));
 }
 

@@ -21,6 +21,10 @@ using Sci = QsciScintillaBase;
 // whole-text colouring never needs a second copy of the text.
 constexpr qint64 kChunk = 1 << 20;
 
+// The buffer of styles is kept between colourings up to this size: enough for the lines an
+// edit touches, while every open document would otherwise hold a megabyte of it.
+constexpr qint64 kKeptBuffer = 64 << 10;
+
 // Texts up to this size are coloured whole at once: a few milliseconds.
 constexpr qint64 kAtOnceLimit = 1 << 20;
 
@@ -166,7 +170,7 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
                                 reinterpret_cast<const char *>(m_styleBuffer.data()));
         first = end;
     }
-    if (m_styleBuffer.capacity() > std::size_t(kChunk))
+    if (m_styleBuffer.capacity() > std::size_t(kKeptBuffer))
         std::vector<std::uint8_t>().swap(m_styleBuffer);
 }
 

@@ -45,6 +45,12 @@ constexpr qint64 kLineEndSample = 1 << 20;
 // On a line longer than this the caret does not blink.
 constexpr qint64 kSteadyCaretLine = 64 << 10;
 
+// Pieces of lines whose measured widths Scintilla keeps: its default, and many more once the
+// caret is on a long line, which is measured anew on every change of its styles. Each entry
+// costs every view 16 bytes whether used or not.
+constexpr unsigned long kPositionCache = 1024;
+constexpr unsigned long kLongLinePositionCache = 16384;
+
 constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
 bool IsCharacterKey(const QKeyEvent *e)
@@ -119,7 +125,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
-    SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
+    SendScintilla(SCI_SETPOSITIONCACHE, kPositionCache);
     DefineStyles();
     m_checks = new CheckMarks(this);
 
@@ -172,6 +178,7 @@ void CScribaView::EndLoad()
     SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
     SendScintilla(SCI_SETXOFFSET, 0UL);
     AdoptDominantLineEnding();
+    SteadyCaretOnLongLines(); // before the first paint lays out a long first line
 }
 
 bool CScribaView::TakeAllocationFailure()
@@ -389,6 +396,8 @@ void CScribaView::SteadyCaretOnLongLines()
     const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
     const bool longLine = LineEndOf(caret) - LineStart(LineOf(caret)) > kSteadyCaretLine;
     const long period = longLine || m_caretRest->IsResting() ? 0 : m_caretPeriod;
+    if (longLine && SendScintilla(SCI_GETPOSITIONCACHE) < long(kLongLinePositionCache))
+        SendScintilla(SCI_SETPOSITIONCACHE, kLongLinePositionCache);
     if (SendScintilla(SCI_GETCARETPERIOD) != period)
         SendScintilla(SCI_SETCARETPERIOD, static_cast<unsigned long>(period));
 }
