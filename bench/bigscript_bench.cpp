@@ -205,16 +205,6 @@ void BM_ColourWhole(benchmark::State &state)
         opened.view.ColourRange(0, opened.view.TextLength());
 }
 
-double Seconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-double ProcessSeconds() { return Seconds(CLOCK_PROCESS_CPUTIME_ID); }
-// Processor time, so that the other programs sharing the machine do not count as stalls.
-double ThreadSeconds() { return Seconds(CLOCK_THREAD_CPUTIME_ID); }
-
 double g_longestStall = 0; // milliseconds
 int g_paints = 0;
 

@@ -22,14 +22,6 @@ namespace {
 using namespace benchscripts;
 using namespace benchview;
 
-double Seconds(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-double ThreadSeconds() { return Seconds(CLOCK_THREAD_CPUTIME_ID); }
-double ProcessSeconds() { return Seconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 // A script that compiles whole, as the check then reads all of it, with calls of any argument
 // count, so the check has thousands of warnings to mark.
