@@ -64,12 +64,33 @@ public:
         return script;
     }
 
+    // One line of tokens of every style, as a minified script has: keywords, calls, numbers,
+    // strings, signs, and now and then a block comment (which, on one line, the colouring takes
+    // to the line's end).
+    std::string MixedLine(std::size_t bytes)
+    {
+        std::string script;
+        script.reserve(bytes + 256);
+        while (script.size() < bytes) {
+            switch (Pick(8)) {
+            case 0: script += "if " + Name() + " > " + Number() + " then " + Statement() + " else " + Call() + " end"; break;
+            case 1: script += "for i = 1, " + Number() + " do " + Statement() + " end"; break;
+            case 2: script += "local function f(a, b) return a and b or nil end"; break;
+            case 3: script += "--[[ " + Sentence() + " ]]"; break;
+            default: script += Statement(); break;
+            }
+            script += ' ';
+        }
+        return script;
+    }
+
     // A script that Lua 5.1 compiles whole, as big scripts that Tarn runs are: each block in a
     // function of its own (Lua limits the locals of one function), and every call with one
-    // argument for each parameter its row names.
-    std::string Compilable(std::size_t bytes)
+    // argument for each parameter its row names (or, without rightCounts, any number of them,
+    // which the check warns about).
+    std::string Compilable(std::size_t bytes, bool rightCounts = true)
     {
-        m_rightCounts = true;
+        m_rightCounts = rightCounts;
         std::string script;
         script.reserve(bytes + 4096);
         for (int part = 0; script.size() < bytes; ++part) {

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <string>
 #include <utility>
@@ -31,6 +32,17 @@ public:
     }
     std::map<std::string, double> times;
 };
+
+inline double ClockSeconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+inline double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+// Processor time of the calling thread, so that the other programs sharing the machine do not
+// count as waits.
+inline double ThreadSeconds() { return ClockSeconds(CLOCK_THREAD_CPUTIME_ID); }
 
 inline int RunBenchmarksWithRatios(int argc, char **argv, const std::vector<BenchRatio> &ratios)
 {

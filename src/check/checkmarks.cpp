@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "reference/tarnreference.h"
+#include "editor/textcopy.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -9,6 +10,7 @@
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <malloc.h>
 #include <string_view>
 #include <unordered_map>
 
@@ -18,19 +20,19 @@ const QColor kErrorColour(0xE0, 0x00, 0x00);
 const QColor kWarningColour(0xF0, 0xA0, 0x00); // amber
 // Resting the pointer this long on a mark shows its message.
 constexpr int kDwellMs = 400;
-// The largest value an indicator run can hold.
-constexpr int kLargestValue = 0xFFFFFF;
+// An indicator's value: 1 + the index of its message, with the generation in the top bit of the
+// 24 that a value can hold.
+constexpr int kGenerationBit = 0x800000;
+constexpr int kLargestIndex = kGenerationBit - 2;
 // A squiggle is drawn stroke by stroke over its whole width on every paint of its line, however
 // little of it shows; an error's line longer than this gets a straight underline instead, which
 // costs the same at any length.
 constexpr std::size_t kLongestSquiggle = 4096;
-// Marks set in one turn of the event loop: a few milliseconds' work.
-constexpr std::size_t kMarksPerSlice = 2000;
 
 } // namespace
 
 CheckMarks::CheckMarks(QsciScintilla *view)
-    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_applying(new QTimer(this))
+    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_copying(new QTimer(this)), m_applying(new QTimer(this))
 {
     // Indicators asked of QScintilla, so other marks the view may draw get numbers of their own.
     m_errorIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
@@ -44,6 +46,8 @@ CheckMarks::CheckMarks(QsciScintilla *view)
     m_pause->setSingleShot(true);
     m_pause->setInterval(kPauseMs);
     connect(m_pause, &QTimer::timeout, this, &CheckMarks::CheckNow);
+    m_copying->setInterval(0);
+    connect(m_copying, &QTimer::timeout, this, &CheckMarks::CopySome);
     m_applying->setSingleShot(true);
     m_applying->setInterval(0);
     connect(m_applying, &QTimer::timeout, this, &CheckMarks::ApplySome);
@@ -68,13 +72,18 @@ void CheckMarks::SetEnabled(bool enabled)
     }
     m_pause->stop();
     m_again = false;
+    if (m_copying->isActive()) {
+        m_copying->stop();
+        m_snapshot = QByteArray();
+        m_running = false;
+    }
     ClearMarks();
     emit marksChanged();
 }
 
 bool CheckMarks::IsPending() const
 {
-    return m_running || m_again || m_pause->isActive() || m_applying->isActive();
+    return m_running || m_again || m_pause->isActive() || m_copying->isActive() || m_applying->isActive();
 }
 
 void CheckMarks::OnModified(int, int type)
@@ -103,16 +112,55 @@ void CheckMarks::CheckNow()
 
 void CheckMarks::StartCheck()
 {
-    const auto length = std::size_t(m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
-    const auto *text = reinterpret_cast<const char *>(m_view->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
-    // One copy of the text and of the table: the worker must not read what the user edits.
-    QByteArray copy(text, qsizetype(length));
-    FunctionTable functions = Settings::Global().functions;
+    // The worker must not read what the user edits: it gets a copy, made a slice at a time.
+    // The buffer of a copy that the text's change made useless is used again: freeing and
+    // touching megabytes afresh would cost the keystroke that comes next.
+    const auto length = qsizetype(m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    m_snapshot.resize(length);
+    m_copied = 0;
     m_checkedVersion = m_version;
     m_running = true;
-    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions), reference = m_reference] {
-        const std::string_view text(copy.constData(), std::size_t(copy.size()));
-        return reference ? CheckScript(text, functions, *reference, kMostMarks) : CheckScript(text, functions, kMostMarks);
+    m_copying->start();
+}
+
+void CheckMarks::CopySome()
+{
+    if (m_checkedVersion != m_version) {
+        // The text changed under the copy: the pause after the change (or the CheckNow that
+        // announced it) starts over with the new text.
+        m_copying->stop();
+        m_running = false;
+        if (m_again || !m_pause->isActive()) {
+            m_again = false;
+            StartCheck();
+        }
+        return;
+    }
+    const qint64 end = std::min<qint64>(m_snapshot.size(), m_copied + kCopySlice);
+    CopyTextRange(*m_view, m_copied, end, m_snapshot.data() + m_copied);
+    m_copied = end;
+    if (m_copied < m_snapshot.size())
+        return;
+    m_copying->stop();
+    RunCheck();
+}
+
+void CheckMarks::RunCheck()
+{
+    // The copy goes with the worker and is freed there; so is a copy of the table.
+    QByteArray copy = std::exchange(m_snapshot, QByteArray());
+    FunctionTable functions = Settings::Global().functions;
+    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions),
+                                           reference = m_reference]() mutable {
+        auto problems = [&] {
+            const QByteArray text = std::move(copy);
+            const std::string_view view(text.constData(), std::size_t(text.size()));
+            return reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks);
+        }();
+        // The compile's and the copy's memory go back to the system: each open document is
+        // checked on some worker, and glibc keeps what a thread freed for that thread otherwise.
+        malloc_trim(0);
+        return problems;
     }));
 }
 
@@ -128,27 +176,45 @@ void CheckMarks::OnCheckFinished()
     }
 }
 
-void CheckMarks::ClearMarks()
+void CheckMarks::ClearIndicators(qint64 from, qint64 to)
 {
-    const long length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
     for (int indicator : {m_errorIndicator, m_longErrorIndicator, m_warningIndicator}) {
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
-        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0UL, length);
+        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(from),
+                              static_cast<long>(to - from));
     }
-    m_messages.clear();
+}
+
+void CheckMarks::ClearMarks()
+{
+    ClearIndicators(0, m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    m_messages[0].clear();
+    m_messages[1].clear();
     m_problems.clear();
     m_markCount = 0;
     m_applying->stop();
     m_values.clear();
     m_toMark.clear();
     m_marked = 0;
+    m_mixed = false;
 }
 
 void CheckMarks::Apply(std::vector<ScriptProblem> problems)
 {
-    ClearMarks();
+    // The old marks stay until the new ones reach them, each slice clearing ahead of the marks
+    // it sets, so the marks never all vanish at once and no slice clears the whole text.
+    m_applying->stop();
+    if (m_mixed) // the last marks were left half set when the text changed
+        ClearMarks();
+    m_mixed = true;
+    m_generation ^= 1;
+    m_messages[m_generation].clear();
+    m_values.clear();
+    m_markCount = 0;
     m_problems = problems;
     m_toMark = std::move(problems);
+    m_marked = 0;
+    m_clearedTo = 0;
     ApplySome();
 }
 
@@ -162,6 +228,18 @@ void CheckMarks::ApplySome()
         return;
     }
     const std::size_t end = std::min(m_toMark.size(), m_marked + kMarksPerSlice);
+    // Problems come in line order, so the marks of later slices start no earlier than this
+    // slice's; the old marks are cleared up to the furthest end of this slice's.
+    qint64 clearTo = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    if (end < m_toMark.size()) {
+        clearTo = m_clearedTo;
+        for (std::size_t i = m_marked; i < end; ++i)
+            clearTo = std::max(clearTo, qint64(m_toMark[i].end));
+    }
+    if (clearTo > m_clearedTo)
+        ClearIndicators(m_clearedTo, clearTo);
+    m_clearedTo = std::max(m_clearedTo, clearTo);
+    QStringList &messages = m_messages[m_generation];
     for (; m_marked < end; ++m_marked) {
         const ScriptProblem &problem = m_toMark[m_marked];
         if (problem.end <= problem.start)
@@ -170,10 +248,10 @@ void CheckMarks::ApplySome()
         // two problems of one kind mark neighbouring bytes.
         auto found = m_values.find(problem.message);
         if (found == m_values.end()) {
-            if (m_messages.size() >= kLargestValue)
+            if (messages.size() > kLargestIndex)
                 continue;
-            m_messages.append(QString::fromStdString(problem.message));
-            found = m_values.emplace(problem.message, int(m_messages.size())).first;
+            messages.append(QString::fromStdString(problem.message));
+            found = m_values.emplace(problem.message, int(messages.size()) | (m_generation ? kGenerationBit : 0)).first;
         }
         const int indicator = IndicatorFor(problem);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
@@ -187,6 +265,8 @@ void CheckMarks::ApplySome()
     } else {
         m_values.clear();
         m_toMark.clear();
+        m_messages[m_generation ^ 1].clear(); // no old mark is left
+        m_mixed = false;
     }
     emit marksChanged();
 }
@@ -206,7 +286,8 @@ int CheckMarks::IndicatorValueAt(int indicator, qint64 position) const
 
 QString CheckMarks::MessageAt(qint64 position) const
 {
-    if (m_markCount == 0 || position < 0 || position >= m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH))
+    if ((m_markCount == 0 && !m_applying->isActive()) || position < 0 ||
+        position >= m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH))
         return QString();
     // A call's warning is narrower than an error's line, so it wins where both lie.
     int value = IndicatorValueAt(m_warningIndicator, position);
@@ -214,7 +295,9 @@ QString CheckMarks::MessageAt(qint64 position) const
         value = IndicatorValueAt(m_errorIndicator, position);
     if (value == 0)
         value = IndicatorValueAt(m_longErrorIndicator, position);
-    return value > 0 ? m_messages.value(value - 1) : QString();
+    if (value <= 0)
+        return QString();
+    return m_messages[(value & kGenerationBit) ? 1 : 0].value((value & ~kGenerationBit) - 1);
 }
 
 QString CheckMarks::MessageAtCaret() const

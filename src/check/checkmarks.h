@@ -1,10 +1,13 @@
 // The script check in an editor view: it runs on a worker thread over a copy of the text
 // half a second after typing stops, and marks what it found with squiggles (indicators, which
-// neither colouring, undo nor the modified flag sees), tooltips and a status message.
+// neither colouring, undo nor the modified flag sees), tooltips and a status message. Both the
+// copy and the marks are made a slice at a time between keystrokes, so that typing in a big
+// script never waits for them.
 #pragma once
 
 #include "check/scriptcheck.h"
 
+#include <QByteArray>
 #include <QFutureWatcher>
 #include <QObject>
 #include <QStringList>
@@ -28,6 +31,10 @@ public:
     // The most warnings marked: beyond some thousands they say little more, and each costs the
     // user-interface thread a little to mark.
     static constexpr std::size_t kMostMarks = 20000;
+    // Bytes of the text copied, and marks set, in one turn of the event loop: a fraction of a
+    // millisecond's work each, so a key that comes meanwhile hardly waits.
+    static constexpr qint64 kCopySlice = 128 << 10;
+    static constexpr std::size_t kMarksPerSlice = 1000;
 
     explicit CheckMarks(QsciScintilla *view);
     ~CheckMarks() override;
@@ -59,6 +66,8 @@ signals:
 private:
     void OnModified(int position, int type);
     void StartCheck();
+    void CopySome();
+    void RunCheck();
     void OnCheckFinished();
     void Apply(std::vector<ScriptProblem> problems);
     void ApplySome();
@@ -66,23 +75,32 @@ private:
     void ShowTip(int x, int y);
     int IndicatorFor(const ScriptProblem &problem) const;
     int IndicatorValueAt(int indicator, qint64 position) const;
+    void ClearIndicators(qint64 from, qint64 to);
 
     QsciScintilla *m_view;
     QTimer *m_pause;
+    QTimer *m_copying;  // copies the text for the check a slice at a time
     QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long
     QFutureWatcher<std::vector<ScriptProblem>> m_watcher;
     int m_errorIndicator = -1;
     int m_longErrorIndicator = -1; // a straight line: a squiggle is drawn stroke by stroke, all its width
     int m_warningIndicator = -1;
     bool m_enabled = false;
-    bool m_running = false;
+    bool m_running = false;       // copying the text, or checking it
     bool m_again = false;         // another check is wanted when the running one ends
     std::uint64_t m_version = 0;  // counts the text's changes
     std::uint64_t m_checkedVersion = 0;
-    QStringList m_messages;       // an indicator's value is 1 + the index of its message
+    QByteArray m_snapshot;        // the text being copied for the check
+    qint64 m_copied = 0;          // bytes of it
+    // An indicator's value is 1 + the index of its message in the list of its generation
+    // (the value's top bit): while new marks replace old ones, both kinds show their messages.
+    QStringList m_messages[2];
+    int m_generation = 0;         // of the newest marks
     std::vector<ScriptProblem> m_toMark;
     std::vector<ScriptProblem> m_problems; // as the last check found them, for the problem list
     std::size_t m_marked = 0;     // of m_toMark
+    qint64 m_clearedTo = 0;       // the old marks are gone before this position
+    bool m_mixed = false;         // old marks are left after the new ones
     std::unordered_map<std::string_view, int> m_values; // message to value, for m_toMark
     int m_markCount = 0;
     std::shared_ptr<const TarnReference> m_reference;

@@ -21,6 +21,10 @@ using Sci = QsciScintillaBase;
 // whole-text colouring never needs a second copy of the text.
 constexpr qint64 kChunk = 1 << 20;
 
+// The buffer of styles is kept between colourings up to this size: enough for the lines an
+// edit touches, while every open document would otherwise hold a megabyte of it.
+constexpr qint64 kKeptBuffer = 64 << 10;
+
 // Texts up to this size are coloured whole at once: a few milliseconds.
 constexpr qint64 kAtOnceLimit = 1 << 20;
 
@@ -36,23 +40,45 @@ constexpr qint64 kOnDemandFold = 1 << 20;
 // Setting at least this many fold levels at once takes the faster way (see SetLevels).
 constexpr std::size_t kManyLevels = 64;
 
-// Runs of one style longer than this are styled in alternating pieces of about kRunPiece bytes,
-// the size in which Scintilla measures long runs anyway.
+// Runs of one style longer than this are styled in alternating pieces: a word, or the blanks
+// and signs between two words, at most kRunPiece bytes. Scintilla measures the text of a line
+// piece by piece and keeps the widths of pieces shorter than 30 bytes for the next time it
+// meets the same piece in the same style: a comment of megabytes is made of a few thousand
+// different words, so its first layout measures each of them once instead of every 100 bytes
+// of it afresh.
 constexpr std::size_t kLongRun = 4096;
-constexpr std::size_t kRunPiece = 100;
+constexpr std::size_t kRunPiece = 24;
 
 bool IsContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+bool IsWordByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 || byte == '_' || (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
+}
+
+// The end of the piece that starts at start: where a word begins or ends, or kRunPiece bytes
+// on, never inside a character.
+std::size_t PieceEnd(const char *text, std::size_t start, std::size_t end)
+{
+    const bool word = IsWordByte(text[start]);
+    const std::size_t limit = std::min(end, start + kRunPiece);
+    std::size_t next = start + 1;
+    while (next < limit && IsWordByte(text[next]) == word)
+        ++next;
+    while (next < end && IsContinuationByte(text[next]))
+        ++next;
+    return next;
+}
+
 void AlternatePieces(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
 {
     bool twin = false;
     for (std::size_t piece = start; piece < end;) {
-        std::size_t next = std::min(end, piece + kRunPiece);
-        while (next < end && IsContinuationByte(text[next]))
-            ++next; // a character is never cut
+        const std::size_t next = PieceEnd(text, piece, end);
         if (twin)
             std::memset(styles + piece, styles[piece] | CColourer::kTwinStyle, next - piece);
         twin = !twin;
@@ -157,7 +183,7 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
                                 reinterpret_cast<const char *>(m_styleBuffer.data()));
         first = end;
     }
-    if (m_styleBuffer.capacity() > std::size_t(kChunk))
+    if (m_styleBuffer.capacity() > std::size_t(kKeptBuffer))
         std::vector<std::uint8_t>().swap(m_styleBuffer);
 }
 

@@ -9,6 +9,7 @@
 #include "editor/autocompletion.h"
 #include "editor/autoindent.h"
 #include "editor/bracketmatcher.h"
+#include "editor/caretrest.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/indentrules.h"
@@ -17,6 +18,7 @@
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
 #include "editor/referencehover.h"
+#include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
 #include "editor/viewdisplay.h"
 #include "frame/accelerators.h"
@@ -48,6 +50,12 @@ constexpr qint64 kLineEndSample = 1 << 20;
 
 // On a line longer than this the caret does not blink.
 constexpr qint64 kSteadyCaretLine = 64 << 10;
+
+// Pieces of lines whose measured widths Scintilla keeps: its default, and many more once the
+// caret is on a long line, which is measured anew on every change of its styles. Each entry
+// costs every view 16 bytes whether used or not.
+constexpr unsigned long kPositionCache = 1024;
+constexpr unsigned long kLongLinePositionCache = 16384;
 
 constexpr unsigned long kChangeAnnouncements = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 
@@ -126,7 +134,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
-    SendScintilla(SCI_SETPOSITIONCACHE, 16384UL);
+    SendScintilla(SCI_SETPOSITIONCACHE, kPositionCache);
     DefineStyles();
     m_checks = new CheckMarks(this);
     SetReference(SharedBuiltInReference());
@@ -155,8 +163,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETADDITIONALSELECTIONTYPING, 1);
     SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
+    m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
+        m_caretRest->Wake();
         SteadyCaretOnLongLines();
         m_brackets->Update();
         emit caretOrSelectionChanged();
@@ -201,6 +211,7 @@ void CScribaView::EndLoad()
     SendScintilla(SCI_SETXOFFSET, 0UL);
     AdoptDominantLineEnding();
     m_display->Refresh();
+    SteadyCaretOnLongLines(); // before the first paint lays out a long first line
 }
 
 bool CScribaView::TakeAllocationFailure()
@@ -224,15 +235,8 @@ qint64 CScribaView::TextLength() const
 QByteArray CScribaView::CopyText() const
 {
     const qint64 length = TextLength();
-    const qint64 gap = std::clamp<qint64>(SendScintilla(SCI_GETGAPPOSITION), 0, length);
     QByteArray text(length, Qt::Uninitialized);
-    // Each side of the gap is contiguous; asking for exactly one side never moves the gap.
-    for (const auto &[from, size] : {std::pair{qint64(0), gap}, std::pair{gap, length - gap}}) {
-        if (size == 0)
-            continue;
-        const long part = SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(size));
-        std::memcpy(text.data() + from, reinterpret_cast<const char *>(part), std::size_t(size));
-    }
+    CopyTextRange(*this, 0, length, text.data());
     return text;
 }
 
@@ -309,6 +313,8 @@ void CScribaView::OnActivateView(bool activate)
 void CScribaView::focusInEvent(QFocusEvent *e)
 {
     OnActivateView(true);
+    m_caretRest->Wake();
+    SteadyCaretOnLongLines();
     QsciScintilla::focusInEvent(e);
     emit caretOrSelectionChanged();
 }
@@ -424,7 +430,9 @@ void CScribaView::SteadyCaretOnLongLines()
     // a blinking caret would keep the processor busy while nothing happens.
     const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
     const bool longLine = LineEndOf(caret) - LineStart(LineOf(caret)) > kSteadyCaretLine;
-    const long period = longLine ? 0 : m_caretPeriod;
+    const long period = longLine || m_caretRest->IsResting() ? 0 : m_caretPeriod;
+    if (longLine && SendScintilla(SCI_GETPOSITIONCACHE) < long(kLongLinePositionCache))
+        SendScintilla(SCI_SETPOSITIONCACHE, kLongLinePositionCache);
     if (SendScintilla(SCI_GETCARETPERIOD) != period)
         SendScintilla(SCI_SETCARETPERIOD, static_cast<unsigned long>(period));
 }

@@ -18,6 +18,7 @@
 class CAutoCompletion;
 class CAutoIndent;
 class CBracketMatcher;
+class CCaretRest;
 class CColourer;
 class CLineEditing;
 class CViewDisplay;
@@ -276,6 +277,7 @@ private:
     std::unique_ptr<CBracketMatcher> m_brackets;
     std::unique_ptr<CLineEditing> m_lineEditing;
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
+    CCaretRest *m_caretRest = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
     struct ColumnCache {
         qint64 start = -1;

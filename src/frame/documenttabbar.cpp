@@ -83,8 +83,42 @@ CDocumentTabBar::CDocumentTabBar(CMDIClientWatcher *owner, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_pollTimer = new QTimer(this);
     m_pollTimer->setInterval(kPollIntervalMs);
-    connect(m_pollTimer, &QTimer::timeout, this, [this] { Poll(true); });
+    connect(m_pollTimer, &QTimer::timeout, this, &CDocumentTabBar::OnTimerPoll);
     m_pollTimer->start();
+}
+
+void CDocumentTabBar::OnTimerPoll()
+{
+    if (Poll(true))
+        m_quietPolls = 0;
+    else if (++m_quietPolls >= kQuietPollsBeforeRest)
+        m_pollTimer->stop(); // nothing changes: an idle window takes no processor time
+}
+
+bool CDocumentTabBar::IsPolling() const
+{
+    return m_pollTimer->isActive();
+}
+
+void CDocumentTabBar::WatchWindow(QMdiSubWindow *window)
+{
+    // Installing it again only moves it to the front: it is still called once per event.
+    window->installEventFilter(this);
+}
+
+bool CDocumentTabBar::eventFilter(QObject *watched, QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::WindowTitleChange:
+    case QEvent::ModifiedChange:
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        PostPoll();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 CDocumentTabBar::~CDocumentTabBar() = default;
@@ -168,6 +202,7 @@ bool CDocumentTabBar::Poll(bool addNew)
     const QList<QMdiSubWindow *> windows = active ? area->subWindowList(QMdiArea::CreationOrder)
                                                   : QList<QMdiSubWindow *>();
     for (QMdiSubWindow *window : windows) {
+        WatchWindow(window);
         int index = FindTab(window);
         const QString title = TitleOf(window);
         if (index < 0) {
@@ -212,6 +247,9 @@ void CDocumentTabBar::UpdateLamp(int index, QMdiSubWindow *window)
 
 void CDocumentTabBar::PostPoll()
 {
+    m_quietPolls = 0;
+    if (!m_pollTimer->isActive())
+        m_pollTimer->start();
     if (m_pollPosted)
         return;
     m_pollPosted = true;

@@ -22,6 +22,10 @@ class CDocumentTabBar : public QWidget {
 public:
     static constexpr int kBorderWidth = 5;
     static constexpr int kPollIntervalMs = 200;
+    // The timer rests after this many polls in a row found nothing to lay out; a change of a
+    // document window (title, modified mark, shown, hidden, added, removed, activated) or of
+    // the document area wakes it, with a poll at once.
+    static constexpr int kQuietPollsBeforeRest = 5;
 
     CDocumentTabBar(CMDIClientWatcher *owner, QWidget *parent);
     ~CDocumentTabBar() override;
@@ -31,8 +35,10 @@ public:
     // of the active window is selected. Asks for a new layout only when the texts, the set of
     // tabs, the selection or the watcher's flag changed, and then returns true.
     bool Poll(bool addNew);
-    // A poll as soon as the event loop gets to it, after the operation that asked for it.
+    // A poll as soon as the event loop gets to it, after the operation that asked for it; the
+    // timer polls again from then on until things are quiet.
     void PostPoll();
+    bool IsPolling() const;
 
     int FindTab(const QObject *window) const;
     bool AddTab(QMdiSubWindow *window);
@@ -69,6 +75,7 @@ protected:
     void leaveEvent(QEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void dragEnterEvent(QDragEnterEvent *e) override;
     void dragMoveEvent(QDragMoveEvent *e) override;
     void dropEvent(QDropEvent *e) override;
@@ -87,6 +94,8 @@ private:
         std::vector<QRect> rects; // in the strip's client coordinates
     };
 
+    void OnTimerPoll();
+    void WatchWindow(QMdiSubWindow *window);
     void OnSelectionChange();
     void ActivateTabWindow(int index);
     void RecalcLayout();
@@ -107,6 +116,7 @@ private:
     int m_hot = -1;
     bool m_pollPosted = false;
     QTimer *m_pollTimer = nullptr;
+    int m_quietPolls = 0;
     mutable TabGeometry m_geometry;
     mutable bool m_geometryValid = false;
 };

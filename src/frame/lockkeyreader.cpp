@@ -37,6 +37,23 @@ LockKeyReader::LockKeyReader()
     m_numIndex = IndicatorIndex(display, "Num Lock");
     m_scrollIndex = IndicatorIndex(display, "Scroll Lock");
     m_display = display;
+    m_xkbEventBase = event;
+}
+
+bool LockKeyReader::ListenForChanges()
+{
+    // Only the indicator events are chosen; what the toolkit asked of the extension stays.
+    if (!m_display || !XkbSelectEvents(m_display, XkbUseCoreKbd, XkbIndicatorStateNotifyMask, XkbIndicatorStateNotifyMask))
+        return false;
+    XFlush(m_display);
+    return true;
+}
+
+bool LockKeyReader::IsChangeEvent(const void *event) const
+{
+    // Every event of the extension has the same type, its own kind in the second byte.
+    const auto *bytes = static_cast<const unsigned char *>(event);
+    return m_display && (bytes[0] & 0x7F) == m_xkbEventBase && bytes[1] == XkbIndicatorStateNotify;
 }
 
 LockKeys LockKeyReader::Read() const
@@ -54,6 +71,16 @@ LockKeyReader::LockKeyReader() = default;
 LockKeys LockKeyReader::Read() const
 {
     return {};
+}
+
+bool LockKeyReader::ListenForChanges()
+{
+    return false;
+}
+
+bool LockKeyReader::IsChangeEvent(const void *) const
+{
+    return false;
 }
 
 #endif

@@ -1,4 +1,5 @@
-// The Caps, Num and Scroll Lock states, read from the X server's keyboard indicators.
+// The Caps, Num and Scroll Lock states, read from the X server's keyboard indicators, and the
+// server's word when they change.
 #pragma once
 
 struct _XDisplay;
@@ -19,8 +20,14 @@ public:
     bool IsAvailable() const { return m_display != nullptr; }
     LockKeys Read() const;
 
+    // Asks the server to say when an indicator changes, whoever changes it; false when it cannot.
+    bool ListenForChanges();
+    // True for the server's event (an xcb_generic_event_t) that an indicator changed.
+    bool IsChangeEvent(const void *event) const;
+
 private:
     _XDisplay *m_display = nullptr;
+    int m_xkbEventBase = -1;
     int m_capsIndex = -1;
     int m_numIndex = -1;
     int m_scrollIndex = -1;

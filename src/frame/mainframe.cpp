@@ -9,6 +9,7 @@
 #include "editor/htmlexport.h"
 #include "editor/scribaview.h"
 #include "frame/childframe.h"
+#include "frame/lockkeyevents.h"
 #include "frame/lockkeyreader.h"
 #include "frame/viewoptions.h"
 #include "panes/panecommands.h"
@@ -699,22 +700,39 @@ bool CMainFrame::OvertypePaneShown() const
 void CMainFrame::WatchLockKeys()
 {
     auto reader = std::make_shared<LockKeyReader>();
-    if (reader->IsAvailable())
-        SetLockKeySource([reader] { return reader->Read(); });
+    if (!reader->IsAvailable())
+        return;
+    auto *events = new LockKeyEvents(reader, this);
+    SetLockKeySource([reader] { return reader->Read(); }, events->IsListening() ? events : nullptr);
 }
 
-void CMainFrame::SetLockKeySource(std::function<LockKeys()> source)
+void CMainFrame::SetLockKeySource(std::function<LockKeys()> source, LockKeyEvents *events)
 {
     m_readLockKeys = std::move(source);
-    if (!m_lockKeyTimer) {
-        // Polled: the lock keys change without a key press reaching this program (another
-        // window has the keyboard, or the state is set from outside).
-        m_lockKeyTimer = new QTimer(this);
-        m_lockKeyTimer->setInterval(kLockKeyPollMs);
-        connect(m_lockKeyTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
+    if (m_lockKeyEvents)
+        disconnect(m_lockKeyEvents, nullptr, this, nullptr);
+    m_lockKeyEvents = events;
+    if (events) {
+        // Told of every change, whoever makes it: nothing to poll.
+        connect(events, &LockKeyEvents::changed, this, &CMainFrame::UpdateLockPanes);
+        if (m_lockKeyTimer)
+            m_lockKeyTimer->stop();
+    } else {
+        if (!m_lockKeyTimer) {
+            // Polled: the lock keys change without a key press reaching this program (another
+            // window has the keyboard, or the state is set from outside).
+            m_lockKeyTimer = new QTimer(this);
+            m_lockKeyTimer->setInterval(kLockKeyPollMs);
+            connect(m_lockKeyTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
+        }
+        m_lockKeyTimer->start();
     }
-    m_lockKeyTimer->start();
     UpdateLockPanes();
+}
+
+bool CMainFrame::LockKeysPolled() const
+{
+    return m_lockKeyTimer && m_lockKeyTimer->isActive();
 }
 
 void CMainFrame::UpdateLockPanes()

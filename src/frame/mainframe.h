@@ -23,6 +23,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 struct LockKeys;
+class LockKeyEvents;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -57,8 +58,10 @@ public:
     bool OvertypePaneShown() const;
     // "CAP NUM SCRL" as the three panes show it, blanks for the unlit ones.
     QString LockPaneTexts() const;
-    // Where the lock-key panes read the keyboard; polled a few times a second.
-    void SetLockKeySource(std::function<LockKeys()> source);
+    // Where the lock-key panes read the keyboard: again whenever events says an indicator
+    // changed, or, without events, a few times a second.
+    void SetLockKeySource(std::function<LockKeys()> source, LockKeyEvents *events = nullptr);
+    bool LockKeysPolled() const;
 
     // The idle-time pass that enables commands and refreshes the panes; coalesced.
     void RequestUpdate();
@@ -123,4 +126,5 @@ private:
     std::function<LockKeys()> m_readLockKeys;
     QTimer *m_lockKeyTimer = nullptr;
     CReferencePane *m_referencePane = nullptr;
+    QPointer<LockKeyEvents> m_lockKeyEvents;
 };

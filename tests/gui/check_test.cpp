@@ -3,6 +3,7 @@
 // kept with the recent files, and the exit statuses of "scriba --check".
 #include "guitestsupport.h"
 
+#include "app/settings.h"
 #include "check/checkcommand.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
@@ -51,6 +52,7 @@ private slots:
     void switchIsKeptWithTheRecentFiles();
     void largeScriptStaysTypeableWhileChecked();
     void errorOnLongLineIsUnderlinedStraight();
+    void marksSetInSlicesReplaceTheOldOnesExactly();
     void commandLineExitStatus_data();
     void commandLineExitStatus();
 };
@@ -239,6 +241,39 @@ void CheckTest::errorOnLongLineIsUnderlinedStraight()
     view->SendScintilla(QsciScintillaBase::SCI_SETTEXT, "x = = 1\n");
     QVERIFY(CheckSettles(view));
     QCOMPARE(styleAt(0), int(QsciScintillaBase::INDIC_SQUIGGLE));
+}
+
+// Marks are set a slice at a time, each slice clearing the old marks ahead of its own: once the
+// check settles, every byte carries exactly the message the whole check gives it.
+void CheckTest::marksSetInSlicesReplaceTheOldOnesExactly()
+{
+    AppFixture fixture;
+    const int lines = int(3 * CheckMarks::kMarksPerSlice);
+    CScribaView *view = Open(fixture, "x = = 1\n" + QByteArray("tg_addpoint(1)\n").repeated(lines));
+    QVERIFY(view);
+    QVERIFY(CheckSettles(view));
+    QCOMPARE(view->Checks()->MarkCount(), lines + 1);
+    // Two calls of three put right, the last ones among them: their old marks must go.
+    for (int line = lines - 1; line >= 0; --line)
+        if (line % 3 != 0)
+            view->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(8 + line * 15 + 13), ", 2");
+    QVERIFY(CheckSettles(view));
+    const QByteArray text = TextOf(view);
+    const std::vector<ScriptProblem> problems =
+        CheckScript(std::string_view(text.constData(), std::size_t(text.size())), Settings::Global().functions);
+    QCOMPARE(view->Checks()->MarkCount(), int(problems.size()));
+    QCOMPARE(int(problems.size()), lines / 3 + 1);
+    // A warning wins over the error where both lie, as for the status bar.
+    std::vector<QString> expected(std::size_t(text.size()));
+    for (const ScriptProblem &problem : problems)
+        for (std::size_t at = problem.start; at < problem.end; ++at)
+            if (expected[at].isEmpty() || problem.severity == ProblemSeverity::Warning)
+                expected[at] = QString::fromStdString(problem.message);
+    for (qint64 at = 0; at < text.size(); ++at) {
+        const bool marked = view->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR, static_cast<unsigned long>(at)) != 0;
+        QVERIFY2(marked == !expected[std::size_t(at)].isEmpty(), qPrintable(QString::number(at)));
+        QVERIFY2(view->Checks()->MessageAt(at) == expected[std::size_t(at)], qPrintable(QString::number(at)));
+    }
 }
 
 void CheckTest::commandLineExitStatus_data()

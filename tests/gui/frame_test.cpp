@@ -4,6 +4,7 @@
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/lockkeyreader.h"
+#include "frame/lockkeyevents.h"
 #include "frame/mainframe.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ private slots:
     void unshownKeysStillWork_data();
     void unshownKeysStillWork();
     void lockPanesFollowTheKeyboardWithoutAKeyPress();
+    void lockPanesFollowIndicatorEventsWithoutPolling();
     void hiddenBarsGiveTheirSpaceToTheDocuments_data();
     void hiddenBarsGiveTheirSpaceToTheDocuments();
     void closingADialogGivesTheKeyboardBack_data();
@@ -189,6 +191,22 @@ void FrameTest::lockPanesFollowTheKeyboardWithoutAKeyPress()
     QCOMPARE(frame->LockPaneTexts(), QStringLiteral("CAP  "));
     keys = {false, true, true};
     QTRY_COMPARE_WITH_TIMEOUT(frame->LockPaneTexts(), QStringLiteral(" NUM SCRL"), 1000);
+}
+
+void FrameTest::lockPanesFollowIndicatorEventsWithoutPolling()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    LockKeys keys{false, true, false};
+    LockKeyEvents events(nullptr);
+    frame->SetLockKeySource([&keys] { return keys; }, &events);
+    QVERIFY(!frame->LockKeysPolled());
+    QCOMPARE(frame->LockPaneTexts(), QStringLiteral(" NUM "));
+    keys = {true, false, true};
+    QTest::qWait(300);
+    QCOMPARE(frame->LockPaneTexts(), QStringLiteral(" NUM ")); // nothing asks until told
+    emit events.changed();
+    QCOMPARE(frame->LockPaneTexts(), QStringLiteral("CAP  SCRL"));
 }
 
 void FrameTest::hiddenBarsGiveTheirSpaceToTheDocuments_data()

@@ -28,6 +28,7 @@ private slots:
     void longTitlesWrapIntoRowsAndTheFrontRowFollows();
     void ctrlTabFollowsTheTabs();
     void documentAreaTakesTheDisplayAreaOrEverything();
+    void quietStripRestsAndChangesWakeIt();
 };
 
 namespace {
@@ -315,6 +316,34 @@ void TabBarTest::documentAreaTakesTheDisplayAreaOrEverything()
     fixture.App().OnFileNew();
     QCOMPARE(fixture.App().Documents().size(), 2);
     QVERIFY(area->currentSubWindow()->isMaximized());
+}
+
+
+// With nothing changing the poll rests, and every change of the documents still reaches the
+// strip within a poll's interval.
+void TabBarTest::quietStripRestsAndChangesWakeIt()
+{
+    AppFixture fixture("");
+    CDocumentTabBar *bar = Strip(fixture);
+    CScribaDoc *document = fixture.ActiveDocument();
+    const int interval = CDocumentTabBar::kPollIntervalMs;
+    const int rest = (CDocumentTabBar::kQuietPollsBeforeRest + 2) * interval;
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->IsPolling(), rest);
+    QTest::keyClicks(fixture.ActiveView(), "x");
+    QTRY_COMPARE_WITH_TIMEOUT(bar->TabLamp(0), 1, interval);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->IsPolling(), rest);
+    document->SetTitle(QStringLiteral("renamed.lua"));
+    QTRY_COMPARE_WITH_TIMEOUT(Texts(bar), QStringList{"renamed.lua"}, interval);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->IsPolling(), rest);
+    document->SetModifiedFlag(false);
+    QTRY_COMPARE_WITH_TIMEOUT(bar->TabLamp(0), 0, interval);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->IsPolling(), rest);
+    fixture.App().OnFileNew();
+    QTRY_COMPARE_WITH_TIMEOUT(bar->Count(), 2, interval);
+    QCOMPARE(bar->CurrentIndex(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->IsPolling(), rest);
+    fixture.App().MainFrame()->MdiArea()->activatePreviousSubWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(bar->CurrentIndex(), 0, interval);
 }
 
 QTEST_MAIN(TabBarTest)

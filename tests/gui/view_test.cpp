@@ -3,6 +3,7 @@
 
 #include "doc/scribadoc.h"
 #include "editor/lineword.h"
+#include "editor/caretrest.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 
@@ -41,6 +42,7 @@ private slots:
     void printPreviewPaintsWithoutChangingTheText();
     void printingToAFileSaysWhenItFails_data();
     void printingToAFileSaysWhenItFails();
+    void caretStopsBlinkingWhenNothingHappens();
 
 private:
     static void Drop(CScribaView *view, const QList<QUrl> &urls, const QString &text = QString());
@@ -413,6 +415,26 @@ void ViewTest::printingToAFileSaysWhenItFails()
     QCOMPARE(fixture.Prompts().asked.first().caption, QStringLiteral("Scriba - Error!"));
     QCOMPARE(fixture.Prompts().asked.first().text,
              QStringLiteral("Could not print to \"%1\": the file could not be created.").arg(path));
+}
+
+// An idle view takes no processor time: the caret stays shown without blinking some seconds
+// after the last key, and blinks again at the next one.
+void ViewTest::caretStopsBlinkingWhenNothingHappens()
+{
+    AppFixture fixture("");
+    CScribaView *view = fixture.ActiveView();
+    QTest::keyClicks(view, "x = 1");
+    const long period = view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD);
+    QVERIFY(period > 0);
+    QTest::qWait(CCaretRest::kRestAfterMs / 2);
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::qWait(CCaretRest::kRestAfterMs / 2 + 100);
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period); // the key woke it
+    QTRY_COMPARE_WITH_TIMEOUT(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), 0L,
+                              CCaretRest::kRestAfterMs);
+    QTest::keyClick(view, Qt::Key_Right);
+    QTRY_COMPARE_WITH_TIMEOUT(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period, 500);
 }
 
 QTEST_MAIN(ViewTest)

@@ -1,0 +1,17 @@
+#include "caretrest.h"
+
+CCaretRest::CCaretRest(std::function<void()> changed, QObject *parent) : QObject(parent), m_changed(std::move(changed))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kRestAfterMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        m_resting = true;
+        m_changed();
+    });
+}
+
+void CCaretRest::Wake()
+{
+    m_resting = false;
+    m_timer.start();
+}
