@@ -2,6 +2,8 @@
 // the level words as the editor resumes them.
 #include "editor/foldlevels.h"
 
+#include "expectedfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,14 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // Where each line starts; a line break is LF, CR LF or a lone CR.
 std::vector<std::size_t> LineStarts(const std::string &text)
@@ -83,27 +77,14 @@ std::string Marked(const std::string &text, const std::vector<std::uint32_t> &le
 
 TEST(FoldFilesTest, MatchExpectedOutput)
 {
-    std::vector<std::filesystem::path> samples;
-    for (const auto &entry : std::filesystem::directory_iterator(SCRIBA_TEST_DATA "/fold"))
-        if (entry.path().extension() == ".lua")
-            samples.push_back(entry.path());
-    std::sort(samples.begin(), samples.end());
+    const std::vector<std::filesystem::path> samples = SampleScripts("fold");
     ASSERT_GE(samples.size(), 3u);
     for (const std::filesystem::path &sample : samples) {
         const std::string text = ReadFile(sample);
         const std::vector<std::uint32_t> levels = WholeScan(text);
         EXPECT_EQ(levels.size(), LineStarts(text).size()) << sample.filename();
         const std::string actual = Marked(text, levels);
-        std::filesystem::path expectedPath = sample;
-        expectedPath += ".folded";
-        std::filesystem::path newPath = expectedPath;
-        newPath += ".new";
-        if (actual == ReadFile(expectedPath)) {
-            std::filesystem::remove(newPath);
-        } else {
-            std::ofstream(newPath, std::ios::binary) << actual;
-            ADD_FAILURE() << sample.filename() << " differs from its .folded file; see " << newPath;
-        }
+        ExpectSameAsFile(sample, ".folded", actual);
         EXPECT_EQ(ScanResumingEachLine(text), levels)
             << sample.filename() << ": resuming at each line differs from the whole text";
     }

@@ -4,6 +4,8 @@
 #include "app/scribacobarray.h"
 #include "editor/luascanner.h"
 
+#include "expectedfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -461,42 +463,14 @@ TEST(ScanLuaTest, ScanningLinesApartGivesTheSameStyles)
 // ---------------------------------------------------------------------------------------------
 // Expected-output files: NAME.lua beside NAME.lua.styled. A mismatch writes NAME.lua.styled.new.
 
-std::string ReadFile(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::vector<std::filesystem::path> ColourSamples()
-{
-    std::vector<std::filesystem::path> samples;
-    for (const auto &entry : std::filesystem::directory_iterator(SCRIBA_TEST_DATA "/colour")) {
-        if (entry.path().extension() == ".lua")
-            samples.push_back(entry.path());
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples;
-}
-
 TEST(ColourFilesTest, MatchExpectedOutput)
 {
-    const std::vector<std::filesystem::path> samples = ColourSamples();
+    const std::vector<std::filesystem::path> samples = SampleScripts("colour");
     ASSERT_GE(samples.size(), 3u);
     for (const std::filesystem::path &sample : samples) {
         const std::string text = ReadFile(sample);
         const std::string actual = Marked(text);
-        std::filesystem::path expectedPath = sample;
-        expectedPath += ".styled";
-        std::filesystem::path newPath = expectedPath;
-        newPath += ".new";
-        if (actual == ReadFile(expectedPath)) {
-            std::filesystem::remove(newPath);
-        } else {
-            std::ofstream(newPath, std::ios::binary) << actual;
-            ADD_FAILURE() << sample.filename() << " differs from its .styled file; see " << newPath;
-        }
+        ExpectSameAsFile(sample, ".styled", actual);
         EXPECT_EQ(StylesByPieces(text, LineStarts(text)), Styles(text))
             << sample.filename() << ": colouring line by line differs from the whole text";
     }

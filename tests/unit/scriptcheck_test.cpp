@@ -7,6 +7,8 @@
 #include "check/scriptcheck.h"
 #include "check/tarncallchecker.h"
 
+#include "expectedfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -220,21 +222,9 @@ TEST(LuaSyntaxTest, ShortensTheQuotedRestOfALongLine)
 // Expected-output files: NAME.lua beside NAME.lua.expected, the lines that "scriba --check"
 // prints for it. A mismatch writes NAME.lua.expected.new.
 
-std::string ReadFile(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 TEST(CheckFilesTest, MatchExpectedOutput)
 {
-    std::vector<std::filesystem::path> samples;
-    for (const auto &entry : std::filesystem::directory_iterator(SCRIBA_TEST_DATA "/check"))
-        if (entry.path().extension() == ".lua")
-            samples.push_back(entry.path());
-    std::sort(samples.begin(), samples.end());
+    const std::vector<std::filesystem::path> samples = SampleScripts("check");
     ASSERT_GE(samples.size(), 5u);
     for (const std::filesystem::path &sample : samples) {
         const std::string text = ReadFile(sample);
@@ -244,16 +234,7 @@ TEST(CheckFilesTest, MatchExpectedOutput)
             ASSERT_LE(problem.end, text.size());
             actual += ProblemLine(sample.filename().string(), problem) + "\n";
         }
-        std::filesystem::path expectedPath = sample;
-        expectedPath += ".expected";
-        std::filesystem::path newPath = expectedPath;
-        newPath += ".new";
-        if (actual == ReadFile(expectedPath)) {
-            std::filesystem::remove(newPath);
-        } else {
-            std::ofstream(newPath, std::ios::binary) << actual;
-            ADD_FAILURE() << sample.filename() << " differs from its .expected file; see " << newPath;
-        }
+        ExpectSameAsFile(sample, ".expected", actual);
     }
 }
 
