@@ -49,23 +49,6 @@ QByteArray MarkedText(CScribaView *view)
     return text;
 }
 
-// Loads text whose "|" marks the caret, as a file, so the view takes its line ends.
-CScribaView *Load(AppFixture &fixture, QByteArray text)
-{
-    const int caret = text.indexOf('|');
-    text.remove(caret, 1);
-    const QString path = fixture.FilePath(QStringLiteral("script.lua"));
-    WriteFile(path, text);
-    fixture.App().CloseAllDocuments();
-    if (!fixture.App().OpenDocumentFile(path))
-        return nullptr;
-    CScribaView *view = fixture.ActiveView();
-    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, caret);
-    // As a click would: Up and Down keep the caret's column from here.
-    view->SendScintilla(QsciScintillaBase::SCI_CHOOSECARETX);
-    return view;
-}
-
 // Types keys: characters as keys of their own, and named keys in braces.
 void Press(CScribaView *view, const QString &keys)
 {
@@ -239,7 +222,7 @@ void AidsTest::keys()
     QFETCH(int, undoSteps);
     AppFixture fixture;
     Configure(flags);
-    CScribaView *view = Load(fixture, start);
+    CScribaView *view = LoadWithCaret(fixture, start);
     QVERIFY(view);
     Press(view, keys);
     QVERIFY(!view->IsDisplayFrozen());
@@ -273,7 +256,7 @@ void AidsTest::placement()
     Configure(QString());
     for (int i = 0; i < extraNames; ++i)
         Settings::Global().functions.Add({"zz" + std::to_string(100 + i)});
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     const QRect area = view->viewport()->geometry();
     const int right = area.x() + area.width();
@@ -358,7 +341,7 @@ void AidsTest::wideTipStartsAtTheTextsLeftEdge()
     for (int i = 0; i < 60; ++i)
         row.push_back("parameter" + std::to_string(i));
     Settings::Global().functions.Add(row);
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     Press(view, "tn_wide(");
     const CIntelliTip *tip = view->Tip();
@@ -381,7 +364,7 @@ void AidsTest::editCommandsLeaveTheAidsBehind()
     QFETCH(QString, command);
     AppFixture fixture;
     Configure(QString());
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     Press(view, "tn_addknot(1, tn_a{^Space}");
     QVERIFY(view->CompletionList());
@@ -451,7 +434,7 @@ void AidsTest::mouseOnListTipAndText()
     Configure(QString());
     for (int i = 0; i < 12; ++i)
         Settings::Global().functions.Add({"zz" + std::to_string(100 + i)});
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     Press(view, "tn_addknot(x = tn_a{^Space}");
     CCompletionList *list = view->CompletionList();
     QVERIFY(list);
@@ -504,7 +487,7 @@ void AidsTest::wheelAnywhereElseClosesTheList()
 {
     AppFixture fixture;
     Configure(QString());
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QMainWindow *frame = fixture.App().MainFrame();
     QWidget *tabStrip = frame->findChild<CDocumentTabBar *>();
     QWidget *toolBar = frame->findChild<QToolBar *>();
@@ -542,7 +525,7 @@ void AidsTest::randomTypingKeepsTextColoursAndUndo()
     QFETCH(QByteArray, start);
     AppFixture fixture;
     Configure(QString());
-    CScribaView *view = Load(fixture, start);
+    CScribaView *view = LoadWithCaret(fixture, start);
     QVERIFY(view);
     const QStringList keys = {"if x then", "end", "else", "tn_a", "tn_addknot", " tn_addknot(", "tn_addknot(", "x", "_", "2", " ", "\"", "--",
                               "{Enter}", "{Enter}", "{Tab}", "{BS}", "{^Space}", "{^Space}", "{Up}", "{Down}",

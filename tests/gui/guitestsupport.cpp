@@ -241,3 +241,20 @@ int CaretLine(CScribaView *view)
     return int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
                                    view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS))) + 1;
 }
+
+// Loads text whose "|" marks the caret, as a file, so the view takes its line ends.
+CScribaView *LoadWithCaret(AppFixture &fixture, QByteArray text)
+{
+    const int caret = text.indexOf('|');
+    text.remove(caret, 1);
+    const QString path = fixture.FilePath(QStringLiteral("script.lua"));
+    WriteFile(path, text);
+    fixture.App().CloseAllDocuments();
+    if (!fixture.App().OpenDocumentFile(path))
+        return nullptr;
+    CScribaView *view = fixture.ActiveView();
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, caret);
+    // As a click would: Up and Down keep the caret's column from here.
+    view->SendScintilla(QsciScintillaBase::SCI_CHOOSECARETX);
+    return view;
+}

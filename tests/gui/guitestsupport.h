@@ -97,6 +97,9 @@ QByteArray ReadFile(const QString &path);
 void WriteFile(const QString &path, const QByteArray &bytes);
 // Writes bytes to a file named name in the fixture's folder and opens it; its view, or null.
 CScribaView *OpenScript(AppFixture &fixture, const QString &name, const QByteArray &bytes);
+// Opens text whose "|" marks the caret as the only script, "script.lua", so the view takes its
+// line ends; the caret is put there as a click would.
+CScribaView *LoadWithCaret(AppFixture &fixture, QByteArray text);
 // The view's text, the style of each of its bytes, and the styles a fresh colouring gives.
 QByteArray TextOf(CScribaView *view);
 std::vector<std::uint8_t> StylesOf(CScribaView *view);

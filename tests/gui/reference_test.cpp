@@ -29,21 +29,6 @@
 
 namespace {
 
-// Loads text whose "|" marks the caret.
-CScribaView *Load(AppFixture &fixture, QByteArray text)
-{
-    const int caret = text.indexOf('|');
-    text.remove(caret, 1);
-    const QString path = fixture.FilePath(QStringLiteral("script.lua"));
-    WriteFile(path, text);
-    fixture.App().CloseAllDocuments();
-    if (!fixture.App().OpenDocumentFile(path))
-        return nullptr;
-    CScribaView *view = fixture.ActiveView();
-    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, caret);
-    return view;
-}
-
 void Type(CScribaView *view, const QString &keys)
 {
     for (QChar c : keys)
@@ -111,7 +96,7 @@ void ReferenceTest::tipShowsTheParameterAndTheFunction()
     QFETCH(QString, typed);
     QFETCH(QStringList, lines);
     AppFixture fixture;
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     Type(view, typed);
     QVERIFY(view->Tip()->IsShown());
@@ -122,7 +107,7 @@ void ReferenceTest::wideTipWrapsInsideANarrowView()
 {
     AppFixture fixture;
     fixture.App().MainFrame()->resize(500, 500);
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     Type(view, "tm_addmaterial(\"sand\", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, ");
     const CIntelliTip *tip = view->Tip();
@@ -137,7 +122,7 @@ void ReferenceTest::wideTipWrapsInsideANarrowView()
 void ReferenceTest::listPanelFollowsTheSelection()
 {
     AppFixture fixture;
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     Type(view, "tm_setan");
     QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
@@ -167,7 +152,7 @@ void ReferenceTest::listPanelFollowsTheSelection()
 void ReferenceTest::listTipAndPanelLeaveEachOtherAndTheWordInSight()
 {
     AppFixture fixture;
-    CScribaView *view = Load(fixture, "\n\n\n|");
+    CScribaView *view = LoadWithCaret(fixture, "\n\n\n|");
     QVERIFY(view);
     Type(view, "tm_addwell(\"w\", tm_ad");
     const CIntelliTip *tip = view->Tip();
@@ -211,7 +196,7 @@ void ReferenceTest::hoverText()
     QFETCH(QStringList, shown);
     AppFixture fixture;
     CScribaView *view =
-        Load(fixture, "|x = tm_setanalysis(\"steady\")\na, b = tg_getnode(1)\ntm_addpointsource(\"w\", 1, 2)\n"
+        LoadWithCaret(fixture, "|x = tm_setanalysis(\"steady\")\na, b = tg_getnode(1)\ntm_addpointsource(\"w\", 1, 2)\n"
                       "t.tm_solve()\nmyown()\n");
     QVERIFY(view);
     const QByteArray text = TextOf(view);
@@ -228,7 +213,7 @@ void ReferenceTest::hoverText()
 void ReferenceTest::f1OpensThePaneThatFollowsTheCaret()
 {
     AppFixture fixture;
-    CScribaView *view = Load(fixture, "tm_so|lve()\ntg_addpoint(1, 2)\n");
+    CScribaView *view = LoadWithCaret(fixture, "tm_so|lve()\ntg_addpoint(1, 2)\n");
     QVERIFY(view);
     CMainFrame *frame = fixture.App().MainFrame();
     QAction *reference = frame->Action(ID_HELP_REFERENCE);
@@ -251,7 +236,7 @@ void ReferenceTest::f1OpensThePaneThatFollowsTheCaret()
 void ReferenceTest::filterAndLinksOfThePane()
 {
     AppFixture fixture;
-    CScribaView *view = Load(fixture, "|");
+    CScribaView *view = LoadWithCaret(fixture, "|");
     QVERIFY(view);
     CReferencePane *pane = fixture.App().MainFrame()->ReferencePane();
     pane->Open(view);
@@ -294,7 +279,7 @@ void ReferenceTest::referenceBesideTheIniReplacesTheBuiltInOne()
                     prompt.text.contains(QStringLiteral("Tarn.d.lua")) &&
                     prompt.text.contains(QStringLiteral("Line 3: \"---@return\" needs a type"));
     QVERIFY(reported);
-    CScribaView *view = Load(fixture, "|tm_solve()\ntg_addpoint(1, 2)\n");
+    CScribaView *view = LoadWithCaret(fixture, "|tm_solve()\ntg_addpoint(1, 2)\n");
     QVERIFY(view);
     auto *hover = view->findChild<CReferenceHover *>();
     QVERIFY(hover->TextAt(2).contains(QStringLiteral("Solves it all, my way.")));
