@@ -295,7 +295,7 @@ void CMainFrame::CreateLineAndViewActions()
     AddAction(ID_VIEW_UNFOLD_ALL, tr("&Unfold All\tAlt+Shift+0"), tr("Unfold every block of the script"));
     AddAction(ID_VIEW_ZOOM_IN, tr("Zoom &In\tCtrl++"), tr("Make the text larger in every window"));
     AddAction(ID_VIEW_ZOOM_OUT, tr("Zoom &Out\tCtrl+-"), tr("Make the text smaller in every window"));
-    AddAction(ID_VIEW_ZOOM_RESET, tr("&Reset Zoom\tCtrl+0"), tr("Show the text at its normal size"));
+    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Reset ZoomZoom\tCtrl+0"), tr("Show the text at its normal size"));
     Route(ID_EDIT_MATCH_BRACKET, &CScribaView::OnEditMatchBracket);
     Route(ID_EDIT_TOGGLE_COMMENT, &CScribaView::OnEditToggleComment);
     Route(ID_EDIT_INDENT_LINES, &CScribaView::OnEditIndentLines);
