@@ -29,6 +29,13 @@ CCompletionList::CCompletionList(std::vector<std::string> names, const QFont &fo
     qApp->installEventFilter(this);
 }
 
+CCompletionList::~CCompletionList()
+{
+    for (const QPointer<QWidget> &companion : std::as_const(m_companions))
+        if (companion)
+            removeEventFilter(companion);
+}
+
 bool CCompletionList::eventFilter(QObject *watched, QEvent *e)
 {
     // A closed list waits for its deletion and lets everything pass.

@@ -16,6 +16,9 @@ class CCompletionList : public QListWidget {
 public:
     // names: in completion order (CompletionNames).
     CCompletionList(std::vector<std::string> names, const QFont &font, QWidget *parent);
+    // Companions watch the list through event filters; they are taken off while the list is
+    // still a list, before QWidget's destructor sends its last events.
+    ~CCompletionList() override;
 
     // Scrolls the first name not less than word to the top and selects it; with no such name
     // nothing is selected.
