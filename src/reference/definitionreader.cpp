@@ -187,6 +187,9 @@ std::size_t TypeLength(std::string_view s)
 // The strings of a type made of string literals ("head"|"flux"); empty for any other type.
 std::vector<std::string> AllowedStrings(std::string_view type)
 {
+    // Most types ("number", "integer|string") hold no string literal at all.
+    if (std::none_of(type.begin(), type.end(), [](char c) { return c == '"' || c == '\''; }))
+        return {};
     const std::size_t alternatives = std::size_t(std::count(type.begin(), type.end(), '|')) + 1;
     std::vector<std::string> values;
     while (!type.empty()) {
@@ -243,9 +246,11 @@ class DefinitionReader {
 public:
     explicit DefinitionReader(ReferenceRead &result) : m_result(result) {}
 
-    void ReadLine(std::string_view line, int number)
+    // following is the text after the line; a block's parameters are counted ahead in it.
+    void ReadLine(std::string_view line, int number, std::string_view following)
     {
         m_line = number;
+        m_following = following;
         line = Trim(line);
         if (line.starts_with("---@"))
             ReadAnnotation(line.substr(4));
@@ -339,6 +344,10 @@ private:
                 return;
             }
         Annotated();
+        // The usual block documents every parameter, in order: room for all of them at the
+        // first lets the function take the list as it stands.
+        if (m_block.params.empty())
+            m_block.params.reserve(1 + ParamLinesAt(m_following));
         m_block.params.push_back(std::move(param));
         m_block.paramLines.push_back(m_line);
     }
@@ -410,6 +419,31 @@ private:
         FunctionDoc doc;
         doc.name = std::string(name);
         doc.description = std::move(m_block.description);
+        if (!names.empty() && m_block.params.capacity() == names.size() && DocumentsInOrder(names))
+            doc.params = std::move(m_block.params); // exactly the room it needs
+        else
+            TakeParams(doc, names);
+        doc.returns.assign(std::make_move_iterator(m_block.returns.begin()), std::make_move_iterator(m_block.returns.end()));
+        doc.deprecated = m_block.deprecation.has_value();
+        doc.deprecation = m_block.deprecation.value_or(std::string());
+        doc.see.assign(std::make_move_iterator(m_block.see.begin()), std::make_move_iterator(m_block.see.end()));
+        m_result.functionLines.emplace_back(doc.name, m_line);
+        m_result.reference.Add(std::move(doc));
+        m_block.Clear();
+    }
+
+    bool DocumentsInOrder(const std::vector<std::string_view> &names) const
+    {
+        const std::vector<ParamDoc> &params = m_block.params;
+        return params.size() == names.size() &&
+               std::equal(params.begin(), params.end(), names.begin(),
+                          [](const ParamDoc &param, std::string_view name) { return param.name == name; });
+    }
+
+    // The block's pages for the function's parameters in the function's order, an empty page
+    // for one the block leaves out; a page for a name the function does not have is reported.
+    void TakeParams(FunctionDoc &doc, const std::vector<std::string_view> &names)
+    {
         doc.params.reserve(names.size());
         for (const std::string_view parameter : names) {
             const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
@@ -424,13 +458,20 @@ private:
         for (std::size_t i = 0; i < m_block.params.size(); ++i)
             if (!m_block.params[i].name.empty())
                 Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + doc.name);
-        doc.returns.assign(std::make_move_iterator(m_block.returns.begin()), std::make_move_iterator(m_block.returns.end()));
-        doc.deprecated = m_block.deprecation.has_value();
-        doc.deprecation = m_block.deprecation.value_or(std::string());
-        doc.see.assign(std::make_move_iterator(m_block.see.begin()), std::make_move_iterator(m_block.see.end()));
-        m_result.functionLines.emplace_back(doc.name, m_line);
-        m_result.reference.Add(std::move(doc));
-        m_block.Clear();
+    }
+
+    // How many "---@param" lines start text, one after another.
+    static std::size_t ParamLinesAt(std::string_view text)
+    {
+        std::size_t count = 0;
+        while (TrimLeft(text).starts_with("---@param")) {
+            ++count;
+            const std::size_t lf = text.find('\n');
+            if (lf == std::string_view::npos)
+                break;
+            text.remove_prefix(lf + 1);
+        }
+        return count;
     }
 
     // The names up to ")", separated by commas; "..." may come last.
@@ -464,6 +505,7 @@ private:
     ReferenceRead &m_result;
     Block m_block;
     std::vector<std::string_view> m_names; // of the function line being read, into its text
+    std::string_view m_following;          // the text after the line being read
     int m_line = 0;
 };
 
@@ -484,8 +526,9 @@ ReferenceRead ReadDefinitionFile(std::string_view text)
     int number = 0;
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
-        reader.ReadLine(text.substr(0, lf), ++number);
+        const std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        reader.ReadLine(line, ++number, text);
     }
     reader.Finish();
     return result;
