@@ -460,11 +460,13 @@ private:
                 Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + doc.name);
     }
 
-    // How many "---@param" lines start text, one after another.
+    // How many "---@param" lines start text, one after another, up to a bound no function
+    // reaches: a file of nothing else must not have its lines reserved for at once.
     static std::size_t ParamLinesAt(std::string_view text)
     {
+        constexpr std::size_t kMostCounted = 64;
         std::size_t count = 0;
-        while (TrimLeft(text).starts_with("---@param")) {
+        while (count < kMostCounted && TrimLeft(text).starts_with("---@param")) {
             ++count;
             const std::size_t lf = text.find('\n');
             if (lf == std::string_view::npos)
