@@ -4,6 +4,7 @@
 #include "tarnreference.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 
@@ -16,14 +17,43 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// What each byte may be in a Lua name or a type's name; looked up, since names are most of what
+// a definition file holds.
+enum CharClass : unsigned char { kOther = 0, kNameStart = 1, kDigit = 2, kTypeMark = 4 };
+
+constexpr std::array<unsigned char, 256> kCharClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[std::size_t(c)] = kNameStart;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        classes[std::size_t(c)] = kNameStart;
+    classes['_'] = kNameStart;
+    for (int c = '0'; c <= '9'; ++c)
+        classes[std::size_t(c)] = kDigit;
+    classes['.'] = kTypeMark;
+    classes['-'] = kTypeMark;
+    return classes;
+}();
+
+bool HasClass(char c, unsigned char mask)
+{
+    return (kCharClasses[static_cast<unsigned char>(c)] & mask) != 0;
+}
+
 bool IsNameStart(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return HasClass(c, kNameStart);
 }
 
 bool IsNameChar(char c)
 {
-    return IsNameStart(c) || (c >= '0' && c <= '9');
+    return HasClass(c, kNameStart | kDigit);
+}
+
+// A character of a type's name: "integer", "Tarn.Model", "x-y".
+bool IsTypeNameChar(char c)
+{
+    return HasClass(c, kNameStart | kDigit | kTypeMark);
 }
 
 // "------": a comment drawn across as a separator, not an empty description line.
@@ -105,7 +135,7 @@ std::size_t AtomLength(std::string_view s)
     else if (!s.empty() && (s.front() == '{' || s.front() == '('))
         n = GroupLength(s);
     else
-        while (n < s.size() && (IsNameChar(s[n]) || s[n] == '.' || s[n] == '-'))
+        while (n < s.size() && IsTypeNameChar(s[n]))
             ++n;
     if (n == 0)
         return 0;
@@ -157,6 +187,10 @@ std::size_t TypeLength(std::string_view s)
 // The strings of a type made of string literals ("head"|"flux"); empty for any other type.
 std::vector<std::string> AllowedStrings(std::string_view type)
 {
+    // Most types ("number", "integer|string") hold no string literal at all.
+    if (std::none_of(type.begin(), type.end(), [](char c) { return c == '"' || c == '\''; }))
+        return {};
+    const std::size_t alternatives = std::size_t(std::count(type.begin(), type.end(), '|')) + 1;
     std::vector<std::string> values;
     while (!type.empty()) {
         const std::size_t bar = type.find('|');
@@ -168,6 +202,8 @@ std::vector<std::string> AllowedStrings(std::string_view type)
                             QuotedLength(alternative) == alternative.size();
         if (!quoted)
             return {};
+        if (values.empty())
+            values.reserve(alternatives);
         values.emplace_back(alternative.substr(1, alternative.size() - 2));
     }
     return values;
@@ -210,9 +246,11 @@ class DefinitionReader {
 public:
     explicit DefinitionReader(ReferenceRead &result) : m_result(result) {}
 
-    void ReadLine(std::string_view line, int number)
+    // following is the text after the line; a block's parameters are counted ahead in it.
+    void ReadLine(std::string_view line, int number, std::string_view following)
     {
         m_line = number;
+        m_following = following;
         line = Trim(line);
         if (line.starts_with("---@"))
             ReadAnnotation(line.substr(4));
@@ -306,6 +344,10 @@ private:
                 return;
             }
         Annotated();
+        // The usual block documents every parameter, in order: room for all of them at the
+        // first lets the function take the list as it stands.
+        if (m_block.params.empty())
+            m_block.params.reserve(1 + ParamLinesAt(m_following));
         m_block.params.push_back(std::move(param));
         m_block.paramLines.push_back(m_line);
     }
@@ -364,33 +406,23 @@ private:
                 break;
             nameLength += 1 + part;
         }
-        const std::string name(text.substr(0, nameLength));
+        const std::string_view name = text.substr(0, nameLength);
         const std::string_view rest = TrimLeft(text.substr(nameLength));
-        std::vector<std::string> &names = m_names;
+        std::vector<std::string_view> &names = m_names;
         names.clear();
         if (nameLength == 0 || !rest.starts_with('(') || !ReadParameterNames(rest.substr(1), names)) {
             Report(nameLength == 0 ? "a function line without a function name"
-                                   : "the parameters of " + name + " cannot be read");
+                                   : "the parameters of " + std::string(name) + " cannot be read");
             m_block.Clear();
             return;
         }
         FunctionDoc doc;
-        doc.name = name;
+        doc.name = std::string(name);
         doc.description = std::move(m_block.description);
-        doc.params.reserve(names.size());
-        for (const std::string &parameter : names) {
-            const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
-                                         [&](const ParamDoc &p) { return p.name == parameter; });
-            if (it == m_block.params.end()) {
-                doc.params.push_back(ParamDoc{parameter, {}, {}, false, {}});
-            } else {
-                doc.params.push_back(std::move(*it));
-                it->name.clear(); // taken
-            }
-        }
-        for (std::size_t i = 0; i < m_block.params.size(); ++i)
-            if (!m_block.params[i].name.empty())
-                Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + name);
+        if (!names.empty() && m_block.params.capacity() == names.size() && DocumentsInOrder(names))
+            doc.params = std::move(m_block.params); // exactly the room it needs
+        else
+            TakeParams(doc, names);
         doc.returns.assign(std::make_move_iterator(m_block.returns.begin()), std::make_move_iterator(m_block.returns.end()));
         doc.deprecated = m_block.deprecation.has_value();
         doc.deprecation = m_block.deprecation.value_or(std::string());
@@ -400,8 +432,52 @@ private:
         m_block.Clear();
     }
 
+    bool DocumentsInOrder(const std::vector<std::string_view> &names) const
+    {
+        const std::vector<ParamDoc> &params = m_block.params;
+        return params.size() == names.size() &&
+               std::equal(params.begin(), params.end(), names.begin(),
+                          [](const ParamDoc &param, std::string_view name) { return param.name == name; });
+    }
+
+    // The block's pages for the function's parameters in the function's order, an empty page
+    // for one the block leaves out; a page for a name the function does not have is reported.
+    void TakeParams(FunctionDoc &doc, const std::vector<std::string_view> &names)
+    {
+        doc.params.reserve(names.size());
+        for (const std::string_view parameter : names) {
+            const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
+                                         [&](const ParamDoc &p) { return p.name == parameter; });
+            if (it == m_block.params.end()) {
+                doc.params.push_back(ParamDoc{std::string(parameter), {}, {}, false, {}});
+            } else {
+                doc.params.push_back(std::move(*it));
+                it->name.clear(); // taken
+            }
+        }
+        for (std::size_t i = 0; i < m_block.params.size(); ++i)
+            if (!m_block.params[i].name.empty())
+                Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + doc.name);
+    }
+
+    // How many "---@param" lines start text, one after another, up to a bound no function
+    // reaches: a file of nothing else must not have its lines reserved for at once.
+    static std::size_t ParamLinesAt(std::string_view text)
+    {
+        constexpr std::size_t kMostCounted = 64;
+        std::size_t count = 0;
+        while (count < kMostCounted && TrimLeft(text).starts_with("---@param")) {
+            ++count;
+            const std::size_t lf = text.find('\n');
+            if (lf == std::string_view::npos)
+                break;
+            text.remove_prefix(lf + 1);
+        }
+        return count;
+    }
+
     // The names up to ")", separated by commas; "..." may come last.
-    static bool ReadParameterNames(std::string_view text, std::vector<std::string> &names)
+    static bool ReadParameterNames(std::string_view text, std::vector<std::string_view> &names)
     {
         text = TrimLeft(text);
         if (text.starts_with(')'))
@@ -430,7 +506,8 @@ private:
 
     ReferenceRead &m_result;
     Block m_block;
-    std::vector<std::string> m_names; // of the function line being read
+    std::vector<std::string_view> m_names; // of the function line being read, into its text
+    std::string_view m_following;          // the text after the line being read
     int m_line = 0;
 };
 
@@ -451,8 +528,9 @@ ReferenceRead ReadDefinitionFile(std::string_view text)
     int number = 0;
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
-        reader.ReadLine(text.substr(0, lf), ++number);
+        const std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        reader.ReadLine(line, ++number, text);
     }
     reader.Finish();
     return result;

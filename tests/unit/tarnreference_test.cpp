@@ -137,6 +137,16 @@ const ReadCase kReadCases[] = {
     {"DuplicateParameter",
      "---@param a number\n---@param a string\nfunction f(a) end\n",
      "f(a: number)\nline 2: parameter a is documented twice\n"},
+    {"ParametersInAnotherOrder",
+     "---@param b string B\n---@param a number A\nfunction f(a, b) end\n",
+     "f(a: number 'A', b: string 'B')\n"},
+    // Each function's pages come from its own block, however the blocks before it were laid out.
+    {"BlocksOneAfterAnother",
+     "---@param a number\nfunction f(a) end\nfunction g(b) end\n"
+     "---@param c number\n---@return boolean\n  ---@param d integer\nfunction h(c, d) end\n"
+     "---@param e number\n---@param f number\nfunction k(e) end\n---@param x number\nfunction m(x, y) end\n",
+     "f(a: number)\ng(b: )\nh(c: number, d: integer) -> boolean ''\nk(e: number)\nm(x: number, y: )\n"
+     "line 9: f is not a parameter of k\n"},
     {"AnnotationsAtTheEnd", "function f() end\n---@return number", "f()\nline 2: annotations that no function line follows\n"},
 };
 
