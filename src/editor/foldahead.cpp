@@ -1,6 +1,7 @@
 #include "foldahead.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -28,7 +29,8 @@ std::size_t PieceEnd(std::string_view text, std::size_t start)
 void CFoldAhead::Start(std::string_view text, std::size_t lineCount)
 {
     Stop();
-    m_levels.assign(lineCount, 0);
+    m_levels = std::make_unique_for_overwrite<std::uint32_t[]>(lineCount);
+    m_lineCount = lineCount;
     m_thread = std::thread([this, text] { Run(text); });
 }
 
@@ -40,7 +42,8 @@ void CFoldAhead::Stop()
         m_stopping.store(false, std::memory_order_relaxed);
     }
     m_ready.store(0, std::memory_order_relaxed);
-    std::vector<std::uint32_t>().swap(m_levels);
+    m_levels.reset();
+    m_lineCount = 0;
 }
 
 void CFoldAhead::Run(std::string_view text)
@@ -52,9 +55,9 @@ void CFoldAhead::Run(std::string_view text)
         const std::size_t end = PieceEnd(text, start);
         piece.clear();
         ScanFoldLevels(text.substr(start, end - start), state, piece);
-        if (piece.size() > m_levels.size() - ready)
+        if (piece.size() > m_lineCount - ready)
             return; // more lines than the text was said to hold: nothing more is trusted
-        std::copy(piece.begin(), piece.end(), m_levels.begin() + std::ptrdiff_t(ready));
+        std::copy(piece.begin(), piece.end(), m_levels.get() + ready);
         ready += piece.size();
         m_ready.store(ready, std::memory_order_release);
         start = end;

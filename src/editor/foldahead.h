@@ -9,10 +9,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 class CFoldAhead {
 public:
@@ -28,15 +28,16 @@ public:
     // The level words of the lines from the first on that the scan has finished.
     std::span<const std::uint32_t> Ready() const
     {
-        return {m_levels.data(), m_ready.load(std::memory_order_acquire)};
+        return {m_levels.get(), m_ready.load(std::memory_order_acquire)};
     }
 
 private:
     void Run(std::string_view text);
 
-    // Sized before the thread starts; the thread writes each line's word once, before Ready
-    // takes it in.
-    std::vector<std::uint32_t> m_levels;
+    // Made before the thread starts, but left for it to fill (and touch its pages first): it
+    // writes each line's word once, before Ready takes it in.
+    std::unique_ptr<std::uint32_t[]> m_levels;
+    std::size_t m_lineCount = 0;
     std::atomic<std::size_t> m_ready{0};
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;
