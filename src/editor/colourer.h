@@ -10,7 +10,9 @@
 // Fold levels come in the same passes: each line's level depends on every line above it, so
 // the lines are folded from the top on, along with the colours, and after an edit that changes
 // what follows it (a typed "if x then") the rest is folded again in the idle time. Lines in
-// view that the folding has nearly reached are folded at once when they are painted.
+// view that the folding has nearly reached are folded at once when they are painted. Over a big
+// text that nothing has folded yet, a second thread works the levels out ahead of these passes
+// (CFoldAhead), so that they mostly only set them; any change to the text stops it.
 #pragma once
 
 #include "editor/foldahead.h"
