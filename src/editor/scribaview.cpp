@@ -173,7 +173,10 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     });
 }
 
-CScribaView::~CScribaView() = default;
+CScribaView::~CScribaView()
+{
+    m_colourer->SetEnabled(false); // its folding ahead reads the text, which goes with the base class
+}
 
 void CScribaView::SetReference(std::shared_ptr<const TarnReference> reference)
 {
@@ -190,7 +193,9 @@ void CScribaView::BeginLoad(qint64 expectedSize)
     SendScintilla(SCI_SETMODEVENTMASK, 0);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     SendScintilla(SCI_CLEARALL);
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expectedSize + 1));
+    // Two bytes to spare: the text can then be had as one piece (SCI_GETCHARACTERPOINTER, for
+    // the folding ahead) without Scintilla moving it to a bigger buffer.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expectedSize + 2));
 }
 
 void CScribaView::AppendBytes(const char *data, qint64 length)
