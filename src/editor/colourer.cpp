@@ -149,7 +149,6 @@ void CColourer::SetEnabled(bool enabled)
 {
     m_enabled = enabled;
     if (!enabled) {
-        m_foldAhead.Stop();
         m_timer->stop();
         m_background = -1;
         m_ahead.clear();
@@ -212,8 +211,6 @@ void CColourer::RecolourAll()
         return;
     }
     m_background = 0;
-    if (m_foldFrom == 0)
-        StartFoldingAhead();
     ColourViewSoon();
 }
 
@@ -412,7 +409,6 @@ void CColourer::TextChanging(qint64 position, qint64 length, bool inserting)
 {
     // Positions after an insertion move on by its length; those in a deleted range move to
     // its start. The touched lines are coloured again once the edit is done.
-    m_foldAhead.Stop(); // it reads the text, which is about to change
     auto shift = [&](qint64 at) {
         if (at <= position)
             return at;
@@ -436,8 +432,8 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
 {
     FoldState state = firstLine == 0 ? FoldState{}
                                      : FoldStateOf(std::uint32_t(Send(Sci::SCI_GETFOLDLEVEL, static_cast<unsigned long>(firstLine))));
-    qint64 line = SetLevelsAhead(firstLine, lastLine + 1, state);
-    qint64 position = LineStart(line);
+    qint64 line = firstLine;
+    qint64 position = LineStart(firstLine);
     const qint64 end = LineStart(lastLine + 1);
     while (position < end) {
         // Pieces of whole lines, as for the colours.
@@ -461,29 +457,7 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
     return line;
 }
 
-qint64 CColourer::SetLevelsAhead(qint64 firstLine, qint64 endLine, FoldState &state)
-{
-    // A line's end state is the start state its next line's level word records, so the last
-    // line the scan has finished waits for the next piece.
-    const std::span<const std::uint32_t> ready = m_foldAhead.Ready();
-    const qint64 end = std::min(endLine, qint64(ready.size()) - 1);
-    if (end <= firstLine)
-        return firstLine;
-    SetLevels(firstLine, ready.subspan(std::size_t(firstLine), std::size_t(end - firstLine)));
-    state = FoldStateOf(ready[std::size_t(end)]);
-    return end;
-}
-
-void CColourer::StartFoldingAhead()
-{
-    // The text's buffer without its gap. Asking for it may move the text to a bigger buffer
-    // once; after that, until the text changes (and every change stops the scan first, in
-    // TextChanging), asking again, as saving and the check do, moves nothing.
-    const auto *text = reinterpret_cast<const char *>(Send(Sci::SCI_GETCHARACTERPOINTER));
-    m_foldAhead.Start(std::string_view(text, std::size_t(Length())), std::size_t(LineCount()));
-}
-
-void CColourer::SetLevels(qint64 firstLine, std::span<const std::uint32_t> levels)
+void CColourer::SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels)
 {
     // For each level that changes, Scintilla works out where its line is shown (two searches
     // over all line starts) to repaint the fold margin from there down; with the fold block
@@ -511,8 +485,6 @@ void CColourer::SetLevels(qint64 firstLine, std::span<const std::uint32_t> level
 void CColourer::MarkFoldedUpTo(qint64 line)
 {
     m_foldFrom = line >= LineCount() ? -1 : LineStart(line);
-    if (m_foldFrom < 0)
-        m_foldAhead.Stop(); // all it found is set
 }
 
 void CColourer::FoldThrough(qint64 position)

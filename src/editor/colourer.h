@@ -10,18 +10,14 @@
 // Fold levels come in the same passes: each line's level depends on every line above it, so
 // the lines are folded from the top on, along with the colours, and after an edit that changes
 // what follows it (a typed "if x then") the rest is folded again in the idle time. Lines in
-// view that the folding has nearly reached are folded at once when they are painted. Over a big
-// text that nothing has folded yet, a second thread works the levels out ahead of these passes
-// (CFoldAhead), so that they mostly only set them; any change to the text stops it.
+// view that the folding has nearly reached are folded at once when they are painted.
 #pragma once
 
-#include "editor/foldahead.h"
 #include "editor/foldlevels.h"
 
 #include <QObject>
 
 #include <cstdint>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -87,11 +83,7 @@ private:
     // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
     qint64 FoldLines(qint64 firstLine, qint64 lastLine);
     // Gives the lines from firstLine on these levels.
-    void SetLevels(qint64 firstLine, std::span<const std::uint32_t> levels);
-    // Gives the lines from firstLine up to endLine the levels the scan ahead has for them, as
-    // far as it has reached; returns the line after them, state being the one it starts in.
-    qint64 SetLevelsAhead(qint64 firstLine, qint64 endLine, FoldState &state);
-    void StartFoldingAhead();
+    void SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels);
     // Extends the folded lines through the one that holds position, when they reach it.
     void FoldThrough(qint64 position);
     // The lines an edit touched; what follows is folded again when their end state changed.
@@ -114,6 +106,4 @@ private:
     qint64 m_foldFrom = 0;
     std::vector<std::uint32_t> m_levelBuffer;
     FoldState m_foldEnd;
-    // The levels of a big text, worked out on another thread from the text's own buffer.
-    CFoldAhead m_foldAhead;
 };

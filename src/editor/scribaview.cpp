@@ -173,10 +173,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     });
 }
 
-CScribaView::~CScribaView()
-{
-    m_colourer->SetEnabled(false); // its folding ahead reads the text, which goes with the base class
-}
+CScribaView::~CScribaView() = default;
 
 void CScribaView::SetReference(std::shared_ptr<const TarnReference> reference)
 {
@@ -193,8 +190,8 @@ void CScribaView::BeginLoad(qint64 expectedSize)
     SendScintilla(SCI_SETMODEVENTMASK, 0);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     SendScintilla(SCI_CLEARALL);
-    // Two bytes to spare: the text can then be had as one piece (SCI_GETCHARACTERPOINTER, for
-    // the folding ahead) without Scintilla moving it to a bigger buffer.
+    // Two bytes to spare: the text can then be had as one piece (SCI_GETCHARACTERPOINTER, as
+    // saving asks for it) without Scintilla first moving all of it to a bigger buffer.
     SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expectedSize + 2));
 }
 

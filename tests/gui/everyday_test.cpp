@@ -84,7 +84,6 @@ private slots:
     void typingInAFoldedHeaderUnfoldsIt();
     void foldLevelsFollowEditsOfABigScript();
     void foldedBlockKeptThroughARefoldOfEveryLine();
-    void foldLevelsRightAfterEditsWhileTheFoldingRuns();
     void bracketBesideTheCaretAndItsPartner();
     void columnTypingActsOnEveryLine();
     void zoomAppliesToAllViewsAndIsKept();
@@ -302,28 +301,6 @@ void EverydayTest::foldedBlockKeptThroughARefoldOfEveryLine()
     QVERIFY(!Send(view, Sci::SCI_GETFOLDEXPANDED, static_cast<unsigned long>(header)));
     QVERIFY(!Send(view, Sci::SCI_GETLINEVISIBLE, static_cast<unsigned long>(header + 1)));
     QVERIFY(view->viewport()->updatesEnabled());
-}
-
-void EverydayTest::foldLevelsRightAfterEditsWhileTheFoldingRuns()
-{
-    AppFixture fixture("");
-    QByteArray text;
-    while (text.size() < (8 << 20))
-        text += "function f(a)\r\n  local t = { a,\n    [[x\r\n]] }\n  if a then return t end\nend\n";
-    CScribaView *view = OpenScript(fixture, QStringLiteral("edited.lua"), text);
-    QVERIFY(view);
-    QVERIFY(view->IsFolding());
-    // Saving and the check ask for the text in one piece while the levels are worked out.
-    QVERIFY(view->TextPointer());
-    // Edits at once, while the levels below are still being worked out: at the top, in the
-    // middle and near the end, one of them leaving a long string open to the end.
-    for (const long line : {0L, Send(view, Sci::SCI_GETLINECOUNT) / 2, Send(view, Sci::SCI_GETLINECOUNT) - 3}) {
-        Send(view, Sci::SCI_GOTOPOS, Send(view, Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)));
-        QTest::keyClicks(view, line == 0 ? "if x then " : "s = [[ ");
-        view->ContinueBackgroundColouring();
-    }
-    FinishIdleWork(view);
-    CompareFoldLevels(view);
 }
 
 void EverydayTest::bracketBesideTheCaretAndItsPartner()
