@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <dirent.h>
@@ -162,6 +163,8 @@ void FileSafetyTest::nameThatIsNotUtf8OpensAndSaves()
 {
     QTemporaryDir scratch;
     const QByteArray name = QFile::encodeName(scratch.path()) + "/caf\xE9.lua"; // Latin-1
+    // The scratch folder's own clean-up goes by decoded names and would leave this one behind.
+    const auto removeName = qScopeGuard([&name] { unlink(name.constData()); });
     const int fd = open(name.constData(), O_WRONLY | O_CREAT, 0644);
     QCOMPARE(write(fd, "x = 1\n", 6), ssize_t(6));
     close(fd);
