@@ -66,6 +66,14 @@ CIntelliTip::CIntelliTip(CScribaView *parent, const Settings &settings)
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     hide();
+    parent->installEventFilter(this);
+}
+
+bool CIntelliTip::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == m_parent && e->type() == QEvent::Resize && m_shown)
+        Layout();
+    return false;
 }
 
 CIntelliTip::~CIntelliTip() = default;

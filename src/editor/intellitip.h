@@ -61,6 +61,8 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     // A click on the tip changes nothing, and does not reach the text beneath it.
     void mousePressEvent(QMouseEvent *e) override;
+    // A view made narrower or wider (a pane opened beside it) lays the shown tip out again.
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     bool Enabled() const;

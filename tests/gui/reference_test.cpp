@@ -117,6 +117,9 @@ void ReferenceTest::wideTipWrapsInsideANarrowView()
     QVERIFY(tip->Lines()[1].startsWith(QStringLiteral("disptrans: number")));
     // Three lines of text would be no taller than this if nothing wrapped.
     QVERIFY(tip->height() > 3 * QFontMetrics(QFont(QStringLiteral("Arial"), 11)).height());
+    // A pane opened beside the view narrows it while the tip shows.
+    fixture.App().MainFrame()->resize(360, 500);
+    QTRY_VERIFY2(view->viewport()->geometry().contains(tip->geometry()), "the tip follows the narrower view");
 }
 
 void ReferenceTest::listPanelFollowsTheSelection()
