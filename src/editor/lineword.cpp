@@ -53,11 +53,6 @@ bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordB
 
 namespace {
 
-bool IsNameCharacter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 // The brackets of a piece of Lua text that stay open at its end, innermost last, each with the
 // commas written directly inside it; level 0 stands for the text itself. Strings (with their
 // escapes and Lua's long brackets) and comments are skipped; a string or comment left open

@@ -14,6 +14,12 @@ struct WordBeforeCaret {
 // delimiter ' ' stands for any white space. False, with out untouched, on an empty line.
 bool FindWordBeforeCaret(std::string_view line, int caret, char delimiter, WordBeforeCaret &out);
 
+// An ASCII letter, digit or "_": what a Lua name is made of, bytes of other scripts aside.
+inline bool IsNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // The identifier that ends where text ends (the text before the caret): the run of ASCII
 // letters, digits, "_" and bytes of 0x80 and above at its end, empty when it ends in none.
 std::string_view IdentifierAtEnd(std::string_view text);

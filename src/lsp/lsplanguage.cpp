@@ -27,11 +27,6 @@ constexpr const char *kLuaKeywords[] = {"and", "break",    "do",     "else", "el
                                         "for", "function", "if",     "in",   "local",  "nil",   "not",
                                         "or",  "repeat",   "return", "then", "true",   "until", "while"};
 
-bool IsNameCharacter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 // The position's line and the byte in it the position stands at.
 struct LineAt {
     std::string line;

@@ -3,6 +3,8 @@
 // plain Lua 5.1 whatever the table holds, since other editors' language servers load it.
 #include "tarnreference.h"
 
+#include "editor/lineword.h"
+
 #include <algorithm>
 #include <array>
 #include <unordered_set>
@@ -17,16 +19,11 @@ bool IsLuaKeyword(std::string_view name)
     return std::find(kKeywords.begin(), kKeywords.end(), name) != kKeywords.end();
 }
 
-bool IsNameChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 bool IsLuaName(std::string_view name)
 {
     if (name.empty() || IsLuaKeyword(name) || (name.front() >= '0' && name.front() <= '9'))
         return false;
-    return std::all_of(name.begin(), name.end(), IsNameChar);
+    return std::all_of(name.begin(), name.end(), IsNameCharacter);
 }
 
 // A parameter name Lua accepts: other characters become "_", a keyword or a leading digit gets
@@ -36,7 +33,7 @@ std::string LuaParameterName(std::string name)
     if (name == "..." || IsLuaName(name))
         return name;
     for (char &c : name)
-        if (!IsNameChar(c))
+        if (!IsNameCharacter(c))
             c = '_';
     if (name.empty() || IsLuaKeyword(name) || (name.front() >= '0' && name.front() <= '9'))
         name.insert(0, 1, '_');
