@@ -1,6 +1,7 @@
 // The word that stands before the caret on its line, as the language aids see it.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ inline bool IsNameCharacter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
+
+// Lua 5.1's reserved words, in byte order.
+inline constexpr std::array<std::string_view, 21> kLuaKeywords = {
+    "and",   "break", "do",  "else", "elseif", "end",    "false", "for",  "function", "if",   "in",
+    "local", "nil",   "not", "or",   "repeat", "return", "then",  "true", "until",    "while"};
 
 // The identifier that ends where text ends (the text before the caret): the run of ASCII
 // letters, digits, "_" and bytes of 0x80 and above at its end, empty when it ends in none.

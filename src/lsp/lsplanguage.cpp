@@ -23,10 +23,6 @@ constexpr int kMethodSymbol = 6;
 constexpr int kFunctionSymbol = 12;
 constexpr int kDeprecatedTag = 1;
 
-constexpr const char *kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
-                                        "for", "function", "if",     "in",   "local",  "nil",   "not",
-                                        "or",  "repeat",   "return", "then", "true",   "until", "while"};
-
 // The position's line and the byte in it the position stands at.
 struct LineAt {
     std::string line;
@@ -169,9 +165,9 @@ QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosi
             }
             items.append(FunctionItem(tarn, names[i], range));
         }
-        for (const char *keyword : kLuaKeywords)
-            if (std::string_view(keyword).starts_with(word))
-                items.append(Item(QLatin1String(keyword), kKeywordItem, range));
+        for (std::string_view keyword : kLuaKeywords)
+            if (keyword.starts_with(word))
+                items.append(Item(QLatin1String(keyword.data(), qsizetype(keyword.size())), kKeywordItem, range));
     }
     return QJsonObject{{QStringLiteral("isIncomplete"), incomplete}, {QStringLiteral("items"), items}};
 }

@@ -13,10 +13,7 @@ namespace {
 
 bool IsLuaKeyword(std::string_view name)
 {
-    static constexpr std::array<std::string_view, 21> kKeywords = {
-        "and",  "break", "do",  "else", "elseif", "end",    "false", "for",  "function", "if",   "in",
-        "local", "nil",  "not", "or",   "repeat", "return", "then",  "true", "until",    "while"};
-    return std::find(kKeywords.begin(), kKeywords.end(), name) != kKeywords.end();
+    return std::find(kLuaKeywords.begin(), kLuaKeywords.end(), name) != kLuaKeywords.end();
 }
 
 bool IsLuaName(std::string_view name)
