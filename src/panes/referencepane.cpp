@@ -1,6 +1,7 @@
 #include "referencepane.h"
 
 #include "app/scribacobarray.h"
+#include "editor/intellitip.h"
 #include "editor/referencetext.h"
 #include "editor/scribaview.h"
 #include "reference/tarnreference.h"
@@ -104,7 +105,8 @@ void CReferencePane::FollowView(CScribaView *view)
     FollowCaret();
 }
 
-// Only the word around the caret is read, so following costs the same in any script.
+// Only the word around the caret is read, so following costs the same in any script. Between
+// the brackets of a call, where the caret is on no name, the parameter tip knows the function.
 void CReferencePane::FollowCaret()
 {
     if (!m_view || !isVisible())
@@ -114,6 +116,8 @@ void CReferencePane::FollowCaret()
     const auto end = qint64(m_view->SendScintilla(QsciScintillaBase::SCI_WORDENDPOSITION, caret, 1L));
     if (end > start)
         ShowFunction(m_view->TextRange(start, end));
+    else if (const CIntelliTip *tip = m_view->Tip(); tip && tip->IsShown())
+        ShowFunction(tip->Name().toStdString());
 }
 
 void CReferencePane::RebuildIfStale()

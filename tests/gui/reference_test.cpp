@@ -64,6 +64,7 @@ private slots:
     void hoverText_data();
     void hoverText();
     void f1OpensThePaneThatFollowsTheCaret();
+    void f1BetweenBracketsOpensTheTipsFunction();
     void filterAndLinksOfThePane();
     void referenceBesideTheIniReplacesTheBuiltInOne();
     void problemsTellOfTheFunctionTheyName();
@@ -234,6 +235,19 @@ void ReferenceTest::f1OpensThePaneThatFollowsTheCaret()
     // A word that is not a function leaves the page as it is.
     view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(TextOf(view).indexOf("1, 2")));
     QCOMPARE(pane->CurrentName(), QStringLiteral("tg_addpoint"));
+}
+
+// Between a call's brackets the caret is on no name; the pane opens at the tip's function.
+void ReferenceTest::f1BetweenBracketsOpensTheTipsFunction()
+{
+    AppFixture fixture;
+    CScribaView *view = LoadWithCaret(fixture, "x = 1\n|");
+    QVERIFY(view);
+    QTest::keyClicks(view, QStringLiteral("tm_solveflow("));
+    QVERIFY(view->Tip()->IsShown());
+    fixture.App().MainFrame()->Action(ID_HELP_REFERENCE)->trigger();
+    CReferencePane *pane = fixture.App().MainFrame()->ReferencePane();
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_solveflow"));
 }
 
 void ReferenceTest::filterAndLinksOfThePane()
