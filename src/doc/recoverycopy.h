@@ -3,6 +3,8 @@
 // emptied, undone back to its file, or closed.
 #pragma once
 
+#include "editor/slicedtextcopy.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -20,12 +22,16 @@ public:
 
     // Writes the copy now (for a modified document) or removes it.
     void Update();
+    // The same after a copy of the text taken between keystrokes, as the timers do it.
+    void UpdateBetweenKeys();
+    bool IsCopying() const { return m_copy.IsCopying(); }
     // Removes the copy and stops keeping one: the document is closing.
     void Detach();
 
 private:
     void Schedule();
     void Discard();
+    void Store(const QByteArray &text);
 
     CScribaDoc *m_document;
     RecoveryStore *m_store;
@@ -33,4 +39,5 @@ private:
     bool m_stored = false;
     QTimer m_quiet;   // restarted by every change
     QTimer m_longest; // started by the first change after a copy
+    CSlicedTextCopy m_copy;
 };

@@ -100,6 +100,8 @@ public:
     void UnfreezeDisplay();
     bool GetWordBeforeCaret(char delimiter, WordBeforeCaret &out) const;
     bool IsDisplayFrozen() const { return m_freezeCount > 0; }
+    // Counts the changes of the text, a load included: equal counts, the same text.
+    std::uint64_t TextVersion() const { return m_textVersion; }
     // The bytes of [from, to), valid until the text changes.
     std::string_view TextRange(qint64 from, qint64 to) const;
     // The top-left corner of the character at position, in the view's coordinates.

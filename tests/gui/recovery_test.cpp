@@ -48,6 +48,7 @@ class RecoveryTest : public QObject {
 
 private slots:
     void copyFollowsTheDocument();
+    void bigCopyIsTakenBetweenKeys();
     void orphanCopiesAreOffered_data();
     void orphanCopiesAreOffered();
     void killedScribaComesBack();
@@ -97,6 +98,38 @@ void RecoveryTest::copyFollowsTheDocument()
     document->RecoveryCopy()->Update();
     fixture.Exit();
     QVERIFY(QDir(fixture.RecoveryFolder()).isEmpty());
+}
+
+// A big script's copy is taken a slice per turn of the event loop: a key typed meanwhile is in
+// the copy that is kept, and a save meanwhile leaves no copy behind.
+void RecoveryTest::bigCopyIsTakenBetweenKeys()
+{
+    AppFixture fixture("");
+    const QString path = fixture.FilePath(QStringLiteral("big.lua"));
+    const QByteArray text = QByteArray("x = 1\n").repeated(200000);
+    WriteFile(path, text);
+    CScribaDoc *document = fixture.App().OpenDocumentFile(path);
+    CScribaView *view = document->GetView();
+    RecoveryStore *store = fixture.App().Recovery();
+    CRecoveryCopy *copy = document->RecoveryCopy();
+
+    QTest::keyClicks(view, "a");
+    copy->UpdateBetweenKeys();
+    QVERIFY(copy->IsCopying());
+    QCoreApplication::processEvents();
+    QVERIFY(copy->IsCopying());
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0);
+    QTest::keyClicks(view, "b");
+    QTRY_VERIFY(!copy->IsCopying());
+    store->Flush();
+    QCOMPARE(CopiesIn(fixture.RecoveryFolder()).values(), QList<QByteArray>{"ba" + text});
+
+    QTest::keyClicks(view, "c");
+    copy->UpdateBetweenKeys();
+    QVERIFY(document->DoFileSave());
+    QTRY_VERIFY(!copy->IsCopying());
+    store->Flush();
+    QVERIFY(CopiesIn(fixture.RecoveryFolder()).isEmpty());
 }
 
 void RecoveryTest::orphanCopiesAreOffered_data()
