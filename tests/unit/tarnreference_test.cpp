@@ -27,7 +27,7 @@ std::string Describe(const FunctionDoc &doc)
             out << " '" << p.description << '\'';
         if (!p.allowedStrings.empty()) {
             out << " {";
-            for (const std::string &s : p.allowedStrings)
+            for (const std::string_view &s : p.allowedStrings)
                 out << s << (&s == &p.allowedStrings.back() ? "" : ",");
             out << '}';
         }
@@ -37,7 +37,7 @@ std::string Describe(const FunctionDoc &doc)
         out << (i ? ", " : " -> ") << doc.returns[i].type << " '" << doc.returns[i].description << '\'';
     if (doc.deprecated)
         out << " [deprecated: " << doc.deprecation << ']';
-    for (const std::string &see : doc.see)
+    for (const std::string_view see : doc.see)
         out << " [see: " << see << ']';
     if (!doc.description.empty()) {
         out << " |";
@@ -218,8 +218,9 @@ TEST(BuiltInReference, DocumentsEveryBuiltInFunctionAsTheTableNamesItsParameters
     ASSERT_NE(old, nullptr);
     EXPECT_TRUE(old->deprecated);
     EXPECT_EQ(old->deprecation, "use tm_addwell");
-    EXPECT_EQ(reference.Find("tm_setanalysis")->params[0].allowedStrings,
-              (std::vector<std::string>{"steady", "transient"}));
+    const DocList<std::string_view> allowed = reference.Find("tm_setanalysis")->params[0].allowedStrings;
+    EXPECT_EQ(std::vector<std::string_view>(allowed.begin(), allowed.end()),
+              (std::vector<std::string_view>{"steady", "transient"}));
 }
 
 TEST(ReferenceHelpers, SignatureAndParameterMarks)
