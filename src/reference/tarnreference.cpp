@@ -44,6 +44,11 @@ template <class Page> FunctionDoc KeepPage(DocStore &store, const Page &page)
     return kept;
 }
 
+std::uint32_t HashOf(std::string_view name)
+{
+    return std::uint32_t(std::hash<std::string_view>()(name));
+}
+
 } // namespace
 
 TarnReference::TarnReference(const TarnReference &other) : m_slots(other.m_slots)
@@ -64,25 +69,33 @@ const FunctionDoc *TarnReference::Find(std::string_view name) const
 {
     if (m_slots.empty())
         return nullptr;
-    const std::int32_t index = m_slots[SlotOf(name)];
+    const std::int32_t index = m_slots[SlotOf(name, HashOf(name))].index;
     return index < 0 ? nullptr : &m_functions[std::size_t(index)];
 }
 
-std::size_t TarnReference::SlotOf(std::string_view name) const
+std::size_t TarnReference::SlotOf(std::string_view name, std::uint32_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t slot = std::hash<std::string_view>()(name) & mask;; slot = (slot + 1) & mask) {
-        const std::int32_t index = m_slots[slot];
-        if (index < 0 || m_functions[std::size_t(index)].name == name)
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const Slot &at = m_slots[slot];
+        if (at.index < 0 || (at.hash == hash && m_functions[std::size_t(at.index)].name == name))
             return slot;
     }
 }
 
 void TarnReference::Rehash(std::size_t slotCount)
 {
-    m_slots.assign(slotCount, -1);
-    for (std::size_t i = 0; i < m_functions.size(); ++i)
-        m_slots[SlotOf(m_functions[i].name)] = std::int32_t(i);
+    std::vector<Slot> old(slotCount);
+    old.swap(m_slots);
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot &entry : old) {
+        if (entry.index < 0)
+            continue;
+        std::size_t slot = entry.hash & mask;
+        while (m_slots[slot].index >= 0)
+            slot = (slot + 1) & mask;
+        m_slots[slot] = entry;
+    }
 }
 
 void TarnReference::Reserve(std::size_t count)
@@ -109,12 +122,13 @@ void TarnReference::Insert(FunctionDoc doc)
 {
     if (2 * (m_functions.size() + 1) > m_slots.size())
         Rehash(std::max<std::size_t>(16, 2 * m_slots.size()));
-    const std::size_t slot = SlotOf(doc.name);
-    if (m_slots[slot] >= 0) {
-        m_functions[std::size_t(m_slots[slot])] = doc; // the earlier page's text stays unused in m_store
+    const std::uint32_t hash = HashOf(doc.name);
+    const std::size_t slot = SlotOf(doc.name, hash);
+    if (m_slots[slot].index >= 0) {
+        m_functions[std::size_t(m_slots[slot].index)] = doc; // the earlier page's text stays unused in m_store
         return;
     }
-    m_slots[slot] = std::int32_t(m_functions.size());
+    m_slots[slot] = {std::int32_t(m_functions.size()), hash};
     m_functions.push_back(doc);
 }
 

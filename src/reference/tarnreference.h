@@ -129,8 +129,9 @@ public:
     void Reserve(std::size_t count);
 
 private:
-    // The slot of name in m_slots: where its index is, or the empty slot where it would go.
-    std::size_t SlotOf(std::string_view name) const;
+    // The slot of name, whose hash is hash, in m_slots: where its index is, or the empty slot
+    // where it would go.
+    std::size_t SlotOf(std::string_view name, std::uint32_t hash) const;
     void Rehash(std::size_t slotCount);
     // Adds a page whose text is already in m_store.
     void Insert(FunctionDoc doc);
@@ -138,7 +139,13 @@ private:
     std::vector<FunctionDoc> m_functions; // views into m_store
     // Open addressing over indexes into m_functions, at most half full; -1 marks an empty slot.
     // Indexes stay valid when m_functions grows, and a big file's names need no node each.
-    std::vector<std::int32_t> m_slots;
+    // Each slot keeps its name's hash, so that a probe past other names compares numbers
+    // instead of reading those names.
+    struct Slot {
+        std::int32_t index = -1;
+        std::uint32_t hash = 0;
+    };
+    std::vector<Slot> m_slots;
     DocStore m_store; // the pages' text and lists
 };
 
