@@ -514,6 +514,33 @@ private:
     int m_line = 0;
 };
 
+// What reading a text will keep: how many pages, and about how many bytes of their text and
+// lists. Measured first, so that the pages are not moved again and again as they grow and the
+// reference keeps them in one block.
+struct ReadSize {
+    std::size_t functions = 0;
+    std::size_t storeBytes = 0;
+};
+
+ReadSize MeasureRead(std::string_view text)
+{
+    ReadSize size;
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        const std::string_view line = TrimLeft(text.substr(0, lf));
+        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        // A line of annotation or description is at most one item of a list (a parameter's
+        // page the biggest), with its text.
+        if (line.starts_with("---")) {
+            size.storeBytes += line.size() + sizeof(ParamDoc) + sizeof(std::string_view);
+        } else if (line.starts_with("function")) {
+            ++size.functions;
+            size.storeBytes += line.size();
+        }
+    }
+    return size;
+}
+
 } // namespace
 
 ReferenceRead ReadDefinitionFile(std::string_view text)
@@ -521,12 +548,9 @@ ReferenceRead ReadDefinitionFile(std::string_view text)
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
     ReferenceRead result;
-    // One function line a page: counting them first spares the pages' moves as they grow.
-    std::size_t functions = text.starts_with("function") ? 1 : 0;
-    for (std::size_t at = text.find("\nfunction"); at != std::string_view::npos; at = text.find("\nfunction", at + 1))
-        ++functions;
-    result.reference.Reserve(functions);
-    result.functionLines.reserve(functions);
+    const ReadSize size = MeasureRead(text);
+    result.reference.Reserve(size.functions, size.storeBytes);
+    result.functionLines.reserve(size.functions);
     DefinitionReader reader(result);
     int number = 0;
     while (!text.empty()) {

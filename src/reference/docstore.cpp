@@ -41,6 +41,17 @@ std::string_view DocStore::Keep(std::string_view text)
     return {copy, text.size()};
 }
 
+void DocStore::Reserve(std::size_t bytes)
+{
+    // A guess that large is better served block by block, as the store grows.
+    constexpr std::size_t kMostReserved = std::size_t(64) << 20;
+    if (bytes <= m_left || bytes > kMostReserved)
+        return;
+    m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
+    m_next = m_blocks.back().get();
+    m_left = bytes;
+}
+
 void *DocStore::Allocate(std::size_t size, std::size_t alignment)
 {
     std::size_t padding = std::size_t(-reinterpret_cast<std::uintptr_t>(m_next)) & (alignment - 1);

@@ -20,6 +20,10 @@ public:
     DocStore(const DocStore &) = delete;
     DocStore &operator=(const DocStore &) = delete;
 
+    // Room for about bytes in one block, so that a store whose size is known ahead is one
+    // allocation; what is not used of it is never touched.
+    void Reserve(std::size_t bytes);
+
     // A copy of text that lives as long as the store.
     std::string_view Keep(std::string_view text);
 

@@ -98,8 +98,9 @@ void TarnReference::Rehash(std::size_t slotCount)
     }
 }
 
-void TarnReference::Reserve(std::size_t count)
+void TarnReference::Reserve(std::size_t count, std::size_t storeBytes)
 {
+    m_store.Reserve(storeBytes);
     m_functions.reserve(count);
     std::size_t wanted = 16;
     while (wanted < 2 * count)

@@ -125,8 +125,9 @@ public:
     void Add(const OwnedFunctionDoc &doc);
     void AddPage(const FunctionDoc &page);
     bool Empty() const { return m_functions.empty(); }
-    // Room for count pages, so that reading a big file does not move them again and again.
-    void Reserve(std::size_t count);
+    // Room for count pages, so that reading a big file does not move them again and again, and
+    // for about storeBytes of their text and lists.
+    void Reserve(std::size_t count, std::size_t storeBytes = 0);
 
 private:
     // The slot of name, whose hash is hash, in m_slots: where its index is, or the empty slot
