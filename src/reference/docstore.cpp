@@ -45,11 +45,15 @@ void DocStore::Reserve(std::size_t bytes)
 {
     // A guess that large is better served block by block, as the store grows.
     constexpr std::size_t kMostReserved = std::size_t(64) << 20;
-    if (bytes <= m_left || bytes > kMostReserved)
-        return;
-    m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
+    if (bytes > m_left && bytes <= kMostReserved)
+        StartBlock(bytes);
+}
+
+void DocStore::StartBlock(std::size_t size)
+{
+    m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
     m_next = m_blocks.back().get();
-    m_left = bytes;
+    m_left = size;
 }
 
 void *DocStore::Allocate(std::size_t size, std::size_t alignment)
@@ -57,10 +61,7 @@ void *DocStore::Allocate(std::size_t size, std::size_t alignment)
     std::size_t padding = std::size_t(-reinterpret_cast<std::uintptr_t>(m_next)) & (alignment - 1);
     if (m_next == nullptr || padding + size > m_left) {
         const std::size_t grown = kFirstBlock << std::min<std::size_t>(m_blocks.size(), kMostDoublings);
-        const std::size_t blockSize = std::max(grown, size + alignment);
-        m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(blockSize));
-        m_next = m_blocks.back().get();
-        m_left = blockSize;
+        StartBlock(std::max(grown, size + alignment));
         padding = std::size_t(-reinterpret_cast<std::uintptr_t>(m_next)) & (alignment - 1);
     }
     void *at = m_next + padding;

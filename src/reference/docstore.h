@@ -40,21 +40,9 @@ public:
         return items;
     }
 
-    // A copy of items that lives as long as the store; items must need no destructor, since the
-    // store runs none.
-    template <class T> const T *Keep(const T *items, std::size_t count)
-    {
-        static_assert(std::is_trivially_destructible_v<T> && std::is_trivially_copyable_v<T>);
-        if (count == 0)
-            return nullptr;
-        T *copy = static_cast<T *>(Allocate(count * sizeof(T), alignof(T)));
-        for (std::size_t i = 0; i < count; ++i)
-            new (copy + i) T(items[i]);
-        return copy;
-    }
-
 private:
     void *Allocate(std::size_t size, std::size_t alignment);
+    void StartBlock(std::size_t size);
 
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
     std::byte *m_next = nullptr;

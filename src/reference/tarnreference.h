@@ -43,7 +43,7 @@ private:
 
 // A function's page as a reference holds it. Its text and lists live in the reference's own
 // storage: they are valid as long as the reference is, also after the reference is moved, and
-// go with it. Whoever keeps something of a page longer keeps a copy (OwnedFunctionDoc, QString).
+// go with it. Whoever keeps something of a page longer than its reference keeps a copy of it.
 struct ParamDoc {
     std::string_view name;
     std::string_view type;        // as written: "number", "integer|string", "\"head\"|\"flux\""
@@ -75,7 +75,7 @@ struct FunctionDoc {
     bool operator==(const FunctionDoc &) const = default;
 };
 
-// A page that owns its text: what a caller builds to add to a reference, or keeps of one.
+// A page that owns its text: what a caller builds to add to a reference.
 struct OwnedParamDoc {
     std::string name;
     std::string type;

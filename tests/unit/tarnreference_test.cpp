@@ -271,10 +271,12 @@ TEST(DocStoreTest, KeepsTextsAndListsAcrossBlocks)
     std::vector<std::pair<std::vector<double>, const double *>> lists;
     for (int i = 0; i < 3000; ++i) {
         std::string text(std::size_t(i % 301), char('a' + i % 26));
-        const std::string_view kept = store.Keep(text);
-        texts.emplace_back(std::move(text), kept);
+        const std::string_view keptText = store.Keep(text);
+        texts.emplace_back(std::move(text), keptText);
         std::vector<double> list(std::size_t(i % 7), i * 0.5);
-        lists.emplace_back(list, store.Keep(list.data(), list.size()));
+        double *keptList = store.Array<double>(list.size());
+        std::copy(list.begin(), list.end(), keptList);
+        lists.emplace_back(std::move(list), keptList);
     }
     const std::string big(3 << 20, 'B');
     const std::string_view keptBig = store.Keep(big);
