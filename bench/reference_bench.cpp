@@ -45,7 +45,7 @@ const TarnReference &Reference()
         TarnReference documented;
         int n = 0;
         for (const TableRow &row : Table().Rows()) {
-            FunctionDoc doc{row[0], {"Does the work of " + row[0] + " on the current model."}, {}, {}, false, {}, {}};
+            OwnedFunctionDoc doc{row[0], {"Does the work of " + row[0] + " on the current model."}, {}, {}, false, {}, {}};
             for (std::size_t i = 1; i < row.size(); ++i) {
                 const bool text = IsStringParameter(row[i]);
                 doc.params.push_back({BareParameterName(row[i]), text ? "\"head\"|\"flux\"|\"none\"" : "number",
@@ -57,7 +57,7 @@ const TarnReference &Reference()
                 doc.deprecated = true;
                 doc.deprecation = "use tm_function0";
             }
-            documented.Add(std::move(doc));
+            documented.Add(doc);
         }
         return documented;
     }();

@@ -160,9 +160,9 @@ private:
 
 std::string FixedSetMessage(std::string_view name, const ParamDoc &param)
 {
-    std::string message = std::string(name) + ": " + param.name + " must be one of ";
+    std::string message = std::string(name) + ": " + std::string(param.name) + " must be one of ";
     for (std::size_t i = 0; i < param.allowedStrings.size(); ++i)
-        message += (i ? ", \"" : "\"") + param.allowedStrings[i] + '"';
+        message += (i ? ", \"" : "\"") + std::string(param.allowedStrings[i]) + '"';
     return message;
 }
 
@@ -212,7 +212,7 @@ std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallSc
         if (doc->deprecated)
             warnings.push_back({call.nameStart, call.nameEnd,
                                 std::string(name) + " is deprecated" +
-                                    (doc->deprecation.empty() ? "" : ": " + doc->deprecation)});
+                                    (doc->deprecation.empty() ? "" : ": " + std::string(doc->deprecation))});
         if (!TakesFixedStrings(*doc))
             continue;
         const std::vector<CallArgument> arguments = ReadCallArguments(text, call.nameEnd);

@@ -82,7 +82,16 @@ void CIntelliTip::SetContent(const QString &name, const QStringList &parameters,
 {
     m_name = name;
     m_params = parameters;
-    m_doc = doc ? std::optional<FunctionDoc>(*doc) : std::nullopt;
+    m_paramLines.clear();
+    m_description.clear();
+    if (doc) {
+        // Found by name: a reference of the user's own may list the parameters in another order.
+        for (const QString &parameter : parameters) {
+            const ParamDoc *param = FindParam(*doc, BareParameterName(parameter.toStdString()));
+            m_paramLines.append(param ? ParameterLine(*param) : QString());
+        }
+        m_description = FirstDescriptionLine(*doc);
+    }
     Layout();
 }
 
@@ -132,17 +141,10 @@ QString CIntelliTip::Text() const
 QStringList CIntelliTip::Lines() const
 {
     QStringList lines{Text()};
-    if (!m_doc)
-        return lines;
-    // Found by name: a reference of the user's own may list the parameters in another order.
-    const ParamDoc *param = m_current >= 1 && m_current <= m_params.size()
-                                ? FindParam(*m_doc, BareParameterName(m_params[m_current - 1].toStdString()))
-                                : nullptr;
-    if (param)
-        lines.append(ParameterLine(*param));
-    const QString description = FirstDescriptionLine(*m_doc);
-    if (!description.isEmpty())
-        lines.append(description);
+    if (m_current >= 1 && m_current <= m_paramLines.size() && !m_paramLines[m_current - 1].isEmpty())
+        lines.append(m_paramLines[m_current - 1]);
+    if (!m_description.isEmpty())
+        lines.append(m_description);
     return lines;
 }
 

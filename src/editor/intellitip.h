@@ -14,7 +14,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 class QTextLayout;
 
@@ -79,7 +78,10 @@ private:
     int m_current = 1;
     QStringList m_params;
     QString m_name;
-    std::optional<FunctionDoc> m_doc;
+    // The page's lines, kept as text: the reference the page came from may be replaced while
+    // the tip is up. One line for each of m_params, empty where the page does not document it.
+    QStringList m_paramLines;
+    QString m_description;
     QRect m_avoid;
     // The signature, the parameter's line and the description, as laid out for painting.
     std::vector<std::unique_ptr<QTextLayout>> m_layouts;

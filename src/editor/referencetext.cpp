@@ -8,9 +8,9 @@
 
 namespace {
 
-QString Text(const std::string &s)
+QString Text(std::string_view s)
 {
-    return QString::fromStdString(s);
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
 // A code span that holds text as it is, backticks included.
@@ -20,10 +20,10 @@ QString Code(const QString &text)
     return fence + u' ' + text + u' ' + fence;
 }
 
-QString Description(const std::vector<std::string> &lines)
+QString Description(DocList<std::string_view> lines)
 {
     QString text;
-    for (const std::string &line : lines)
+    for (const std::string_view line : lines)
         text += Text(line) + u'\n';
     return text;
 }
@@ -49,7 +49,7 @@ void AddReturns(QString &md, const FunctionDoc &doc)
         return;
     md += QStringLiteral("\n**Returns**\n\n");
     for (const ReturnDoc &value : doc.returns) {
-        md += QStringLiteral("- ") + Code(Text(value.type.empty() ? std::string("any") : value.type));
+        md += QStringLiteral("- ") + Code(Text(value.type.empty() ? std::string_view("any") : value.type));
         if (!value.description.empty())
             md += QStringLiteral(": ") + Text(value.description);
         md += u'\n';
@@ -127,7 +127,7 @@ QString ParameterLine(const ParamDoc &param)
 
 QString FirstDescriptionLine(const FunctionDoc &doc)
 {
-    for (const std::string &line : doc.description) {
+    for (const std::string_view line : doc.description) {
         QString text = Text(line).trimmed();
         while (text.startsWith(u'#'))
             text.remove(0, 1);

@@ -71,15 +71,15 @@ QJsonObject Markdown(const QString &value)
     return QJsonObject{{QStringLiteral("kind"), QStringLiteral("markdown")}, {QStringLiteral("value"), value}};
 }
 
-QString FromUtf8(const std::string &text)
+QString FromUtf8(std::string_view text)
 {
-    return QString::fromStdString(text);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QString Description(const FunctionDoc &page)
 {
     QStringList lines;
-    for (const std::string &line : page.description)
+    for (const std::string_view line : page.description)
         lines.append(FromUtf8(line));
     return lines.join(QLatin1Char('\n'));
 }
@@ -112,7 +112,7 @@ QString Page(const LspConfiguration &tarn, int row)
         text += QStringLiteral("\n\n**Returns** `%1` %2").arg(FromUtf8(result.type), FromUtf8(result.description));
     if (!page->see.empty()) {
         QStringList see;
-        for (const std::string &name : page->see)
+        for (const std::string_view name : page->see)
             see.append(QStringLiteral("`%1`").arg(FromUtf8(name)));
         text += QStringLiteral("\n\nSee also %1").arg(see.join(QStringLiteral(", ")));
     }

@@ -80,9 +80,9 @@ bool IsDefinitionFile(std::string_view text)
 // double quotes, one that may be left out in parentheses.
 TableRow RowOf(const FunctionDoc &doc)
 {
-    TableRow row{doc.name};
+    TableRow row{std::string(doc.name)};
     for (const ParamDoc &param : doc.params) {
-        std::string entry = param.name;
+        std::string entry(param.name);
         if (param.type == "string" || !param.allowedStrings.empty())
             entry = '"' + entry + '"';
         if (param.optional)

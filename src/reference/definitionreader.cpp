@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -184,14 +183,14 @@ std::size_t TypeLength(std::string_view s)
     }
 }
 
-// The strings of a type made of string literals ("head"|"flux"); empty for any other type.
-std::vector<std::string> AllowedStrings(std::string_view type)
+// Appends to values the strings of a type made of string literals ("head"|"flux"), and nothing
+// for any other type; returns how many it appended.
+std::size_t AddAllowedStrings(std::string_view type, std::vector<std::string_view> &values)
 {
     // Most types ("number", "integer|string") hold no string literal at all.
     if (std::none_of(type.begin(), type.end(), [](char c) { return c == '"' || c == '\''; }))
-        return {};
-    const std::size_t alternatives = std::size_t(std::count(type.begin(), type.end(), '|')) + 1;
-    std::vector<std::string> values;
+        return 0;
+    const std::size_t before = values.size();
     while (!type.empty()) {
         const std::size_t bar = type.find('|');
         const std::string_view alternative = Trim(type.substr(0, bar));
@@ -200,32 +199,41 @@ std::vector<std::string> AllowedStrings(std::string_view type)
             continue;
         const bool quoted = alternative.size() >= 2 && (alternative.front() == '"' || alternative.front() == '\'') &&
                             QuotedLength(alternative) == alternative.size();
-        if (!quoted)
-            return {};
-        if (values.empty())
-            values.reserve(alternatives);
-        values.emplace_back(alternative.substr(1, alternative.size() - 2));
+        if (!quoted) {
+            values.resize(before);
+            return 0;
+        }
+        values.push_back(alternative.substr(1, alternative.size() - 2));
     }
-    return values;
+    return values.size() - before;
 }
 
 // A description after a type: "# " in front of it is LuaLS's way of marking it as a comment.
-std::string DescriptionAfter(std::string_view rest)
+std::string_view DescriptionAfter(std::string_view rest)
 {
     rest = Trim(rest);
     if (rest.starts_with('#'))
         rest = TrimLeft(rest.substr(1));
-    return std::string(rest);
+    return rest;
 }
 
-// The annotations and description lines read since the last function.
+// Where a parameter's fixed strings are in Block::allowed.
+struct AllowedRange {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+// The annotations and description lines read since the last function, as views into the text
+// being read; the reference copies what it keeps of them.
 struct Block {
-    std::vector<std::string> description;
-    std::vector<ParamDoc> params;
+    std::vector<std::string_view> description;
+    std::vector<ParamDoc> params; // their allowedStrings are set when the function is read
+    std::vector<AllowedRange> paramAllowed;
     std::vector<int> paramLines;
+    std::vector<std::string_view> allowed;
     std::vector<ReturnDoc> returns;
-    std::optional<std::string> deprecation;
-    std::vector<std::string> see;
+    std::optional<std::string_view> deprecation;
+    std::vector<std::string_view> see;
     int firstAnnotation = 0; // the line of the first annotation read, 0 when there is none
 
     bool HasAnnotations() const { return firstAnnotation != 0; }
@@ -234,7 +242,9 @@ struct Block {
     {
         description.clear();
         params.clear();
+        paramAllowed.clear();
         paramLines.clear();
+        allowed.clear();
         returns.clear();
         deprecation.reset();
         see.clear();
@@ -246,11 +256,9 @@ class DefinitionReader {
 public:
     explicit DefinitionReader(ReferenceRead &result) : m_result(result) {}
 
-    // following is the text after the line; a block's parameters are counted ahead in it.
-    void ReadLine(std::string_view line, int number, std::string_view following)
+    void ReadLine(std::string_view line, int number)
     {
         m_line = number;
-        m_following = following;
         line = Trim(line);
         if (line.starts_with("---@"))
             ReadAnnotation(line.substr(4));
@@ -284,7 +292,7 @@ private:
     {
         if (text.starts_with(' '))
             text.remove_prefix(1);
-        m_block.description.emplace_back(text);
+        m_block.description.push_back(text);
     }
 
     void ReadAnnotation(std::string_view text)
@@ -319,7 +327,7 @@ private:
             Report("\"---@param\" needs a parameter name");
             return;
         }
-        param.name = std::string(text.substr(0, nameLength));
+        param.name = text.substr(0, nameLength);
         if (nameLength < text.size() && text[nameLength] == '?') {
             param.optional = true;
             ++nameLength;
@@ -331,24 +339,21 @@ private:
         const std::string_view typed = TrimLeft(text.substr(nameLength));
         const std::size_t typeLength = TypeLength(typed);
         if (typeLength == 0) {
-            Report(typed.empty() ? "parameter " + param.name + " has no type"
-                                 : "the type of parameter " + param.name + " cannot be read");
+            const std::string name(param.name);
+            Report(typed.empty() ? "parameter " + name + " has no type" : "the type of parameter " + name + " cannot be read");
             return;
         }
-        param.type = std::string(typed.substr(0, typeLength));
-        param.allowedStrings = AllowedStrings(param.type);
+        param.type = typed.substr(0, typeLength);
         param.description = DescriptionAfter(typed.substr(typeLength));
         for (const ParamDoc &earlier : m_block.params)
             if (earlier.name == param.name) {
-                Report("parameter " + param.name + " is documented twice");
+                Report("parameter " + std::string(param.name) + " is documented twice");
                 return;
             }
         Annotated();
-        // The usual block documents every parameter, in order: room for all of them at the
-        // first lets the function take the list as it stands.
-        if (m_block.params.empty())
-            m_block.params.reserve(1 + ParamLinesAt(m_following));
-        m_block.params.push_back(std::move(param));
+        const std::size_t first = m_block.allowed.size();
+        m_block.paramAllowed.push_back({first, AddAllowedStrings(param.type, m_block.allowed)});
+        m_block.params.push_back(param);
         m_block.paramLines.push_back(m_line);
     }
 
@@ -365,7 +370,7 @@ private:
                 Report(text.empty() ? "\"---@return\" needs a type" : "the type of a return value cannot be read");
                 return;
             }
-            ReturnDoc &value = m_block.returns.emplace_back(ReturnDoc{std::string(text.substr(0, typeLength)), {}});
+            ReturnDoc &value = m_block.returns.emplace_back(ReturnDoc{text.substr(0, typeLength), {}});
             std::string_view rest = TrimLeft(text.substr(typeLength));
             const std::size_t nameLength = NameLength(rest);
             const std::string_view afterName = TrimLeft(rest.substr(nameLength));
@@ -373,7 +378,7 @@ private:
                 value.description = DescriptionAfter(rest);
                 break;
             }
-            value.description = std::string(rest.substr(0, nameLength));
+            value.description = rest.substr(0, nameLength);
             text = TrimLeft(afterName.substr(1));
         }
         Annotated();
@@ -382,7 +387,7 @@ private:
     void ReadDeprecated(std::string_view text)
     {
         Annotated();
-        m_block.deprecation = std::string(text);
+        m_block.deprecation = text;
     }
 
     void ReadSee(std::string_view text)
@@ -392,7 +397,7 @@ private:
             return;
         }
         Annotated();
-        m_block.see.emplace_back(text);
+        m_block.see.push_back(text);
     }
 
     // "name(a, b) end": what follows the parameters is not read, so a body on further lines
@@ -416,20 +421,30 @@ private:
             m_block.Clear();
             return;
         }
+        SetAllowedStrings();
         FunctionDoc doc;
-        doc.name = std::string(name);
-        doc.description = std::move(m_block.description);
-        if (!names.empty() && m_block.params.capacity() == names.size() && DocumentsInOrder(names))
-            doc.params = std::move(m_block.params); // exactly the room it needs
+        doc.name = name;
+        doc.description = {m_block.description.data(), m_block.description.size()};
+        if (DocumentsInOrder(names))
+            doc.params = {m_block.params.data(), m_block.params.size()};
         else
-            TakeParams(doc, names);
-        doc.returns.assign(std::make_move_iterator(m_block.returns.begin()), std::make_move_iterator(m_block.returns.end()));
+            doc.params = TakeParams(name, names);
+        doc.returns = {m_block.returns.data(), m_block.returns.size()};
         doc.deprecated = m_block.deprecation.has_value();
-        doc.deprecation = m_block.deprecation.value_or(std::string());
-        doc.see.assign(std::make_move_iterator(m_block.see.begin()), std::make_move_iterator(m_block.see.end()));
-        m_result.functionLines.emplace_back(doc.name, m_line);
-        m_result.reference.Add(std::move(doc));
+        doc.deprecation = m_block.deprecation.value_or(std::string_view());
+        doc.see = {m_block.see.data(), m_block.see.size()};
+        m_result.functionLines.emplace_back(name, m_line);
+        m_result.reference.AddPage(doc);
         m_block.Clear();
+    }
+
+    // The block's lists are complete: the parameters may point into its fixed strings now.
+    void SetAllowedStrings()
+    {
+        for (std::size_t i = 0; i < m_block.params.size(); ++i) {
+            const AllowedRange range = m_block.paramAllowed[i];
+            m_block.params[i].allowedStrings = {m_block.allowed.data() + range.first, range.count};
+        }
     }
 
     bool DocumentsInOrder(const std::vector<std::string_view> &names) const
@@ -442,38 +457,25 @@ private:
 
     // The block's pages for the function's parameters in the function's order, an empty page
     // for one the block leaves out; a page for a name the function does not have is reported.
-    void TakeParams(FunctionDoc &doc, const std::vector<std::string_view> &names)
+    DocList<ParamDoc> TakeParams(std::string_view function, const std::vector<std::string_view> &names)
     {
-        doc.params.reserve(names.size());
+        std::vector<ParamDoc> &ordered = m_ordered;
+        ordered.clear();
         for (const std::string_view parameter : names) {
             const auto it = std::find_if(m_block.params.begin(), m_block.params.end(),
                                          [&](const ParamDoc &p) { return p.name == parameter; });
             if (it == m_block.params.end()) {
-                doc.params.push_back(ParamDoc{std::string(parameter), {}, {}, false, {}});
+                ordered.push_back(ParamDoc{parameter, {}, {}, false, {}});
             } else {
-                doc.params.push_back(std::move(*it));
-                it->name.clear(); // taken
+                ordered.push_back(*it);
+                it->name = {}; // taken
             }
         }
         for (std::size_t i = 0; i < m_block.params.size(); ++i)
             if (!m_block.params[i].name.empty())
-                Report(m_block.paramLines[i], m_block.params[i].name + " is not a parameter of " + doc.name);
-    }
-
-    // How many "---@param" lines start text, one after another, up to a bound no function
-    // reaches: a file of nothing else must not have its lines reserved for at once.
-    static std::size_t ParamLinesAt(std::string_view text)
-    {
-        constexpr std::size_t kMostCounted = 64;
-        std::size_t count = 0;
-        while (count < kMostCounted && TrimLeft(text).starts_with("---@param")) {
-            ++count;
-            const std::size_t lf = text.find('\n');
-            if (lf == std::string_view::npos)
-                break;
-            text.remove_prefix(lf + 1);
-        }
-        return count;
+                Report(m_block.paramLines[i],
+                       std::string(m_block.params[i].name) + " is not a parameter of " + std::string(function));
+        return {ordered.data(), ordered.size()};
     }
 
     // The names up to ")", separated by commas; "..." may come last.
@@ -507,9 +509,36 @@ private:
     ReferenceRead &m_result;
     Block m_block;
     std::vector<std::string_view> m_names; // of the function line being read, into its text
-    std::string_view m_following;          // the text after the line being read
+    std::vector<ParamDoc> m_ordered;       // its parameters' pages in the order the line names them
     int m_line = 0;
 };
+
+// What reading a text will keep: how many pages, and about how many bytes of their text and
+// lists. Measured first, so that the pages are not moved again and again as they grow and the
+// reference keeps them in one block.
+struct ReadSize {
+    std::size_t functions = 0;
+    std::size_t storeBytes = 0;
+};
+
+ReadSize MeasureRead(std::string_view text)
+{
+    ReadSize size;
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        const std::string_view line = TrimLeft(text.substr(0, lf));
+        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        // A line of annotation or description is at most one item of a list (a parameter's
+        // page the biggest), with its text.
+        if (line.starts_with("---")) {
+            size.storeBytes += line.size() + sizeof(ParamDoc) + sizeof(std::string_view);
+        } else if (line.starts_with("function")) {
+            ++size.functions;
+            size.storeBytes += line.size();
+        }
+    }
+    return size;
+}
 
 } // namespace
 
@@ -518,19 +547,16 @@ ReferenceRead ReadDefinitionFile(std::string_view text)
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
     ReferenceRead result;
-    // One function line a page: counting them first spares the pages' moves as they grow.
-    std::size_t functions = text.starts_with("function") ? 1 : 0;
-    for (std::size_t at = text.find("\nfunction"); at != std::string_view::npos; at = text.find("\nfunction", at + 1))
-        ++functions;
-    result.reference.Reserve(functions);
-    result.functionLines.reserve(functions);
+    const ReadSize size = MeasureRead(text);
+    result.reference.Reserve(size.functions, size.storeBytes);
+    result.functionLines.reserve(size.functions);
     DefinitionReader reader(result);
     int number = 0;
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
         const std::string_view line = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        reader.ReadLine(line, ++number, text);
+        reader.ReadLine(line, ++number);
     }
     reader.Finish();
     return result;

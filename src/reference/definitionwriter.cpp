@@ -47,9 +47,9 @@ std::string OneLine(std::string_view text)
     return line;
 }
 
-void WriteDescription(std::string &out, const std::vector<std::string> &lines)
+void WriteDescription(std::string &out, DocList<std::string_view> lines)
 {
-    for (const std::string &text : lines) {
+    for (const std::string_view text : lines) {
         std::string_view rest = text;
         // A line break inside one entry starts a further description line.
         for (;;) {
@@ -66,7 +66,9 @@ void WriteDescription(std::string &out, const std::vector<std::string> &lines)
 void WriteParam(std::string &out, const std::string &entry, const std::string &name, const FunctionDoc *doc)
 {
     const ParamDoc *param = doc ? FindParam(*doc, BareParameterName(entry)) : nullptr;
-    std::string type = param && !param->type.empty() ? param->type : IsStringParameter(entry) ? "string" : "any";
+    const std::string_view type = param && !param->type.empty() ? param->type
+                                  : IsStringParameter(entry)        ? std::string_view("string")
+                                                                    : std::string_view("any");
     out += "---@param " + name + (IsOptionalParameter(entry) ? "? " : " ") + OneLine(type);
     if (param && !param->description.empty())
         out += ' ' + OneLine(param->description);
@@ -89,14 +91,14 @@ void WriteFunction(std::string &out, const TableRow &row, const FunctionDoc *doc
     }
     if (doc) {
         for (const ReturnDoc &value : doc->returns) {
-            out += "---@return " + OneLine(value.type.empty() ? "any" : value.type);
+            out += "---@return " + OneLine(value.type.empty() ? std::string_view("any") : value.type);
             if (!value.description.empty())
                 out += " # " + OneLine(value.description);
             out += '\n';
         }
         if (doc->deprecated)
             out += doc->deprecation.empty() ? "---@deprecated\n" : "---@deprecated " + OneLine(doc->deprecation) + '\n';
-        for (const std::string &see : doc->see)
+        for (const std::string_view see : doc->see)
             out += "---@see " + OneLine(see) + '\n';
     }
     out += "function " + row[0] + '(';

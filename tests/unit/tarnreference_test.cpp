@@ -2,6 +2,7 @@
 // writing them back as Lua that other editors load, and the reference built in.
 #include "app/defaulttexts.h"
 #include "check/luasyntax.h"
+#include "reference/docstore.h"
 #include "reference/tarnreference.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdint>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -27,7 +30,7 @@ std::string Describe(const FunctionDoc &doc)
             out << " '" << p.description << '\'';
         if (!p.allowedStrings.empty()) {
             out << " {";
-            for (const std::string &s : p.allowedStrings)
+            for (const std::string_view &s : p.allowedStrings)
                 out << s << (&s == &p.allowedStrings.back() ? "" : ",");
             out << '}';
         }
@@ -37,7 +40,7 @@ std::string Describe(const FunctionDoc &doc)
         out << (i ? ", " : " -> ") << doc.returns[i].type << " '" << doc.returns[i].description << '\'';
     if (doc.deprecated)
         out << " [deprecated: " << doc.deprecation << ']';
-    for (const std::string &see : doc.see)
+    for (const std::string_view see : doc.see)
         out << " [see: " << see << ']';
     if (!doc.description.empty()) {
         out << " |";
@@ -160,6 +163,133 @@ TEST(DefinitionRead, FunctionLinesGiveWhereEachFunctionStands)
     EXPECT_EQ(read.functionLines, (Lines{{"a", 3}, {"b.c", 5}}));
 }
 
+// Every page of a reference, one a line, as DescribeRead gives them.
+std::string DescribePages(const TarnReference &reference)
+{
+    std::string out;
+    for (const FunctionDoc &doc : reference.Functions())
+        out += Describe(doc) + '\n';
+    return out;
+}
+
+// Short texts on purpose: a short std::string keeps its text inside the object, so a page that
+// pointed into a moved string would lose it at once.
+constexpr std::string_view kStoredText = "---@meta\n--- Sets a condition.\n---\n--- More.\n---@param n integer Node\n"
+                                         "---@param mode? \"head\"|\"flux\" How\n---@return boolean ok\n---@deprecated use b\n"
+                                         "---@see b\nfunction a(n, mode) end\n\nfunction b() end\n";
+
+struct HandOver {
+    const char *name;
+    // Reads text, spoils it, and hands the reference on as a program might.
+    TarnReference (*hand)(std::string &text);
+};
+
+TarnReference Spoiled(std::string &text, TarnReference reference)
+{
+    std::fill(text.begin(), text.end(), '#');
+    return reference;
+}
+
+const HandOver kHandOvers[] = {
+    {"MovedOutOfTheRead", [](std::string &text) { return Spoiled(text, std::move(ReadDefinitionFile(text).reference)); }},
+    {"MoveAssigned",
+     [](std::string &text) {
+         TarnReference reference;
+         reference.Add({"old", {"Gone."}, {}, {}, false, {}, {}});
+         reference = ReadDefinitionFile(text).reference;
+         return Spoiled(text, std::move(reference));
+     }},
+    {"CopiedFromAReadThatIsGone",
+     [](std::string &text) {
+         std::optional<ReferenceRead> read = ReadDefinitionFile(text);
+         const TarnReference copy(read->reference);
+         read.reset();
+         return Spoiled(text, copy);
+     }},
+    {"CopyAssigned",
+     [](std::string &text) {
+         TarnReference copy;
+         copy.Add({"old", {"Gone."}, {}, {}, false, {}, {}});
+         {
+             const ReferenceRead read = ReadDefinitionFile(text);
+             copy = read.reference;
+         }
+         return Spoiled(text, copy);
+     }},
+    {"TakenPageByPageFromAReferenceThatIsGone",
+     [](std::string &text) {
+         TarnReference taken;
+         {
+             const ReferenceRead read = ReadDefinitionFile(text);
+             for (const FunctionDoc &page : read.reference.Functions())
+                 taken.AddPage(page);
+         }
+         return Spoiled(text, std::move(taken));
+     }},
+};
+
+class ReferenceHandOver : public testing::TestWithParam<HandOver> {};
+
+// The pages live in the reference's own storage: they stay whole when the text they were read
+// from is gone, and follow the reference wherever it is moved or copied.
+TEST_P(ReferenceHandOver, PagesStayWhole)
+{
+    const std::string expected = DescribePages(ReadDefinitionFile(kStoredText).reference);
+    ASSERT_EQ(expected, "a(n: integer 'Node', mode?: \"head\"|\"flux\" 'How' {head,flux}) -> boolean 'ok' "
+                        "[deprecated: use b] [see: b] | Sets a condition.//More.\nb()\n");
+    std::string text(kStoredText);
+    const TarnReference reference = GetParam().hand(text);
+    EXPECT_EQ(DescribePages(reference), expected);
+    ASSERT_NE(reference.Find("a"), nullptr);
+    EXPECT_EQ(reference.Find("a")->params[1].allowedStrings[1], "flux");
+    EXPECT_EQ(reference.Find("old"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ReferenceHandOver, testing::ValuesIn(kHandOvers),
+                         [](const testing::TestParamInfo<HandOver> &info) { return std::string(info.param.name); });
+
+// What is added to a reference after it was moved from does not land in the storage it gave
+// away.
+TEST(ReferenceHandOver, AMovedFromReferenceStartsAfresh)
+{
+    TarnReference first;
+    first.Add({"a", {"First."}, {{"x", "number", "X", false, {}}}, {}, false, {}, {}});
+    TarnReference second = std::move(first);
+    first.Add({"f", {std::string(100, 'z')}, {}, {}, false, {}, {}});
+    second.Add({"g", {std::string(100, 'y')}, {}, {}, false, {}, {}});
+    EXPECT_EQ(DescribePages(first), "f() | " + std::string(100, 'z') + '\n');
+    EXPECT_EQ(DescribePages(second), "a(x: number 'X') | First.\ng() | " + std::string(100, 'y') + '\n');
+}
+
+// Texts and lists of every size keep their bytes and their alignment across the store's blocks:
+// the one reserved ahead, the ones it grows by after it, one bigger than any block.
+TEST(DocStoreTest, KeepsTextsAndListsAcrossBlocks)
+{
+    DocStore store;
+    store.Reserve(5000);
+    std::vector<std::pair<std::string, std::string_view>> texts;
+    std::vector<std::pair<std::vector<double>, const double *>> lists;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text(std::size_t(i % 301), char('a' + i % 26));
+        const std::string_view keptText = store.Keep(text);
+        texts.emplace_back(std::move(text), keptText);
+        std::vector<double> list(std::size_t(i % 7), i * 0.5);
+        double *keptList = store.Array<double>(list.size());
+        std::copy(list.begin(), list.end(), keptList);
+        lists.emplace_back(std::move(list), keptList);
+    }
+    const std::string big(3 << 20, 'B');
+    const std::string_view keptBig = store.Keep(big);
+    const DocStore moved = std::move(store);
+    EXPECT_EQ(keptBig, big);
+    for (const auto &[text, kept] : texts)
+        ASSERT_EQ(kept, text);
+    for (const auto &[list, kept] : lists) {
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(kept) % alignof(double), 0u);
+        ASSERT_TRUE(std::equal(list.begin(), list.end(), kept));
+    }
+}
+
 FunctionTable Table(std::string_view text)
 {
     FunctionTable table;
@@ -218,8 +348,9 @@ TEST(BuiltInReference, DocumentsEveryBuiltInFunctionAsTheTableNamesItsParameters
     ASSERT_NE(old, nullptr);
     EXPECT_TRUE(old->deprecated);
     EXPECT_EQ(old->deprecation, "use tm_addwell");
-    EXPECT_EQ(reference.Find("tm_setanalysis")->params[0].allowedStrings,
-              (std::vector<std::string>{"steady", "transient"}));
+    const DocList<std::string_view> allowed = reference.Find("tm_setanalysis")->params[0].allowedStrings;
+    EXPECT_EQ(std::vector<std::string_view>(allowed.begin(), allowed.end()),
+              (std::vector<std::string_view>{"steady", "transient"}));
 }
 
 TEST(ReferenceHelpers, SignatureAndParameterMarks)
