@@ -82,7 +82,7 @@ void CViewDisplay::UpdateLineNumberWidth()
     const long width = m_view.SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, widest.c_str());
     Send(Sci::SCI_SETMARGINWIDTHN, kLineNumberMargin, width + kLineNumberPadding);
     // Up and Down keep the column Scintilla remembers in window pixels, margins included: keep it
-    // on the caret's column when the margin grows.
+    // on the caret's column when the margin grows or a zoom changes the characters' width.
     const qint64 caretLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(Send(Sci::SCI_GETCURRENTPOS)));
     m_caretColumnDue = true;
     if (Send(Sci::SCI_LINELENGTH, static_cast<unsigned long>(caretLine)) <= kColumnAtOnceLine)
@@ -92,7 +92,7 @@ void CViewDisplay::UpdateLineNumberWidth()
 void CViewDisplay::BeforeKey()
 {
     // Choosing the column anew where the caret is loses nothing: whatever moved the caret since
-    // the margin changed chose it there already.
+    // the margin or the zoom changed chose it there already.
     if (!m_caretColumnDue)
         return;
     m_caretColumnDue = false;

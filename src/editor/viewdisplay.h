@@ -53,6 +53,6 @@ private:
     CScribaView &m_view;
     ViewSwitches m_switches;
     int m_lineDigits = 0;
-    // The margin changed since Scintilla last chose the column that Up and Down keep.
+    // The margin or the zoom changed since Scintilla last chose the column that Up and Down keep.
     bool m_caretColumnDue = false;
 };
