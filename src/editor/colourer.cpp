@@ -49,6 +49,13 @@ constexpr std::size_t kManyLevels = 64;
 constexpr std::size_t kLongRun = 4096;
 constexpr std::size_t kRunPiece = 24;
 
+// Scintilla lays out the whole of a line to show any part of it. On a line longer than this,
+// every run of kMeasuredRun bytes or more (a string, a comment, blanks and signs between
+// tokens) is cut into pieces as well: Scintilla keeps no widths for such runs and would measure
+// each one afresh, which on a line of megabytes of code costs seconds.
+constexpr std::size_t kLongLine = 64 << 10;
+constexpr std::size_t kMeasuredRun = 30;
+
 bool IsContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -103,6 +110,30 @@ void AlternateLongRuns(const char *text, std::uint8_t *styles, std::size_t size)
             AlternatePieces(text, styles, start, end);
         done = end;
         probe = std::max(probe + kProbeStep, end);
+    }
+}
+
+void AlternateMeasuredRuns(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
+{
+    for (std::size_t run = start; run < end;) {
+        std::size_t next = run + 1;
+        while (next < end && styles[next] == styles[run])
+            ++next;
+        if (next - run >= kMeasuredRun)
+            AlternatePieces(text, styles, run, next);
+        run = next;
+    }
+}
+
+void AlternateRunsOfLongLines(const char *text, std::uint8_t *styles, std::size_t size)
+{
+    // Runs longer than kLongRun are in pieces already; those are shorter than kMeasuredRun.
+    for (std::size_t line = 0; line < size;) {
+        const auto *lineEnd = static_cast<const char *>(std::memchr(text + line, '\n', size - line));
+        const std::size_t next = lineEnd ? std::size_t(lineEnd - text) + 1 : size;
+        if (next - line > kLongLine)
+            AlternateMeasuredRuns(text, styles, line, next);
+        line = next;
     }
 }
 
@@ -178,6 +209,7 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
         else
             std::memset(m_styleBuffer.data(), kPlainStyle, length);
         AlternateLongRuns(text, m_styleBuffer.data(), length);
+        AlternateRunsOfLongLines(text, m_styleBuffer.data(), length);
         Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
         m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
                                 reinterpret_cast<const char *>(m_styleBuffer.data()));

@@ -293,6 +293,11 @@ void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
     QTest::newRow("comment of words") << "-- " + QByteArray("head = tg_addpoint(x, 2.5) well_rate ").repeated(300) + "\n"
                                       << true;
     QTest::newRow("highlighting off") << "x = 1 -- " + wide + "\n" << false;
+    // On a line over 64 KB, shorter runs too: strings, and blanks between tokens.
+    QTest::newRow("strings on a long line")
+        << "x = 1 " + QByteArray("s = \"the head at each node of the mesh\" .. y;                                t = 2 ")
+                          .repeated(1000) + "\n"
+        << true;
 }
 
 void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame()
