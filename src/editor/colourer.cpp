@@ -49,12 +49,12 @@ constexpr std::size_t kManyLevels = 64;
 constexpr std::size_t kLongRun = 4096;
 constexpr std::size_t kRunPiece = 24;
 
-// Scintilla lays out the whole of a line to show any part of it. On a line longer than this,
-// every run of kMeasuredRun bytes or more (a string, a comment, blanks and signs between
-// tokens) is cut into pieces as well: Scintilla keeps no widths for such runs and would measure
-// each one afresh, which on a line of megabytes of code costs seconds.
+// Scintilla lays out the whole of a line to show any part of it, and of the runs it measures
+// keeps only the widths of short ones, for the next time it meets the same run. On a line
+// longer than this, every run is therefore cut into pieces as the long runs are: a string, a
+// comment, or a name with the blanks around it seldom comes again on the line, while its words
+// do all the time. Measuring a run afresh costs as much as laying out some thousand bytes.
 constexpr std::size_t kLongLine = 64 << 10;
-constexpr std::size_t kMeasuredRun = 30;
 
 bool IsContinuationByte(char c)
 {
@@ -113,13 +113,15 @@ void AlternateLongRuns(const char *text, std::uint8_t *styles, std::size_t size)
     }
 }
 
-void AlternateMeasuredRuns(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
+void AlternateAllRuns(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
 {
     for (std::size_t run = start; run < end;) {
         std::size_t next = run + 1;
         while (next < end && styles[next] == styles[run])
             ++next;
-        if (next - run >= kMeasuredRun)
+        // A run's first piece keeps its style, so a run of one piece (a name, a sign, a piece of
+        // a run longer than kLongRun) stays as it is; two bytes come again often enough.
+        if (next - run > 2)
             AlternatePieces(text, styles, run, next);
         run = next;
     }
@@ -127,12 +129,11 @@ void AlternateMeasuredRuns(const char *text, std::uint8_t *styles, std::size_t s
 
 void AlternateRunsOfLongLines(const char *text, std::uint8_t *styles, std::size_t size)
 {
-    // Runs longer than kLongRun are in pieces already; those are shorter than kMeasuredRun.
     for (std::size_t line = 0; line < size;) {
         const auto *lineEnd = static_cast<const char *>(std::memchr(text + line, '\n', size - line));
         const std::size_t next = lineEnd ? std::size_t(lineEnd - text) + 1 : size;
         if (next - line > kLongLine)
-            AlternateMeasuredRuns(text, styles, line, next);
+            AlternateAllRuns(text, styles, line, next);
         line = next;
     }
 }
