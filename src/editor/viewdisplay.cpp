@@ -82,7 +82,8 @@ void CViewDisplay::UpdateLineNumberWidth()
     const long width = m_view.SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, widest.c_str());
     Send(Sci::SCI_SETMARGINWIDTHN, kLineNumberMargin, width + kLineNumberPadding);
     // Up and Down keep the column Scintilla remembers in window pixels, margins included: keep it
-    // on the caret's column when the margin grows or a zoom changes the characters' width.
+    // on the caret's column when a zoom or other fonts change the characters' width (Scintilla
+    // moves it with a margin that grows by itself).
     const qint64 caretLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(Send(Sci::SCI_GETCURRENTPOS)));
     m_caretColumnDue = true;
     if (Send(Sci::SCI_LINELENGTH, static_cast<unsigned long>(caretLine)) <= kColumnAtOnceLine)
