@@ -55,6 +55,7 @@ constexpr std::size_t kRunPiece = 24;
 // comment, or a name with the blanks around it seldom comes again on the line, while its words
 // do all the time. Measuring a run afresh costs as much as laying out some thousand bytes.
 constexpr std::size_t kLongLine = 64 << 10;
+constexpr std::size_t kCutRun = 8;
 
 bool IsContinuationByte(char c)
 {
@@ -120,8 +121,9 @@ void AlternateAllRuns(const char *text, std::uint8_t *styles, std::size_t start,
         while (next < end && styles[next] == styles[run])
             ++next;
         // A run's first piece keeps its style, so a run of one piece (a name, a sign, a piece of
-        // a run longer than kLongRun) stays as it is; two bytes come again often enough.
-        if (next - run > 2)
+        // a run longer than kLongRun) stays as it is. Short runs (" = ", ", x") come again often
+        // enough, and every piece more costs each paint of the line a little.
+        if (next - run >= kCutRun)
             AlternatePieces(text, styles, run, next);
         run = next;
     }
