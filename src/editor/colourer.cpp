@@ -132,7 +132,14 @@ void AlternateAllRuns(const char *text, std::uint8_t *styles, std::size_t start,
 void AlternateRunsOfLongLines(const char *text, std::uint8_t *styles, std::size_t size)
 {
     for (std::size_t line = 0; line < size;) {
-        const auto *lineEnd = static_cast<const char *>(std::memchr(text + line, '\n', size - line));
+        // Every line that starts before the last line break in the next kLongLine bytes is short:
+        // one search back from there passes them all.
+        const std::size_t window = std::min(kLongLine, size - line);
+        if (const auto *lastBreak = static_cast<const char *>(memrchr(text + line, '\n', window))) {
+            line = std::size_t(lastBreak - text) + 1;
+            continue;
+        }
+        const auto *lineEnd = static_cast<const char *>(std::memchr(text + line + window, '\n', size - line - window));
         const std::size_t next = lineEnd ? std::size_t(lineEnd - text) + 1 : size;
         if (next - line > kLongLine)
             AlternateAllRuns(text, styles, line, next);
