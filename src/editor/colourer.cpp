@@ -51,9 +51,10 @@ constexpr std::size_t kRunPiece = 24;
 
 // Scintilla lays out the whole of a line to show any part of it, and of the runs it measures
 // keeps only the widths of short ones, for the next time it meets the same run. On a line
-// longer than this, every run is therefore cut into pieces as the long runs are: a string, a
-// comment, or a name with the blanks around it seldom comes again on the line, while its words
-// do all the time. Measuring a run afresh costs as much as laying out some thousand bytes.
+// longer than this, every run of kCutRun bytes or more is cut into pieces as the long runs
+// are: a string, a comment, or a name with the blanks around it seldom comes again on the
+// line, while its words do all the time. Measuring a run afresh costs as much as laying out
+// some thousand bytes.
 constexpr std::size_t kLongLine = 64 << 10;
 constexpr std::size_t kCutRun = 8;
 
