@@ -65,8 +65,8 @@ public:
     }
 
     // One line of tokens of every style, as a minified script has: keywords, calls, numbers,
-    // strings, signs, and now and then a block comment (which, on one line, the colouring takes
-    // to the line's end).
+    // strings, signs, and a comment at its end. Not a block comment on the way: the colouring
+    // takes any comment to the line's end, and the line would be one comment after a few tokens.
     std::string MixedLine(std::size_t bytes)
     {
         std::string script;
@@ -76,12 +76,12 @@ public:
             case 0: script += "if " + Name() + " > " + Number() + " then " + Statement() + " else " + Call() + " end"; break;
             case 1: script += "for i = 1, " + Number() + " do " + Statement() + " end"; break;
             case 2: script += "local function f(a, b) return a and b or nil end"; break;
-            case 3: script += "--[[ " + Sentence() + " ]]"; break;
+            case 3: script += "showmessage(\"" + Sentence() + "\")"; break;
             default: script += Statement(); break;
             }
             script += ' ';
         }
-        return script;
+        return script + "-- " + Sentence();
     }
 
     // A script that Lua 5.1 compiles whole, as big scripts that Tarn runs are: each block in a

@@ -49,6 +49,15 @@ constexpr std::size_t kManyLevels = 64;
 constexpr std::size_t kLongRun = 4096;
 constexpr std::size_t kRunPiece = 24;
 
+// Scintilla lays out the whole of a line to show any part of it, and of the runs it measures
+// keeps only the widths of short ones, for the next time it meets the same run. On a line
+// longer than this, every run of kCutRun bytes or more is cut into pieces as the long runs
+// are: a string, a comment, or a name with the blanks around it seldom comes again on the
+// line, while its words do all the time. Measuring a run afresh costs as much as laying out
+// some thousand bytes.
+constexpr std::size_t kLongLine = 64 << 10;
+constexpr std::size_t kCutRun = 8;
+
 bool IsContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -103,6 +112,39 @@ void AlternateLongRuns(const char *text, std::uint8_t *styles, std::size_t size)
             AlternatePieces(text, styles, start, end);
         done = end;
         probe = std::max(probe + kProbeStep, end);
+    }
+}
+
+void AlternateAllRuns(const char *text, std::uint8_t *styles, std::size_t start, std::size_t end)
+{
+    for (std::size_t run = start; run < end;) {
+        std::size_t next = run + 1;
+        while (next < end && styles[next] == styles[run])
+            ++next;
+        // A run's first piece keeps its style, so a run of one piece (a name, a sign, a piece of
+        // a run longer than kLongRun) stays as it is. Short runs (" = ", ", x") come again often
+        // enough, and every piece more costs each paint of the line a little.
+        if (next - run >= kCutRun)
+            AlternatePieces(text, styles, run, next);
+        run = next;
+    }
+}
+
+void AlternateRunsOfLongLines(const char *text, std::uint8_t *styles, std::size_t size)
+{
+    for (std::size_t line = 0; line < size;) {
+        // Every line that starts before the last line break in the next kLongLine bytes is short:
+        // one search back from there passes them all.
+        const std::size_t window = std::min(kLongLine, size - line);
+        if (const auto *lastBreak = static_cast<const char *>(memrchr(text + line, '\n', window))) {
+            line = std::size_t(lastBreak - text) + 1;
+            continue;
+        }
+        const auto *lineEnd = static_cast<const char *>(std::memchr(text + line + window, '\n', size - line - window));
+        const std::size_t next = lineEnd ? std::size_t(lineEnd - text) + 1 : size;
+        if (next - line > kLongLine)
+            AlternateAllRuns(text, styles, line, next);
+        line = next;
     }
 }
 
@@ -178,6 +220,7 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
         else
             std::memset(m_styleBuffer.data(), kPlainStyle, length);
         AlternateLongRuns(text, m_styleBuffer.data(), length);
+        AlternateRunsOfLongLines(text, m_styleBuffer.data(), length);
         Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
         m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
                                 reinterpret_cast<const char *>(m_styleBuffer.data()));

@@ -556,6 +556,7 @@ bool CScribaView::IsOwnAccelerator(const QKeyEvent *e) const
 
 void CScribaView::keyPressEvent(QKeyEvent *e)
 {
+    m_display->BeforeKey();
     // Scintilla would insert the letter of an Alt or Meta combination that it has no command
     // for; such keys belong to the menus.
     if ((e->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !e->text().isEmpty() && e->text().front().isPrint()) {

@@ -16,6 +16,11 @@ constexpr int kFoldMargin = 1;
 // Room beside the widest number, in pixels.
 constexpr int kLineNumberPadding = 8;
 const QColor kCurrentLineColour(0xF2, 0xF5, 0xFA);
+// Finding the caret's column in pixels lays out its whole line; on a line longer than this it
+// waits for the next key, by which time the first paint has laid the line out (and coloured it:
+// a line of megabytes laid out uncoloured, as one style, is measured a hundred bytes at a time,
+// all of them different).
+constexpr qint64 kColumnAtOnceLine = 64 << 10;
 
 int DigitsOf(qint64 number)
 {
@@ -77,7 +82,21 @@ void CViewDisplay::UpdateLineNumberWidth()
     const long width = m_view.SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, widest.c_str());
     Send(Sci::SCI_SETMARGINWIDTHN, kLineNumberMargin, width + kLineNumberPadding);
     // Up and Down keep the column Scintilla remembers in window pixels, margins included: keep it
-    // on the caret's column when the margin grows.
+    // on the caret's column when a zoom or other fonts change the characters' width (Scintilla
+    // moves it with a margin that grows by itself).
+    const qint64 caretLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(Send(Sci::SCI_GETCURRENTPOS)));
+    m_caretColumnDue = true;
+    if (Send(Sci::SCI_LINELENGTH, static_cast<unsigned long>(caretLine)) <= kColumnAtOnceLine)
+        BeforeKey();
+}
+
+void CViewDisplay::BeforeKey()
+{
+    // Choosing the column anew where the caret is loses nothing: whatever moved the caret since
+    // the margin or the zoom changed chose it there already.
+    if (!m_caretColumnDue)
+        return;
+    m_caretColumnDue = false;
     Send(Sci::SCI_CHOOSECARETX);
 }
 

@@ -33,6 +33,9 @@ public:
     // After a new text was loaded or the fonts changed: the margin is measured again.
     void Refresh();
 
+    // Before the view handles a key: Up and Down go on from the caret's column.
+    void BeforeKey();
+
     // Puts the caret at the start of line (counted from 0) and that line in the middle of the view.
     void GoToLine(qint64 line);
 
@@ -50,4 +53,6 @@ private:
     CScribaView &m_view;
     ViewSwitches m_switches;
     int m_lineDigits = 0;
+    // The margin or the zoom changed since Scintilla last chose the column that Up and Down keep.
+    bool m_caretColumnDue = false;
 };

@@ -286,19 +286,26 @@ void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("highlighting");
+    QTest::addColumn<bool>("longLine"); // every run of 8 bytes or more is cut into words
     const QByteArray wide = QString(3000, QChar(0xE9)).toUtf8();
-    QTest::newRow("comment") << "x = 1\n-- " + QByteArray(9000, 'c') + "\nend\n" << true;
-    QTest::newRow("string of two-byte characters") << "s = \"" + wide + "\"\n" << true;
-    QTest::newRow("blanks") << "if" + QByteArray(5000, ' ') + "then\n" << true;
+    QTest::newRow("comment") << "x = 1\n-- " + QByteArray(9000, 'c') + "\nend\n" << true << false;
+    QTest::newRow("string of two-byte characters") << "s = \"" + wide + "\"\n" << true << false;
+    QTest::newRow("blanks") << "if" + QByteArray(5000, ' ') + "then\n" << true << false;
     QTest::newRow("comment of words") << "-- " + QByteArray("head = tg_addpoint(x, 2.5) well_rate ").repeated(300) + "\n"
-                                      << true;
-    QTest::newRow("highlighting off") << "x = 1 -- " + wide + "\n" << false;
+                                      << true << false;
+    QTest::newRow("highlighting off") << "x = 1 -- " + wide + "\n" << false << false;
+    // Strings, and names with the blanks around them, on a line over 64 KB.
+    QTest::newRow("code on a long line")
+        << "x = 1 " + QByteArray("s = \"head at each node\" .. y;                                t = 2 ").repeated(1200) +
+               "\nx = \"a short line\"\n"
+        << true << true;
 }
 
 void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame()
 {
     QFETCH(QByteArray, text);
     QFETCH(bool, highlighting);
+    QFETCH(bool, longLine);
     Settings::Global().options.syntaxhighlighting = highlighting ? 1 : 0;
     AppFixture fixture;
     Load(fixture, text);
@@ -314,11 +321,20 @@ void ColouringTest::longRunsAlternateWithTwinsThatLookTheSame()
     // bytes), never inside a character, and inside a word only when it is that long.
     auto isWordByte = [](char c) { return uchar(c) >= 0x80 || c == '_' || std::isalnum(uchar(c)); };
     std::size_t run = 1, twins = 0;
+    const std::size_t firstLineEnd = std::size_t(text.indexOf('\n'));
+    auto oneKindOfBytes = [&](std::size_t end) {
+        for (std::size_t i = end - run + 1; i < end; ++i)
+            if (isWordByte(text[int(i)]) != isWordByte(text[int(i - 1)]))
+                return false;
+        return true;
+    };
     for (std::size_t i = 1; i < styles.size(); ++i) {
         twins += (styles[i] & CColourer::kTwinStyle) != 0;
         if (styles[i] == styles[i - 1]) {
             QVERIFY2(++run < 30, qPrintable(QString::number(i)));
         } else {
+            if (longLine && i <= firstLineEnd && run >= 8)
+                QVERIFY2(oneKindOfBytes(i), qPrintable(QString::number(i)));
             QVERIFY2((uchar(text[int(i)]) & 0xC0) != 0x80, qPrintable(QString::number(i)));
             if (CColourer::Folded(styles[i]) == CColourer::Folded(styles[i - 1]) && isWordByte(text[int(i)]) &&
                 isWordByte(text[int(i - 1)]))

@@ -80,6 +80,8 @@ private slots:
     void toggleCommentIsOneUndoStepAndKeepsTheLines();
     void indentLinesAddsAndRemovesOneStep();
     void lineNumberMarginGrowsWithTheScript();
+    void downKeepsTheColumnAfterAZoom_data();
+    void downKeepsTheColumnAfterAZoom();
     void foldAllKeepsTheCaretInSight();
     void typingInAFoldedHeaderUnfoldsIt();
     void foldLevelsFollowEditsOfABigScript();
@@ -207,6 +209,36 @@ void EverydayTest::lineNumberMarginGrowsWithTheScript()
     QCOMPARE(Send(view, Sci::SCI_GETMARGINWIDTHN, 0), 0);
     fixture.App().MainFrame()->Action(ID_VIEW_LINE_NUMBERS)->trigger();
     QVERIFY(Send(view, Sci::SCI_GETMARGINWIDTHN, 0) > narrow);
+}
+
+void EverydayTest::downKeepsTheColumnAfterAZoom_data()
+{
+    QTest::addColumn<int>("firstLineLength");
+    QTest::newRow("short caret line") << 20;
+    // Its column is found at the next key, as laying it out at once would cost.
+    QTest::newRow("caret line over 64 KB") << (70 << 10);
+}
+
+void EverydayTest::downKeepsTheColumnAfterAZoom()
+{
+    QFETCH(int, firstLineLength);
+    AppFixture fixture("");
+    QByteArray text = "x = 1 -- " + QByteArray(firstLineLength - 9, 'c') + "\n";
+    for (int i = 0; i < 4; ++i)
+        text += "abcdefghijklmnop\n";
+    CScribaView *view = OpenScript(fixture, QStringLiteral("column.lua"), text);
+    QVERIFY(view);
+    view->setFocus();
+    constexpr long kColumn = 8;
+    Send(view, Sci::SCI_GOTOPOS, kColumn);
+    Send(view, Sci::SCI_CHOOSECARETX); // as a click there would
+    // Wider characters and a wider line-number margin.
+    for (int step = 0; step < 4; ++step)
+        Trigger(fixture, ID_VIEW_ZOOM_IN);
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(Send(view, Sci::SCI_GETCURRENTPOS), Send(view, Sci::SCI_POSITIONFROMLINE, 1) + kColumn);
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(Send(view, Sci::SCI_GETCURRENTPOS), Send(view, Sci::SCI_POSITIONFROMLINE, 2) + kColumn);
 }
 
 void EverydayTest::foldAllKeepsTheCaretInSight()
