@@ -9,6 +9,7 @@
 // at any line whose level is known.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -26,6 +27,41 @@ struct FoldState {
 
     bool operator==(const FoldState &) const = default;
 };
+
+// Depths beyond what the level word holds are counted as the deepest one.
+constexpr int kMaxFoldDepth = int(kFoldLevelNumberMask - kFoldLevelBase);
+
+// The depth of the lines being scanned, block by block, and each line's level word as it ends.
+class FoldDepths {
+public:
+    explicit FoldDepths(const FoldState &start) : m_state(start), m_lineStart(start), m_lowest(start.depth) {}
+
+    FoldState &State() { return m_state; }
+    void Open() { m_state.depth = std::min(m_state.depth + 1, kMaxFoldDepth); }
+    void Close()
+    {
+        m_state.depth = std::max(m_state.depth - 1, 0);
+        m_lowest = std::min(m_lowest, m_state.depth);
+    }
+    void EndLine(std::vector<std::uint32_t> &levels);
+    // Forgets what the current line has opened and closed so far.
+    void RestartLine()
+    {
+        m_state = m_lineStart;
+        m_lowest = m_state.depth;
+    }
+
+private:
+    FoldState m_state;
+    FoldState m_lineStart;
+    int m_lowest;
+};
+
+// +1 for a word that opens a block ("function", "if", "do", "repeat"), -1 for one that closes
+// it ("end", "until"), 0 for any other.
+int FoldBlockChange(const unsigned char *word, std::size_t size);
+// Whether a long bracket ("[[", "[=[", "[==[" ...) opens at p; end becomes the offset after it.
+bool IsLongBracketOpen(const unsigned char *text, std::size_t p, std::size_t n, std::size_t &end);
 
 // The level word of a line that starts in state start, never goes below depth lowest and ends
 // in state end.
