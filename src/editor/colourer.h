@@ -18,6 +18,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,15 @@ public:
 
 private:
     void StyleBytes(qint64 first, qint64 last);
+    // The end of the piece of whole lines from first that is read and styled at once.
+    qint64 PieceEnd(qint64 first, qint64 last) const;
+    std::string_view Text(qint64 first, qint64 end) const;
+    // Styles one piece; with fold, also appends the levels of its lines to m_levelBuffer, from
+    // the state fold at its start on.
+    void StylePiece(qint64 first, qint64 end, FoldState *fold);
+    void ReleaseBigBuffers();
+    // One idle-time step of the colouring, with the folding when it has come as far.
+    void ColourAndFold(qint64 first, qint64 last);
     void MarkColoured(qint64 first, qint64 last);
     void ColourGaps(qint64 first, qint64 last);
     void AdvanceBackground();
@@ -81,7 +91,8 @@ private:
     qint64 LineCount() const;
     // Folding: sets the levels of the lines firstLine through lastLine from the start state
     // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
-    qint64 FoldLines(qint64 firstLine, qint64 lastLine);
+    // With colour, the same scan colours them.
+    qint64 FoldLines(qint64 firstLine, qint64 lastLine, bool colour = false);
     // Gives the lines from firstLine on these levels.
     void SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels);
     // Extends the folded lines through the one that holds position, when they reach it.
