@@ -14,9 +14,6 @@ namespace {
 // A long bracket with more "=" than this is taken as having this many: none is that long in a
 // real script, and the count must fit its bits of the level word.
 constexpr int kMaxLongBracket = 254;
-constexpr int kLongBracketShift = 16;
-constexpr int kDropShift = 24;
-constexpr int kMaxDrop = 127;
 
 enum ByteKind : std::uint8_t { kPlain, kWord, kDigit, kQuote, kMinus, kSquare, kOpen, kClose, kLf, kCr };
 
@@ -409,13 +406,6 @@ private:
 
 } // namespace
 
-void FoldDepths::EndLine(std::vector<std::uint32_t> &levels)
-{
-    levels.push_back(FoldLevelWord(m_lineStart, m_lowest, m_state));
-    m_lineStart = m_state;
-    m_lowest = m_state.depth;
-}
-
 int FoldBlockChange(const unsigned char *word, std::size_t size)
 {
     auto is = [&](const char *keyword) { return std::memcmp(word, keyword, size) == 0; };
@@ -446,20 +436,6 @@ bool IsLongBracketOpen(const unsigned char *text, std::size_t p, std::size_t n, 
         return false;
     end = q + 1;
     return true;
-}
-
-std::uint32_t FoldLevelWord(const FoldState &start, int lowest, const FoldState &end)
-{
-    // A line such as "end) call(function ()" closes one block and opens the next: it shows at
-    // the lower depth, as the header of the new block, so the old block's fold ends above it.
-    const bool reopens = lowest < start.depth && end.depth > lowest;
-    const int shown = reopens ? lowest : start.depth;
-    std::uint32_t word = kFoldLevelBase + std::uint32_t(shown);
-    if (end.depth > shown)
-        word |= kFoldLevelHeaderFlag;
-    word |= std::uint32_t(start.longBracket + 1) << kLongBracketShift;
-    word |= std::uint32_t(std::min(start.depth - shown, kMaxDrop)) << kDropShift;
-    return word;
 }
 
 FoldState FoldStateOf(std::uint32_t levelWord)

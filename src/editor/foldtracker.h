@@ -10,6 +10,7 @@
 
 #include "editor/foldlevels.h"
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -69,28 +70,13 @@ public:
                 Event(p);
         }
     }
-    // A token the colouring found at [start, end), with its style kind.
-    void Token(std::size_t start, std::size_t end, bool word, bool quoted, bool comment)
-    {
-        if (start < m_resume)
-            return;
-        if (word) {
-            Word(start, end);
-        } else if (quoted || comment) {
-            if (quoted ? EscapedClose(start, end) : OpensLongComment(start))
-                Refold(start);
-            else
-                m_events &= ~Between64(start, end);
-        }
-    }
-    // The text ends.
-    void Finish();
-
-private:
+    // A word the colouring found at [start, end).
     void Word(std::size_t start, std::size_t end)
     {
         const std::size_t size = end - start;
-        if (size > 8 || ((kBlockWordSizes >> size) & 1) == 0 || (start > 0 && IsWordByte(m_b[start - 1])))
+        if (size > 8 || ((kBlockWordSizes >> size) & 1) == 0 || !kBlockWordInitials[m_b[start]] || start < m_resume)
+            return;
+        if (start > 0 && IsWordByte(m_b[start - 1]))
             return; // glued to a number before it, the word is part of that number for Lua
         const int change = FoldBlockChange(m_b + start, size);
         if (change == 0)
@@ -98,12 +84,22 @@ private:
         Flush(start);
         if (start < m_resume)
             return; // the line was folded again meanwhile
-        if (change > 0)
-            m_depths.Open();
-        else
-            m_depths.Close();
+        m_depths.Step(change);
     }
+    // A string or comment the colouring found at [start, end): the brackets in it do not count.
+    void Quoted(std::size_t start, std::size_t end, bool comment)
+    {
+        if (start < m_resume)
+            return;
+        if (comment ? OpensLongComment(start) : EscapedClose(start, end))
+            Refold(start);
+        else
+            m_events &= ~Between64(start, end);
+    }
+    // The text ends.
+    void Finish();
 
+private:
     // Takes the block's events before p, in order.
     void Flush(std::size_t p)
     {
@@ -112,7 +108,15 @@ private:
             if (at >= p)
                 return;
             m_events &= m_events - 1;
-            Event(at);
+            // Brackets are most events, and whether one opens or closes is as random as the text.
+            if (const int change = kBracketChange[m_b[at]]; change != 0) {
+                m_depths.Step(change);
+            } else if (m_b[at] == '\n') {
+                m_depths.EndLine(m_levels);
+                m_lineStart = at + 1;
+            } else {
+                Event(at);
+            }
         }
     }
 
@@ -123,6 +127,18 @@ private:
     // comment, with ScanFoldLevels; the scan here goes on after them.
     void Refold(std::size_t p);
 
+    static constexpr auto kBracketChange = [] {
+        std::array<std::int8_t, 256> table{};
+        table['('] = table['{'] = 1;
+        table[')'] = table['}'] = -1;
+        return table;
+    }();
+    static constexpr auto kBlockWordInitials = [] {
+        std::array<bool, 256> table{};
+        for (const unsigned char c : {'i', 'd', 'e', 'u', 'r', 'f'})
+            table[c] = true;
+        return table;
+    }();
     static constexpr std::uint64_t kBlockWordSizes = (1u << 2) | (1u << 3) | (1u << 5) | (1u << 6) | (1u << 8);
     static bool IsWordByte(unsigned char c)
     {

@@ -456,8 +456,9 @@ bool Found(int index, int &row)
 
 // Ends the token that starts at the stop start and gives its style: plain for a word that is
 // neither keyword nor function, punctuation for a lone "-".
-// inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block loop.
-inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
+// Always inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block
+// loop, and with two kinds of scan (with and without fold levels) a plain inline is not enough.
+[[gnu::always_inline]] inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
                             const NameLookup &keywords, const NameLookup &functions, std::uint8_t &style)
 {
     switch (kClassTable[b[start]]) {
@@ -488,19 +489,19 @@ struct NoFolds {
     static constexpr bool kActive = false;
     void EndBlock() {}
     void Between(std::size_t, std::size_t) {}
-    void Token(std::size_t, std::size_t, bool, bool, bool) {}
     void Finish() {}
 };
 
 // Tells the folding what kind of token the colouring found: a word of any style, a string or
 // a comment (numbers and a lone "-" hide nothing from it and open no block).
 template <class Folds>
-inline void HandOver(Folds &folds, std::size_t start, std::size_t end, std::uint8_t style)
+[[gnu::always_inline]] inline void HandOver(Folds &folds, std::size_t start, std::size_t end, std::uint8_t style)
 {
     if constexpr (Folds::kActive) {
-        const bool word = style == kPlainStyle || style == StyleNumber(StyleKind::Keyword) ||
-                          style == StyleNumber(StyleKind::Function);
-        folds.Token(start, end, word, style == StyleNumber(StyleKind::String), style == StyleNumber(StyleKind::Comment));
+        if (style == kPlainStyle || style == StyleNumber(StyleKind::Keyword) || style == StyleNumber(StyleKind::Function))
+            folds.Word(start, end);
+        else if (style == StyleNumber(StyleKind::String) || style == StyleNumber(StyleKind::Comment))
+            folds.Quoted(start, end, style == StyleNumber(StyleKind::Comment));
     }
 }
 
@@ -522,7 +523,7 @@ bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordS
     return true;
 }
 
-std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const BlockMasks &masks,
+[[gnu::always_inline]] inline std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const BlockMasks &masks,
                           std::size_t p, std::size_t n, const NameLookup &keywords,
                           const NameLookup &functions, std::uint8_t &style)
 {
