@@ -207,8 +207,8 @@ void CColourer::StylePiece(qint64 first, qint64 end, FoldState *fold)
 
 void CColourer::ReleaseBigBuffers()
 {
-    // Kept while the idle-time colouring goes on, which needs them again at once.
-    if (m_background >= 0 || m_foldFrom >= 0)
+    // Kept from one idle-time step to the next, which needs them again at once.
+    if (m_keepBuffers)
         return;
     if (m_styleBuffer.capacity() > std::size_t(kKeptBuffer))
         std::vector<std::uint8_t>().swap(m_styleBuffer);
@@ -301,6 +301,7 @@ bool CColourer::ContinueBackground()
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
+    m_keepBuffers = true;
     const auto [viewStart, viewEnd] = LinesInView();
     do {
         // Colouring folds as it goes while the folding keeps up with it; folding that lags
@@ -331,8 +332,11 @@ bool CColourer::ContinueBackground()
         }
     } while ((m_background >= 0 || m_foldFrom >= 0) && clock.elapsed() < kSliceMilliseconds);
     m_busy = false;
-    ReleaseBigBuffers();
-    return m_background >= 0 || m_foldFrom >= 0;
+    m_keepBuffers = false;
+    const bool more = m_background >= 0 || m_foldFrom >= 0;
+    if (!more)
+        ReleaseBigBuffers();
+    return more;
 }
 
 void CColourer::ColourAndFold(qint64 first, qint64 last)
@@ -491,6 +495,7 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine, bool colour)
     if (end >= Length() && line < LineCount())
         Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(FoldLevelWord(state, state.depth, state)));
     m_foldEnd = state;
+    ReleaseBigBuffers();
     return line;
 }
 

@@ -113,6 +113,9 @@ private:
     // Runs of whole lines coloured beyond m_background, in order, apart.
     std::vector<std::pair<qint64, qint64>> m_ahead;
     std::vector<std::uint8_t> m_styleBuffer;
+    // True during an idle-time slice: its steps keep the buffers for the next one, and so does
+    // the slice for the next slice.
+    bool m_keepBuffers = false;
     // Every line before the one at this position has its fold level; -1 once all lines have.
     qint64 m_foldFrom = 0;
     std::vector<std::uint32_t> m_levelBuffer;

@@ -459,7 +459,8 @@ bool Found(int index, int &row)
 // Always inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block
 // loop, and with two kinds of scan (with and without fold levels) a plain inline is not enough.
 [[gnu::always_inline]] inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
-                            const NameLookup &keywords, const NameLookup &functions, std::uint8_t &style)
+                                                   const NameLookup &keywords, const NameLookup &functions,
+                                                   std::uint8_t &style)
 {
     switch (kClassTable[b[start]]) {
     case kWordStart: {
@@ -523,9 +524,10 @@ bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordS
     return true;
 }
 
-[[gnu::always_inline]] inline std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const BlockMasks &masks,
-                          std::size_t p, std::size_t n, const NameLookup &keywords,
-                          const NameLookup &functions, std::uint8_t &style)
+[[gnu::always_inline]] inline std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start,
+                                                        const BlockMasks &masks, std::size_t p, std::size_t n,
+                                                        const NameLookup &keywords, const NameLookup &functions,
+                                                        std::uint8_t &style)
 {
     // Testing the mask rather than the byte's class settles this branch sooner when mispredicted.
     WordSpan word;
