@@ -8,7 +8,8 @@
 // Styles are not text: they never enter the undo history or change the modified flag.
 //
 // Fold levels come in the same passes: each line's level depends on every line above it, so
-// the lines are folded from the top on, along with the colours, and after an edit that changes
+// the lines are folded from the top on, along with the colours (where the folding has come as
+// far as the colouring, one scan of the bytes gives both), and after an edit that changes
 // what follows it (a typed "if x then") the rest is folded again in the idle time. Lines in
 // view that the folding has nearly reached are folded at once when they are painted.
 #pragma once
