@@ -147,7 +147,9 @@ struct BlockMasks {
 using SimpleStyles = std::array<std::uint8_t, kBlock + kLanes>;
 
 // Also stores the block's simple styles, for the tokens in it to overwrite, and keeps a copy.
-BlockMasks ClassifyBlock(const unsigned char *b, std::size_t start, std::uint8_t *styles, SimpleStyles &simple)
+// Always inline, as the scan's other steps in the block loop (see TokenEnd).
+[[gnu::always_inline]] inline BlockMasks ClassifyBlock(const unsigned char *b, std::size_t start, std::uint8_t *styles,
+                                                       SimpleStyles &simple)
 {
     BlockMasks masks{};
     _mm_storeu_si128(reinterpret_cast<__m128i *>(simple.data() + kBlock), _mm_setzero_si128());
@@ -513,7 +515,7 @@ void ScanText(std::string_view text, const KeywordTable &keywords, const Functio
 #if defined(__SSE2__)
 // The word at offset at of the block at start, measured on the block's masks rather than by
 // another load and compare; false if the word may go on past the block.
-bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordSpan &word)
+[[gnu::always_inline]] inline bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordSpan &word)
 {
     const auto size = std::size_t(std::countr_one(masks.wordChars >> at));
     if (at + size >= kBlock)
