@@ -79,6 +79,22 @@ void BM_ScanFoldLevels(benchmark::State &state)
     state.SetBytesProcessed(std::int64_t(state.iterations() * script.size()));
 }
 
+// Both in one pass, as the editor colours and folds a big text.
+void BM_ScanLuaStylesAndFolds(benchmark::State &state)
+{
+    const std::string &script = ScriptOf(state);
+    std::vector<std::uint8_t> styles(script.size());
+    std::vector<std::uint32_t> levels;
+    for (auto _ : state) {
+        levels.clear();
+        FoldState fold;
+        ScanLuaStylesAndFolds(script, Data().keywords, Data().functions, styles.data(), fold, levels);
+        benchmark::DoNotOptimize(levels.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations() * script.size()));
+}
+
 void BM_ScanLuaRuns(benchmark::State &state)
 {
     const std::string &script = ScriptOf(state);
@@ -123,6 +139,7 @@ BENCHMARK(BM_MemchrLines)->Apply(ScriptArgs);
 BENCHMARK(BM_ScanLuaStyles)->Apply(ScriptArgs);
 BENCHMARK(BM_ScanLuaRuns)->Apply(ScriptArgs);
 BENCHMARK(BM_ScanFoldLevels)->Apply(ScriptArgs);
+BENCHMARK(BM_ScanLuaStylesAndFolds)->Apply(ScriptArgs);
 
 } // namespace
 
@@ -138,6 +155,10 @@ int main(int argc, char **argv)
           "BM_ScanLuaStyles/dense:0", 1.0},
          {"fold level scan / colouring scan, dense 10 MB script", "BM_ScanFoldLevels/dense:1",
           "BM_ScanLuaStyles/dense:1", 1.0},
+         {"colouring and fold scan in one / colouring scan, realistic 10 MB", "BM_ScanLuaStylesAndFolds/dense:0",
+          "BM_ScanLuaStyles/dense:0", 0},
+         {"colouring and fold scan in one / colouring scan, dense 10 MB", "BM_ScanLuaStylesAndFolds/dense:1",
+          "BM_ScanLuaStyles/dense:1", 0},
          {"index 40,000 names sharing 16 bytes / differing early", "BM_IndexBuild/shared:1", "BM_IndexBuild/shared:0",
           1.5}});
 }

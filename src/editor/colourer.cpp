@@ -201,33 +201,62 @@ void CColourer::SetEnabled(bool enabled)
 
 // ---------------------------------------------------------------- colouring
 
+qint64 CColourer::PieceEnd(qint64 first, qint64 last) const
+{
+    if (last - first <= kChunk)
+        return last;
+    const qint64 end = LineStart(LineOf(first + kChunk));
+    return end > first ? end : std::min(last, LineStart(LineOf(first) + 1));
+}
+
+std::string_view CColourer::Text(qint64 first, qint64 end) const
+{
+    const auto length = std::size_t(end - first);
+    return {reinterpret_cast<const char *>(Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(first),
+                                                static_cast<long>(length))),
+            length};
+}
+
 void CColourer::StyleBytes(qint64 first, qint64 last)
 {
-    const Settings &settings = Settings::Global();
     while (first < last) {
-        qint64 end = last;
-        if (end - first > kChunk) {
-            end = LineStart(LineOf(first + kChunk));
-            if (end <= first)
-                end = std::min(last, LineStart(LineOf(first) + 1));
-        }
-        const std::size_t length = std::size_t(end - first);
-        m_styleBuffer.resize(length);
-        const char *text = reinterpret_cast<const char *>(
-            Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(first), static_cast<long>(length)));
-        if (settings.options.syntaxhighlighting)
-            ScanLuaStyles(std::string_view(text, length), settings.keywords, settings.functions, m_styleBuffer.data());
-        else
-            std::memset(m_styleBuffer.data(), kPlainStyle, length);
-        AlternateLongRuns(text, m_styleBuffer.data(), length);
-        AlternateRunsOfLongLines(text, m_styleBuffer.data(), length);
-        Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
-        m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length),
-                                reinterpret_cast<const char *>(m_styleBuffer.data()));
+        const qint64 end = PieceEnd(first, last);
+        StylePiece(first, end, nullptr);
         first = end;
     }
+    ReleaseBigBuffers();
+}
+
+void CColourer::StylePiece(qint64 first, qint64 end, FoldState *fold)
+{
+    const Settings &settings = Settings::Global();
+    const std::string_view text = Text(first, end);
+    m_styleBuffer.resize(text.size());
+    if (!settings.options.syntaxhighlighting) {
+        std::memset(m_styleBuffer.data(), kPlainStyle, text.size());
+        if (fold)
+            ScanFoldLevels(text, *fold, m_levelBuffer);
+    } else if (fold) {
+        ScanLuaStylesAndFolds(text, settings.keywords, settings.functions, m_styleBuffer.data(), *fold, m_levelBuffer);
+    } else {
+        ScanLuaStyles(text, settings.keywords, settings.functions, m_styleBuffer.data());
+    }
+    AlternateLongRuns(text.data(), m_styleBuffer.data(), text.size());
+    AlternateRunsOfLongLines(text.data(), m_styleBuffer.data(), text.size());
+    Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(first), 0xFFL);
+    m_editor->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(text.size()),
+                            reinterpret_cast<const char *>(m_styleBuffer.data()));
+}
+
+void CColourer::ReleaseBigBuffers()
+{
+    // Kept from one idle-time step to the next, which needs them again at once.
+    if (m_keepBuffers)
+        return;
     if (m_styleBuffer.capacity() > std::size_t(kKeptBuffer))
         std::vector<std::uint8_t>().swap(m_styleBuffer);
+    if (m_levelBuffer.capacity() > std::size_t(kKeptBuffer / 4))
+        std::vector<std::uint32_t>().swap(m_levelBuffer);
 }
 
 void CColourer::ColourRange(qint64 first, qint64 last)
@@ -315,6 +344,7 @@ bool CColourer::ContinueBackground()
     QElapsedTimer clock;
     clock.start();
     m_busy = true;
+    m_keepBuffers = true;
     const auto [viewStart, viewEnd] = LinesInView();
     do {
         // Colouring folds as it goes while the folding keeps up with it; folding that lags
@@ -333,12 +363,10 @@ bool CColourer::ContinueBackground()
         const bool quiet = outOfView && viewport->updatesEnabled() && LinesKeepTheirHeight();
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
-        if (foldFirst) {
+        if (foldFirst)
             MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(end - 1)));
-        } else {
-            StyleBytes(start, end);
-            FoldThrough(end - 1);
-        }
+        else
+            ColourAndFold(start, end);
         if (quiet)
             viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
         if (!foldFirst) {
@@ -347,7 +375,23 @@ bool CColourer::ContinueBackground()
         }
     } while ((m_background >= 0 || m_foldFrom >= 0) && clock.elapsed() < kSliceMilliseconds);
     m_busy = false;
-    return m_background >= 0 || m_foldFrom >= 0;
+    m_keepBuffers = false;
+    const bool more = m_background >= 0 || m_foldFrom >= 0;
+    if (!more)
+        ReleaseBigBuffers();
+    return more;
+}
+
+void CColourer::ColourAndFold(qint64 first, qint64 last)
+{
+    // While the folding keeps up with the colouring, one scan gives both: from the line before
+    // the first without a level, as FoldThrough starts (see FrontierLine).
+    if (m_foldFrom >= 0 && LineOf(m_foldFrom) <= LineOf(first)) {
+        MarkFoldedUpTo(FoldLines(FrontierLine(), LineOf(last - 1), true));
+        return;
+    }
+    StyleBytes(first, last);
+    FoldThrough(last - 1);
 }
 
 bool CColourer::LinesKeepTheirHeight() const
@@ -471,7 +515,7 @@ void CColourer::TextChanging(qint64 position, qint64 length, bool inserting)
 
 // ---------------------------------------------------------------- fold levels
 
-qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
+qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine, bool colour)
 {
     FoldState state = firstLine == 0 ? FoldState{}
                                      : FoldStateOf(std::uint32_t(Send(Sci::SCI_GETFOLDLEVEL, static_cast<unsigned long>(firstLine))));
@@ -480,13 +524,12 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
     const qint64 end = LineStart(lastLine + 1);
     while (position < end) {
         // Pieces of whole lines, as for the colours.
-        qint64 pieceEnd = end;
-        if (pieceEnd - position > kChunk)
-            pieceEnd = std::max(LineStart(LineOf(position + kChunk)), LineStart(LineOf(position) + 1));
-        const char *text = reinterpret_cast<const char *>(Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(position),
-                                                                static_cast<long>(pieceEnd - position)));
+        const qint64 pieceEnd = PieceEnd(position, end);
         m_levelBuffer.clear();
-        ScanFoldLevels(std::string_view(text, std::size_t(pieceEnd - position)), state, m_levelBuffer);
+        if (colour)
+            StylePiece(position, pieceEnd, &state);
+        else
+            ScanFoldLevels(Text(position, pieceEnd), state, m_levelBuffer);
         SetLevels(line, m_levelBuffer);
         line += qint64(m_levelBuffer.size());
         position = pieceEnd;
@@ -494,9 +537,8 @@ qint64 CColourer::FoldLines(qint64 firstLine, qint64 lastLine)
     // The empty line after a final line break.
     if (end >= Length() && line < LineCount())
         Send(Sci::SCI_SETFOLDLEVEL, static_cast<unsigned long>(line++), static_cast<long>(FoldLevelWord(state, state.depth, state)));
-    if (m_levelBuffer.capacity() > std::size_t(kChunk / 16))
-        std::vector<std::uint32_t>().swap(m_levelBuffer);
     m_foldEnd = state;
+    ReleaseBigBuffers();
     return line;
 }
 

@@ -8,7 +8,8 @@
 // Styles are not text: they never enter the undo history or change the modified flag.
 //
 // Fold levels come in the same passes: each line's level depends on every line above it, so
-// the lines are folded from the top on, along with the colours, and after an edit that changes
+// the lines are folded from the top on, along with the colours (where the folding has come as
+// far as the colouring, one scan of the bytes gives both), and after an edit that changes
 // what follows it (a typed "if x then") the rest is folded again in the idle time. Lines in
 // view that the folding has nearly reached are folded at once when they are painted.
 #pragma once
@@ -18,6 +19,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -64,6 +66,15 @@ public:
 
 private:
     void StyleBytes(qint64 first, qint64 last);
+    // The end of the piece of whole lines from first that is read and styled at once.
+    qint64 PieceEnd(qint64 first, qint64 last) const;
+    std::string_view Text(qint64 first, qint64 end) const;
+    // Styles one piece; with fold, also appends the levels of its lines to m_levelBuffer, from
+    // the state fold at its start on.
+    void StylePiece(qint64 first, qint64 end, FoldState *fold);
+    void ReleaseBigBuffers();
+    // One idle-time step of the colouring, with the folding when it has come as far.
+    void ColourAndFold(qint64 first, qint64 last);
     void MarkColoured(qint64 first, qint64 last);
     void ColourGaps(qint64 first, qint64 last);
     void AdvanceBackground();
@@ -81,7 +92,8 @@ private:
     qint64 LineCount() const;
     // Folding: sets the levels of the lines firstLine through lastLine from the start state
     // that firstLine's level word records, and returns the line after them (its state in m_foldEnd).
-    qint64 FoldLines(qint64 firstLine, qint64 lastLine);
+    // With colour, the same scan colours them.
+    qint64 FoldLines(qint64 firstLine, qint64 lastLine, bool colour = false);
     // Gives the lines from firstLine on these levels.
     void SetLevels(qint64 firstLine, const std::vector<std::uint32_t> &levels);
     // Extends the folded lines through the one that holds position, when they reach it.
@@ -102,6 +114,9 @@ private:
     // Runs of whole lines coloured beyond m_background, in order, apart.
     std::vector<std::pair<qint64, qint64>> m_ahead;
     std::vector<std::uint8_t> m_styleBuffer;
+    // True during an idle-time slice: its steps keep the buffers for the next one, and so does
+    // the slice for the next slice.
+    bool m_keepBuffers = false;
     // Every line before the one at this position has its fold level; -1 once all lines have.
     qint64 m_foldFrom = 0;
     std::vector<std::uint32_t> m_levelBuffer;

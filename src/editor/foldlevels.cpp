@@ -11,14 +11,9 @@
 
 namespace {
 
-// Depths beyond what the level word holds are counted as the deepest one.
-constexpr int kMaxDepth = int(kFoldLevelNumberMask - kFoldLevelBase);
 // A long bracket with more "=" than this is taken as having this many: none is that long in a
 // real script, and the count must fit its bits of the level word.
 constexpr int kMaxLongBracket = 254;
-constexpr int kLongBracketShift = 16;
-constexpr int kDropShift = 24;
-constexpr int kMaxDrop = 127;
 
 enum ByteKind : std::uint8_t { kPlain, kWord, kDigit, kQuote, kMinus, kSquare, kOpen, kClose, kLf, kCr };
 
@@ -69,26 +64,6 @@ constexpr auto kWordBytes = [] {
         table[std::size_t(c)] = IsWordByte(static_cast<unsigned char>(c));
     return table;
 }();
-
-// +1 for a word that opens a block, -1 for one that closes it, 0 for any other.
-int BlockChange(const unsigned char *word, std::size_t size)
-{
-    auto is = [&](const char *keyword) { return std::memcmp(word, keyword, size) == 0; };
-    switch (size) {
-    case 2:
-        return is("if") || is("do") ? 1 : 0;
-    case 3:
-        return is("end") ? -1 : 0;
-    case 5:
-        return is("until") ? -1 : 0;
-    case 6:
-        return is("repeat") ? 1 : 0;
-    case 8:
-        return is("function") ? 1 : 0;
-    default:
-        return 0;
-    }
-}
 
 // Bytes where the scan has something to do: a quote, "-", a bracket or a line break, or a
 // word that starts with the first letter of a block keyword. All others are passed over.
@@ -170,8 +145,8 @@ std::uint64_t BlockStops(const unsigned char *p, bool afterWordByte)
 class FoldScanner {
 public:
     FoldScanner(std::string_view text, FoldState &state, std::vector<std::uint32_t> &levels)
-        : m_b(reinterpret_cast<const unsigned char *>(text.data())), m_n(text.size()), m_state(state),
-          m_levels(levels), m_lineStart(state), m_lowest(state.depth)
+        : m_b(reinterpret_cast<const unsigned char *>(text.data())), m_n(text.size()), m_result(state),
+          m_levels(levels), m_depths(state), m_state(m_depths.State())
     {
     }
 
@@ -194,6 +169,7 @@ public:
         }
         if (m_lineHasBytes)
             EndLine();
+        m_result = m_state;
     }
 
 private:
@@ -207,7 +183,7 @@ private:
         case kWord: {
             const std::size_t start = m_p;
             SkipWordBytes();
-            const int change = BlockChange(m_b + start, m_p - start);
+            const int change = FoldBlockChange(m_b + start, m_p - start);
             if (change > 0)
                 Open();
             else if (change < 0)
@@ -368,15 +344,11 @@ private:
     // At "[", "[=", "[==" ... followed by "[": opens a long string or comment and steps past it.
     bool OpenLongBracket()
     {
-        if (m_p >= m_n || m_b[m_p] != '[')
+        std::size_t end = 0;
+        if (!IsLongBracketOpen(m_b, m_p, m_n, end))
             return false;
-        std::size_t q = m_p + 1;
-        while (q < m_n && m_b[q] == '=')
-            ++q;
-        if (q >= m_n || m_b[q] != '[')
-            return false;
-        m_state.longBracket = int(std::min<std::size_t>(q - m_p - 1, kMaxLongBracket));
-        m_p = q + 1;
+        m_state.longBracket = int(std::min<std::size_t>(end - m_p - 2, kMaxLongBracket));
+        m_p = end;
         m_lineHasBytes = true;
         Open();
         return true;
@@ -413,49 +385,57 @@ private:
         return true;
     }
 
-    void Open()
-    {
-        m_state.depth = std::min(m_state.depth + 1, kMaxDepth);
-    }
-
-    void Close()
-    {
-        m_state.depth = std::max(m_state.depth - 1, 0);
-        m_lowest = std::min(m_lowest, m_state.depth);
-    }
+    void Open() { m_depths.Open(); }
+    void Close() { m_depths.Close(); }
 
     void EndLine()
     {
-        m_levels.push_back(FoldLevelWord(m_lineStart, m_lowest, m_state));
-        m_lineStart = m_state;
-        m_lowest = m_state.depth;
+        m_depths.EndLine(m_levels);
         m_lineHasBytes = false;
     }
 
     const unsigned char *m_b;
     std::size_t m_n;
     std::size_t m_p = 0;
-    FoldState &m_state;
+    FoldState &m_result;
     std::vector<std::uint32_t> &m_levels;
-    FoldState m_lineStart;
-    int m_lowest;
+    FoldDepths m_depths;
+    FoldState &m_state; // the depths' current state
     bool m_lineHasBytes = false;
 };
 
 } // namespace
 
-std::uint32_t FoldLevelWord(const FoldState &start, int lowest, const FoldState &end)
+int FoldBlockChange(const unsigned char *word, std::size_t size)
 {
-    // A line such as "end) call(function ()" closes one block and opens the next: it shows at
-    // the lower depth, as the header of the new block, so the old block's fold ends above it.
-    const bool reopens = lowest < start.depth && end.depth > lowest;
-    const int shown = reopens ? lowest : start.depth;
-    std::uint32_t word = kFoldLevelBase + std::uint32_t(shown);
-    if (end.depth > shown)
-        word |= kFoldLevelHeaderFlag;
-    word |= std::uint32_t(start.longBracket + 1) << kLongBracketShift;
-    word |= std::uint32_t(std::min(start.depth - shown, kMaxDrop)) << kDropShift;
-    return word;
+    auto is = [&](const char *keyword) { return std::memcmp(word, keyword, size) == 0; };
+    switch (size) {
+    case 2:
+        return is("if") || is("do") ? 1 : 0;
+    case 3:
+        return is("end") ? -1 : 0;
+    case 5:
+        return is("until") ? -1 : 0;
+    case 6:
+        return is("repeat") ? 1 : 0;
+    case 8:
+        return is("function") ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+bool IsLongBracketOpen(const unsigned char *text, std::size_t p, std::size_t n, std::size_t &end)
+{
+    if (p >= n || text[p] != '[')
+        return false;
+    std::size_t q = p + 1;
+    while (q < n && text[q] == '=')
+        ++q;
+    if (q >= n || text[q] != '[')
+        return false;
+    end = q + 1;
+    return true;
 }
 
 FoldState FoldStateOf(std::uint32_t levelWord)

@@ -9,6 +9,7 @@
 // at any line whose level is known.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -27,9 +28,74 @@ struct FoldState {
     bool operator==(const FoldState &) const = default;
 };
 
+// Depths beyond what the level word holds are counted as the deepest one.
+constexpr int kMaxFoldDepth = int(kFoldLevelNumberMask - kFoldLevelBase);
+
+// +1 for a word that opens a block ("function", "if", "do", "repeat"), -1 for one that closes
+// it ("end", "until"), 0 for any other.
+int FoldBlockChange(const unsigned char *word, std::size_t size);
+// Whether a long bracket ("[[", "[=[", "[==[" ...) opens at p; end becomes the offset after it.
+bool IsLongBracketOpen(const unsigned char *text, std::size_t p, std::size_t n, std::size_t &end);
+
+// Where the level word keeps the rest of the state a line starts in: the long bracket's "="
+// count plus one, and how far the depth is below the level shown.
+constexpr int kLongBracketShift = 16;
+constexpr int kDropShift = 24;
+constexpr int kMaxDrop = 127;
+
 // The level word of a line that starts in state start, never goes below depth lowest and ends
 // in state end.
-std::uint32_t FoldLevelWord(const FoldState &start, int lowest, const FoldState &end);
+inline std::uint32_t FoldLevelWord(const FoldState &start, int lowest, const FoldState &end)
+{
+    // A line such as "end) call(function ()" closes one block and opens the next: it shows at
+    // the lower depth, as the header of the new block, so the old block's fold ends above it.
+    const bool reopens = lowest < start.depth && end.depth > lowest;
+    const int shown = reopens ? lowest : start.depth;
+    std::uint32_t word = kFoldLevelBase + std::uint32_t(shown);
+    if (end.depth > shown)
+        word |= kFoldLevelHeaderFlag;
+    word |= std::uint32_t(start.longBracket + 1) << kLongBracketShift;
+    word |= std::uint32_t(std::min(start.depth - shown, kMaxDrop)) << kDropShift;
+    return word;
+}
+
+// The depth of the lines being scanned, block by block, and each line's level word as it ends.
+class FoldDepths {
+public:
+    explicit FoldDepths(const FoldState &start) : m_state(start), m_lineStart(start), m_lowest(start.depth) {}
+
+    FoldState &State() { return m_state; }
+    void Open() { m_state.depth = std::min(m_state.depth + 1, kMaxFoldDepth); }
+    void Close()
+    {
+        m_state.depth = std::max(m_state.depth - 1, 0);
+        m_lowest = std::min(m_lowest, m_state.depth);
+    }
+    // A bracket: +1 opens, -1 closes; without a branch on which it is.
+    void Step(int change)
+    {
+        m_state.depth = std::clamp(m_state.depth + change, 0, kMaxFoldDepth);
+        m_lowest = std::min(m_lowest, m_state.depth);
+    }
+    void EndLine(std::vector<std::uint32_t> &levels)
+    {
+        levels.push_back(FoldLevelWord(m_lineStart, m_lowest, m_state));
+        m_lineStart = m_state;
+        m_lowest = m_state.depth;
+    }
+    // Forgets what the current line has opened and closed so far.
+    void RestartLine()
+    {
+        m_state = m_lineStart;
+        m_lowest = m_state.depth;
+    }
+
+private:
+    FoldState m_state;
+    FoldState m_lineStart;
+    int m_lowest;
+};
+
 // The state a line starts in, read back from its level word.
 FoldState FoldStateOf(std::uint32_t levelWord);
 // The level as the display shows it (kFoldLevelBase for the outermost), and the header flag.

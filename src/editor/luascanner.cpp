@@ -4,6 +4,8 @@
 // hash. The last bytes, and builds without SSE2, take the same path 16 bytes or one at a time.
 #include "luascanner.h"
 
+#include "editor/foldtracker.h"
+
 #include <array>
 #include <bit>
 #include <cstring>
@@ -145,7 +147,9 @@ struct BlockMasks {
 using SimpleStyles = std::array<std::uint8_t, kBlock + kLanes>;
 
 // Also stores the block's simple styles, for the tokens in it to overwrite, and keeps a copy.
-BlockMasks ClassifyBlock(const unsigned char *b, std::size_t start, std::uint8_t *styles, SimpleStyles &simple)
+// Always inline, as the scan's other steps in the block loop (see TokenEnd).
+[[gnu::always_inline]] inline BlockMasks ClassifyBlock(const unsigned char *b, std::size_t start, std::uint8_t *styles,
+                                                       SimpleStyles &simple)
 {
     BlockMasks masks{};
     _mm_storeu_si128(reinterpret_cast<__m128i *>(simple.data() + kBlock), _mm_setzero_si128());
@@ -454,9 +458,11 @@ bool Found(int index, int &row)
 
 // Ends the token that starts at the stop start and gives its style: plain for a word that is
 // neither keyword nor function, punctuation for a lone "-".
-// inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block loop.
-inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
-                            const NameLookup &keywords, const NameLookup &functions, std::uint8_t &style)
+// Always inline: without the hint GCC at -O2 leaves this, the scan's dispatch, out of the block
+// loop, and with two kinds of scan (with and without fold levels) a plain inline is not enough.
+[[gnu::always_inline]] inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size_t n,
+                                                   const NameLookup &keywords, const NameLookup &functions,
+                                                   std::uint8_t &style)
 {
     switch (kClassTable[b[start]]) {
     case kWordStart: {
@@ -481,10 +487,35 @@ inline std::size_t TokenEnd(const unsigned char *b, std::size_t start, std::size
     }
 }
 
+// The colouring's scan without fold levels.
+struct NoFolds {
+    static constexpr bool kActive = false;
+    void EndBlock() {}
+    void Between(std::size_t, std::size_t) {}
+    void Finish() {}
+};
+
+// Tells the folding what kind of token the colouring found: a word of any style, a string or
+// a comment (numbers and a lone "-" hide nothing from it and open no block).
+template <class Folds>
+[[gnu::always_inline]] inline void HandOver(Folds &folds, std::size_t start, std::size_t end, std::uint8_t style)
+{
+    if constexpr (Folds::kActive) {
+        if (style == kPlainStyle || style == StyleNumber(StyleKind::Keyword) || style == StyleNumber(StyleKind::Function))
+            folds.Word(start, end);
+        else if (style == StyleNumber(StyleKind::String) || style == StyleNumber(StyleKind::Comment))
+            folds.Quoted(start, end, style == StyleNumber(StyleKind::Comment));
+    }
+}
+
+template <class Folds>
+void ScanText(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
+              std::uint8_t *styles, Folds &folds);
+
 #if defined(__SSE2__)
 // The word at offset at of the block at start, measured on the block's masks rather than by
 // another load and compare; false if the word may go on past the block.
-bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordSpan &word)
+[[gnu::always_inline]] inline bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordSpan &word)
 {
     const auto size = std::size_t(std::countr_one(masks.wordChars >> at));
     if (at + size >= kBlock)
@@ -495,9 +526,10 @@ bool BlockWord(std::size_t start, const BlockMasks &masks, std::size_t at, WordS
     return true;
 }
 
-std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const BlockMasks &masks,
-                          std::size_t p, std::size_t n, const NameLookup &keywords,
-                          const NameLookup &functions, std::uint8_t &style)
+[[gnu::always_inline]] inline std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start,
+                                                        const BlockMasks &masks, std::size_t p, std::size_t n,
+                                                        const NameLookup &keywords, const NameLookup &functions,
+                                                        std::uint8_t &style)
 {
     // Testing the mask rather than the byte's class settles this branch sooner when mispredicted.
     WordSpan word;
@@ -513,24 +545,31 @@ std::size_t BlockTokenEnd(const unsigned char *b, std::size_t start, const Block
 // the block's end, or the end of a token that runs past it. The next token's start comes from
 // the block's stop mask, so it need not wait for a load and compare after every token.
 // Needs start + kBlock + kLanes <= n.
-std::size_t ScanBlock(const unsigned char *b, std::size_t start, std::size_t n,
-                      const NameLookup &keywords, const NameLookup &functions, std::uint8_t *styles)
+template <class Folds>
+std::size_t ScanBlock(const unsigned char *b, std::size_t start, std::size_t n, const NameLookup &keywords,
+                      const NameLookup &functions, std::uint8_t *styles, Folds &folds)
 {
     SimpleStyles simple;
     const BlockMasks masks = ClassifyBlock(b, start, styles, simple);
+    if constexpr (Folds::kActive)
+        folds.BeginBlock(start, FoldTracker::BlockEvents(b + start));
     std::uint64_t pending = masks.stops;
     while (pending != 0) {
         const std::size_t p = start + std::size_t(std::countr_zero(pending));
         std::uint8_t style = kPlainStyle;
         const std::size_t end = BlockTokenEnd(b, start, masks, p, n, keywords, functions, style);
         FillStyle(styles, p, end, n, style);
-        if (end - start >= kBlock)
+        HandOver(folds, p, end, style);
+        if (end - start >= kBlock) {
+            folds.EndBlock();
             return end;
+        }
         // Puts back the simple styles that the fill may have spilled over. Past the block they
         // are zero, and the next block's styles replace them.
         _mm_storeu_si128(reinterpret_cast<__m128i *>(styles + end), Load(simple.data() + (end - start)));
         pending = masks.stops & (~std::uint64_t(0) << (end - start));
     }
+    folds.EndBlock();
     return start + kBlock;
 }
 #endif
@@ -570,6 +609,23 @@ void ScanLua(std::string_view text, const KeywordTable &keywords, const Function
 void ScanLuaStyles(std::string_view text, const KeywordTable &keywords,
                    const FunctionTable &functions, std::uint8_t *styles)
 {
+    NoFolds none;
+    ScanText(text, keywords, functions, styles, none);
+}
+
+void ScanLuaStylesAndFolds(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
+                           std::uint8_t *styles, FoldState &state, std::vector<std::uint32_t> &levels)
+{
+    FoldTracker folds(text, state, levels);
+    ScanText(text, keywords, functions, styles, folds);
+}
+
+namespace {
+
+template <class Folds>
+void ScanText(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
+              std::uint8_t *styles, Folds &folds)
+{
     const NameLookup keywordLookup(keywords);
     const NameLookup functionLookup(functions);
     const auto *b = reinterpret_cast<const unsigned char *>(text.data());
@@ -577,12 +633,20 @@ void ScanLuaStyles(std::string_view text, const KeywordTable &keywords,
     std::size_t p = 0;
 #if defined(__SSE2__)
     while (p + kBlock + kLanes <= n)
-        p = ScanBlock(b, p, n, keywordLookup, functionLookup, styles);
+        p = ScanBlock(b, p, n, keywordLookup, functionLookup, styles, folds);
 #endif
-    while ((p = StyleUpToStop(b, p, n, styles)) < n) {
+    for (;;) {
+        const std::size_t stop = StyleUpToStop(b, p, n, styles);
+        folds.Between(p, stop);
+        if (stop >= n)
+            break;
         std::uint8_t style = kPlainStyle;
-        const std::size_t end = TokenEnd(b, p, n, keywordLookup, functionLookup, style);
-        FillStyle(styles, p, end, n, style);
+        const std::size_t end = TokenEnd(b, stop, n, keywordLookup, functionLookup, style);
+        FillStyle(styles, stop, end, n, style);
+        HandOver(folds, stop, end, style);
         p = end;
     }
+    folds.Finish();
 }
+
+} // namespace

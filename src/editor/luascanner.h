@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "editor/foldlevels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,3 +39,7 @@ void ScanLua(std::string_view text, const KeywordTable &keywords, const Function
 // The same scan written as one style byte per text byte into styles[0 .. text.size()).
 void ScanLuaStyles(std::string_view text, const KeywordTable &keywords,
                    const FunctionTable &functions, std::uint8_t *styles);
+// The same scan, giving also the fold levels of the lines of text, exactly as ScanFoldLevels
+// gives them: text starts at a line start in state.
+void ScanLuaStylesAndFolds(std::string_view text, const KeywordTable &keywords, const FunctionTable &functions,
+                           std::uint8_t *styles, FoldState &state, std::vector<std::uint32_t> &levels);
