@@ -150,17 +150,18 @@ void CheckMarks::RunCheck()
     FunctionTable functions = Settings::Global().functions;
     m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions),
                                            reference = m_reference]() mutable {
-        auto problems = [&] {
+        auto found = [&] {
             const QByteArray text = std::move(copy);
             const std::string_view view(text.constData(), std::size_t(text.size()));
-            return std::make_shared<const ProblemTable>(
-                reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks));
+            const std::vector<ScriptProblem> problems =
+                reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks);
+            return Found{std::make_shared<const ProblemTable>(problems), ProblemTable::Spans(problems)};
         }();
         // The compile's, the copy's and the check's own lists' memory go back to the system:
         // each open document is checked on some worker, and glibc keeps what a thread freed for
         // that thread otherwise.
         malloc_trim(0);
-        return problems;
+        return found;
     }));
 }
 
@@ -194,11 +195,12 @@ void CheckMarks::ClearMarks()
     m_markCount = 0;
     m_applying->stop();
     m_toMark.reset();
+    m_spans = {};
     m_marked = 0;
     m_mixed = false;
 }
 
-void CheckMarks::Apply(std::shared_ptr<const ProblemTable> problems)
+void CheckMarks::Apply(Found found)
 {
     // The old marks stay until the new ones reach them, each slice clearing ahead of the marks
     // it sets, so the marks never all vanish at once and no slice clears the whole text.
@@ -207,10 +209,11 @@ void CheckMarks::Apply(std::shared_ptr<const ProblemTable> problems)
         ClearMarks();
     m_mixed = true;
     m_generation ^= 1;
-    m_tables[m_generation] = problems;
+    m_tables[m_generation] = found.problems;
     m_markCount = 0;
-    m_problems = problems;
-    m_toMark = std::move(problems);
+    m_problems = found.problems;
+    m_toMark = std::move(found.problems);
+    m_spans = std::move(found.spans);
     m_marked = 0;
     m_clearedTo = 0;
     ApplySome();
@@ -222,6 +225,7 @@ void CheckMarks::ApplySome()
     // the change started replaces them all.
     if (!m_toMark || m_checkedVersion != m_version) {
         m_toMark.reset();
+        m_spans = {};
         return;
     }
     const ProblemTable &toMark = *m_toMark;
@@ -232,40 +236,42 @@ void CheckMarks::ApplySome()
     if (end < toMark.Size()) {
         clearTo = m_clearedTo;
         for (std::size_t i = m_marked; i < end; ++i)
-            clearTo = std::max(clearTo, qint64(toMark[i].end));
+            clearTo = std::max(clearTo, qint64(m_spans[i].end));
     }
     if (clearTo > m_clearedTo)
         ClearIndicators(m_clearedTo, clearTo);
     m_clearedTo = std::max(m_clearedTo, clearTo);
     for (; m_marked < end; ++m_marked) {
         const ProblemTable::Row &problem = toMark[m_marked];
+        const ProblemSpan &span = m_spans[m_marked];
         // Marks with the same message share its value. Runs of one value never touch, as no
         // two problems of one kind mark neighbouring bytes.
-        if (problem.end <= problem.start || problem.MessageIndex() >= std::uint32_t(kLargestIndex))
+        if (span.end <= span.start || problem.MessageIndex() >= std::uint32_t(kLargestIndex))
             continue;
         const int value = int(problem.MessageIndex() + 1) | (m_generation ? kGenerationBit : 0);
-        const int indicator = IndicatorFor(problem);
+        const int indicator = IndicatorFor(problem, span);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORVALUE, value);
-        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(problem.start),
-                              static_cast<long>(problem.end - problem.start));
+        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(span.start),
+                              static_cast<long>(span.end - span.start));
         ++m_markCount;
     }
     if (m_marked < toMark.Size()) {
         m_applying->start();
     } else {
         m_toMark.reset();
+        m_spans = {}; // the marks hold their places now
         m_tables[m_generation ^ 1].reset(); // no old mark is left
         m_mixed = false;
     }
     emit marksChanged();
 }
 
-int CheckMarks::IndicatorFor(const ProblemTable::Row &problem) const
+int CheckMarks::IndicatorFor(const ProblemTable::Row &problem, const ProblemSpan &span) const
 {
     if (problem.Severity() == ProblemSeverity::Warning)
         return m_warningIndicator;
-    return problem.end - problem.start > kLongestSquiggle ? m_longErrorIndicator : m_errorIndicator;
+    return span.end - span.start > kLongestSquiggle ? m_longErrorIndicator : m_errorIndicator;
 }
 
 int CheckMarks::IndicatorValueAt(int indicator, qint64 position) const
@@ -289,7 +295,10 @@ QString CheckMarks::MessageAt(qint64 position) const
         return QString();
     const ProblemTable *table = m_tables[(value & kGenerationBit) ? 1 : 0].get();
     const std::size_t index = std::size_t((value & ~kGenerationBit) - 1);
-    return table && index < table->MessageCount() ? QString::fromStdString(table->Message(index)) : QString();
+    if (!table || index >= table->MessageCount())
+        return QString();
+    const std::string_view message = table->Message(index);
+    return QString::fromUtf8(message.data(), qsizetype(message.size()));
 }
 
 QString CheckMarks::MessageAtCaret() const

@@ -61,16 +61,22 @@ signals:
     void marksChanged();
 
 private:
+    // What a check hands back: the problems, and the bytes each marks.
+    struct Found {
+        std::shared_ptr<const ProblemTable> problems;
+        std::vector<ProblemSpan> spans;
+    };
+
     void OnModified(int position, int type);
     void StartCheck();
     void CopySome();
     void RunCheck();
     void OnCheckFinished();
-    void Apply(std::shared_ptr<const ProblemTable> problems);
+    void Apply(Found found);
     void ApplySome();
     void ClearMarks();
     void ShowTip(int x, int y);
-    int IndicatorFor(const ProblemTable::Row &problem) const;
+    int IndicatorFor(const ProblemTable::Row &problem, const ProblemSpan &span) const;
     int IndicatorValueAt(int indicator, qint64 position) const;
     void ClearIndicators(qint64 from, qint64 to);
 
@@ -78,7 +84,7 @@ private:
     QTimer *m_pause;
     QTimer *m_copying;  // copies the text for the check a slice at a time
     QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long
-    QFutureWatcher<std::shared_ptr<const ProblemTable>> m_watcher;
+    QFutureWatcher<Found> m_watcher;
     int m_errorIndicator = -1;
     int m_longErrorIndicator = -1; // a straight line: a squiggle is drawn stroke by stroke, all its width
     int m_warningIndicator = -1;
@@ -94,6 +100,7 @@ private:
     std::shared_ptr<const ProblemTable> m_tables[2];
     int m_generation = 0;         // of the newest marks
     std::shared_ptr<const ProblemTable> m_toMark; // while its marks are being set
+    std::vector<ProblemSpan> m_spans;             // of m_toMark's problems
     std::shared_ptr<const ProblemTable> m_problems; // as the last check found them, for the problem list
     std::size_t m_marked = 0;     // of m_toMark
     qint64 m_clearedTo = 0;       // the old marks are gone before this position

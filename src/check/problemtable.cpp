@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -20,13 +19,31 @@ ProblemTable::ProblemTable(const std::vector<ScriptProblem> &problems)
     std::unordered_map<std::string_view, std::uint32_t> indices;
     m_rows.reserve(problems.size());
     for (const ScriptProblem &problem : problems) {
-        const auto [found, added] = indices.try_emplace(problem.message, std::uint32_t(m_messages.size()));
-        if (added)
-            m_messages.push_back(problem.message);
+        const auto [found, added] = indices.try_emplace(problem.message, std::uint32_t(m_messageEnds.size()));
+        if (added) {
+            m_messages += problem.message;
+            m_messageEnds.push_back(std::uint32_t(m_messages.size()));
+        }
         const std::uint32_t error = problem.severity == ProblemSeverity::Error ? kErrorBit : 0;
-        m_rows.push_back({Narrow(problem.start), Narrow(problem.end), problem.line, problem.column, found->second | error});
+        m_rows.push_back({problem.line, problem.column, found->second | error});
     }
     m_messages.shrink_to_fit();
+    m_messageEnds.shrink_to_fit();
+}
+
+std::vector<ProblemSpan> ProblemTable::Spans(const std::vector<ScriptProblem> &problems)
+{
+    std::vector<ProblemSpan> spans;
+    spans.reserve(problems.size());
+    for (const ScriptProblem &problem : problems)
+        spans.push_back({Narrow(problem.start), Narrow(problem.end)});
+    return spans;
+}
+
+std::string_view ProblemTable::Message(std::size_t messageIndex) const
+{
+    const std::uint32_t start = messageIndex == 0 ? 0 : m_messageEnds[messageIndex - 1];
+    return std::string_view(m_messages).substr(start, m_messageEnds[messageIndex] - start);
 }
 
 ScriptProblem ProblemTable::At(std::size_t index) const
@@ -34,10 +51,8 @@ ScriptProblem ProblemTable::At(std::size_t index) const
     const Row &row = m_rows[index];
     ScriptProblem problem;
     problem.severity = row.Severity();
-    problem.start = row.start;
-    problem.end = row.end;
     problem.line = row.line;
     problem.column = row.column;
-    problem.message = m_messages[row.MessageIndex()];
+    problem.message = Message(row.MessageIndex());
     return problem;
 }

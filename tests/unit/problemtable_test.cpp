@@ -1,5 +1,5 @@
 // The compact table a check's problems are kept in: every problem comes back as the check
-// found it, and a message many problems share is held once.
+// found it, with the bytes it marks beside it, and a message many problems share is held once.
 #include "check/problemtable.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +26,14 @@ TEST_P(ProblemTableTest, GivesBackEveryProblemAndEachMessageOnce)
     const ProblemTable table(c.problems);
     ASSERT_EQ(table.Size(), c.problems.size());
     EXPECT_EQ(table.MessageCount(), c.distinctMessages);
+    const std::vector<ProblemSpan> spans = ProblemTable::Spans(c.problems);
+    ASSERT_EQ(spans.size(), c.problems.size());
     for (std::size_t i = 0; i < c.problems.size(); ++i) {
-        EXPECT_EQ(table.At(i), c.problems[i]) << "problem " << i;
+        ScriptProblem placeless = c.problems[i];
+        placeless.start = placeless.end = 0;
+        EXPECT_EQ(table.At(i), placeless) << "problem " << i;
+        EXPECT_EQ(spans[i], (ProblemSpan{std::uint32_t(c.problems[i].start), std::uint32_t(c.problems[i].end)}))
+            << "problem " << i;
         EXPECT_EQ(table[i].Severity(), c.problems[i].severity) << "problem " << i;
         EXPECT_EQ(table.Message(table[i].MessageIndex()), c.problems[i].message) << "problem " << i;
     }
