@@ -6,6 +6,7 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
@@ -26,6 +27,19 @@ constexpr int kLargestIndex = kGenerationBit - 2;
 // little of it shows; an error's line longer than this gets a straight underline instead, which
 // costs the same at any length.
 constexpr std::size_t kLongestSquiggle = 4096;
+
+// Checks run one at a time on a thread of their own. A check of a big script takes megabytes
+// that the C library keeps for the thread that freed them, once per thread: a second checking
+// thread would hold as much again while the window is idle, and gain nothing on a machine
+// whose other core runs the window.
+QThreadPool &CheckThread()
+{
+    struct OneThread : QThreadPool {
+        OneThread() { setMaxThreadCount(1); }
+    };
+    static OneThread pool;
+    return pool;
+}
 
 } // namespace
 
@@ -148,7 +162,7 @@ void CheckMarks::RunCheck()
     // The copy goes with the worker and is freed there; so is a copy of the table.
     QByteArray copy = std::exchange(m_snapshot, QByteArray());
     FunctionTable functions = Settings::Global().functions;
-    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions),
+    m_watcher.setFuture(QtConcurrent::run(&CheckThread(), [copy = std::move(copy), functions = std::move(functions),
                                            reference = m_reference]() mutable {
         auto found = [&] {
             const QByteArray text = std::move(copy);
