@@ -172,8 +172,7 @@ void CheckMarks::RunCheck()
             return Found{std::make_shared<const ProblemTable>(problems), ProblemTable::Spans(problems)};
         }();
         // The compile's, the copy's and the check's own lists' memory go back to the system:
-        // each open document is checked on some worker, and glibc keeps what a thread freed for
-        // that thread otherwise.
+        // glibc keeps what a thread freed for that thread otherwise.
         malloc_trim(0);
         return found;
     }));
