@@ -6,13 +6,12 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <malloc.h>
-#include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -28,6 +27,19 @@ constexpr int kLargestIndex = kGenerationBit - 2;
 // little of it shows; an error's line longer than this gets a straight underline instead, which
 // costs the same at any length.
 constexpr std::size_t kLongestSquiggle = 4096;
+
+// Checks run one at a time on a thread of their own. A check of a big script takes megabytes
+// that the C library keeps for the thread that freed them, once per thread: a second checking
+// thread would hold as much again while the window is idle, and gain nothing on a machine
+// whose other core runs the window.
+QThreadPool &CheckThread()
+{
+    struct OneThread : QThreadPool {
+        OneThread() { setMaxThreadCount(1); }
+    };
+    static OneThread pool;
+    return pool;
+}
 
 } // namespace
 
@@ -150,17 +162,19 @@ void CheckMarks::RunCheck()
     // The copy goes with the worker and is freed there; so is a copy of the table.
     QByteArray copy = std::exchange(m_snapshot, QByteArray());
     FunctionTable functions = Settings::Global().functions;
-    m_watcher.setFuture(QtConcurrent::run([copy = std::move(copy), functions = std::move(functions),
+    m_watcher.setFuture(QtConcurrent::run(&CheckThread(), [copy = std::move(copy), functions = std::move(functions),
                                            reference = m_reference]() mutable {
-        auto problems = [&] {
+        auto found = [&] {
             const QByteArray text = std::move(copy);
             const std::string_view view(text.constData(), std::size_t(text.size()));
-            return reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks);
+            const std::vector<ScriptProblem> problems =
+                reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks);
+            return Found{std::make_shared<const ProblemTable>(problems), ProblemTable::Spans(problems)};
         }();
-        // The compile's and the copy's memory go back to the system: each open document is
-        // checked on some worker, and glibc keeps what a thread freed for that thread otherwise.
+        // The compile's, the copy's and the check's own lists' memory go back to the system:
+        // glibc keeps what a thread freed for that thread otherwise.
         malloc_trim(0);
-        return problems;
+        return found;
     }));
 }
 
@@ -188,18 +202,18 @@ void CheckMarks::ClearIndicators(qint64 from, qint64 to)
 void CheckMarks::ClearMarks()
 {
     ClearIndicators(0, m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
-    m_messages[0].clear();
-    m_messages[1].clear();
-    m_problems.clear();
+    m_tables[0].reset();
+    m_tables[1].reset();
+    m_problems.reset();
     m_markCount = 0;
     m_applying->stop();
-    m_values.clear();
-    m_toMark.clear();
+    m_toMark.reset();
+    m_spans = {};
     m_marked = 0;
     m_mixed = false;
 }
 
-void CheckMarks::Apply(std::vector<ScriptProblem> problems)
+void CheckMarks::Apply(Found found)
 {
     // The old marks stay until the new ones reach them, each slice clearing ahead of the marks
     // it sets, so the marks never all vanish at once and no slice clears the whole text.
@@ -208,11 +222,11 @@ void CheckMarks::Apply(std::vector<ScriptProblem> problems)
         ClearMarks();
     m_mixed = true;
     m_generation ^= 1;
-    m_messages[m_generation].clear();
-    m_values.clear();
+    m_tables[m_generation] = found.problems;
     m_markCount = 0;
-    m_problems = problems;
-    m_toMark = std::move(problems);
+    m_problems = found.problems;
+    m_toMark = std::move(found.problems);
+    m_spans = std::move(found.spans);
     m_marked = 0;
     m_clearedTo = 0;
     ApplySome();
@@ -222,60 +236,55 @@ void CheckMarks::ApplySome()
 {
     // Marks left to set after the text changed would land in the wrong places; the check that
     // the change started replaces them all.
-    if (m_checkedVersion != m_version) {
-        m_values.clear();
-        m_toMark.clear();
+    if (!m_toMark || m_checkedVersion != m_version) {
+        m_toMark.reset();
+        m_spans = {};
         return;
     }
-    const std::size_t end = std::min(m_toMark.size(), m_marked + kMarksPerSlice);
+    const ProblemTable &toMark = *m_toMark;
+    const std::size_t end = std::min(toMark.Size(), m_marked + kMarksPerSlice);
     // Problems come in line order, so the marks of later slices start no earlier than this
     // slice's; the old marks are cleared up to the furthest end of this slice's.
     qint64 clearTo = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    if (end < m_toMark.size()) {
+    if (end < toMark.Size()) {
         clearTo = m_clearedTo;
         for (std::size_t i = m_marked; i < end; ++i)
-            clearTo = std::max(clearTo, qint64(m_toMark[i].end));
+            clearTo = std::max(clearTo, qint64(m_spans[i].end));
     }
     if (clearTo > m_clearedTo)
         ClearIndicators(m_clearedTo, clearTo);
     m_clearedTo = std::max(m_clearedTo, clearTo);
-    QStringList &messages = m_messages[m_generation];
     for (; m_marked < end; ++m_marked) {
-        const ScriptProblem &problem = m_toMark[m_marked];
-        if (problem.end <= problem.start)
-            continue;
+        const ProblemTable::Row &problem = toMark[m_marked];
+        const ProblemSpan &span = m_spans[m_marked];
         // Marks with the same message share its value. Runs of one value never touch, as no
         // two problems of one kind mark neighbouring bytes.
-        auto found = m_values.find(problem.message);
-        if (found == m_values.end()) {
-            if (messages.size() > kLargestIndex)
-                continue;
-            messages.append(QString::fromStdString(problem.message));
-            found = m_values.emplace(problem.message, int(messages.size()) | (m_generation ? kGenerationBit : 0)).first;
-        }
-        const int indicator = IndicatorFor(problem);
+        if (span.end <= span.start || problem.MessageIndex() >= std::uint32_t(kLargestIndex))
+            continue;
+        const int value = int(problem.MessageIndex() + 1) | (m_generation ? kGenerationBit : 0);
+        const int indicator = IndicatorFor(problem, span);
         m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
-        m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORVALUE, found->second);
-        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(problem.start),
-                              static_cast<long>(problem.end - problem.start));
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETINDICATORVALUE, value);
+        m_view->SendScintilla(QsciScintillaBase::SCI_INDICATORFILLRANGE, static_cast<unsigned long>(span.start),
+                              static_cast<long>(span.end - span.start));
         ++m_markCount;
     }
-    if (m_marked < m_toMark.size()) {
+    if (m_marked < toMark.Size()) {
         m_applying->start();
     } else {
-        m_values.clear();
-        m_toMark.clear();
-        m_messages[m_generation ^ 1].clear(); // no old mark is left
+        m_toMark.reset();
+        m_spans = {}; // the marks hold their places now
+        m_tables[m_generation ^ 1].reset(); // no old mark is left
         m_mixed = false;
     }
     emit marksChanged();
 }
 
-int CheckMarks::IndicatorFor(const ScriptProblem &problem) const
+int CheckMarks::IndicatorFor(const ProblemTable::Row &problem, const ProblemSpan &span) const
 {
-    if (problem.severity == ProblemSeverity::Warning)
+    if (problem.Severity() == ProblemSeverity::Warning)
         return m_warningIndicator;
-    return problem.end - problem.start > kLongestSquiggle ? m_longErrorIndicator : m_errorIndicator;
+    return span.end - span.start > kLongestSquiggle ? m_longErrorIndicator : m_errorIndicator;
 }
 
 int CheckMarks::IndicatorValueAt(int indicator, qint64 position) const
@@ -297,7 +306,12 @@ QString CheckMarks::MessageAt(qint64 position) const
         value = IndicatorValueAt(m_longErrorIndicator, position);
     if (value <= 0)
         return QString();
-    return m_messages[(value & kGenerationBit) ? 1 : 0].value((value & ~kGenerationBit) - 1);
+    const ProblemTable *table = m_tables[(value & kGenerationBit) ? 1 : 0].get();
+    const std::size_t index = std::size_t((value & ~kGenerationBit) - 1);
+    if (!table || index >= table->MessageCount())
+        return QString();
+    const std::string_view message = table->Message(index);
+    return QString::fromUtf8(message.data(), qsizetype(message.size()));
 }
 
 QString CheckMarks::MessageAtCaret() const

@@ -5,18 +5,14 @@
 // script never waits for them.
 #pragma once
 
-#include "check/scriptcheck.h"
+#include "check/problemtable.h"
 
 #include <QByteArray>
 #include <QFutureWatcher>
 #include <QObject>
-#include <QStringList>
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
-#include <unordered_map>
-#include <vector>
 
 class QTimer;
 class QsciScintilla;
@@ -56,24 +52,31 @@ public:
     // The message of a mark the caret stands in or at the end of.
     QString MessageAtCaret() const;
     int MarkCount() const { return m_markCount; }
-    // What the last check found, by line and column; empty while checking is off.
-    const std::vector<ScriptProblem> &Problems() const { return m_problems; }
+    // What the last check found, by line and column; none while checking is off. Shared, so a
+    // list of the problems holds the table it shows for as long as it shows it.
+    std::shared_ptr<const ProblemTable> Problems() const { return m_problems; }
 
 signals:
     // The marks were replaced or cleared.
     void marksChanged();
 
 private:
+    // What a check hands back: the problems, and the bytes each marks.
+    struct Found {
+        std::shared_ptr<const ProblemTable> problems;
+        std::vector<ProblemSpan> spans;
+    };
+
     void OnModified(int position, int type);
     void StartCheck();
     void CopySome();
     void RunCheck();
     void OnCheckFinished();
-    void Apply(std::vector<ScriptProblem> problems);
+    void Apply(Found found);
     void ApplySome();
     void ClearMarks();
     void ShowTip(int x, int y);
-    int IndicatorFor(const ScriptProblem &problem) const;
+    int IndicatorFor(const ProblemTable::Row &problem, const ProblemSpan &span) const;
     int IndicatorValueAt(int indicator, qint64 position) const;
     void ClearIndicators(qint64 from, qint64 to);
 
@@ -81,7 +84,7 @@ private:
     QTimer *m_pause;
     QTimer *m_copying;  // copies the text for the check a slice at a time
     QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long
-    QFutureWatcher<std::vector<ScriptProblem>> m_watcher;
+    QFutureWatcher<Found> m_watcher;
     int m_errorIndicator = -1;
     int m_longErrorIndicator = -1; // a straight line: a squiggle is drawn stroke by stroke, all its width
     int m_warningIndicator = -1;
@@ -92,16 +95,16 @@ private:
     std::uint64_t m_checkedVersion = 0;
     QByteArray m_snapshot;        // the text being copied for the check
     qint64 m_copied = 0;          // bytes of it
-    // An indicator's value is 1 + the index of its message in the list of its generation
+    // An indicator's value is 1 + the index of its message in the table of its generation
     // (the value's top bit): while new marks replace old ones, both kinds show their messages.
-    QStringList m_messages[2];
+    std::shared_ptr<const ProblemTable> m_tables[2];
     int m_generation = 0;         // of the newest marks
-    std::vector<ScriptProblem> m_toMark;
-    std::vector<ScriptProblem> m_problems; // as the last check found them, for the problem list
+    std::shared_ptr<const ProblemTable> m_toMark; // while its marks are being set
+    std::vector<ProblemSpan> m_spans;             // of m_toMark's problems
+    std::shared_ptr<const ProblemTable> m_problems; // as the last check found them, for the problem list
     std::size_t m_marked = 0;     // of m_toMark
     qint64 m_clearedTo = 0;       // the old marks are gone before this position
     bool m_mixed = false;         // old marks are left after the new ones
-    std::unordered_map<std::string_view, int> m_values; // message to value, for m_toMark
     int m_markCount = 0;
     std::shared_ptr<const TarnReference> m_reference;
 };

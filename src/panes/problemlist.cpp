@@ -6,6 +6,7 @@
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/problemhover.h"
+#include "panes/problemrows.h"
 #include "panes/resultlist.h"
 #include "panes/resultspane.h"
 
@@ -47,28 +48,16 @@ void CProblemList::Rebuild()
     std::sort(documents.begin(), documents.end(), [](const CScribaDoc *a, const CScribaDoc *b) {
         return a->GetPathName() < b->GetPathName();
     });
-    std::vector<ResultEntry> entries;
-    for (CScribaDoc *document : documents) {
-        const std::string name = document->GetTitle().toStdString();
-        for (const ScriptProblem &problem : document->GetView()->Checks()->Problems()) {
-            ResultEntry entry;
-            entry.text = QString::fromStdString(ProblemLine(name, problem));
-            entry.document = document;
-            entry.path = document->HasFileOnDisk() ? document->GetPathName() : QString();
-            entry.line = std::max(problem.line, 1);
-            entry.column = problem.column;
-            entry.message = QString::fromStdString(problem.message);
-            entry.kind = problem.severity == ProblemSeverity::Error ? ResultKind::Error : ResultKind::Warning;
-            entries.push_back(std::move(entry));
-        }
-    }
+    std::vector<ProblemRows::Script> scripts;
+    for (CScribaDoc *document : documents)
+        scripts.push_back({document, document->HasFileOnDisk() ? document->GetPathName() : QString(),
+                           document->GetTitle().toStdString(), document->GetView()->Checks()->Problems()});
+    auto rows = std::make_unique<ProblemRows>(std::move(scripts));
+    const int count = rows->Count();
     ResultModel *model = m_pane.Model(CResultsPane::ProblemsTab);
     CResultList *list = m_pane.List(CResultsPane::ProblemsTab);
     const int current = list->CurrentRow();
-    const int count = int(entries.size());
-    model->Clear();
-    model->SetLimit(std::max(count, 1));
-    model->Append(std::move(entries));
+    model->ShowRows(std::move(rows));
     if (current >= 0 && count > 0)
         list->setCurrentIndex(model->index(std::min(current, count - 1), 0));
     m_pane.SetProblemCount(count);

@@ -15,6 +15,8 @@ void ResultModel::Append(std::vector<ResultEntry> entries)
 {
     if (entries.empty())
         return;
+    if (m_rows)
+        Clear();
     // Of a batch longer than the limit only its end would survive.
     auto first = entries.begin();
     if (entries.size() > std::size_t(m_limit)) {
@@ -44,17 +46,27 @@ void ResultModel::Append(std::vector<ResultEntry> entries)
         emit dataChanged(index(0, 0), index(std::min(oldCount, m_limit) - 1, 0));
 }
 
+void ResultModel::ShowRows(std::unique_ptr<const ResultRows> rows)
+{
+    beginResetModel();
+    m_entries.clear();
+    m_dropped = 0;
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
 void ResultModel::Clear()
 {
     beginResetModel();
     m_entries.clear();
+    m_rows.reset();
     m_dropped = 0;
     endResetModel();
 }
 
 int ResultModel::NextPlace(int from, int step) const
 {
-    const int count = int(m_entries.size());
+    const int count = rowCount();
     if (count == 0)
         return -1;
     if (from < 0 || from >= count)
@@ -62,7 +74,7 @@ int ResultModel::NextPlace(int from, int step) const
     int row = from;
     for (int tried = 0; tried < count; ++tried) {
         row = ((row + step) % count + count) % count;
-        if (m_entries[std::size_t(row)].HasPlace())
+        if (m_rows ? m_rows->Entry(row).HasPlace() : m_entries[std::size_t(row)].HasPlace())
             return row;
     }
     return -1;
@@ -70,14 +82,18 @@ int ResultModel::NextPlace(int from, int step) const
 
 int ResultModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : m_rows ? m_rows->Count() : int(m_entries.size());
 }
 
 QVariant ResultModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_entries.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    const ResultEntry &entry = m_entries[std::size_t(index.row())];
+    return m_rows ? Data(m_rows->Entry(index.row()), role) : Data(m_entries[std::size_t(index.row())], role);
+}
+
+QVariant ResultModel::Data(const ResultEntry &entry, int role)
+{
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 enum class ResultKind : unsigned char { Plain, Error, Warning, Note };
@@ -26,6 +27,15 @@ struct ResultEntry {
     bool HasPlace() const { return line > 0 && (!path.isEmpty() || document); }
 };
 
+// Lines a model shows without holding them: each is made when the view asks for it, so a list
+// of a hundred thousand lines that lie elsewhere costs no copy of them.
+class ResultRows {
+public:
+    virtual ~ResultRows() = default;
+    virtual int Count() const = 0;
+    virtual ResultEntry Entry(int row) const = 0;
+};
+
 class ResultModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -41,8 +51,10 @@ public:
     void SetLimit(int lines) { m_limit = std::max(1, lines); }
     int Limit() const { return m_limit; }
     void Append(std::vector<ResultEntry> entries);
+    // Shows these rows in place of all lines (none are appended to them).
+    void ShowRows(std::unique_ptr<const ResultRows> rows);
     void Clear();
-    const ResultEntry &At(int row) const { return m_entries[std::size_t(row)]; }
+    ResultEntry At(int row) const { return m_rows ? m_rows->Entry(row) : m_entries[std::size_t(row)]; }
     // Lines dropped at the front since the last Clear.
     qint64 Dropped() const { return m_dropped; }
 
@@ -54,7 +66,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
+    static QVariant Data(const ResultEntry &entry, int role);
+
     std::deque<ResultEntry> m_entries;
+    std::unique_ptr<const ResultRows> m_rows;
     int m_limit = 100000;
     qint64 m_dropped = 0;
 };

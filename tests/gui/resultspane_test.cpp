@@ -49,6 +49,7 @@ class ResultsPaneTest : public QObject {
 private slots:
     void paneIsShownFromTheViewMenuAndKeptSo();
     void problemsFollowTheChecksOfEveryScript();
+    void problemLinesStayReadableUntilTheListFollows();
 };
 
 void ResultsPaneTest::paneIsShownFromTheViewMenuAndKeptSo()
@@ -106,6 +107,30 @@ void ResultsPaneTest::problemsFollowTheChecksOfEveryScript()
     // A closed script's problems go with it.
     fixture.App().CloseDocument(second->GetDocument());
     QTRY_COMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems"));
+}
+
+// The tab reads its lines from the checks' own tables: a check that is cleared, or a script
+// that closes, leaves the lines the tab shows intact until the list follows.
+void ResultsPaneTest::problemLinesStayReadableUntilTheListFollows()
+{
+    AppFixture fixture;
+    CScribaView *view = OpenScript(fixture, "a.lua", "x = = 1\ntg_addcirle(0, 0)\n");
+    QVERIFY(ChecksSettle(fixture));
+    const QStringList shown = ProblemLines(fixture);
+    QCOMPARE(shown.size(), 2);
+
+    view->Checks()->SetEnabled(false); // its problems are forgotten at once
+    QVERIFY(!view->Checks()->Problems());
+    QCOMPARE(ProblemLines(fixture), shown);
+    fixture.App().CloseDocument(view->GetDocument());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the script is gone
+    QCOMPARE(ProblemLines(fixture), shown);
+    const ResultModel *model = Pane(fixture)->Model(CResultsPane::ProblemsTab);
+    QVERIFY(!model->At(1).document); // the place is now a path only
+    QCOMPARE(model->At(1).line, 2);
+
+    QTRY_COMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems"));
+    QCOMPARE(model->rowCount(), 0);
 }
 
 QTEST_MAIN(ResultsPaneTest)
