@@ -12,6 +12,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <string>
 
@@ -25,6 +28,27 @@ inline void InstallDefaultSettings()
     settings.keywords = benchscripts::ParsedTable(DefaultKeywordsText());
     settings.functions = benchscripts::ParsedTable(DefaultFunctionsText());
 }
+
+// The longest wait between two turns of the event loop while it lives, in milliseconds of this
+// thread's processor time: what a key pressed meanwhile could have waited for.
+class LongestTurnProbe {
+public:
+    LongestTurnProbe()
+    {
+        QObject::connect(&m_probe, &QTimer::timeout, [this] {
+            const double now = ThreadSeconds();
+            m_longest = std::max(m_longest, (now - m_lastTurn) * 1e3);
+            m_lastTurn = now;
+        });
+        m_probe.start(0);
+    }
+    double Longest() const { return m_longest; }
+
+private:
+    QTimer m_probe;
+    double m_lastTurn = ThreadSeconds();
+    double m_longest = 0;
+};
 
 // The first lines of script (all of it when it is shorter).
 inline std::string FirstLines(const std::string &script, int lines)
