@@ -83,7 +83,7 @@ void BM_TypedKey(benchmark::State &state)
     TypeAndTakeBack(state, loaded.view);
 }
 
-// The caret in the middle of the top or the end screen, unfolded or after Fold All.
+// The caret beside the text's first or last character, unfolded or after Fold All.
 CScribaView &PlacedInBig(const benchmark::State &state)
 {
     CScribaView &view = Big();
