@@ -37,38 +37,45 @@ bool HasDisplay(const QStringList &arguments)
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+using Command = int (*)(const QStringList &arguments, const QString &iniPath);
+
+// What a mode that needs no window runs; nullptr for the others.
+Command WindowlessCommand(CommandLine::Mode mode)
+{
+    switch (mode) {
+    case CommandLine::Mode::ExportHtml:
+        return RunExportCommand;
+    case CommandLine::Mode::Check:
+        return RunCheckCommand;
+    case CommandLine::Mode::Lsp:
+        return RunLspCommand;
+    case CommandLine::Mode::ExportReference:
+        return RunReferenceExportCommand;
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     // What needs no window is decided before a display is opened, from the line as it came.
     const QStringList arguments = ArgumentsOf(argc, argv);
-    switch (ParseCommandLine(arguments).mode) {
+    const CommandLine::Mode mode = ParseCommandLine(arguments).mode;
+    switch (mode) {
     case CommandLine::Mode::Help:
         Print(stdout, CommandLineUsage());
         return 0;
     case CommandLine::Mode::Version:
         Print(stdout, VersionText());
         return 0;
-    case CommandLine::Mode::ExportHtml: {
-        QCoreApplication core(argc, argv);
-        return RunExportCommand(arguments, CScribaApp::DefaultIniPath());
-    }
-    case CommandLine::Mode::Check: {
-        QCoreApplication core(argc, argv);
-        return RunCheckCommand(arguments, CScribaApp::DefaultIniPath());
-    }
-    case CommandLine::Mode::Lsp: {
-        QCoreApplication core(argc, argv);
-        return RunLspCommand(arguments, CScribaApp::DefaultIniPath());
-    }
-    case CommandLine::Mode::ExportReference: {
-        QCoreApplication core(argc, argv);
-        return RunReferenceExportCommand(arguments, CScribaApp::DefaultIniPath());
-    }
-    case CommandLine::Mode::Edit:
-    case CommandLine::Mode::Error:
+    default:
         break;
+    }
+    if (const Command run = WindowlessCommand(mode)) {
+        QCoreApplication core(argc, argv);
+        return run(arguments, CScribaApp::DefaultIniPath());
     }
     if (!HasDisplay(arguments)) {
         Print(stderr, QStringLiteral("scriba: there is no display to open the window on (neither DISPLAY nor "
