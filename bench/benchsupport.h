@@ -44,6 +44,18 @@ inline double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); 
 // count as waits.
 inline double ThreadSeconds() { return ClockSeconds(CLOCK_THREAD_CPUTIME_ID); }
 
+// Prints one figure as the ratios are printed: against the most it may be, or as a reference
+// when target is 0. decimals: those of the figure; the target is shown with one fewer, two at
+// the least.
+inline void PrintRatio(const std::string &label, double value, double target, int decimals = 2)
+{
+    if (target <= 0)
+        std::printf("RATIO %-60s %7.*f  (reference)\n", label.c_str(), decimals, value);
+    else
+        std::printf("RATIO %-60s %7.*f  (target <= %.*f) %s\n", label.c_str(), decimals, value,
+                    decimals > 3 ? decimals - 1 : 2, target, value <= target ? "ok" : "OVER");
+}
+
 inline int RunBenchmarksWithRatios(int argc, char **argv, const std::vector<BenchRatio> &ratios)
 {
     benchmark::Initialize(&argc, argv);
@@ -52,12 +64,7 @@ inline int RunBenchmarksWithRatios(int argc, char **argv, const std::vector<Benc
     for (const BenchRatio &ratio : ratios) {
         if (!reporter.times.count(ratio.measured) || !reporter.times.count(ratio.baseline))
             continue;
-        const double value = reporter.times[ratio.measured] / reporter.times[ratio.baseline];
-        if (ratio.target <= 0)
-            std::printf("RATIO %-60s %7.2f  (reference)\n", ratio.label.c_str(), value);
-        else
-            std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", ratio.label.c_str(), value, ratio.target,
-                        value <= ratio.target ? "ok" : "OVER");
+        PrintRatio(ratio.label, reporter.times[ratio.measured] / reporter.times[ratio.baseline], ratio.target);
     }
     benchmark::Shutdown();
     return 0;

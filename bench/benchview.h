@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 #include <string>
 
@@ -93,13 +94,17 @@ inline void SendKey(QWidget *target, int key, const QString &text = QString(),
 }
 
 // The main function of a benchmark program over live views: no display, the default settings,
-// and the ratios printed after the runs.
-inline int RunViewBenchmarks(int argc, char **argv, const std::vector<BenchRatio> &ratios)
+// and the ratios printed after the runs; then afterRuns, while the application still lives.
+inline int RunViewBenchmarks(int argc, char **argv, const std::vector<BenchRatio> &ratios,
+                             const std::function<void()> &afterRuns = {})
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     InstallDefaultSettings();
-    return RunBenchmarksWithRatios(argc, argv, ratios);
+    const int result = RunBenchmarksWithRatios(argc, argv, ratios);
+    if (afterRuns)
+        afterRuns();
+    return result;
 }
 
 } // namespace benchview

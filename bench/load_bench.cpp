@@ -115,9 +115,8 @@ void ReportMemoryGrowth(bool colour)
     }
     const long peak = StatusKilobytes("VmHWM:");
     const double growth = double(peak - before) * 1024.0 / double(kFileBytes);
-    std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n",
-                colour ? "peak memory growth / file size (open, colour all)" : "peak memory growth / file size (load)",
-                growth, 3.5, growth <= 3.5 ? "ok" : "OVER");
+    PrintRatio(colour ? "peak memory growth / file size (open, colour all)" : "peak memory growth / file size (load)",
+               growth, 3.5);
 }
 
 } // namespace

@@ -136,11 +136,9 @@ int main(int argc, char **argv)
         {{"run printing 1,000,000 lines into the pane / into /dev/null", "BM_RunIntoPane/iterations:3/manual_time",
           "BM_RunIntoDevNull/iterations:3/manual_time", 2}});
     const double ratio = g_longestStallMs / kStallTargetMs;
-    std::printf("RATIO %-60s %7.2f  (target <= %.2f) %s\n", "longest event-loop stall of that run / 20 ms", ratio, 1.0,
-                ratio <= 1.0 ? "ok" : "OVER");
+    PrintRatio("longest event-loop stall of that run / 20 ms", ratio, 1.0);
     std::printf("longest event-loop stall: %.1f ms; longest processor time on one event: %.1f ms\n",
                 g_longestStallMs, g_longestEventCpuMs);
-    std::printf("RATIO %-60s %7.2f  (reference)\n", "longest processor time on one event of that run / 20 ms",
-                g_longestEventCpuMs / kStallTargetMs);
+    PrintRatio("longest processor time on one event of that run / 20 ms", g_longestEventCpuMs / kStallTargetMs, 0);
     return status;
 }

@@ -175,10 +175,8 @@ int main(int argc, char **argv)
     settings.functions = ParsedTable(DefaultFunctionsText());
     const int result = RunBenchmarksWithRatios(argc, argv, {});
     if (g_idleShare >= 0)
-        std::printf("RATIO %-60s %7.4f  (target <= %.3f) %s\n", "idle window, 10 MB script shown, percent of a core",
-                    g_idleShare, 0.016, g_idleShare <= 0.016 ? "ok" : "OVER");
+        PrintRatio("idle window, 10 MB script shown, percent of a core", g_idleShare, 0.016, 4);
     if (g_memory >= 0)
-        std::printf("RATIO %-60s %7.1f  (target <= %.1f) %s\n", "memory of 20 open 1 MB scripts, MB", g_memory, 92.0,
-                    g_memory <= 92.0 ? "ok" : "OVER");
+        PrintRatio("memory of 20 open 1 MB scripts, MB", g_memory, 92.0, 1);
     return result;
 }
