@@ -14,6 +14,7 @@
 #include "frame/viewoptions.h"
 #include "panes/panecommands.h"
 #include "panes/referencepane.h"
+#include "run/runcontroller.h"
 #include "reference/tarnreference.h"
 
 #include <QApplication>
@@ -761,7 +762,7 @@ bool CMainFrame::eventFilter(QObject *watched, QEvent *e)
 
 void CMainFrame::closeEvent(QCloseEvent *e)
 {
-    if (!m_app->SaveAllModified()) {
+    if (!m_panes->Run()->MayClose() || !m_app->SaveAllModified()) {
         e->ignore();
         return;
     }

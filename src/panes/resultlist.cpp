@@ -2,8 +2,12 @@
 
 #include "resultmodel.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -70,16 +74,51 @@ CResultList::CResultList(ResultModel *model, QWidget *parent) : QListView(parent
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         emit rowActivated(index.row());
     });
-    connect(model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int) { FollowEnd(first); });
+    // A list read from its end keeps showing its end as lines come; one scrolled up stays.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_scrolling)
+            m_follow = value >= verticalScrollBar()->maximum() - 1;
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_follow = true; });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_follow)
+            ScrollToEnd();
+    });
 }
 
-void CResultList::FollowEnd(int first)
+void CResultList::ScrollToEnd()
 {
-    // A list read from its end keeps showing its end as lines come; one scrolled up stays.
-    QScrollBar *bar = verticalScrollBar();
-    if (first == 0 || bar->value() >= bar->maximum() - 1)
-        scrollToBottom();
+    m_scrolling = true;
+    scrollToBottom();
+    m_scrolling = false;
+}
+
+// A long list is laid out a part at a time: the end it follows moves with each part.
+void CResultList::updateGeometries()
+{
+    QListView::updateGeometries();
+    if (m_follow && model()->rowCount() > 0) {
+        m_scrolling = true;
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        m_scrolling = false;
+    }
+}
+
+void CResultList::CopyCurrentLine()
+{
+    if (currentIndex().isValid())
+        QApplication::clipboard()->setText(m_model->At(currentIndex().row()).text);
+}
+
+void CResultList::contextMenuEvent(QContextMenuEvent *e)
+{
+    const QModelIndex index = indexAt(e->pos());
+    if (!index.isValid())
+        return;
+    setCurrentIndex(index);
+    QMenu menu(this);
+    menu.addAction(tr("&Copy Line"), this, &CResultList::CopyCurrentLine);
+    menu.exec(e->globalPos());
 }
 
 void CResultList::SelectRow(int row)
@@ -96,10 +135,11 @@ int CResultList::CurrentRow() const
 
 bool CResultList::event(QEvent *e)
 {
-    // Escape and Enter are the list's own while it has the keyboard, not the window's.
+    // Escape, Enter and Copy are the list's own while it has the keyboard, not the window's.
     if (e->type() == QEvent::ShortcutOverride) {
-        const int key = static_cast<QKeyEvent *>(e)->key();
-        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const auto *keyEvent = static_cast<QKeyEvent *>(e);
+        const int key = keyEvent->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || keyEvent->matches(QKeySequence::Copy)) {
             e->accept();
             return true;
         }
@@ -115,6 +155,10 @@ void CResultList::keyPressEvent(QKeyEvent *e)
     }
     if (e->key() == Qt::Key_Escape) {
         emit escapePressed();
+        return;
+    }
+    if (e->matches(QKeySequence::Copy)) {
+        CopyCurrentLine();
         return;
     }
     QListView::keyPressEvent(e);

@@ -1,5 +1,6 @@
 // One tab's list of the results pane: a line per result, a part of it in bold where a search
-// matched, and a double click or Enter on a line that names a place going there.
+// matched, and a double click or Enter on a line that names a place going there. It follows the
+// end as lines come until the user scrolls up; Copy takes the whole of the current line.
 #pragma once
 
 #include <QListView>
@@ -16,6 +17,10 @@ public:
     // Selects the row and shows it.
     void SelectRow(int row);
     int CurrentRow() const;
+    // Whether new lines scroll the list to its end: until the user scrolls away from it.
+    bool FollowsEnd() const { return m_follow; }
+    // Puts the whole of the current line, not only what is shown of it, on the clipboard.
+    void CopyCurrentLine();
 
 signals:
     void rowActivated(int row);
@@ -25,9 +30,13 @@ signals:
 protected:
     bool event(QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    void updateGeometries() override;
 
 private:
-    void FollowEnd(int first);
+    void ScrollToEnd();
 
     ResultModel *m_model;
+    bool m_follow = true;
+    bool m_scrolling = false; // the list itself is scrolling to the end
 };

@@ -11,45 +11,114 @@ QString ResultModel::LineText(QString text)
     return text;
 }
 
+namespace {
+
+// A cut line's tip shows this much of it, in lines of kTipWidth characters.
+constexpr qsizetype kTipChars = 4000;
+constexpr qsizetype kTipWidth = 120;
+
+} // namespace
+
+QString ResultModel::ShownText(const QString &text)
+{
+    if (text.size() <= kShownChars)
+        return text;
+    return text.left(kShownChars) + QChar(0x2026);
+}
+
+QString ResultModel::TipText(const QString &text)
+{
+    if (text.size() <= kShownChars)
+        return text;
+    QString tip;
+    for (qsizetype at = 0; at < std::min(text.size(), kTipChars); at += kTipWidth)
+        tip += text.mid(at, kTipWidth) + QLatin1Char('\n');
+    tip += tr("(%1 characters; Copy takes the whole line)").arg(text.size());
+    return tip;
+}
+
+void ResultModel::CountDropped(qint64 lines)
+{
+    if (lines <= 0)
+        return;
+    m_dropped += lines;
+    emit droppedChanged(m_dropped);
+}
+
 void ResultModel::Append(std::vector<ResultEntry> entries)
 {
     if (entries.empty())
         return;
     if (m_rows)
         Clear();
-    // Of a batch longer than the limit only its end would survive.
+    const qint64 droppedBefore = m_dropped;
+    // Of a batch beyond the limits only its end would survive; its last line always does.
     auto first = entries.begin();
-    if (entries.size() > std::size_t(m_limit)) {
-        m_dropped += qint64(entries.size()) - m_limit;
+    if (entries.size() > std::size_t(m_limit))
         first = entries.end() - m_limit;
+    qint64 incomingChars = 0;
+    for (auto it = entries.end(); it != first;) {
+        --it;
+        if (incomingChars + it->text.size() > m_charBudget && it + 1 != entries.end()) {
+            first = it + 1;
+            break;
+        }
+        incomingChars += it->text.size();
     }
-    const int incoming = int(entries.end() - first);
+    m_dropped += first - entries.begin();
+    const std::size_t incoming = std::size_t(entries.end() - first);
+    const std::size_t byCount = m_entries.size() + incoming > std::size_t(m_limit)
+                                    ? m_entries.size() + incoming - std::size_t(m_limit) : 0;
+    Replace(std::max(byCount, OverBudget(incomingChars)), first, entries.end());
+    if (m_dropped != droppedBefore)
+        emit droppedChanged(m_dropped);
+}
+
+std::size_t ResultModel::OverBudget(qint64 incoming) const
+{
+    std::size_t drop = 0;
+    qint64 chars = m_chars + incoming;
+    while (chars > m_charBudget && drop < m_entries.size())
+        chars -= m_entries[drop++].text.size();
+    return drop;
+}
+
+void ResultModel::Replace(std::size_t drop, std::vector<ResultEntry>::iterator first, std::vector<ResultEntry>::iterator last)
+{
     const int oldCount = int(m_entries.size());
-    const int overflow = oldCount + incoming - m_limit;
-    if (overflow <= 0) {
-        beginInsertRows(QModelIndex(), oldCount, oldCount + incoming - 1);
-        m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(entries.end()));
+    const int newCount = oldCount - int(drop) + int(last - first);
+    for (auto it = first; it != last; ++it)
+        m_chars += it->text.size();
+    if (drop == 0) {
+        beginInsertRows(QModelIndex(), oldCount, newCount - 1);
+        m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(last));
         endInsertRows();
         return;
     }
     // A full list scrolls through its rows: the rows stay and their lines move up, which a view
     // repaints without laying out again, as it would after removing rows at the top.
-    const bool grows = oldCount < m_limit;
-    if (grows)
-        beginInsertRows(QModelIndex(), oldCount, m_limit - 1);
-    m_entries.erase(m_entries.begin(), m_entries.begin() + overflow);
-    m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(entries.end()));
-    m_dropped += overflow;
-    if (grows)
+    if (newCount > oldCount)
+        beginInsertRows(QModelIndex(), oldCount, newCount - 1);
+    else if (newCount < oldCount)
+        beginRemoveRows(QModelIndex(), newCount, oldCount - 1);
+    for (std::size_t row = 0; row < drop; ++row)
+        m_chars -= m_entries[row].text.size();
+    m_entries.erase(m_entries.begin(), m_entries.begin() + std::ptrdiff_t(drop));
+    m_entries.insert(m_entries.end(), std::make_move_iterator(first), std::make_move_iterator(last));
+    m_dropped += qint64(drop);
+    if (newCount > oldCount)
         endInsertRows();
-    if (oldCount > 0)
-        emit dataChanged(index(0, 0), index(std::min(oldCount, m_limit) - 1, 0));
+    else if (newCount < oldCount)
+        endRemoveRows();
+    if (std::min(oldCount, newCount) > 0)
+        emit dataChanged(index(0, 0), index(std::min(oldCount, newCount) - 1, 0));
 }
 
 void ResultModel::ShowRows(std::unique_ptr<const ResultRows> rows)
 {
     beginResetModel();
     m_entries.clear();
+    m_chars = 0;
     m_dropped = 0;
     m_rows = std::move(rows);
     endResetModel();
@@ -59,6 +128,7 @@ void ResultModel::Clear()
 {
     beginResetModel();
     m_entries.clear();
+    m_chars = 0;
     m_rows.reset();
     m_dropped = 0;
     endResetModel();
@@ -96,8 +166,9 @@ QVariant ResultModel::Data(const ResultEntry &entry, int role)
 {
     switch (role) {
     case Qt::DisplayRole:
+        return ShownText(entry.text);
     case Qt::ToolTipRole:
-        return entry.text;
+        return TipText(entry.text);
     case Qt::ForegroundRole:
         if (entry.kind == ResultKind::Error)
             return QBrush(QColor(0xC0, 0x00, 0x00));

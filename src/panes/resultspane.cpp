@@ -2,9 +2,11 @@
 
 #include "resultlist.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -23,6 +25,7 @@ CResultsPane::CResultsPane(QWidget *parent) : QDockWidget(tr("Results"), parent)
 QWidget *CResultsPane::MakePage(Tab tab, const QString &stopText)
 {
     auto *page = new QWidget(m_tabs);
+    page->installEventFilter(this);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -46,6 +49,19 @@ QWidget *CResultsPane::MakePage(Tab tab, const QString &stopText)
             emit stopRequested(tab);
     });
     return page;
+}
+
+bool CResultsPane::eventFilter(QObject *watched, QEvent *e)
+{
+    // A page that hides as another tab comes to the front would hand the keyboard to the next
+    // widget in the window's order, a document window, which would then become the active
+    // script. The keyboard stays in the pane, and the tab that comes takes it.
+    if (e->type() == QEvent::Hide && watched->isWidgetType()) {
+        auto *page = static_cast<QWidget *>(watched);
+        if (QWidget *focused = QApplication::focusWidget(); focused && page->isAncestorOf(focused))
+            m_tabs->tabBar()->setFocus();
+    }
+    return QDockWidget::eventFilter(watched, e);
 }
 
 CResultsPane::Tab CResultsPane::CurrentTab() const

@@ -40,6 +40,9 @@ signals:
     void placeChosen(const ResultEntry &entry);
     void stopRequested(CResultsPane::Tab tab);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
 private:
     QWidget *MakePage(Tab tab, const QString &stopText);
     void Choose(Tab tab, int row);

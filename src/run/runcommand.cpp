@@ -50,13 +50,22 @@ private:
             return;
         }
         switch (m_command[m_at + 1].unicode()) {
-        case 'f': m_word += m_path; break;
-        case 'd': m_word += m_folder; break;
-        case 'n': m_word += m_name; break;
+        case 'f': TakeName(m_path); break;
+        case 'd': TakeName(m_folder); break;
+        case 'n': TakeName(m_name); break;
         case '%': m_word += QLatin1Char('%'); break;
         default: m_word += c; return;
         }
         ++m_at;
+    }
+
+    // A file name that would start a word with '-' is given as ./-name, so that the program
+    // never takes the script's name for one of its options.
+    void TakeName(const QString &name)
+    {
+        if (m_word.isEmpty() && name.startsWith(QLatin1Char('-')))
+            m_word += QLatin1String("./");
+        m_word += name;
     }
 
     void SingleQuoted()

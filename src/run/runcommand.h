@@ -10,7 +10,8 @@
 // break; a backslash outside quotes keeps the next character. Nothing else is special: no
 // variables, globs, pipes or redirections, since no shell runs the command.
 // The placeholders are replaced in every word, quoted or not: %f the script's full path, %d its
-// folder, %n its file name, %% a percent sign; a replaced path is never split again.
+// folder, %n its file name, %% a percent sign; a replaced path is never split again, and one
+// that would start a word with '-' is given as ./-name so that no program takes it for an option.
 // On a syntax error (an unclosed quote, a backslash at the end) the list is empty and error
 // says why; an empty command gives an empty list and an error as well.
 QStringList SplitRunCommand(const QString &command, const QString &scriptPath, QString *error);

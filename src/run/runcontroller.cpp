@@ -10,7 +10,10 @@
 #include "run/scriptrunner.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -27,6 +30,8 @@ CRunController::CRunController(CScribaApp &app, CResultsPane &pane, QWidget *own
         if (tab == CResultsPane::OutputTab)
             Stop();
     });
+    connect(pane.Model(CResultsPane::OutputTab), &ResultModel::droppedChanged, this, [this] { ShowStatus(m_status); });
+    connect(&app, &CScribaApp::documentsChanged, this, &CRunController::StopWhenClosed);
 }
 
 CRunController::~CRunController() = default;
@@ -46,9 +51,38 @@ bool CRunController::IsRunning() const
     return m_runner->IsRunning();
 }
 
+QString CRunController::DefaultCommand()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("lua5.1")).isEmpty() ? QStringLiteral("lua %f")
+                                                                               : QStringLiteral("lua5.1 %f");
+}
+
+bool CRunController::MayClose()
+{
+    if (!m_runner->IsRunning())
+        return true;
+    const auto answer = m_app.GetPrompter().Ask(
+        m_owner, {tr("Scriba"), tr("A script is still running.\n\nStop it and exit?"), QMessageBox::Question,
+                  QMessageBox::Yes | QMessageBox::No});
+    // The run ends with the window: the runner ends it and what it started as it goes.
+    return answer == QMessageBox::Yes;
+}
+
+void CRunController::StopWhenClosed()
+{
+    // The run's script was closed: what runs on it ends with it.
+    if (m_script && !m_app.Documents().contains(m_script.data())) {
+        m_script.clear();
+        Stop();
+    }
+}
+
 bool CRunController::SetRunCommand()
 {
-    CRunCommandDialog dialog(Command(), m_owner);
+    // A first command that works here, selected so that typing replaces it.
+    const QString command = Command().isEmpty() ? DefaultCommand() : Command();
+    CRunCommandDialog dialog(command, m_owner);
+    dialog.CommandField()->selectAll();
     if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return false;
     SetCommand(dialog.Command());
@@ -84,6 +118,7 @@ void CRunController::Start(CScribaDoc *document)
     ClearMarks();
     ResultModel *output = m_pane.Model(CResultsPane::OutputTab);
     output->Clear();
+    ShowStatus(QString());
     m_pane.ShowTab(CResultsPane::OutputTab);
     QString error;
     const QStringList words = SplitRunCommand(Command(), path, &error);
@@ -93,14 +128,16 @@ void CRunController::Start(CScribaDoc *document)
                          .arg(Command(), error);
         entry.kind = ResultKind::Error;
         output->Append({entry});
+        ShowStatus(entry.text);
         return;
     }
     ResultEntry heading;
     heading.text = tr("Running %1 in %2").arg(words.join(QLatin1Char(' ')), QFileInfo(path).absolutePath());
     heading.kind = ResultKind::Note;
     output->Append({heading});
-    m_pane.SetStatus(CResultsPane::OutputTab, tr("Running %1").arg(document->GetTitle()));
+    ShowStatus(tr("Running %1").arg(document->GetTitle()));
     m_pane.SetStoppable(CResultsPane::OutputTab, true);
+    m_script = document;
     m_runner->Start(words, QFileInfo(path).absolutePath(), path);
     emit runningChanged();
 }
@@ -114,8 +151,9 @@ void CRunController::Stop()
 void CRunController::OnFinished()
 {
     m_pane.SetStoppable(CResultsPane::OutputTab, false);
+    m_script.clear();
     const ResultModel *output = m_pane.Model(CResultsPane::OutputTab);
-    m_pane.SetStatus(CResultsPane::OutputTab, output->rowCount() ? output->At(output->rowCount() - 1).text : QString());
+    ShowStatus(output->rowCount() ? output->At(output->rowCount() - 1).text : QString());
     MarkErrors();
     emit runningChanged();
     if (CScribaDoc *next = m_next.data()) {
@@ -123,6 +161,17 @@ void CRunController::OnFinished()
         if (m_app.Documents().contains(next))
             Start(next);
     }
+}
+
+void CRunController::ShowStatus(const QString &text)
+{
+    m_status = text;
+    const qint64 dropped = m_pane.Model(CResultsPane::OutputTab)->Dropped();
+    if (dropped == 0 || text.isEmpty())
+        m_pane.SetStatus(CResultsPane::OutputTab, text);
+    else
+        m_pane.SetStatus(CResultsPane::OutputTab, tr("%1 (the first %2 lines of output were dropped)")
+                                                      .arg(text, QLocale().toString(dropped)));
 }
 
 void CRunController::MarkErrors()

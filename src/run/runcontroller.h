@@ -1,6 +1,6 @@
 // The Run menu's commands: Run Script saves the active script and runs the run command on it
 // with its output in the results pane, Stop ends the run, Set Run Command edits the command,
-// kept with the recent files.
+// kept with the recent files. A run ends with the window and with the script it runs.
 #pragma once
 
 #include <QObject>
@@ -24,6 +24,10 @@ public:
     void Stop();
     // False when the user cancelled.
     bool SetRunCommand();
+    // The command offered when none is set: the Lua 5.1 interpreter this machine has.
+    static QString DefaultCommand();
+    // Whether the window may close: asks first when a run is under way, which ends with it.
+    bool MayClose();
     bool IsRunning() const;
     QString Command() const;
     void SetCommand(const QString &command);
@@ -37,10 +41,15 @@ private:
     void OnFinished();
     void MarkErrors();
     void ClearMarks();
+    // The status line of the Output tab: text, and how many earlier lines were dropped.
+    void ShowStatus(const QString &text);
+    void StopWhenClosed();
 
     CScribaApp &m_app;
     CResultsPane &m_pane;
     QWidget *m_owner;
     CScriptRunner *m_runner;
     QPointer<CScribaDoc> m_next; // to run once the stopped run has ended
+    QPointer<CScribaDoc> m_script; // the script of the run under way
+    QString m_status;
 };

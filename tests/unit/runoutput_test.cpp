@@ -112,4 +112,24 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"Empty", "   ", {}}),
     [](const testing::TestParamInfo<SplitCase> &info) { return std::string(info.param.name); });
 
+// A script whose name starts with '-' is never an option of the program run.
+TEST(RunCommand, ANameLikeAnOptionIsGivenAsAPath)
+{
+    const struct {
+        const char *command;
+        QStringList words;
+    } cases[] = {
+        {"lua5.1 %n", {"lua5.1", "./-e os.exit(3).lua"}},
+        {"lua5.1 \"%n\"", {"lua5.1", "./-e os.exit(3).lua"}},
+        {"lua5.1 -- %n", {"lua5.1", "--", "./-e os.exit(3).lua"}},
+        {"lua5.1 x%n", {"lua5.1", "x-e os.exit(3).lua"}},
+        {"lua5.1 %f", {"lua5.1", "/tmp/-e os.exit(3).lua"}},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        EXPECT_EQ(SplitRunCommand(QString::fromUtf8(c.command), QStringLiteral("/tmp/-e os.exit(3).lua"), &error), c.words)
+            << c.command;
+    }
+}
+
 } // namespace
