@@ -50,6 +50,7 @@ private slots:
     void paneIsShownFromTheViewMenuAndKeptSo();
     void problemsFollowTheChecksOfEveryScript();
     void problemLinesStayReadableUntilTheListFollows();
+    void linesAreKeptWithinTheirCountAndSize();
 };
 
 void ResultsPaneTest::paneIsShownFromTheViewMenuAndKeptSo()
@@ -131,6 +132,49 @@ void ResultsPaneTest::problemLinesStayReadableUntilTheListFollows()
 
     QTRY_COMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems"));
     QCOMPARE(model->rowCount(), 0);
+}
+
+void ResultsPaneTest::linesAreKeptWithinTheirCountAndSize()
+{
+    // Batches of lines of one length each; the newest lines within 10 lines and 1,000 characters stay.
+    const struct {
+        const char *name;
+        std::vector<std::pair<int, int>> batches; // (lines, characters per line)
+    } cases[] = {
+        {"short lines", {{4, 10}, {30, 10}}},
+        {"long lines", {{3, 300}, {2, 300}, {1, 300}}},
+        {"one line over the budget", {{2, 10}, {1, 5000}}},
+        {"short after long", {{3, 400}, {5, 10}}},
+        {"long after short", {{9, 10}, {1, 999}}},
+    };
+    for (const auto &c : cases) {
+        ResultModel model;
+        int rows = 0; // as a view counts them
+        connect(&model, &QAbstractItemModel::rowsInserted, &model, [&](const QModelIndex &, int first, int last) { rows += last - first + 1; });
+        connect(&model, &QAbstractItemModel::rowsRemoved, &model, [&](const QModelIndex &, int first, int last) { rows -= last - first + 1; });
+        model.SetLimit(10);
+        model.SetCharBudget(1000);
+        int appended = 0;
+        for (const auto &[lines, length] : c.batches) {
+            std::vector<ResultEntry> batch;
+            for (int line = 0; line < lines; ++line) {
+                ResultEntry entry;
+                entry.text = QString::number(appended++).leftJustified(length, QLatin1Char('.'));
+                batch.push_back(entry);
+            }
+            model.Append(std::move(batch));
+        }
+        QVERIFY2(model.rowCount() <= 10 && model.rowCount() > 0, c.name);
+        QVERIFY2(model.CharCount() <= 1000 || model.rowCount() == 1, c.name);
+        QCOMPARE(model.Dropped() + model.rowCount(), appended);
+        QCOMPARE(rows, model.rowCount());
+        qint64 chars = 0;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QVERIFY2(model.At(row).text.startsWith(QString::number(appended - model.rowCount() + row)), c.name);
+            chars += model.At(row).text.size();
+        }
+        QCOMPARE(chars, model.CharCount());
+    }
 }
 
 QTEST_MAIN(ResultsPaneTest)

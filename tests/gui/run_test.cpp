@@ -13,8 +13,12 @@
 #include "run/runmarks.h"
 #include "run/scriptrunner.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QLocale>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
@@ -62,6 +66,34 @@ void Press(AppFixture &fixture, QKeyCombination keys)
     QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
 }
 
+// Whether the process has ended: gone, or a zombie nobody has collected yet.
+bool ProcessEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    return fields.mid(fields.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// A script that says it is ready, then waits for a program it starts, which writes its own
+// process id to child.pid first.
+const QByteArray kStartsAChild = "print('ready')\n"
+                                 "os.execute('echo $$ > child.pid; exec sleep 25')\n";
+
+// Runs kStartsAChild and answers the process id of the program it started.
+qint64 RunWithAChild(AppFixture &fixture)
+{
+    QFile::remove(fixture.FilePath(QStringLiteral("child.pid")));
+    Press(fixture, Qt::Key_F5);
+    qint64 pid = 0;
+    const bool started = QTest::qWaitFor([&] {
+        pid = ReadFile(fixture.FilePath(QStringLiteral("child.pid"))).trimmed().toLongLong();
+        return pid > 0;
+    }, 10000);
+    return started ? pid : 0;
+}
+
 const QByteArray kFailing = "print('hello from the model')\n"
                             "local function f()\n"
                             "  local x = nil\n"
@@ -83,6 +115,12 @@ private slots:
     void secondRunAsksWhetherToStopTheFirst();
     void badCommandIsReportedInTheOutput();
     void millionLinesKeepTheLastHundredThousand();
+    void outputShowsAsPrintedAndInOrder();
+    void stopEndsTheProgramsTheScriptStarted();
+    void exitAsksWhileAScriptRunsAndEndsIt();
+    void endlessLineIsKeptWithinTheBudget();
+    void longLineIsShownCutAndCopiedWhole();
+    void choosingAnotherTabKeepsTheActiveScript();
 };
 
 void RunTest::failingRunShowsOutputAndF8GoesToTheLine()
@@ -149,17 +187,24 @@ void RunTest::firstRunAsksForTheCommand()
     QCOMPARE(Panes(fixture)->Run()->Command(), QString());
 
     QString title;
+    QString offered;
+    QString selected;
     bool focused = false;
     fixture.Prompts().dialogs.enqueue([&](QDialog &dialog) {
         title = dialog.windowTitle();
         auto *field = static_cast<CRunCommandDialog &>(dialog).CommandField();
         focused = dialog.focusWidget() == field;
+        offered = field->text();
+        selected = field->selectedText();
         field->setText(QStringLiteral("lua5.1 %f"));
         return int(QDialog::Accepted);
     });
     Press(fixture, Qt::Key_F5);
     QCOMPARE(title, QStringLiteral("Set Run Command"));
     QVERIFY(focused);
+    // The interpreter this machine has is offered, selected so that typing replaces it.
+    QCOMPARE(offered, QStringLiteral("lua5.1 %f"));
+    QCOMPARE(selected, offered);
     QVERIFY(RunEnds(fixture));
     QCOMPARE(OutputLines(fixture).value(1), QStringLiteral("hi"));
     QCOMPARE(Panes(fixture)->Run()->Command(), QStringLiteral("lua5.1 %f"));
@@ -255,16 +300,20 @@ void RunTest::badCommandIsReportedInTheOutput()
 {
     AppFixture fixture;
     OpenScript(fixture, QStringLiteral("x.lua"), "print(1)\n");
-    SetCommand(fixture, QStringLiteral("lua5.1 '%f"));
-    Press(fixture, Qt::Key_F5);
-    QVERIFY(!Panes(fixture)->Run()->IsRunning());
-    QVERIFY(OutputLines(fixture).join('\n').contains(QStringLiteral("quote ' is not closed")));
-
     SetCommand(fixture, QStringLiteral("no-such-program-of-scriba %f"));
     Press(fixture, Qt::Key_F5);
     QVERIFY(RunEnds(fixture));
     QVERIFY2(OutputLines(fixture).last().startsWith(QStringLiteral("Could not start no-such-program-of-scriba")),
              qPrintable(OutputLines(fixture).join('\n')));
+    QVERIFY(Panes(fixture)->Results()->Status(CResultsPane::OutputTab).startsWith(QStringLiteral("Could not start")));
+
+    // The next run's own error replaces the last run's in the status line.
+    SetCommand(fixture, QStringLiteral("lua5.1 '%f"));
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(!Panes(fixture)->Run()->IsRunning());
+    QVERIFY(OutputLines(fixture).join('\n').contains(QStringLiteral("quote ' is not closed")));
+    const QString status = Panes(fixture)->Results()->Status(CResultsPane::OutputTab);
+    QVERIFY2(status.contains(QStringLiteral("quote ' is not closed")), qPrintable(status));
 }
 
 void RunTest::millionLinesKeepTheLastHundredThousand()
@@ -279,6 +328,148 @@ void RunTest::millionLinesKeepTheLastHundredThousand()
     QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("1000000"));
     QCOMPARE(lines.at(lines.size() - 3), QStringLiteral("999999"));
     QVERIFY(lines.last().startsWith(QStringLiteral("Finished with exit code 0")));
+    // The heading, the million lines and the summary, less the lines kept.
+    const QString status = Panes(fixture)->Results()->Status(CResultsPane::OutputTab);
+    QVERIFY2(status.contains(QLocale().toString(qint64(900002))), qPrintable(status));
+    // The list followed the end: its last line shows.
+    CResultList *list = Panes(fixture)->Results()->List(CResultsPane::OutputTab);
+    QTRY_VERIFY(list->verticalScrollBar()->maximum() > 0);
+    QTRY_COMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
+    QVERIFY(list->FollowsEnd());
+    // Scrolled up by the user, it stays.
+    list->verticalScrollBar()->setValue(0);
+    QVERIFY(!list->FollowsEnd());
+}
+
+void RunTest::outputShowsAsPrintedAndInOrder()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    // A line shows while the script still runs, not when it ends.
+    OpenScript(fixture, QStringLiteral("busy.lua"), "print('working')\nwhile true do end\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(QTest::qWaitFor([&] { return OutputLines(fixture).contains(QStringLiteral("working")); }, 10000));
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+    QVERIFY(Panes(fixture)->Run()->Runner()->OutputIsTerminal());
+    Panes(fixture)->Run()->Stop();
+    QVERIFY(RunEnds(fixture));
+
+    // What the script printed shows before the error messages it wrote after it.
+    OpenScript(fixture, QStringLiteral("order.lua"), "print('one')\nio.stderr:write('two\\n')\nerror('three')\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture));
+    const QStringList lines = OutputLines(fixture);
+    const qsizetype one = lines.indexOf(QStringLiteral("one"));
+    const qsizetype two = lines.indexOf(QStringLiteral("two"));
+    const qsizetype three = lines.indexOf(QRegularExpression(QStringLiteral(".*order.lua:3: three$")));
+    QVERIFY2(one > 0 && one < two && two < three, qPrintable(lines.join('\n')));
+    QCOMPARE(Output(fixture)->At(int(one)).kind, ResultKind::Plain);
+    QCOMPARE(Output(fixture)->At(int(two)).kind, ResultKind::Error);
+}
+
+void RunTest::stopEndsTheProgramsTheScriptStarted()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("child.lua"), kStartsAChild);
+    const qint64 stopped = RunWithAChild(fixture);
+    QVERIFY(stopped > 0);
+    Press(fixture, QKeyCombination(Qt::ShiftModifier, Qt::Key_F5));
+    QVERIFY(RunEnds(fixture, 10000));
+    QVERIFY(OutputLines(fixture).last().startsWith(QStringLiteral("Stopped after ")));
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessEnded(stopped), 10000);
+
+    // Closing the script that runs ends the run and what it started.
+    const qint64 closed = RunWithAChild(fixture);
+    QVERIFY(closed > 0);
+    fixture.ActiveDocument()->OnFileClose();
+    QVERIFY(RunEnds(fixture, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessEnded(closed), 10000);
+}
+
+void RunTest::exitAsksWhileAScriptRunsAndEndsIt()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("child.lua"), kStartsAChild);
+    const qint64 child = RunWithAChild(fixture);
+    QVERIFY(child > 0);
+    CMainFrame *frame = fixture.App().MainFrame();
+    const qsizetype asked = fixture.Prompts().asked.size();
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    QVERIFY(!frame->close());
+    QCOMPARE(fixture.Prompts().asked.size(), asked + 1);
+    QVERIFY(fixture.Prompts().asked.last().text.contains(QStringLiteral("still running")));
+    QVERIFY(Panes(fixture)->Run()->IsRunning());
+
+    fixture.Prompts().answers.enqueue(QMessageBox::Yes);
+    QVERIFY(frame->close());
+    fixture.Restart();
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessEnded(child), 10000);
+}
+
+void RunTest::endlessLineIsKeptWithinTheBudget()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    Output(fixture)->SetCharBudget(1000000);
+    // 8 MB without a line break, then one short line.
+    OpenScript(fixture, QStringLiteral("endless.lua"),
+               "local s = string.rep('x', 1024 * 1024)\nfor i = 1, 8 do io.write(s) end\nprint('end')\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture, 60000));
+    QVERIFY2(Output(fixture)->CharCount() <= 1000000, qPrintable(QString::number(Output(fixture)->CharCount())));
+    QVERIFY(Output(fixture)->Dropped() > 0);
+    const QStringList lines = OutputLines(fixture);
+    QVERIFY(lines.last().startsWith(QStringLiteral("Finished with exit code 0")));
+    QVERIFY(lines.at(lines.size() - 2).endsWith(QStringLiteral("xend")));
+    const QString status = Panes(fixture)->Results()->Status(CResultsPane::OutputTab);
+    QVERIFY2(status.contains(QStringLiteral("dropped")), qPrintable(status));
+}
+
+void RunTest::longLineIsShownCutAndCopiedWhole()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("wide.lua"), "print(string.rep('ab', 30000))\nprint('short')\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture));
+    ResultModel *output = Output(fixture);
+    const int wide = int(OutputLines(fixture).indexOf(QString(QStringLiteral("ab")).repeated(30000)));
+    QVERIFY(wide > 0);
+    const QString shown = output->data(output->index(wide), Qt::DisplayRole).toString();
+    QCOMPARE(shown.size(), ResultModel::kShownChars + 1);
+    QVERIFY(shown.startsWith(QStringLiteral("abab")));
+    QVERIFY(output->data(output->index(wide), Qt::ToolTipRole).toString().size() < 10000);
+    const int shortLine = int(OutputLines(fixture).indexOf(QStringLiteral("short")));
+    QCOMPARE(output->data(output->index(shortLine), Qt::DisplayRole).toString(), QStringLiteral("short"));
+
+    // Copy takes the whole line.
+    CResultList *list = Panes(fixture)->Results()->List(CResultsPane::OutputTab);
+    list->SelectRow(wide);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text().size(), 60000);
+}
+
+void RunTest::choosingAnotherTabKeepsTheActiveScript()
+{
+    AppFixture fixture;
+    SetCommand(fixture, QStringLiteral("lua5.1 %f"));
+    OpenScript(fixture, QStringLiteral("model.lua"), "print('model')\n");
+    CScribaView *runme = OpenScript(fixture, QStringLiteral("runme.lua"), "print('runme')\n");
+    Press(fixture, Qt::Key_F5);
+    QVERIFY(RunEnds(fixture));
+    CResultsPane *pane = Panes(fixture)->Results();
+    for (const CResultsPane::Tab tab : {CResultsPane::SearchTab, CResultsPane::ProblemsTab}) {
+        pane->ShowTab(CResultsPane::OutputTab);
+        CResultList *list = pane->List(CResultsPane::OutputTab);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(Output(fixture)->index(0)).center());
+        QTRY_VERIFY(list->hasFocus());
+        pane->ShowTab(tab);
+        QCOMPARE(fixture.ActiveView(), runme);
+        QCOMPARE(fixture.App().MainFrame()->windowTitle(), QStringLiteral("Scriba - [runme.lua]"));
+    }
 }
 
 QTEST_MAIN(RunTest)
