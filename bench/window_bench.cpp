@@ -69,7 +69,8 @@ struct Child {
         xserver.waitForFinished();
     }
 
-    void Start(const QStringList &scripts)
+    // False when the program did not start.
+    bool Start(const QStringList &scripts)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), folder.path());
@@ -84,8 +85,10 @@ struct Child {
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(folder.filePath(QStringLiteral("scriba")), QStringList{QStringLiteral("--")} + scripts);
-        program.waitForStarted();
+        return program.waitForStarted();
     }
+
+    bool Running() const { return program.state() == QProcess::Running; }
 
     QString Script(const char *name, const std::string &text)
     {
@@ -132,10 +135,18 @@ void BM_IdleWindow(benchmark::State &state)
     for (auto _ : state) {
         Child child;
         const QString script = child.Script("ten.lua", ScriptGenerator(Settings::Global().functions).Realistic(10u << 20));
-        child.Start({script});
+        if (!child.Start({script})) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
         Sleep(15);
         const std::map<QString, double> before = child.ProcessorSeconds();
         Sleep(30);
+        // A program that ended has used nothing since: no figure at all.
+        if (!child.Running() || before.empty()) {
+            state.SkipWithError("the program ended before it was measured");
+            return;
+        }
         double used = 0;
         for (const auto &[task, seconds] : child.ProcessorSeconds())
             used += seconds - (before.count(task) ? before.at(task) : 0.0);
@@ -153,9 +164,16 @@ void BM_TwentyScripts(benchmark::State &state)
         ScriptGenerator generator(Settings::Global().functions);
         for (int i = 0; i < 20; ++i)
             scripts.append(child.Script(qPrintable(QStringLiteral("s%1.lua").arg(i)), generator.Realistic(1u << 20)));
-        child.Start(scripts);
+        if (!child.Start(scripts)) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
         Sleep(15);
         g_memory = child.ResidentMegabytes();
+        if (!child.Running() || g_memory < 0) {
+            state.SkipWithError("the program ended before it was measured");
+            return;
+        }
         state.SetIterationTime(15);
     }
     state.counters["MB"] = g_memory;

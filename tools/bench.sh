@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks; each prints its ratios, measured in one run, as "RATIO" lines.
+# A benchmark that fails prints its rows as ERROR, and this script then ends with status 1.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
@@ -23,10 +24,15 @@ export_memory() {
     cat "$script" "$script" > "$script.twice" && mv "$script.twice" "$script"
   done
   size=$(stat -c %s "$script")
+  local status=0
   /usr/bin/time -f %M -o "$folder/rss" "${SCRIBA_BUILD_DIR:-$root/build}/src/scriba" \
-    --export-html "$script" -o "$folder/export.html" 2>/dev/null
+    --export-html "$script" -o "$folder/export.html" 2>/dev/null || status=$?
   kilobytes=$(tail -n 1 "$folder/rss")
   rm -rf "$folder"
+  if [ "$status" -ne 0 ]; then
+    printf 'RATIO %-60s   ERROR  (exit status %d)\n' "export peak memory / script size ($shape)" "$status"
+    return 0
+  fi
   awk -v kb="$kilobytes" -v size="$size" -v shape="$shape" 'BEGIN {
     ratio = kb * 1024 / size
     printf "peak memory of the export: %d KB for a script of %d MB (%s)\n", kb, size / 1048576, shape
@@ -37,7 +43,12 @@ export_memory() {
 
 for program in $(cd "$bench" && ls -- *_bench | sort); do
   echo "== $program"
-  "$bench/$program" --benchmark_color=false 2>&1 | sed "s/\x1b\[[0-9;]*m//g" | grep -v -e QStandardPaths -e propagateSizeHints
+  status=0
+  "$bench/$program" --benchmark_color=false 2>&1 | sed "s/\x1b\[[0-9;]*m//g" |
+    { grep -v -e QStandardPaths -e propagateSizeHints || true; } || status=$?
+  if [ "$status" -ne 0 ]; then
+    printf 'RATIO %-60s   ERROR  (exit status %d)\n' "$program" "$status"
+  fi
 done | tee "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"
 echo "== export" | tee -a "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"
 export_memory lines | tee -a "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"
@@ -45,3 +56,7 @@ export_memory one-line | tee -a "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"
 echo
 echo "Ratios:"
 grep '^RATIO' "${SCRIBA_BUILD_DIR:-$root/build}/bench.log" | sed 's/^RATIO /  /'
+if grep -q '^RATIO.* ERROR ' "${SCRIBA_BUILD_DIR:-$root/build}/bench.log"; then
+  echo "Some benchmarks failed: their rows say ERROR."
+  exit 1
+fi
