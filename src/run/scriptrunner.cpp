@@ -108,6 +108,12 @@ bool CScriptRunner::Start(const QStringList &words, const QString &folder, const
     m_process.setProgram(words.first());
     m_process.setArguments(words.mid(1));
     m_process.setStandardOutputFile(m_terminalSide >= 0 ? QProcess::nullDevice() : QString());
+    // The terminal shows plain lines: programs that colour their output for a terminal leave
+    // it plain for one that says it is dumb.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (m_terminalSide >= 0)
+        environment.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
+    m_process.setProcessEnvironment(environment);
     const int terminal = m_terminalSide;
     m_process.setChildProcessModifier([terminal] {
         // A process group of its own, which Stop ends as a whole; the terminal as its output.
