@@ -211,7 +211,7 @@ void BM_ColourWhole(benchmark::State &state)
         opened.view.ColourRange(0, opened.view.TextLength());
 }
 
-double g_longestStall = 0; // milliseconds
+double g_longestStall = -1; // milliseconds; not measured
 int g_paints = 0;
 
 // From the initial update of an opened script to its last line coloured, the event loop running
@@ -227,6 +227,7 @@ void BM_BackgroundPass(benchmark::State &state)
         state.ResumeTiming();
         view.OnInitialUpdate();
         view.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        g_longestStall = std::max(g_longestStall, 0.0); // measured, if only to be none
         double lastTurn = ThreadSeconds();
         QTimer probe;
         QObject::connect(&probe, &QTimer::timeout, [&] {
