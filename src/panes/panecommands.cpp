@@ -43,6 +43,10 @@ void CPaneCommands::ConnectResults()
 {
     KeepShown(m_results, QStringLiteral("View/ResultsPane"), ID_VIEW_RESULTS_PANE);
     connect(m_results, &CResultsPane::placeChosen, this, [this](const ResultEntry &entry) { m_navigator->Go(entry); });
+    connect(m_results, &CResultsPane::keyboardLeaving, this, [this] {
+        if (CScribaView *view = m_frame.ActiveView())
+            view->setFocus();
+    });
     connect(m_frame.Action(ID_EDIT_NEXT_RESULT), &QAction::triggered, this, [this] { StepResult(1); });
     connect(m_frame.Action(ID_EDIT_PREV_RESULT), &QAction::triggered, this, [this] { StepResult(-1); });
 }

@@ -64,6 +64,13 @@ bool CResultsPane::eventFilter(QObject *watched, QEvent *e)
     return QDockWidget::eventFilter(watched, e);
 }
 
+void CResultsPane::hideEvent(QHideEvent *e)
+{
+    if (QWidget *focused = QApplication::focusWidget(); focused && isAncestorOf(focused))
+        emit keyboardLeaving();
+    QDockWidget::hideEvent(e);
+}
+
 CResultsPane::Tab CResultsPane::CurrentTab() const
 {
     return Tab(m_tabs->currentIndex());

@@ -39,9 +39,13 @@ public:
 signals:
     void placeChosen(const ResultEntry &entry);
     void stopRequested(CResultsPane::Tab tab);
+    // The pane hides with the keyboard in it: whoever had it before is to take it back, or the
+    // next widget in the window's order (a document window) would.
+    void keyboardLeaving();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
 
 private:
     QWidget *MakePage(Tab tab, const QString &stopText);

@@ -471,6 +471,14 @@ void RunTest::choosingAnotherTabKeepsTheActiveScript()
         QCOMPARE(fixture.ActiveView(), runme);
         QCOMPARE(fixture.App().MainFrame()->windowTitle(), QStringLiteral("Scriba - [runme.lua]"));
     }
+    // Nor when the pane is hidden with the keyboard in it.
+    pane->ShowTab(CResultsPane::OutputTab);
+    CResultList *list = pane->List(CResultsPane::OutputTab);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(Output(fixture)->index(0)).center());
+    QTRY_VERIFY(list->hasFocus());
+    fixture.App().MainFrame()->Action(ID_VIEW_RESULTS_PANE)->trigger();
+    QVERIFY(!pane->isVisible());
+    QCOMPARE(fixture.ActiveView(), runme);
 }
 
 QTEST_MAIN(RunTest)
