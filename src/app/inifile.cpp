@@ -43,7 +43,7 @@ IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header
 {
     RegularFileReader file(path);
     QByteArray bytes;
-    if (!file.Open() || !file.ReadAll(bytes)) {
+    if (!file.Open() || !file.ReadAll(bytes, kLargestConfigurationSize)) {
         struct stat st;
         const bool missing = stat(EncodeFileName(path).constData(), &st) != 0 && errno == ENOENT;
         InstallDefaultTables(settings);

@@ -178,34 +178,36 @@ void CScribaApp::WriteIni()
 
 void CScribaApp::LoadTarnReference()
 {
-    std::vector<ReferenceProblem> problems;
-    QString cause;
-    m_reference = std::make_shared<const TarnReference>(LoadReference(m_iniPath, &problems, &cause));
-    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
-    if (!cause.isEmpty()) {
-        m_referenceMessage = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in "
-                                "reference instead.")
-                                 .arg(path, cause);
-        return;
-    }
-    if (problems.empty())
-        return;
-    constexpr std::size_t kLinesShown = 10;
-    QString lines;
-    for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
-        lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
-    if (problems.size() > kLinesShown)
-        lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
-    m_referenceMessage = tr("These lines of the Tarn reference %1 could not be read and were passed over:\n\n%2")
-                             .arg(path, lines);
+    m_referenceLoad = std::make_unique<LoadedReference>(ReadReferenceFile(ReferencePathBeside(m_iniPath)));
+    m_reference = std::make_shared<const TarnReference>(std::move(m_referenceLoad->reference));
 }
 
+// After the configuration file is read: the pages of functions its table lacks are reported
+// with the lines that could not be read.
 void CScribaApp::ReportReferenceProblems()
 {
-    if (!m_referenceMessage.isEmpty())
-        m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), m_referenceMessage, QMessageBox::Warning,
-                                      QMessageBox::Ok});
-    m_referenceMessage.clear();
+    if (!m_referenceLoad)
+        return;
+    const std::unique_ptr<LoadedReference> loaded = std::move(m_referenceLoad);
+    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
+    QString message;
+    if (!loaded->cause.isEmpty()) {
+        message = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in reference instead.")
+                      .arg(path, loaded->cause);
+    } else {
+        ReportFunctionsNotIn(Settings::Global().functions, *loaded);
+        const std::vector<ReferenceProblem> &problems = loaded->problems;
+        if (problems.empty())
+            return;
+        constexpr std::size_t kLinesShown = 10;
+        QString lines;
+        for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
+            lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
+        if (problems.size() > kLinesShown)
+            lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
+        message = tr("These lines of the Tarn reference %1 could not be used and were passed over:\n\n%2").arg(path, lines);
+    }
+    m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), message, QMessageBox::Warning, QMessageBox::Ok});
 }
 
 // ---------------------------------------------------------------- documents

@@ -21,6 +21,7 @@ class CScribaView;
 class QSettings;
 class RecoveryStore;
 class TarnReference;
+struct LoadedReference;
 struct RecoveredScript;
 
 class CScribaApp : public QObject {
@@ -142,5 +143,5 @@ private:
     QPageLayout m_pageLayout;
     bool m_scriptChecking = true;
     std::shared_ptr<const TarnReference> m_reference;
-    QString m_referenceMessage; // what could not be read of the reference, shown after start-up
+    std::unique_ptr<LoadedReference> m_referenceLoad; // what is said of the reference, after start-up
 };
