@@ -5,10 +5,12 @@
 #include "app/fileio.h"
 #include "app/inifile.h"
 #include "app/initext.h"
+#include "app/profilestore.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
+#include "doc/ownfolder.h"
 #include "doc/recoverycopy.h"
 #include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
@@ -25,6 +27,8 @@
 #include <QPrinter>
 #include <QSettings>
 
+#include <sys/stat.h>
+
 CScribaApp *CScribaApp::s_instance = nullptr;
 
 namespace {
@@ -40,13 +44,8 @@ QPageLayout DefaultPageLayout()
                        QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
 }
 
-// The profile store of the program, or a file of the caller's choosing.
-std::unique_ptr<QSettings> ProfileStore(const QString &profilePath)
-{
-    if (profilePath.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
-    return std::make_unique<QSettings>(profilePath, QSettings::IniFormat);
-}
+// "Scriba.ini"'s own folder must be this user's: the file is replaced by a rename in it.
+constexpr int kIniOwnParts = 1;
 
 } // namespace
 
@@ -80,7 +79,7 @@ QString CScribaApp::DefaultIniPath()
 
 bool CScribaApp::InitInstance(const QStringList &files)
 {
-    m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
+    m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this);
@@ -101,6 +100,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     ReadIni();
     ReportMissingScripts(missing);
     ReportReferenceProblems();
+    ReportProfileRefusal();
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -162,13 +162,19 @@ void CScribaApp::ShowIniError(const QString &cause)
 
 void CScribaApp::WriteIni()
 {
-    // A file the user made read-only pins the configuration: it is left alone, without a word.
-    if (!m_iniMayBeWritten || IsReadOnlyFile(m_iniPath))
+    if (!m_iniMayBeWritten)
         return;
-    QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
-    const std::string text = WriteIniText(Settings::Global(), m_header);
+    // Never through a link, nor in a folder or over a file of another user: the file is
+    // replaced by a rename in its folder.
     QString error;
-    if (WriteWholeFile(m_iniPath, text.data(), qint64(text.size()), &error))
+    const OwnFolder folder = OwnFolder::OpenForFile(m_iniPath, kIniOwnParts, &error);
+    const QByteArray name = EncodeFileName(FileNameOf(AbsoluteFilePath(m_iniPath)));
+    struct stat st;
+    // A file the user made read-only pins the configuration: it is left alone, without a word.
+    if (folder.IsOpen() && folder.StatusOf(name, st) && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        return;
+    const std::string text = WriteIniText(Settings::Global(), m_header);
+    if (folder.IsOpen() && folder.WriteFile(name, QByteArray::fromStdString(text), &error))
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
@@ -469,14 +475,45 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
 
 // ---------------------------------------------------------------- recent files
 
+void CScribaApp::SetProfilePath(const QString &profilePath)
+{
+    m_profilePath = profilePath;
+    m_profile.reset();
+}
+
 std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
 {
-    return ProfileStore(m_profilePath);
+    if (!m_profile) {
+        m_profile = m_profilePath.isEmpty()
+                        ? std::make_unique<ProfileStore>(ProfileStore::DefaultPath(), ProfileStore::kDefaultOwnParts)
+                        : std::make_unique<ProfileStore>(m_profilePath, 1);
+        // Said in the window, once it shows.
+        m_profile->SetRefusalNotice([this] {
+            QMetaObject::invokeMethod(const_cast<CScribaApp *>(this), &CScribaApp::ReportProfileRefusal,
+                                      Qt::QueuedConnection);
+        });
+    }
+    return m_profile->Open();
+}
+
+void CScribaApp::ReportProfileRefusal()
+{
+    if (!m_mainFrame || !m_mainFrame->isVisible() || !m_profile)
+        return;
+    const QString cause = m_profile->TakeRefusal();
+    if (cause.isEmpty())
+        return;
+    m_prompter->Ask(m_mainFrame,
+                    {tr("Scriba"),
+                     tr("Scriba cannot keep its settings (recent files, session, view and run command): %1.\n\n"
+                        "What is changed in this session is kept until Scriba closes, and then lost.")
+                         .arg(cause),
+                     QMessageBox::Warning, QMessageBox::Ok});
 }
 
 QStringList CScribaApp::RecentFiles() const
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     QStringList files;
     for (int i = 1; i <= kRecentFileCount; ++i) {
@@ -489,7 +526,7 @@ QStringList CScribaApp::RecentFiles() const
 
 void CScribaApp::StoreRecentFiles(const QStringList &files)
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= kRecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
@@ -581,7 +618,7 @@ void CScribaApp::ApplySettingsToViews()
 void CScribaApp::SetScriptChecking(bool on)
 {
     m_scriptChecking = on;
-    ProfileStore(m_profilePath)->setValue(kScriptCheckingKey, on);
+    OpenProfile()->setValue(kScriptCheckingKey, on);
     for (CScribaDoc *document : std::as_const(m_documents))
         document->GetView()->Checks()->SetEnabled(on);
 }

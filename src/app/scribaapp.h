@@ -19,6 +19,7 @@ class LinkOpener;
 class QSettings;
 class CScribaView;
 class QSettings;
+class ProfileStore;
 class RecoveryStore;
 class TarnReference;
 struct LoadedReference;
@@ -85,7 +86,7 @@ public:
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
-    void SetProfilePath(const QString &profilePath) { m_profilePath = profilePath; }
+    void SetProfilePath(const QString &profilePath);
     QStringList RecentFiles() const;
     // The profile store the recent files live in, for the other things kept beside them.
     std::unique_ptr<QSettings> OpenProfile() const;
@@ -117,6 +118,8 @@ private:
     void ShowIniError(const QString &cause);
     void LoadTarnReference();
     void ReportReferenceProblems();
+    // Why the profile cannot be kept, once, when the window shows.
+    void ReportProfileRefusal();
     void StartRecovery();
     void RecoverScript(const RecoveredScript &script);
     // Opens the scripts of the last session; the names of those that are gone, for a message.
@@ -127,6 +130,7 @@ private:
 
     QString m_iniPath;
     QString m_profilePath;
+    mutable std::unique_ptr<ProfileStore> m_profile; // made when first opened
     QString m_lastFolder;
     std::string m_header;
     // The stored file is replaced at exit only when it was read, or did not exist: otherwise it
