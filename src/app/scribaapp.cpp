@@ -10,7 +10,6 @@
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
-#include "doc/ownfolder.h"
 #include "doc/recoverycopy.h"
 #include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
@@ -27,8 +26,6 @@
 #include <QPrinter>
 #include <QSettings>
 
-#include <sys/stat.h>
-
 CScribaApp *CScribaApp::s_instance = nullptr;
 
 namespace {
@@ -43,9 +40,6 @@ QPageLayout DefaultPageLayout()
     return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
 }
-
-// "Scriba.ini"'s own folder must be this user's: the file is replaced by a rename in it.
-constexpr int kIniOwnParts = 1;
 
 } // namespace
 
@@ -162,19 +156,8 @@ void CScribaApp::ShowIniError(const QString &cause)
 
 void CScribaApp::WriteIni()
 {
-    if (!m_iniMayBeWritten)
-        return;
-    // Never through a link, nor in a folder or over a file of another user: the file is
-    // replaced by a rename in its folder.
     QString error;
-    const OwnFolder folder = OwnFolder::OpenForFile(m_iniPath, kIniOwnParts, &error);
-    const QByteArray name = EncodeFileName(FileNameOf(AbsoluteFilePath(m_iniPath)));
-    struct stat st;
-    // A file the user made read-only pins the configuration: it is left alone, without a word.
-    if (folder.IsOpen() && folder.StatusOf(name, st) && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-        return;
-    const std::string text = WriteIniText(Settings::Global(), m_header);
-    if (folder.IsOpen() && folder.WriteFile(name, QByteArray::fromStdString(text), &error))
+    if (!m_iniMayBeWritten || WriteIniFile(m_iniPath, WriteIniText(Settings::Global(), m_header), &error) != IniWrite::Failed)
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
