@@ -99,10 +99,12 @@ bool RegularFileReader::Open()
 
 qint64 RegularFileReader::Read(char *buffer, qint64 size)
 {
+    if (m_unsized && m_read > kLargestUnsizedRead)
+        return -1;
     if (m_unsized) {
-        // One byte beyond the bound tells a file that holds more from one that ends there.
-        const qint64 got = ReadWithoutBlocking(m_fd, buffer, std::min(size, kLargestUnsizedRead + 1 - m_read),
-                                               kLongestReadWaitMs, &m_error);
+        // Read in whole pieces (some kernel files take no other), so the bound may be passed
+        // by one piece before the file is refused.
+        const qint64 got = ReadWithoutBlocking(m_fd, buffer, size, kLongestReadWaitMs, &m_error);
         m_read += std::max<qint64>(got, 0);
         if (m_read <= kLargestUnsizedRead)
             return got;

@@ -63,6 +63,14 @@ TEST(FileReadBounds, AKernelFileThatClaimsNoSizeIsReadWithinABound)
     ASSERT_TRUE(again.Open());
     EXPECT_FALSE(again.ReadAll(bytes, 16));
     EXPECT_TRUE(again.ErrorString().contains("too large")) << again.ErrorString().toStdString();
+
+    // It claims no size and would give hundreds of gigabytes: read up to the bound, then refused.
+    RegularFileReader pages(QStringLiteral("/proc/self/pagemap"));
+    if (!pages.Open())
+        GTEST_SKIP() << "no page map to read here";
+    EXPECT_FALSE(pages.ReadAll(bytes));
+    EXPECT_TRUE(pages.ErrorString().contains("claims no size")) << pages.ErrorString().toStdString();
+    EXPECT_LE(bytes.size(), kLargestUnsizedRead + (1 << 20));
 }
 
 // /proc/kmsg waits for the kernel's next message; a pipe whose writer stays silent waits the
