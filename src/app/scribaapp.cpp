@@ -76,7 +76,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
-    m_mainFrame = new CMainFrame(this);
+    m_mainFrame = new CMainFrame(this, Settings::Global());
     QStringList missing;
     if (files.isEmpty()) {
         missing = RestoreSession();
@@ -203,8 +203,8 @@ void CScribaApp::ReportReferenceProblems()
 
 CScribaDoc *CScribaApp::CreateDocument()
 {
-    auto *document = new CScribaDoc(this);
-    auto *view = new CScribaView(document);
+    auto *document = new CScribaDoc(*this, this);
+    auto *view = new CScribaView(document, *this, Settings::Global());
     view->SetReference(m_reference);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
