@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -59,6 +62,18 @@ OwnFolder &OwnFolder::operator=(OwnFolder &&other) noexcept
     return *this;
 }
 
+// A group of the user's own: where every user has a group of the same name with no other
+// members (the usual set-up, with a umask of 002), a folder that group may write is still
+// written by its owner alone.
+bool OwnFolder::IsPrivateGroup(gid_t group)
+{
+    const struct passwd *user = getpwuid(geteuid());
+    const struct group *entry = getgrgid(group);
+    if (!user || !entry || user->pw_gid != group || std::strcmp(user->pw_name, entry->gr_name) != 0)
+        return false;
+    return !entry->gr_mem || !entry->gr_mem[0] || (std::strcmp(entry->gr_mem[0], user->pw_name) == 0 && !entry->gr_mem[1]);
+}
+
 QString OwnFolder::RefusalOf(const struct stat &st, const QString &path)
 {
     if (S_ISLNK(st.st_mode))
@@ -67,7 +82,7 @@ QString OwnFolder::RefusalOf(const struct stat &st, const QString &path)
         return FolderCause(path, QStringLiteral("is not a folder"));
     if (st.st_uid != geteuid())
         return FolderCause(path, QStringLiteral("belongs to another user (user id %1)").arg(st.st_uid));
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if ((st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && !IsPrivateGroup(st.st_gid)))
         return FolderCause(path, QStringLiteral("may be written by other users (mode %1)")
                                      .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
     return QString();

@@ -64,10 +64,14 @@ public:
     // The temporary WriteFile uses for name.
     static QByteArray TemporaryName(const QByteArray &name) { return '.' + name + ".new"; }
 
+    // Why a folder with this status is not the user's own to write in: a link, not a folder,
+    // another owner, or writable by others (a group of the user's own aside); empty when it is.
+    static QString RefusalOf(const struct stat &st, const QString &path);
+    static bool IsPrivateGroup(gid_t group);
+
 private:
     OwnFolder(int fd, const QString &path) : m_fd(fd), m_path(path) {}
     // The cause that keeps a folder with this status from being used; empty when it may be.
-    static QString RefusalOf(const struct stat &st, const QString &path);
     static OwnFolder OpenOwn(int parentFd, const QByteArray &name, const QString &path, bool make, QString *cause);
 
     int m_fd = -1;
