@@ -22,6 +22,7 @@ class QSettings;
 class RecoveryStore;
 class TarnReference;
 struct RecoveredScript;
+struct SessionScript;
 
 class CScribaApp : public QObject {
     Q_OBJECT
@@ -105,6 +106,10 @@ public:
     // Tarn's reference, read once at start: "Tarn.d.lua" beside "Scriba.ini", else the built-in one.
     const std::shared_ptr<const TarnReference> &Reference() const { return m_reference; }
     void SetScriptChecking(bool on);
+    // Whether a start without script names opens the last session's scripts; kept with the
+    // recent files, on at first.
+    bool ReopenSession() const;
+    void SetReopenSession(bool on);
 
 signals:
     void documentsChanged();
@@ -120,6 +125,9 @@ private:
     void RecoverScript(const RecoveredScript &script);
     // Opens the scripts of the last session; the names of those that are gone, for a message.
     QStringList RestoreSession();
+    // Opens a script of the session as opening by name does, without making it the active one.
+    CScribaDoc *OpenSessionScript(const QString &absolutePath);
+    static void PlaceSessionCaret(CScribaView *view, const SessionScript &script);
     void ReportMissingScripts(const QStringList &missing);
 
     static CScribaApp *s_instance;

@@ -10,6 +10,7 @@
 #include "editor/autoindent.h"
 #include "editor/bracketmatcher.h"
 #include "editor/caretrest.h"
+#include "editor/columntyping.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/indentrules.h"
@@ -164,6 +165,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
+    m_columnTyping = std::make_unique<CColumnTyping>(*this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         m_caretRest->Wake();
@@ -310,6 +312,12 @@ void CScribaView::OnActivateView(bool activate)
     }
     LeaveAidsBehind();
     CloseFindDialog();
+}
+
+void CScribaView::focusOutEvent(QFocusEvent *e)
+{
+    m_columnTyping->End();
+    QsciScintilla::focusOutEvent(e);
 }
 
 void CScribaView::focusInEvent(QFocusEvent *e)
@@ -524,6 +532,8 @@ void CScribaView::OnModified(int position, int type, const char *text, int lengt
 
 void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 {
+    if (cause != EditTyping)
+        m_columnTyping->End();
     const EditKind previous = m_cause;
     m_cause = cause;
     edit();
@@ -567,9 +577,12 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
     // no tip and no indentation.
     if (HasMultipleCarets()) {
         LeaveAidsBehind();
+        if (IsCharacterKey(e))
+            m_columnTyping->Join();
         DefaultKeyProcessing(e);
         return;
     }
+    m_columnTyping->End();
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
         g_overtype = !g_overtype;
         SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
@@ -647,6 +660,7 @@ CCompletionList *CScribaView::CompletionList() const { return m_completion->List
 
 void CScribaView::mousePressEvent(QMouseEvent *e)
 {
+    m_columnTyping->End();
     LeaveAidsBehind();
     QsciScintilla::mousePressEvent(e);
 }

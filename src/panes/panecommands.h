@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class CFindInFiles;
 class CMainFrame;
 class COutlinePane;
@@ -36,6 +38,9 @@ public:
     void UpdateCommands(CScribaView *view);
     // The next (1) or previous (-1) place of the results pane's tab in front.
     void StepResult(int step);
+    // Keeps which panes show for the next start; called as the window closes, before the
+    // panes hide with it.
+    void KeepShownPanes();
 
 private:
     void ConnectResults();
@@ -43,6 +48,7 @@ private:
     void ConnectFindInFiles();
     void ConnectOutline();
     void KeepShown(QDockWidget *dock, const QString &key, int command);
+    void GiveKeyTo(int command, const std::function<void()> &bringForward);
 
     CScribaApp &m_app;
     CMainFrame &m_frame;
@@ -52,4 +58,5 @@ private:
     CProblemList *m_problems;
     COutlinePane *m_outline;
     PlaceNavigator *m_navigator;
+    bool m_shownKept = false;
 };
