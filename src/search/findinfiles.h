@@ -38,6 +38,8 @@ private:
     void List(const FileMatches &file);
     void Finish();
     QString SummaryText(const FolderSearchSummary &summary) const;
+    // Where this program keeps its own files: left out of every search.
+    QString OwnStateFolder() const;
 
     CScribaApp &m_app;
     CResultsPane &m_pane;
