@@ -545,8 +545,9 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 
 bool CScribaView::event(QEvent *e)
 {
-    // An open completion list takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
+    // An open completion list, or a shown tip, takes Escape before the application's accelerators.
+    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
+                                                  m_tip->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
         e->accept();
         return true;
     }
