@@ -135,6 +135,31 @@ OwnFolder OwnFolder::Open(const QString &path, int ownParts, QString *cause)
     return folder;
 }
 
+OwnFolder OwnFolder::OpenForFile(const QString &filePath, int ownParts, QString *cause)
+{
+    const QString clean = AbsoluteFilePath(filePath);
+    const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
+    OwnFolder folder = Open(clean.left(slash), ownParts, cause);
+    if (!folder.IsOpen())
+        return folder;
+    struct stat st;
+    const QByteArray name = EncodeFileName(clean.mid(slash + 1));
+    if (!folder.StatusOf(name, st) || S_ISLNK(st.st_mode))
+        return folder;
+    if (!S_ISREG(st.st_mode))
+        *cause = QStringLiteral("the file %1 is not a regular file").arg(QuotedPath(clean));
+    else if (st.st_uid != geteuid())
+        *cause = QStringLiteral("the file %1 belongs to another user (user id %2)").arg(QuotedPath(clean)).arg(st.st_uid);
+    else
+        return folder;
+    return OwnFolder();
+}
+
+bool OwnFolder::StatusOf(const QByteArray &name, struct stat &st) const
+{
+    return fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 OwnFolder OwnFolder::Sub(const QByteArray &name, bool make, QString *cause) const
 {
     return OpenOwn(m_fd, name, m_path + QLatin1Char('/') + DecodeFileName(name), make, cause);

@@ -1,6 +1,7 @@
 #include "panecommands.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "editor/viewdisplay.h"
@@ -22,12 +23,12 @@
 #include <QSettings>
 #include <QStatusBar>
 
-CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
-    : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
-      m_run(new CRunController(app, *m_results, &frame)),
-      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
-      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)),
-      m_navigator(new PlaceNavigator(app, frame))
+CPaneCommands::CPaneCommands(DocumentHost &host, const Settings &settings, CMainFrame &frame)
+    : QObject(&frame), m_host(host), m_frame(frame), m_results(new CResultsPane(&frame)),
+      m_run(new CRunController(host, *m_results, &frame)),
+      m_find(new CFindInFiles(host, *m_results, frame.statusBar(), &frame)),
+      m_problems(new CProblemList(host, settings, *m_results, this)), m_outline(new COutlinePane(&frame)),
+      m_navigator(new PlaceNavigator(host, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();
@@ -60,7 +61,7 @@ void CPaneCommands::KeepShown(QDockWidget *dock, const QString &key, int command
 {
     QAction *action = m_frame.Action(CommandId(command));
     action->setCheckable(true);
-    const bool shown = m_app.OpenProfile()->value(key, false).toBool();
+    const bool shown = m_host.OpenProfile()->value(key, false).toBool();
     dock->setVisible(shown);
     action->setChecked(shown);
     connect(action, &QAction::toggled, dock, [dock](bool on) {
@@ -72,7 +73,7 @@ void CPaneCommands::KeepShown(QDockWidget *dock, const QString &key, int command
         action->setChecked(on);
         // The panes hide with the window as it closes: what showed before stays kept.
         if (!m_shownKept)
-            m_app.OpenProfile()->setValue(key, on);
+            m_host.OpenProfile()->setValue(key, on);
     });
 }
 
@@ -91,7 +92,7 @@ void CPaneCommands::GiveKeyTo(int command, const std::function<void()> &bringFor
 
 void CPaneCommands::KeepShownPanes()
 {
-    auto store = m_app.OpenProfile();
+    auto store = m_host.OpenProfile();
     store->setValue(QStringLiteral("View/ResultsPane"), m_frame.Action(ID_VIEW_RESULTS_PANE)->isChecked());
     store->setValue(QStringLiteral("View/Outline"), m_frame.Action(ID_VIEW_OUTLINE)->isChecked());
     m_shownKept = true;

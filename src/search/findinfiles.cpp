@@ -1,6 +1,7 @@
 #include "findinfiles.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
@@ -31,9 +32,10 @@ QString Shown(const std::string &bytes, std::size_t from, std::size_t length)
 
 } // namespace
 
-CFindInFiles::CFindInFiles(CScribaApp &app, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
-    : QObject(owner), m_app(app), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
+CFindInFiles::CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
+    : QObject(owner), m_host(host), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
 {
+    m_ownFolder = RecoveryStore::DefaultFolder();
     m_poll->setInterval(kPollMs);
     connect(m_poll, &QTimer::timeout, this, &CFindInFiles::Poll);
     connect(&pane, &CResultsPane::stopRequested, this, [this](CResultsPane::Tab tab) {
@@ -68,9 +70,9 @@ FindInFilesQuery CFindInFiles::DefaultQuery(CScribaView *active) const
 void CFindInFiles::Open(CScribaView *active)
 {
     CFindInFilesDialog dialog(DefaultQuery(active), [this](const QString &start) {
-        return m_app.GetPrompter().FolderName(m_owner, start);
+        return m_host.GetPrompter().FolderName(m_owner, start);
     }, m_owner);
-    if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
+    if (m_host.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return;
     Start(dialog.Query());
 }
@@ -78,7 +80,7 @@ void CFindInFiles::Open(CScribaView *active)
 std::map<FileIdentity, std::string> CFindInFiles::OpenTexts() const
 {
     std::map<FileIdentity, std::string> texts;
-    for (CScribaDoc *document : m_app.Documents()) {
+    for (CScribaDoc *document : m_host.Documents()) {
         struct stat info {};
         if (!document->HasFileOnDisk() || stat(QFile::encodeName(document->GetPathName()).constData(), &info) != 0)
             continue;
@@ -105,19 +107,16 @@ void CFindInFiles::Start(const FindInFilesQuery &query)
     request.openTexts = OpenTexts();
     request.mostMatchesPerFile = kMostListed;
     request.hiddenFolders = query.hiddenFolders;
-    request.excludedFolders = {QFile::encodeName(OwnStateFolder()).toStdString()};
+    request.excludedFolders = {QFile::encodeName(m_ownFolder).toStdString()};
     m_worker.Start(std::move(request));
     m_pane.SetStoppable(CResultsPane::SearchTab, true);
     m_poll->start();
     Poll();
 }
 
-QString CFindInFiles::OwnStateFolder() const
+void CFindInFiles::SetOwnFolder(const QString &folder)
 {
-    // The recovery copies of unsaved scripts: never what the user looks for.
-    if (const RecoveryStore *store = m_app.Recovery())
-        return QFileInfo(store->SessionFolder()).absolutePath();
-    return RecoveryStore::DefaultFolder();
+    m_ownFolder = folder;
 }
 
 void CFindInFiles::Stop()
