@@ -10,6 +10,7 @@
 #include "editor/autoindent.h"
 #include "editor/bracketmatcher.h"
 #include "editor/caretrest.h"
+#include "editor/columntyping.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/indentrules.h"
@@ -166,6 +167,7 @@ CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Setting
     SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
+    m_columnTyping = std::make_unique<CColumnTyping>(*this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         m_caretRest->Wake();
@@ -312,6 +314,12 @@ void CScribaView::OnActivateView(bool activate)
     }
     LeaveAidsBehind();
     CloseFindDialog();
+}
+
+void CScribaView::focusOutEvent(QFocusEvent *e)
+{
+    m_columnTyping->End();
+    QsciScintilla::focusOutEvent(e);
 }
 
 void CScribaView::focusInEvent(QFocusEvent *e)
@@ -526,6 +534,8 @@ void CScribaView::OnModified(int position, int type, const char *text, int lengt
 
 void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 {
+    if (cause != EditTyping)
+        m_columnTyping->End();
     const EditKind previous = m_cause;
     m_cause = cause;
     edit();
@@ -537,8 +547,9 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 
 bool CScribaView::event(QEvent *e)
 {
-    // An open completion list takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
+    // An open completion list, or a shown tip, takes Escape before the application's accelerators.
+    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
+                                                  m_tip->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
         e->accept();
         return true;
     }
@@ -569,9 +580,12 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
     // no tip and no indentation.
     if (HasMultipleCarets()) {
         LeaveAidsBehind();
+        if (IsCharacterKey(e))
+            m_columnTyping->Join();
         DefaultKeyProcessing(e);
         return;
     }
+    m_columnTyping->End();
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
         g_overtype = !g_overtype;
         SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
@@ -649,6 +663,7 @@ CCompletionList *CScribaView::CompletionList() const { return m_completion->List
 
 void CScribaView::mousePressEvent(QMouseEvent *e)
 {
+    m_columnTyping->End();
     LeaveAidsBehind();
     QsciScintilla::mousePressEvent(e);
 }

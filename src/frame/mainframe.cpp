@@ -289,13 +289,13 @@ void CMainFrame::CreateLineAndViewActions()
     AddAction(ID_EDIT_GOTO_LINE, tr("&Go to Line...\tCtrl+G"), tr("Move the caret to a line of the script"));
     AddAction(ID_EDIT_MATCH_BRACKET, tr("Go to Matching &Bracket\tCtrl+B"), tr("Move the caret to the partner of the bracket beside it"));
     AddAction(ID_EDIT_TOGGLE_COMMENT, tr("Toggle Co&mment\tCtrl+/"), tr("Comment the selected lines out, or in again"));
-    AddAction(ID_EDIT_INDENT_LINES, tr("&Indent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
-    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Unindent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
-    AddAction(ID_VIEW_FOLD_ALL, tr("&Fold All\tAlt+0"), tr("Fold every block of the script"));
+    AddAction(ID_EDIT_INDENT_LINES, tr("In&dent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
+    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Outdent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
+    AddAction(ID_VIEW_FOLD_ALL, tr("Fol&d All\tAlt+0"), tr("Fold every block of the script"));
     AddAction(ID_VIEW_UNFOLD_ALL, tr("&Unfold All\tAlt+Shift+0"), tr("Unfold every block of the script"));
     AddAction(ID_VIEW_ZOOM_IN, tr("Zoom &In\tCtrl++"), tr("Make the text larger in every window"));
     AddAction(ID_VIEW_ZOOM_OUT, tr("Zoom &Out\tCtrl+-"), tr("Make the text smaller in every window"));
-    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Reset ZoomZoom\tCtrl+0"), tr("Show the text at its normal size"));
+    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Zoom\tCtrl+0"), tr("Show the text at its normal size"));
     Route(ID_EDIT_MATCH_BRACKET, &CScribaView::OnEditMatchBracket);
     Route(ID_EDIT_TOGGLE_COMMENT, &CScribaView::OnEditToggleComment);
     Route(ID_EDIT_INDENT_LINES, &CScribaView::OnEditIndentLines);
@@ -766,6 +766,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
         return;
     }
     m_app->SaveSession();
+    m_panes->KeepShownPanes();
     m_app->CloseAllDocuments();
     e->accept();
 }
