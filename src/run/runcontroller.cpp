@@ -1,6 +1,7 @@
 #include "runcontroller.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/resultspane.h"
@@ -21,8 +22,8 @@ const QString kCommandKey = QStringLiteral("Run/Command");
 
 } // namespace
 
-CRunController::CRunController(CScribaApp &app, CResultsPane &pane, QWidget *owner)
-    : QObject(owner), m_app(app), m_pane(pane), m_owner(owner),
+CRunController::CRunController(DocumentHost &host, CResultsPane &pane, QWidget *owner)
+    : QObject(owner), m_host(host), m_pane(pane), m_owner(owner),
       m_runner(new CScriptRunner(pane.Model(CResultsPane::OutputTab), this))
 {
     connect(m_runner, &CScriptRunner::finished, this, &CRunController::OnFinished);
@@ -31,19 +32,19 @@ CRunController::CRunController(CScribaApp &app, CResultsPane &pane, QWidget *own
             Stop();
     });
     connect(pane.Model(CResultsPane::OutputTab), &ResultModel::droppedChanged, this, [this] { ShowStatus(m_status); });
-    connect(&app, &CScribaApp::documentsChanged, this, &CRunController::StopWhenClosed);
+    connect(&host, &DocumentHost::documentsChanged, this, &CRunController::StopWhenClosed);
 }
 
 CRunController::~CRunController() = default;
 
 QString CRunController::Command() const
 {
-    return m_app.OpenProfile()->value(kCommandKey).toString();
+    return m_host.OpenProfile()->value(kCommandKey).toString();
 }
 
 void CRunController::SetCommand(const QString &command)
 {
-    m_app.OpenProfile()->setValue(kCommandKey, command);
+    m_host.OpenProfile()->setValue(kCommandKey, command);
 }
 
 bool CRunController::IsRunning() const
@@ -61,7 +62,7 @@ bool CRunController::MayClose()
 {
     if (!m_runner->IsRunning())
         return true;
-    const auto answer = m_app.GetPrompter().Ask(
+    const auto answer = m_host.GetPrompter().Ask(
         m_owner, {tr("Scriba"), tr("A script is still running.\n\nStop it and exit?"), QMessageBox::Question,
                   QMessageBox::Yes | QMessageBox::No});
     // The run ends with the window: the runner ends it and what it started as it goes.
@@ -71,7 +72,7 @@ bool CRunController::MayClose()
 void CRunController::StopWhenClosed()
 {
     // The run's script was closed: what runs on it ends with it.
-    if (m_script && !m_app.Documents().contains(m_script.data())) {
+    if (m_script && !m_host.Documents().contains(m_script.data())) {
         m_script.clear();
         Stop();
     }
@@ -83,7 +84,7 @@ bool CRunController::SetRunCommand()
     const QString command = Command().isEmpty() ? DefaultCommand() : Command();
     CRunCommandDialog dialog(command, m_owner);
     dialog.CommandField()->selectAll();
-    if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
+    if (m_host.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return false;
     SetCommand(dialog.Command());
     return true;
@@ -94,7 +95,7 @@ void CRunController::RunScript(CScribaDoc *document)
     if (!document)
         return;
     if (m_runner->IsRunning()) {
-        const auto answer = m_app.GetPrompter().Ask(
+        const auto answer = m_host.GetPrompter().Ask(
             m_owner, {tr("Scriba"), tr("A script is still running.\n\nStop it and run %1?").arg(document->GetTitle()),
                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No});
         if (answer != QMessageBox::Yes)
@@ -158,7 +159,7 @@ void CRunController::OnFinished()
     emit runningChanged();
     if (CScribaDoc *next = m_next.data()) {
         m_next.clear();
-        if (m_app.Documents().contains(next))
+        if (m_host.Documents().contains(next))
             Start(next);
     }
 }
@@ -177,12 +178,12 @@ void CRunController::ShowStatus(const QString &text)
 void CRunController::MarkErrors()
 {
     for (const RunError &error : m_runner->Errors())
-        if (CScribaDoc *document = m_app.FindDocumentOfFile(error.path))
+        if (CScribaDoc *document = m_host.FindDocumentOfFile(error.path))
             CRunMarks::Of(document->GetView())->Mark(error.line, error.message);
 }
 
 void CRunController::ClearMarks()
 {
-    for (CScribaDoc *document : m_app.Documents())
+    for (CScribaDoc *document : m_host.Documents())
         CRunMarks::Of(document->GetView())->Clear();
 }
