@@ -46,6 +46,7 @@ struct Frame {
     bool any = false;         // something stands inside
     bool lastMayBeMany = false;
     int commas = 0;
+    bool emptyArgument = false;  // a comma with nothing before it, or a closer after a comma
     int definition = -1;         // the listed definition whose body this block is
     bool function = false;       // a function's body
     bool parametersSeen = false; // a body whose parameter list has opened
@@ -350,8 +351,10 @@ private:
             OnKeyword(token);
             break;
         case Kind::Comma:
-            if (!m_frames.empty() && m_frames.back().kind == '(')
+            if (!m_frames.empty() && m_frames.back().kind == '(') {
                 ++m_frames.back().commas;
+                m_frames.back().emptyArgument |= m_last[0].kind == Kind::Comma || m_last[0].kind == Kind::Open;
+            }
             MarkContent(token);
             break;
         default:
@@ -466,6 +469,7 @@ private:
             call.arguments = frame.any ? frame.commas + 1 : 0;
             call.closed = true;
             call.moreMayFollow = frame.lastMayBeMany;
+            call.argumentMissing = frame.emptyArgument || m_last[0].kind == Kind::Comma;
         }
         token.endsCall = frame.callBracket;
         MarkContent(token);

@@ -18,6 +18,9 @@ struct ScannedCall {
     bool closed = false;
     // The last argument is a call or "...", which may stand for any number of values.
     bool moreMayFollow = false;
+    // An argument is missing, as in `f(1, 2,)` or `f(, 1)`: a syntax error, so the count
+    // says nothing about the call.
+    bool argumentMissing = false;
     // A local variable, parameter or loop variable of this name is in scope, so the call is
     // not to a global function.
     bool local = false;

@@ -1,5 +1,7 @@
 #include "luasyntax.h"
 
+#include "app/utf8.h"
+
 #include <lua.hpp>
 
 #include <cstring>
@@ -64,6 +66,63 @@ LuaSyntaxError ParseMessage(std::string_view raw)
     return error;
 }
 
+// Where the 1-based line starts in text.
+std::size_t LineStart(std::string_view text, int line)
+{
+    std::size_t start = 0;
+    for (int at = 1; at < line && start != std::string_view::npos; ++at) {
+        start = text.find('\n', start);
+        if (start != std::string_view::npos)
+            ++start;
+    }
+    return start == std::string_view::npos ? text.size() : start;
+}
+
+// The well-formed character of several bytes that starts with lead on the line, or empty.
+std::string_view CharacterOnLine(std::string_view text, int line, char lead)
+{
+    const std::size_t start = LineStart(text, line);
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    for (std::size_t at = text.find(lead, start); at < end; at = text.find(lead, at + 1)) {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(text.data() + at);
+        if (const std::size_t length = Utf8SequenceLength(bytes, text.size() - at); length > 1)
+            return text.substr(at, length);
+    }
+    return {};
+}
+
+// Lua quotes a symbol it cannot read as one byte, which for a character of several bytes is
+// the first of them alone. That byte becomes the whole character where the line holds it;
+// any byte that still starts no character is written as \xNN.
+void QuoteWholeCharacters(LuaSyntaxError &error, std::string_view text)
+{
+    std::string &message = error.message;
+    const std::size_t quote = message.rfind("near '");
+    if (quote == std::string::npos || !message.ends_with('\''))
+        return;
+    const std::size_t from = quote + 6;
+    std::string token = message.substr(from, message.size() - 1 - from);
+    if (token.size() == 1 && static_cast<unsigned char>(token[0]) >= 0x80) {
+        const std::string_view character = CharacterOnLine(text, error.line, token[0]);
+        if (!character.empty())
+            token = character;
+    }
+    std::string shown;
+    for (std::size_t at = 0; at < token.size();) {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(token.data() + at);
+        const std::size_t length = Utf8SequenceLength(bytes, token.size() - at);
+        if (length > 0) {
+            shown.append(token, at, length);
+            at += length;
+            continue;
+        }
+        static const char kHex[] = "0123456789ABCDEF";
+        shown += {'\\', 'x', kHex[bytes[0] >> 4], kHex[bytes[0] & 15]};
+        ++at;
+    }
+    message.replace(from, message.size() - 1 - from, shown);
+}
+
 } // namespace
 
 std::optional<LuaSyntaxError> CheckLuaSyntax(std::string_view text)
@@ -85,6 +144,7 @@ std::optional<LuaSyntaxError> CheckLuaSyntax(std::string_view text)
         std::size_t length = 0;
         const char *message = lua_tolstring(state, -1, &length);
         error = ParseMessage(message ? std::string_view(message, length) : std::string_view("syntax error"));
+        QuoteWholeCharacters(*error, text);
     }
     lua_close(state);
     return error;

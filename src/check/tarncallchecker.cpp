@@ -190,7 +190,7 @@ std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const Cal
             continue; // the script's own function or variable, whatever the table says
         int row = -1;
         if (FindRow(name, row)) {
-            if (!call.closed)
+            if (!call.closed || call.argumentMissing)
                 continue;
             const Arity &arity = m_arities[std::size_t(row)];
             // A last argument that may stand for several values can only make too many.

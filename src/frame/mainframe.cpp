@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -140,7 +141,13 @@ CMainFrame::CMainFrame(CScribaApp *app, const Settings &settings) : m_app(app), 
     connect(app, &DocumentHost::documentsChanged, this, &CMainFrame::RequestUpdate);
     // Queued: the recent-file list may change while one of its own menu entries is being handled.
     connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus, Qt::QueuedConnection);
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::RequestUpdate);
+    // Asking the clipboard is a round trip to the display server: it is asked when it changes,
+    // not on every key's update.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        ReadClipboard();
+        RequestUpdate();
+    });
+    ReadClipboard();
     qApp->installEventFilter(this);
     resize(900, 680);
     UpdateCommands();
@@ -673,7 +680,7 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
     Action(ID_EDIT_CUT)->setEnabled(selection);
     Action(ID_EDIT_COPY)->setEnabled(selection);
     Action(ID_EDIT_CLEAR)->setEnabled(selection);
-    Action(ID_EDIT_PASTE)->setEnabled(view && view->CanPaste());
+    Action(ID_EDIT_PASTE)->setEnabled(view && m_clipboardHasText);
     Action(ID_EDIT_SELECT_ALL)->setEnabled(view && view->HasText());
     Action(ID_EDIT_FIND)->setEnabled(view && view->HasText());
     Action(ID_EDIT_REPLACE)->setEnabled(view && view->HasText());
@@ -681,6 +688,12 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
     for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET, ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES,
                          ID_EDIT_UNINDENT_LINES, ID_VIEW_FOLD_ALL, ID_VIEW_UNFOLD_ALL})
         Action(id)->setEnabled(view != nullptr);
+}
+
+void CMainFrame::ReadClipboard()
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    m_clipboardHasText = data && data->hasText();
 }
 
 QString CMainFrame::CaretPaneText() const

@@ -75,6 +75,7 @@ protected:
 
 private:
     void CreateActions();
+    void ReadClipboard();
     void CreateLineAndViewActions();
     void AddLineAndViewMenuItems();
     void ApplyViewSwitches();
@@ -119,6 +120,7 @@ private:
     bool m_showsDocumentMenu = false;
     bool m_menusShown = false;
     bool m_updatePending = false;
+    bool m_clipboardHasText = false;
     QLabel *m_messagePane = nullptr;
     QLabel *m_caretPane = nullptr;
     QLabel *m_capsPane = nullptr;

@@ -43,7 +43,12 @@ LspConfiguration LspConfiguration::Load(const Paths &paths, QStringList &message
     Settings settings;
     std::string header;
     QString cause;
-    if (LoadIniFile(paths.iniPath, settings, header, &cause) == IniLoad::Unreadable)
+    const IniLoad loaded = LoadIniFile(paths.iniPath, settings, header, &cause);
+    if (loaded == IniLoad::Missing && paths.iniPathNamed)
+        messages.append(
+            QStringLiteral("the configuration file \"%1\" does not exist; using the built-in function table")
+                .arg(paths.iniPath));
+    if (loaded == IniLoad::Unreadable)
         messages.append(
             QStringLiteral("cannot read the configuration file \"%1\": %2; using the built-in function table")
                 .arg(paths.iniPath, cause));

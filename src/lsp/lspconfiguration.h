@@ -16,6 +16,7 @@ class LspConfiguration {
 public:
     struct Paths {
         QString iniPath;
+        bool iniPathNamed = false; // by the client, which is told when the file is missing
         QString referencePath; // empty: "Tarn.d.lua" beside the configuration file
 
         bool operator==(const Paths &) const = default;

@@ -171,3 +171,8 @@ bool LspLongString::Claim(const QString &value, std::string &text)
     m_held = false;
     return true;
 }
+
+std::string LspLongString::Resolved(const QString &value) const
+{
+    return m_held && value == m_standIn ? m_taken : value.toStdString();
+}

@@ -21,6 +21,9 @@ public:
     bool Take(std::string &body);
     // The taken text when value is the stand-in, moved out; false otherwise.
     bool Claim(const QString &value, std::string &text);
+    // value's UTF-8, or a copy of the taken text when value is the stand-in: for a string
+    // such as a document's name, which may be the longest of a message with a short text.
+    std::string Resolved(const QString &value) const;
 
     // The UTF-8 text of a JSON string's content (between its quotes); false where the parser
     // must decide.

@@ -66,14 +66,6 @@ std::string Quoted(std::string_view text)
 
 void LspMessageReader::Feed(std::string_view bytes, std::vector<LspFrame> &frames)
 {
-    if (m_state == State::Skip) {
-        const std::size_t skipped = std::min(bytes.size(), m_length);
-        bytes.remove_prefix(skipped);
-        m_length -= skipped;
-        if (m_length > 0)
-            return;
-        m_state = State::Header;
-    }
     m_buffer.append(bytes);
     bool progress = true;
     while (progress) {
@@ -87,15 +79,6 @@ void LspMessageReader::Feed(std::string_view bytes, std::vector<LspFrame> &frame
         case State::Body:
             progress = ReadBody(frames);
             break;
-        case State::Skip: {
-            const std::size_t skipped = std::min(m_buffer.size() - m_read, m_length);
-            m_read += skipped;
-            m_length -= skipped;
-            progress = m_length == 0;
-            if (progress)
-                m_state = State::Header;
-            break;
-        }
         }
     }
     m_buffer.erase(0, m_read);
@@ -124,7 +107,8 @@ void LspMessageReader::Resynchronise(std::size_t from, std::string error, std::v
 
 bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
 {
-    const std::string_view header = std::string_view(m_buffer).substr(m_read);
+    // Only the most a header may take is looked at, so a flood of lines costs its length once.
+    const std::string_view header = std::string_view(m_buffer).substr(m_read, kMostHeaderBytes + 4);
     const std::size_t end = header.find("\r\n\r\n");
     const std::string_view fields = header.substr(0, end == std::string_view::npos ? header.size() : end + 2);
     bool hasLength = false;
@@ -160,7 +144,9 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
     if (end == std::string_view::npos || end > kMostHeaderBytes) {
         if (end == std::string_view::npos && header.size() <= kMostHeaderBytes)
             return false; // the rest of the header is still to come
-        Resynchronise(m_read + 1, "a header of over 8 KB without the blank line that ends it", frames);
+        // The next header is looked for past the refused block, not one byte on, which would
+        // read the same lines again for each of them.
+        Resynchronise(m_read + kMostHeaderBytes, "a header of over 8 KB without the blank line that ends it", frames);
         return true;
     }
     const std::size_t bodyStart = m_read + end + 4;
@@ -175,7 +161,9 @@ bool LspMessageReader::ReadHeader(std::vector<LspFrame> &frames)
                           {},
                           "a message of " + std::to_string(length) + " bytes, over the limit of " +
                               std::to_string(m_limit >> 20) + " MB"});
-        m_state = State::Skip;
+        // The length may be a mistake of any size: rather than waiting for that many bytes,
+        // the content is dropped up to the next header.
+        m_state = State::Search;
     } else {
         m_state = State::Body;
         // A big message arrives in many reads: its room is made once, its header dropped, so

@@ -1,7 +1,7 @@
 // Cuts the language server's input into messages: header lines ending in CR LF, a blank line,
 // then as many bytes of JSON as "Content-Length" says. Whatever arrives, the reader never
-// stops: a broken header is reported and the stream is searched for the next one, and a
-// message over the size limit is reported and skipped without being kept.
+// stops: a broken header is reported and the stream is searched for the next one, and so is a
+// message over the size limit, whose content is dropped without being kept.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,7 @@ struct LspFrame {
     enum class Kind {
         Message,   // body holds one message's bytes
         BadHeader, // error says what was wrong; the reader has moved on to the next header
-        TooLarge,  // a message over the limit, skipped
+        TooLarge,  // a message over the limit, dropped up to the next header
     };
     Kind kind = Kind::Message;
     std::string body;
@@ -27,15 +27,14 @@ public:
 
     // Takes the next bytes of the stream and appends each frame they complete to frames.
     void Feed(std::string_view bytes, std::vector<LspFrame> &frames);
-    // Bytes held for a message that has not arrived in full.
-    std::size_t Pending() const { return m_buffer.size() - m_read; }
+    // Bytes held for a message that has not arrived in full; none while looking for a header.
+    std::size_t Pending() const { return m_state == State::Search ? 0 : m_buffer.size() - m_read; }
 
 private:
     enum class State {
         Header, // reading header lines
-        Search, // looking for the next "Content-Length:" after a broken header
+        Search, // looking for the next "Content-Length:" after a broken or refused header
         Body,   // waiting for m_length bytes of content
-        Skip,   // dropping the m_length bytes left of a message over the limit
     };
     bool Search();
     bool ReadHeader(std::vector<LspFrame> &frames);
@@ -46,5 +45,5 @@ private:
     std::string m_buffer; // bytes received and not yet cut into frames, from m_read on
     std::size_t m_read = 0;
     State m_state = State::Header;
-    std::size_t m_length = 0; // of the body being read, or of the rest being skipped
+    std::size_t m_length = 0; // of the body being read
 };

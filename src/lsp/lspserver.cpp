@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+#include <cmath>
+#include <vector>
 #include <exception>
 
 namespace {
@@ -21,15 +23,6 @@ QString IdKey(const QJsonValue &id)
     return id.isString() ? QStringLiteral("s:") + id.toString() : QStringLiteral("n:") + QString::number(id.toDouble());
 }
 
-std::string UriOf(const QJsonObject &params)
-{
-    return params.value(QStringLiteral("textDocument"))
-        .toObject()
-        .value(QStringLiteral("uri"))
-        .toString()
-        .toStdString();
-}
-
 bool ReadPosition(const QJsonValue &value, LspPosition &position)
 {
     const QJsonObject object = value.toObject();
@@ -40,6 +33,30 @@ bool ReadPosition(const QJsonValue &value, LspPosition &position)
     // Far past any text: clamped later like any other position past the end.
     position = {int(std::clamp(line.toDouble(), -1.0, 2e9)), int(std::clamp(character.toDouble(), -1.0, 2e9))};
     return true;
+}
+
+// A number, string, true, false or null alone: valid JSON, which Qt's parser refuses outside an
+// array or object.
+bool IsJsonScalar(std::string_view body)
+{
+    const std::size_t first = body.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos || body[first] == '{' || body[first] == '[')
+        return false;
+    QJsonParseError error;
+    const QByteArray wrapped = '[' + QByteArray(body.data(), qsizetype(body.size())) + ']';
+    return QJsonDocument::fromJson(wrapped, &error).array().size() == 1 && error.error == QJsonParseError::NoError;
+}
+
+// A position in a text: whole numbers from 0, as a position inside a document must be.
+bool ReadTextPosition(const QJsonValue &value, LspPosition &position)
+{
+    const QJsonObject object = value.toObject();
+    for (const QString &field : {QStringLiteral("line"), QStringLiteral("character")}) {
+        const double number = object.value(field).toDouble(-1);
+        if (number < 0 || number != std::floor(number))
+            return false;
+    }
+    return ReadPosition(value, position);
 }
 
 QString ServerVersion()
@@ -121,6 +138,10 @@ void LspServer::HandleFrame(LspFrame &frame, const std::set<QString> &cancelled)
     // Read where it lies: a document's text may be megabytes.
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray::fromRawData(frame.body.data(), qsizetype(frame.body.size())), &error);
+    if (error.error != QJsonParseError::NoError && IsJsonScalar(frame.body)) {
+        RespondError(QJsonValue::Null, InvalidRequest, QStringLiteral("a message must be a JSON object"));
+        return;
+    }
     if (error.error != QJsonParseError::NoError) {
         RespondError(QJsonValue::Null, ParseError,
                      QStringLiteral("invalid JSON at byte %1: %2").arg(error.offset).arg(error.errorString()));
@@ -160,7 +181,8 @@ void LspServer::HandleMessage(const QJsonObject &message, const std::set<QString
         return;
     }
     const QJsonValue params = message.value(QStringLiteral("params"));
-    if (!params.isUndefined() && !params.isObject() && !params.isArray()) {
+    // Requests without parameters ("shutdown", "exit") come with none, or with null.
+    if (!params.isUndefined() && !params.isNull() && !params.isObject() && !params.isArray()) {
         if (hasId)
             RespondError(id, InvalidParams, QStringLiteral("params must be an object"));
         return;
@@ -234,9 +256,7 @@ QJsonValue LspServer::Answer(const QString &method, const QJsonObject &params, Q
     }
     if (symbols)
         return LspLanguage::DocumentSymbols(found->second.text);
-    return feature->second(
-        *m_configuration, found->second.text, position,
-        params.value(QStringLiteral("textDocument")).toObject().value(QStringLiteral("uri")).toString());
+    return feature->second(*m_configuration, found->second.text, position, QString::fromStdString(found->first));
 }
 
 void LspServer::HandleNotification(const QString &method, const QJsonObject &params)
@@ -327,8 +347,10 @@ void LspServer::ApplySettings(const QJsonValue &settings)
     const QJsonObject object = settings.toObject();
     const QDir root(m_rootPath.isEmpty() ? QDir::currentPath() : m_rootPath);
     LspConfiguration::Paths paths = m_paths;
-    if (object.value(QStringLiteral("iniPath")).isString())
+    if (object.value(QStringLiteral("iniPath")).isString()) {
         paths.iniPath = root.absoluteFilePath(object.value(QStringLiteral("iniPath")).toString());
+        paths.iniPathNamed = true;
+    }
     if (object.value(QStringLiteral("referencePath")).isString())
         paths.referencePath = root.absoluteFilePath(object.value(QStringLiteral("referencePath")).toString());
     if (!m_configured || !(paths == m_paths))
@@ -354,7 +376,7 @@ void LspServer::Configure(const LspConfiguration::Paths &paths)
 void LspServer::DidOpen(const QJsonObject &params)
 {
     const QJsonObject item = params.value(QStringLiteral("textDocument")).toObject();
-    const std::string uri = item.value(QStringLiteral("uri")).toString().toStdString();
+    const std::string uri = m_longString.Resolved(item.value(QStringLiteral("uri")).toString());
     if (uri.empty() || !item.value(QStringLiteral("text")).isString()) {
         Warn(QStringLiteral("textDocument/didOpen without a uri or a text"));
         return;
@@ -372,43 +394,74 @@ void LspServer::DidChange(const QJsonObject &params)
 {
     const std::string uri = UriOf(params);
     const QJsonArray changes = params.value(QStringLiteral("contentChanges")).toArray();
+    const QString name = QString::fromStdString(uri);
     {
         std::lock_guard lock(m_documentsMutex);
         const auto found = m_documents.find(uri);
         if (found == m_documents.end()) {
-            Warn(
-                QStringLiteral("a change for \"%1\", which is not open, was ignored").arg(QString::fromStdString(uri)));
+            Warn(QStringLiteral("a change for \"%1\", which is not open, was ignored").arg(name));
             return;
         }
-        for (const QJsonValue &change : changes)
-            if (!ApplyChange(found->second.text, change.toObject()))
-                Warn(QStringLiteral("a change to \"%1\" reached past the end of the text; it was applied at the end")
-                         .arg(QString::fromStdString(uri)));
+        // Each change is read against the text the ones before it made, so one that cannot be
+        // read leaves all of them unapplied rather than the text half changed.
+        std::vector<Change> read(std::size_t(changes.size()));
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            const QString problem = ReadChange(changes[i], read[std::size_t(i)]);
+            if (!problem.isEmpty()) {
+                Warn(QStringLiteral("the changes to \"%1\" were refused and the document kept as it was: %2")
+                         .arg(name, problem));
+                return;
+            }
+        }
+        for (Change &change : read)
+            if (!ApplyChange(found->second.text, change))
+                Warn(QStringLiteral("a change to \"%1\" reached past the end of a line or of the text; it was "
+                                    "applied at that end")
+                         .arg(name));
         ++found->second.generation;
     }
     m_diagnostics->Schedule(uri);
 }
 
+// Why change cannot be applied, or an empty string with change read into read.
+QString LspServer::ReadChange(const QJsonValue &change, Change &read)
+{
+    const QJsonObject object = change.toObject();
+    if (!object.value(QStringLiteral("text")).isString())
+        return QStringLiteral("a change without a text");
+    const QJsonValue range = object.value(QStringLiteral("range"));
+    read.whole = range.isUndefined();
+    if (!read.whole) {
+        const QJsonObject ends = range.toObject();
+        if (!ReadTextPosition(ends.value(QStringLiteral("start")), read.start) ||
+            !ReadTextPosition(ends.value(QStringLiteral("end")), read.end))
+            return QStringLiteral("a range that is not {start, end} of lines and characters counted from 0");
+    }
+    read.text = TextOf(object.value(QStringLiteral("text")));
+    return QString();
+}
+
 // One change: the whole text without a range, else the range's text replaced. False when the
 // range had to be clamped to the text.
-bool LspServer::ApplyChange(LspText &text, const QJsonObject &change)
+bool LspServer::ApplyChange(LspText &text, Change &change)
 {
-    std::string replacement = TextOf(change.value(QStringLiteral("text")));
-    const QJsonValue range = change.value(QStringLiteral("range"));
-    if (!range.isObject()) {
-        text = LspText(std::move(replacement));
+    if (change.whole) {
+        text = LspText(std::move(change.text));
         return true;
     }
-    LspPosition start, end;
-    if (!ReadPosition(range[QStringLiteral("start")], start) || !ReadPosition(range[QStringLiteral("end")], end))
-        return false;
     bool clamped = false;
-    std::size_t from = text.OffsetOf(start, &clamped);
-    std::size_t to = text.OffsetOf(end, &clamped);
+    std::size_t from = text.OffsetOf(change.start, &clamped);
+    std::size_t to = text.OffsetOf(change.end, &clamped);
     if (to < from)
         std::swap(from, to);
-    text.Replace(from, to, replacement);
+    text.Replace(from, to, change.text);
     return !clamped;
+}
+
+std::string LspServer::UriOf(const QJsonObject &params) const
+{
+    return m_longString.Resolved(
+        params.value(QStringLiteral("textDocument")).toObject().value(QStringLiteral("uri")).toString());
 }
 
 // A text field's UTF-8: the long string taken out before parsing when it stands there.

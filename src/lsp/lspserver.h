@@ -80,8 +80,16 @@ private:
     void DidOpen(const QJsonObject &params);
     void DidChange(const QJsonObject &params);
     void DidClose(const QJsonObject &params);
-    bool ApplyChange(LspText &text, const QJsonObject &change);
+    struct Change {
+        bool whole = true; // the whole text, without a range
+        LspPosition start, end;
+        std::string text;
+    };
+    QString ReadChange(const QJsonValue &change, Change &read);
+    bool ApplyChange(LspText &text, Change &change);
     std::string TextOf(const QJsonValue &value);
+    // params' "textDocument" "uri".
+    std::string UriOf(const QJsonObject &params) const;
 
     bool Snapshot(const std::string &uri, std::uint64_t &generation, std::string &text);
     void PublishChecked(const std::string &uri, std::uint64_t generation, const QJsonArray &diagnostics);

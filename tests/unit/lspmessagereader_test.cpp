@@ -66,7 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
                     ReaderCase{"GarbageFirst", "hello world\r\n", "E M:{}"},
                     ReaderCase{"ShortLength", "Content-Length: 1\r\n\r\n{}", "M:{ E M:{}"},
                     ReaderCase{"OverLimit", "Content-Length: 2000\r\n\r\n" + std::string(2000, 'x'), "L M:{}"},
-                    ReaderCase{"LongHeader", std::string(9000, 'a'), "E M:{}"}),
+                    ReaderCase{"LongHeader", std::string(9000, 'a'), "E M:{}"},
+                    // A length never to be read is refused; the next header is read.
+                    ReaderCase{"LengthBeyondReach", "Content-Length: 1000000000000\r\n\r\n{\"id\":1}", "L M:{}"},
+                    ReaderCase{"OverLimitCutShort", "Content-Length: 2000\r\n\r\n" + std::string(100, 'x'),
+                               "L M:{}"}),
     [](const testing::TestParamInfo<ReaderCase> &info) { return std::string(info.param.name); });
 
 TEST(LspMessageReader, SkipsAMessageOverTheLimitWithoutKeepingIt)
@@ -81,6 +85,24 @@ TEST(LspMessageReader, SkipsAMessageOverTheLimitWithoutKeepingIt)
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].kind, LspFrame::Kind::TooLarge);
     EXPECT_EQ(frames[1].body, "{}");
+}
+
+// Header lines without the blank line are refused a block of 8 KB at a time, not line by line.
+TEST(LspMessageReader, RefusesAFloodOfHeaderLinesInBlocks)
+{
+    std::string flood;
+    while (flood.size() < (64u << 10))
+        flood += "Content-Length: 1\r\n";
+    for (std::size_t piece : {flood.size(), std::size_t(4096)}) {
+        LspMessageReader reader;
+        std::vector<LspFrame> frames;
+        for (std::size_t at = 0; at < flood.size(); at += piece)
+            reader.Feed(std::string_view(flood).substr(at, piece), frames);
+        EXPECT_GE(frames.size(), flood.size() / 8192 - 1) << piece;
+        EXPECT_LE(frames.size(), flood.size() / 8192 + 1) << piece;
+        for (const LspFrame &frame : frames)
+            EXPECT_EQ(frame.kind, LspFrame::Kind::BadHeader);
+    }
 }
 
 } // namespace

@@ -78,6 +78,13 @@ TEST(LspServer, AnswersBadInputAndGoesOn)
     } const cases[] = {
         {"invalid JSON", LspTestClient::Framed({}).substr(0, 20) + "{\"id\": 1,", LspServer::ParseError},
         {"not an object", "Content-Length: 7\r\n\r\n[1,2,3]", LspServer::InvalidRequest},
+        {"a number", "Content-Length: 2\r\n\r\n42", LspServer::InvalidRequest},
+        {"null", "Content-Length: 4\r\n\r\nnull", LspServer::InvalidRequest},
+        {"a string", "Content-Length: 5\r\n\r\n \"x\"\n", LspServer::InvalidRequest},
+        {"a length never to be read", "Content-Length: 1000000000000\r\n\r\n{}", LspServer::InvalidRequest},
+        {"a void request with null params",
+         LspTestClient::Framed({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "$/x"}, {"params", QJsonValue::Null}}),
+         LspServer::MethodNotFound},
         {"no method", "Content-Length: 8\r\n\r\n{\"id\":5}", LspServer::InvalidRequest},
         {"id of a wrong type", "Content-Length: 30\r\n\r\n{\"id\":[1],\"method\":\"shutdown\"}",
          LspServer::InvalidRequest},
@@ -308,6 +315,78 @@ TEST(LspServer, ChangePastTheEndLandsAtTheEnd)
     EXPECT_NE(client.Log().back().find("past the end"), std::string::npos);
 }
 
+// Shutdown sent as several clients send a request without parameters.
+TEST(LspServer, ShutdownWithNullParamsEndsCleanly)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.SendRaw(LspTestClient::Framed({{"jsonrpc", "2.0"}, {"id", 90}, {"method", "shutdown"}, {"params", QJsonValue::Null}}));
+    const QJsonObject answer = client.Take([](const QJsonObject &m) { return m.value("id").toInt() == 90; });
+    EXPECT_TRUE(answer.contains("result")) << QJsonDocument(answer).toJson().toStdString();
+    client.SendRaw(LspTestClient::Framed({{"jsonrpc", "2.0"}, {"method", "exit"}, {"params", QJsonValue::Null}}));
+    EXPECT_TRUE(client.Server().Finished());
+    EXPECT_EQ(client.Server().ExitCode(), 0);
+}
+
+// A change that cannot be read is refused as a whole, said so, and the text stays as it was:
+// the symbols still list only "f".
+TEST(LspServer, RefusesChangesItCannotRead)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.Open(kUri, "function f() end\n");
+    EXPECT_EQ(client.Diagnostics(kUri), QJsonArray());
+    const QJsonObject added{{"text", "function g() end\n"}};
+    auto within = [&added](const QJsonValue &range) {
+        QJsonObject change = added;
+        change["range"] = range;
+        return change;
+    };
+    const QJsonObject origin{{"start", LspTestClient::Position(0, 0)}, {"end", LspTestClient::Position(0, 0)}};
+    const struct {
+        const char *name;
+        QJsonArray changes;
+    } cases[] = {
+        {"no text", {QJsonObject{{"range", origin}}}},
+        {"text not a string", {QJsonObject{{"text", 5}}}},
+        {"negative position",
+         {within(QJsonObject{{"start", LspTestClient::Position(-1, -1)}, {"end", LspTestClient::Position(-1, -1)}})}},
+        {"range without an end", {within(QJsonObject{{"start", LspTestClient::Position(0, 0)}})}},
+        {"range not an object", {within(5)}},
+        {"fractional character",
+         {within(QJsonObject{{"start", QJsonObject{{"line", 0}, {"character", 0.5}}}, {"end", LspTestClient::Position(0, 0)}})}},
+        {"good change before a bad one", {within(origin), QJsonObject{}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        client.Notify("textDocument/didChange",
+                      {{"textDocument", QJsonObject{{"uri", kUri}, {"version", 2}}}, {"contentChanges", c.changes}});
+        const QJsonArray symbols =
+            client.Request("textDocument/documentSymbol", {{"textDocument", LspTestClient::Document(kUri)}})
+                .value("result")
+                .toArray();
+        ASSERT_EQ(symbols.size(), 1);
+        EXPECT_EQ(symbols[0].toObject().value("name").toString(), "f");
+        ASSERT_FALSE(client.Log().empty());
+        EXPECT_NE(client.Log().back().find("refused"), std::string::npos) << client.Log().back();
+    }
+}
+
+// A document named by a uri longer than any text is published back under that uri.
+TEST(LspServer, LongUriIsPublishedAsSent)
+{
+    LspTestClient client;
+    client.Initialize();
+    const QString uri = "file:///" + QString(70000, 'u') + ".lua";
+    client.Open(uri, "tg_addcirle(1, 2, 3)");
+    EXPECT_EQ(Described(client.Diagnostics(uri)).substr(0, 9), "0:0-0:11 ");
+    const QJsonArray symbols =
+        client.Request("textDocument/documentSymbol", {{"textDocument", LspTestClient::Document(uri)}})
+            .value("result")
+            .toArray();
+    EXPECT_TRUE(symbols.isEmpty());
+}
+
 // Settings the server asks the client for replace the window's files.
 TEST(LspServer, AsksTheClientForItsSettings)
 {
@@ -325,6 +404,22 @@ TEST(LspServer, AsksTheClientForItsSettings)
     client.Open(kUri, "zz_a");
     EXPECT_EQ(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 4))),
               QStringList({"zz_asked"}));
+}
+
+// Files the client names that do not exist are both reported, and the built-in ones used.
+TEST(LspServer, ReportsMissingFilesTheClientNames)
+{
+    QTemporaryDir folder;
+    LspTestClient client;
+    client.Initialize({{"rootUri", QUrl::fromLocalFile(folder.path()).toString()},
+                       {"initializationOptions", QJsonObject{{"iniPath", "none.ini"}, {"referencePath", "none.d.lua"}}}});
+    std::string log;
+    for (const std::string &line : client.Log())
+        log += line + "\n";
+    EXPECT_NE(log.find("none.ini\" does not exist"), std::string::npos) << log;
+    EXPECT_NE(log.find("none.d.lua\" does not exist"), std::string::npos) << log;
+    client.Open(kUri, "tg_add");
+    EXPECT_TRUE(Labels(client.Request("textDocument/completion", LspTestClient::At(kUri, 0, 6))).contains("tg_addcircle"));
 }
 
 // A configuration file named by the client replaces the window's.

@@ -140,7 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                     CountCase{"OwnDefinitionWins", "function two(a) end two(1)", ""},
                     // Found by its exact name, though the colouring's lookup drops its underscore.
                     CountCase{"ExactNameWithLateUnderscore", "grd_set(1)", "grd_set expects 2 arguments, got 1"},
-                    CountCase{"ExactNameKnown", "grd_set(1, 2)", ""}),
+                    CountCase{"ExactNameKnown", "grd_set(1, 2)", ""},
+                    // Lua refuses a missing argument; its error is the only word on the call.
+                    CountCase{"TrailingCommaNotCounted", "two(1, 2,)", ""},
+                    CountCase{"LeadingCommaNotCounted", "two(, 1, 2)", ""},
+                    CountCase{"DoubleCommaNotCounted", "one(1,, 2)", ""},
+                    CountCase{"CommaInsideNestedCallStillCounts", "two(f(1, 2))", ""},
+                    CountCase{"CommaInTableNotMissing", "one({1, 2,}, 3)", "one expects 1 argument, got 2"}),
     [](const testing::TestParamInfo<CountCase> &info) { return std::string(info.param.name); });
 
 struct NearCase {
@@ -216,6 +222,34 @@ TEST(LuaSyntaxTest, ShortensTheQuotedRestOfALongLine)
     ASSERT_TRUE(error);
     EXPECT_LE(error->message.size(), 210u);
     EXPECT_TRUE(error->message.starts_with("unfinished string near '\"aaa")) << error->message;
+}
+
+// Lua quotes an unreadable symbol as its first byte; the message shows the whole character,
+// or the byte's value when the text holds no character there.
+TEST(LuaSyntaxTest, QuotesWholeCharacters)
+{
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"x = 1\ny = \xC3\xA9\n", "unexpected symbol near '\xC3\xA9'"},
+        {"y = \"\xC3\xA9\" .. \xE2\x82\xAC\n", "unexpected symbol near '\xE2\x82\xAC'"},
+        {"y = \xF0\x9D\x84\x9E\n", "unexpected symbol near '\xF0\x9D\x84\x9E'"},
+        {"y = \xC3(\n", "unexpected symbol near '\\xC3'"},
+        {"y = \x80\n", "unexpected symbol near '\\x80'"},
+    };
+    for (const auto &c : cases) {
+        const std::optional<LuaSyntaxError> error = CheckLuaSyntax(c.text);
+        ASSERT_TRUE(error) << c.text;
+        EXPECT_EQ(error->message, c.message);
+    }
+}
+
+TEST(CheckScriptTest, SyntaxErrorInACallIsItsOnlyProblem)
+{
+    const std::vector<ScriptProblem> problems = CheckScript("tg_addpoint(1, 2,)\n", DefaultFunctions());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].severity, ProblemSeverity::Error);
 }
 
 // ---------------------------------------------------------------------------------------------
