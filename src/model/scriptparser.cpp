@@ -159,7 +159,7 @@ std::uint32_t Parser::Declare(const Token &name, DeclarationKind kind, bool hasV
     declaration.kind = kind;
     declaration.scope = m_scopes.back().scope;
     declaration.function = m_functions.back().function;
-    declaration.visibleFrom = m_text.size();
+    declaration.visibleFrom = kNever;
     const std::uint32_t index = std::uint32_t(m_model.declarations.size());
     m_model.declarations.push_back(declaration);
     const std::uint32_t use = AddUse(name, index, false);
