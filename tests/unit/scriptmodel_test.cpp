@@ -261,8 +261,15 @@ TEST(ScriptModel, KeepsWhatItReadBeforeABrokenStatement)
         {"local alpha = 1\nprint(alpha", {"alpha"}},
         {"local alpha = 1\nlocal beta = ", {"alpha"}},
         {"local alpha = 1\nfor i = 1, 10 do\n  local x = i +", {"i", "alpha"}},
-        {"local alpha = 'unfinished\n", {}},
+        // An unfinished string ends at its line, as the compiler's message says.
+        {"local alpha = 'unfinished\n", {"alpha"}},
         {"local t = {\n  a = 1,\n  b = ", {}},
+        // A broken statement in the middle: the names after it are still read.
+        {"local a = 1\nlocal b = = 2\nlocal c = 3\n", {"c", "a"}},
+        {"local a = 1\nf(a,\nlocal c = 3\n", {"c", "a"}},
+        {"local function f(p)\n  p.\nend\nlocal c = 3\n", {"c", "f"}},
+        {"local a = 1\nif a then\n  local b = a +\nend\nlocal c\n", {"c", "a"}},
+        {"x = ) ] } end until\nlocal c\n", {"c"}},
     };
     for (const Case &c : cases) {
         const std::string_view text = c.text;
