@@ -661,13 +661,14 @@ void Parser::LocalStatement()
         std::uint32_t values = 0;
         Expr last;
         do {
-            if (values < names.size() && Check(Tok::Function)) {
+            // A function is named by a statement of one name only.
+            if (values == 0 && names.size() == 1 && Check(Tok::Function)) {
                 Naming naming;
                 naming.kind = FunctionKind::Local;
                 naming.nameStart = PosOf(names[values]);
                 naming.nameEnd = names[values].end;
                 naming.symbol = declared[values];
-                naming.start = names.size() == 1 ? PosOf(local) : PosOf(m_tok);
+                naming.start = PosOf(local);
                 naming.statementStart = local.start;
                 Arm(naming);
             }
@@ -735,12 +736,14 @@ void Parser::AssignValues(const std::vector<Suffixed> &targets, Assignment &assi
             const Suffixed &target = targets[values];
             if (target.kind == Suffixed::Kind::Name)
                 constructorTarget = target.baseUse;
-            if (Check(Tok::Function) && (target.kind == Suffixed::Kind::Name || (target.kind == Suffixed::Kind::Field && target.plain))) {
+            const bool plainTarget = target.kind == Suffixed::Kind::Name ||
+                                     (target.kind == Suffixed::Kind::Field && target.plain && target.lastField != kNone);
+            if (targets.size() == 1 && Check(Tok::Function) && plainTarget) {
                 Naming naming;
                 const NameUse &base = m_model.uses[target.baseUse];
                 naming.nameStart = target.startPos;
                 naming.nameEnd = target.end;
-                naming.start = targets.size() == 1 ? PosOf(first) : PosOf(m_tok);
+                naming.start = PosOf(first);
                 naming.statementStart = first.start;
                 if (target.kind == Suffixed::Kind::Name) {
                     naming.kind = base.global ? FunctionKind::Global : FunctionKind::Local;
