@@ -228,6 +228,35 @@ TEST(ScriptModel, DescribesCallsAndTheirArguments)
     EXPECT_EQ(model.CallAround(text.find("g(")).call, kNone);
 }
 
+TEST(ScriptModel, FindsTheCallBeingWrittenAroundTheCaret)
+{
+    struct Case {
+        const char *text; // "|" marks the caret
+        const char *callee;
+        std::uint32_t argument;
+    };
+    const Case cases[] = {
+        {"f(a, |", "f", 1},
+        {"f(a,\n  g(b, |", "g", 1},
+        {"f(a, g(b), |", "f", 2},
+        {"f(function() g(|) end, x)", "g", 0},
+        {"f(function() x = | end, y)", "", 0},
+        {"f(function() end, |)", "f", 1},
+        {"t:m(1, 2, |3)", "t:m", 2},
+        {"f(1)|", "", 0},
+        {"local x = f(1,\n| \n", "f", 1},
+    };
+    for (const Case &c : cases) {
+        std::string text = c.text;
+        const std::size_t caret = text.find('|');
+        text.erase(caret, 1);
+        const Model model = BuildModel(text);
+        const CallAt at = model.CallAround(caret);
+        EXPECT_EQ(at.call == kNone ? std::string_view() : model.calls[at.call].callee, c.callee) << c.text;
+        EXPECT_EQ(at.argument, c.argument) << c.text;
+    }
+}
+
 TEST(ScriptModel, RecordsStatementsTheWarningsLookAt)
 {
     const std::string text = "local a, b = 1\na, b = f()\nx, y = 1, 2, 3\n"
