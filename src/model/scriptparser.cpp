@@ -535,11 +535,12 @@ void Parser::ForStatement()
     Advance();
     const bool clean = InFrame('b', Tok::End, [&] {
         OpenScope(ScopeKind::Loop, forToken.start);
-        std::vector<std::uint32_t> names;
+        // The loop's names are declared one after the other.
+        const std::uint32_t firstName = std::uint32_t(m_model.declarations.size());
         const Token first = m_tok;
         Expect(Tok::Name);
         if (Check(Tok::Assign)) {
-            names.push_back(Declare(first, DeclarationKind::NumericFor, true));
+            Declare(first, DeclarationKind::NumericFor, true);
             Advance();
             Expression();
             Expect(Tok::Comma);
@@ -547,18 +548,19 @@ void Parser::ForStatement()
             if (Accept(Tok::Comma))
                 Expression();
         } else {
-            names.push_back(Declare(first, DeclarationKind::GenericFor, true));
+            Declare(first, DeclarationKind::GenericFor, true);
             while (Accept(Tok::Comma)) {
                 const Token name = m_tok;
                 Expect(Tok::Name);
-                names.push_back(Declare(name, DeclarationKind::GenericFor, true));
+                Declare(name, DeclarationKind::GenericFor, true);
             }
             Expect(Tok::In);
             ExpressionList(nullptr);
         }
         const Token doToken = m_tok;
         Expect(Tok::Do);
-        for (const std::uint32_t name : names)
+        const std::uint32_t lastName = std::uint32_t(m_model.declarations.size());
+        for (std::uint32_t name = firstName; name < lastName; ++name)
             Activate(name, doToken.start);
         ++m_functions.back().loops;
         m_loopBreaks.push_back(0);
@@ -644,54 +646,52 @@ void Parser::LocalStatement()
         FunctionBody(keyword, nullptr);
         return;
     }
-    std::vector<Token> names;
-    std::vector<std::uint32_t> declared;
-    std::vector<std::uint32_t> uses; // each declaration's own NameUse
+    // The names are declared one after the other, each with its own use right after the last.
+    const Token firstName = m_tok;
+    const std::uint32_t firstDeclared = std::uint32_t(m_model.declarations.size());
+    const std::uint32_t firstUse = std::uint32_t(m_model.uses.size());
+    std::uint32_t names = 0;
     do {
         const Token name = m_tok;
         Expect(Tok::Name);
-        names.push_back(name);
-        declared.push_back(Declare(name, DeclarationKind::Local, false));
-        uses.push_back(std::uint32_t(m_model.uses.size() - 1));
+        Declare(name, DeclarationKind::Local, false);
+        ++names;
     } while (Accept(Tok::Comma));
     Assignment assignment;
     assignment.range.start = PosOf(local);
     assignment.isLocal = true;
-    assignment.names = std::uint32_t(names.size());
-    assignment.firstUse = uses.front();
+    assignment.names = names;
+    assignment.firstUse = firstUse;
     assignment.function = m_functions.back().function;
     const std::uint32_t index = std::uint32_t(m_model.assignments.size());
     m_model.assignments.push_back(assignment);
+    std::uint32_t values = 0;
+    Expr last;
     if (Accept(Tok::Assign)) {
-        std::uint32_t values = 0;
-        Expr last;
         do {
             // A function is named by a statement of one name only.
-            if (values == 0 && names.size() == 1 && Check(Tok::Function)) {
+            if (values == 0 && names == 1 && Check(Tok::Function)) {
                 Naming naming;
                 naming.kind = FunctionKind::Local;
-                naming.nameStart = PosOf(names[values]);
-                naming.nameEnd = names[values].end;
-                naming.symbol = declared[values];
+                naming.nameStart = PosOf(firstName);
+                naming.nameEnd = firstName.end;
+                naming.symbol = firstDeclared;
                 naming.start = PosOf(local);
                 naming.statementStart = local.start;
                 Arm(naming);
             }
-            last = Expression(values < names.size() ? uses[values] : kNone);
+            last = Expression(values < names ? firstUse + values : kNone);
             ++values;
         } while (Accept(Tok::Comma));
         Assignment &stored = m_model.assignments[index];
         stored.values = values;
         stored.lastValueMulti = last.multi;
-        for (std::size_t i = 0; i < uses.size(); ++i)
-            MarkWrite(uses[i], i < values || last.multi, index);
-    } else {
-        for (const std::uint32_t use : uses)
-            MarkWrite(use, false, index);
     }
+    for (std::uint32_t i = 0; i < names; ++i)
+        MarkWrite(firstUse + i, i < values || (values > 0 && last.multi), index);
     m_model.assignments[index].range.end = m_lastEnd;
-    for (const std::uint32_t declaration : declared)
-        Activate(declaration, m_lastEnd);
+    for (std::uint32_t i = 0; i < names; ++i)
+        Activate(firstDeclared + i, m_lastEnd);
 }
 
 void Parser::ReturnStatement()
@@ -707,53 +707,60 @@ void Parser::ReturnStatement()
 void Parser::ExpressionStatement()
 {
     const Token first = m_tok;
-    std::vector<Suffixed> targets;
-    targets.push_back(SuffixedExpression());
+    const Suffixed target = SuffixedExpression();
     if (!Check(Tok::Assign) && !Check(Tok::Comma)) {
-        if (targets.front().kind != Suffixed::Kind::Call)
+        if (target.kind != Suffixed::Kind::Call)
             Fail();
         return;
     }
-    while (Accept(Tok::Comma))
-        targets.push_back(SuffixedExpression());
-    for (const Suffixed &target : targets)
-        if (target.kind == Suffixed::Kind::Call || target.kind == Suffixed::Kind::Paren)
+    // The targets on a stack shared with the statements inside the values, which leave it as
+    // they found it.
+    const std::size_t base = m_targets.size();
+    m_targets.push_back(target);
+    while (Accept(Tok::Comma)) {
+        const Suffixed next = SuffixedExpression();
+        m_targets.push_back(next);
+    }
+    for (std::size_t i = base; i < m_targets.size(); ++i)
+        if (m_targets[i].kind == Suffixed::Kind::Call || m_targets[i].kind == Suffixed::Kind::Paren)
             Fail();
     Expect(Tok::Assign);
     Assignment assignment;
     assignment.range.start = PosOf(first);
-    assignment.names = std::uint32_t(targets.size());
+    assignment.names = std::uint32_t(m_targets.size() - base);
     assignment.function = m_functions.back().function;
-    if (targets.front().kind == Suffixed::Kind::Name)
-        assignment.firstUse = targets.front().baseUse;
-    AssignValues(targets, assignment, first);
+    if (target.kind == Suffixed::Kind::Name)
+        assignment.firstUse = target.baseUse;
+    AssignValues(base, assignment, first);
+    m_targets.resize(base);
 }
 
-void Parser::AssignValues(const std::vector<Suffixed> &targets, Assignment &assignment, const Token &first)
+void Parser::AssignValues(std::size_t base, Assignment &assignment, const Token &first)
 {
     const std::uint32_t index = std::uint32_t(m_model.assignments.size());
     m_model.assignments.push_back(assignment);
+    const std::size_t count = assignment.names;
     std::uint32_t values = 0;
     Expr last;
     do {
         std::uint32_t constructorTarget = kNone;
-        if (values < targets.size()) {
-            const Suffixed &target = targets[values];
+        if (values < count) {
+            const Suffixed target = m_targets[base + values];
             if (target.kind == Suffixed::Kind::Name)
                 constructorTarget = target.baseUse;
             const bool plainTarget = target.kind == Suffixed::Kind::Name ||
                                      (target.kind == Suffixed::Kind::Field && target.plain && target.lastField != kNone);
-            if (targets.size() == 1 && Check(Tok::Function) && plainTarget) {
+            if (count == 1 && Check(Tok::Function) && plainTarget) {
                 Naming naming;
-                const NameUse &base = m_model.uses[target.baseUse];
+                const NameUse &baseUse = m_model.uses[target.baseUse];
                 naming.nameStart = target.startPos;
                 naming.nameEnd = target.end;
                 naming.start = PosOf(first);
                 naming.statementStart = first.start;
                 if (target.kind == Suffixed::Kind::Name) {
-                    naming.kind = base.global ? FunctionKind::Global : FunctionKind::Local;
-                    naming.symbol = base.symbol;
-                    naming.global = base.global;
+                    naming.kind = baseUse.global ? FunctionKind::Global : FunctionKind::Local;
+                    naming.symbol = baseUse.symbol;
+                    naming.global = baseUse.global;
                 } else {
                     naming.kind = FunctionKind::Field;
                     naming.field = target.lastField;
@@ -768,8 +775,8 @@ void Parser::AssignValues(const std::vector<Suffixed> &targets, Assignment &assi
     stored.values = values;
     stored.lastValueMulti = last.multi;
     stored.range.end = m_lastEnd;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        const Suffixed &target = targets[i];
+    for (std::size_t i = 0; i < count; ++i) {
+        const Suffixed &target = m_targets[base + i];
         const bool hasValue = i < values || last.multi;
         if (target.kind == Suffixed::Kind::Name) {
             MarkWrite(target.baseUse, hasValue, index);

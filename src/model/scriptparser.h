@@ -140,7 +140,7 @@ private:
     void ExpressionStatement();
     void ReturnStatement();
     void NoteEmpty(EmptyKind kind, const Token &opener, const Token &keyword, std::size_t end);
-    void AssignValues(const std::vector<Suffixed> &targets, Assignment &assignment, const Token &first);
+    void AssignValues(std::size_t base, Assignment &assignment, const Token &first);
 
     // Expressions.
     Expr Expression(std::uint32_t constructorTarget = kNone);
@@ -172,6 +172,7 @@ private:
     int m_depth = 0;
     int m_errors = 0;
     static constexpr int kMaxErrors = 1000;
+    std::vector<Suffixed> m_targets; // the targets of the assignments being read
     std::vector<char> m_frames; // open brackets "(", "{", "[" and blocks "b" (to `end`), "r" (to `until`)
     Model m_model;
 
