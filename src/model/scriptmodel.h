@@ -49,7 +49,9 @@ enum class ScopeKind : std::uint8_t {
 struct Scope {
     ScopeKind kind = ScopeKind::Block;
     std::size_t start = 0; // the keyword that opens it (for a function, its "(")
-    std::size_t end = 0;   // after its closing keyword (`end`, or the `until` condition); the text's size when left open
+    // After its closing keyword (`end`, or the `until` condition); when left open, the text's
+    // size, or where an error cut it short.
+    std::size_t end = 0;
     std::uint32_t parent = kNone;
     std::uint32_t function = 0; // the function whose body holds it (0: the main chunk)
     std::uint32_t depth = 0;    // scopes enclosing it
@@ -78,7 +80,7 @@ struct Declaration {
     // function's "(" for a parameter, at the name for `local function`. It stays until the scope's end.
     // kNever when the text stopped before its statement ended, and for a vararg (not a name).
     std::size_t visibleFrom = 0;
-    // The declaration of the same name it hides, in scope where it was declared; kNone if none.
+    // The declaration of the same name it hides where it comes into scope; kNone if none.
     std::uint32_t shadows = kNone;
     // Its uses, contiguous in Model::symbolUses, in text order; the first is the declaration itself.
     std::uint32_t firstUse = 0;
@@ -92,9 +94,9 @@ struct Global {
     std::uint32_t firstUse = 0;
     std::uint32_t useCount = 0;
     std::uint32_t firstSet = kNone; // the use that first assigns it: its "declaration"
-    bool read = false;
+    bool read = false;    // read other than to set a field of it
     bool set = false;
-    bool mutated = false; // a field of it is set: `g.x = 1`, `function g.f() end`
+    bool mutated = false; // a field of it is set: `g.x = 1`, `g[1] = 2`, `function g.f() end`
 };
 
 // One occurrence of a variable's name: a declaration, a read or a write.
