@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -342,7 +343,52 @@ TEST(ScriptModel, StopsAtTheNestingBoundWithoutRecursingFurther)
     }
 }
 
-TEST(ScriptModel, ReadsEveryLibraryFileLuaAccepts)
+std::string ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// "GET name" / "SET name" with their counts, as the compiler's listing has them: every read of
+// a global is a GETGLOBAL, every assignment a SETGLOBAL.
+std::map<std::string, int> CompiledGlobals(const std::string &path)
+{
+    std::map<std::string, int> counts;
+    FILE *listing = popen(("luac5.1 -l -p '" + path + "' 2>/dev/null").c_str(), "r");
+    if (!listing)
+        return counts;
+    char line[4096];
+    while (std::fgets(line, sizeof line, listing)) {
+        const std::string_view text = line;
+        const std::size_t get = text.find("GETGLOBAL");
+        const std::size_t set = text.find("SETGLOBAL");
+        const std::size_t name = text.rfind("; ");
+        if ((get == std::string_view::npos && set == std::string_view::npos) || name == std::string_view::npos)
+            continue;
+        std::string_view global = text.substr(name + 2);
+        while (!global.empty() && (global.back() == '\n' || global.back() == '\r'))
+            global.remove_suffix(1);
+        ++counts[(get != std::string_view::npos ? "GET " : "SET ") + std::string(global)];
+    }
+    pclose(listing);
+    return counts;
+}
+
+std::map<std::string, int> ModelGlobals(const Model &model)
+{
+    std::map<std::string, int> counts;
+    for (const NameUse &use : model.uses)
+        if (use.global)
+            ++counts[(use.write ? "SET " : "GET ") + std::string(model.globals[use.symbol].name)];
+    return counts;
+}
+
+// Every .lua file under the Lua library folder that luac5.1 accepts is read to its end, and its
+// globals are exactly the compiler's: a name resolved to the wrong scope shows as a global too
+// many or too few.
+TEST(ScriptModel, ReadsEveryLibraryFileAsTheCompilerDoes)
 {
     const std::filesystem::path folder = "/usr/share/lua/5.1";
     if (!std::filesystem::is_directory(folder) || std::system("luac5.1 -v >/dev/null 2>&1") != 0)
@@ -356,13 +402,11 @@ TEST(ScriptModel, ReadsEveryLibraryFileLuaAccepts)
             continue;
         if (std::system(("luac5.1 -p '" + path + "' >/dev/null 2>&1").c_str()) != 0)
             continue;
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        const std::string text = content.str();
+        const std::string text = ReadAll(path);
         const Model model = BuildModel(text);
         EXPECT_TRUE(model.status.complete) << path << ":" << model.status.stoppedAt.line << ":"
                                            << model.status.stoppedAt.column;
+        EXPECT_EQ(ModelGlobals(model), CompiledGlobals(path)) << path;
         ++read;
     }
     EXPECT_GT(read, 0);
