@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -351,43 +352,105 @@ std::string ReadAll(const std::string &path)
     return content.str();
 }
 
-// "GET name" / "SET name" with their counts, as the compiler's listing has them: every read of
-// a global is a GETGLOBAL, every assignment a SETGLOBAL.
-std::map<std::string, int> CompiledGlobals(const std::string &path)
+// What the compiler's listing (luac5.1 -l -l) says of a file: "GET name" / "SET name" with
+// their counts (every read of a global is a GETGLOBAL, every assignment a SETGLOBAL), and per
+// function, in the listing's order, its locals in order and its upvalues.
+struct Listing {
+    std::map<std::string, int> globals;
+    std::vector<std::string> functions; // "local local ... | upvalue upvalue ..."
+};
+
+std::string Words(const std::vector<std::string> &locals, const std::set<std::string> &upvalues)
 {
-    std::map<std::string, int> counts;
-    FILE *listing = popen(("luac5.1 -l -p '" + path + "' 2>/dev/null").c_str(), "r");
-    if (!listing)
-        return counts;
-    char line[4096];
-    while (std::fgets(line, sizeof line, listing)) {
-        const std::string_view text = line;
-        const std::size_t get = text.find("GETGLOBAL");
-        const std::size_t set = text.find("SETGLOBAL");
-        const std::size_t name = text.rfind("; ");
-        if ((get == std::string_view::npos && set == std::string_view::npos) || name == std::string_view::npos)
-            continue;
-        std::string_view global = text.substr(name + 2);
-        while (!global.empty() && (global.back() == '\n' || global.back() == '\r'))
-            global.remove_suffix(1);
-        ++counts[(get != std::string_view::npos ? "GET " : "SET ") + std::string(global)];
-    }
-    pclose(listing);
-    return counts;
+    std::string out;
+    for (const std::string &name : locals)
+        out += name + " ";
+    out += "|";
+    for (const std::string &name : upvalues)
+        out += " " + name;
+    return out;
 }
 
-std::map<std::string, int> ModelGlobals(const Model &model)
+Listing CompiledListing(const std::string &path)
 {
-    std::map<std::string, int> counts;
-    for (const NameUse &use : model.uses)
-        if (use.global)
-            ++counts[(use.write ? "SET " : "GET ") + std::string(model.globals[use.symbol].name)];
-    return counts;
+    Listing listing;
+    FILE *output = popen(("luac5.1 -l -l -p '" + path + "' 2>/dev/null").c_str(), "r");
+    if (!output)
+        return listing;
+    std::vector<std::string> locals;
+    std::set<std::string> upvalues;
+    bool any = false;
+    std::string section;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, output)) {
+        std::string line = buffer;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (line.starts_with("main <") || line.starts_with("function <")) {
+            if (any)
+                listing.functions.push_back(Words(locals, upvalues));
+            any = true;
+            locals.clear();
+            upvalues.clear();
+            section.clear();
+            continue;
+        }
+        if (line.starts_with("constants (") || line.starts_with("locals (") || line.starts_with("upvalues (")) {
+            section = line.substr(0, line.find(' '));
+            continue;
+        }
+        std::istringstream words(line);
+        std::string first, second;
+        words >> first >> second;
+        const bool numbered = !first.empty() && std::isdigit(static_cast<unsigned char>(first[0]));
+        if (section == "locals" && numbered && !second.starts_with("("))
+            locals.push_back(second);
+        else if (section == "upvalues" && numbered)
+            upvalues.insert(second);
+        else if (section.empty()) {
+            const bool get = line.find("GETGLOBAL") != std::string::npos;
+            const bool set = line.find("SETGLOBAL") != std::string::npos;
+            const std::size_t name = line.rfind("; ");
+            if ((get || set) && name != std::string::npos)
+                ++listing.globals[(get ? "GET " : "SET ") + line.substr(name + 2)];
+        }
+    }
+    if (any)
+        listing.functions.push_back(Words(locals, upvalues));
+    pclose(output);
+    return listing;
+}
+
+// The same from the model. Lua 5.1 gives a vararg function a local "arg" after its parameters,
+// and makes a name an upvalue of every function between its use and its declaration.
+Listing ModelListing(const Model &model)
+{
+    Listing listing;
+    std::vector<std::vector<std::string>> locals(model.functions.size());
+    std::vector<std::set<std::string>> upvalues(model.functions.size());
+    for (const Declaration &declaration : model.declarations)
+        if (declaration.kind != DeclarationKind::Vararg)
+            locals[declaration.function].emplace_back(declaration.name);
+    for (std::size_t f = 1; f < model.functions.size(); ++f)
+        if (model.functions[f].vararg)
+            locals[f].insert(locals[f].begin() + model.functions[f].parameterCount, "arg");
+    for (const NameUse &use : model.uses) {
+        if (use.global) {
+            ++listing.globals[(use.write ? "SET " : "GET ") + std::string(model.globals[use.symbol].name)];
+            continue;
+        }
+        const std::uint32_t declared = model.declarations[use.symbol].function;
+        for (std::uint32_t f = use.function; use.upvalue && f != declared && f != kNone; f = model.functions[f].parent)
+            upvalues[f].emplace(model.declarations[use.symbol].name);
+    }
+    for (std::size_t f = 0; f < model.functions.size(); ++f)
+        listing.functions.push_back(Words(locals[f], upvalues[f]));
+    return listing;
 }
 
 // Every .lua file under the Lua library folder that luac5.1 accepts is read to its end, and its
-// globals are exactly the compiler's: a name resolved to the wrong scope shows as a global too
-// many or too few.
+// globals, each function's locals and upvalues are exactly the compiler's: a name resolved to
+// the wrong scope shows as a global, local or upvalue too many or too few.
 TEST(ScriptModel, ReadsEveryLibraryFileAsTheCompilerDoes)
 {
     const std::filesystem::path folder = "/usr/share/lua/5.1";
@@ -406,7 +469,10 @@ TEST(ScriptModel, ReadsEveryLibraryFileAsTheCompilerDoes)
         const Model model = BuildModel(text);
         EXPECT_TRUE(model.status.complete) << path << ":" << model.status.stoppedAt.line << ":"
                                            << model.status.stoppedAt.column;
-        EXPECT_EQ(ModelGlobals(model), CompiledGlobals(path)) << path;
+        const Listing compiled = CompiledListing(path);
+        const Listing modelled = ModelListing(model);
+        EXPECT_EQ(modelled.globals, compiled.globals) << path;
+        EXPECT_EQ(modelled.functions, compiled.functions) << path;
         ++read;
     }
     EXPECT_GT(read, 0);
