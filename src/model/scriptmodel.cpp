@@ -3,6 +3,7 @@
 #include "model/scriptmodel.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace luamodel {
 
@@ -117,13 +118,14 @@ std::vector<std::string_view> Model::FieldsOf(SymbolRef symbol) const
     std::vector<std::string_view> names;
     if (!symbol.valid())
         return names;
+    std::unordered_set<std::string_view> seen;
     for (const std::uint32_t *use = UsesBegin(symbol); use != UsesEnd(symbol); ++use) {
         // The fields hanging on this use directly follow it in text order.
         auto first = std::lower_bound(fieldsByBase.begin(), fieldsByBase.end(), *use,
                                       [this](std::uint32_t field, std::uint32_t base) { return fields[field].baseUse < base; });
         for (auto it = first; it != fieldsByBase.end() && fields[*it].baseUse == *use; ++it) {
             const FieldUse &field = fields[*it];
-            if (field.parent == kNone && std::find(names.begin(), names.end(), field.name) == names.end())
+            if (field.parent == kNone && seen.insert(field.name).second)
                 names.push_back(field.name);
         }
     }

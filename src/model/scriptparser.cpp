@@ -3,25 +3,25 @@
 
 namespace luamodel {
 
-std::uint32_t NameTable::FindOrAdd(std::string_view name, std::uint32_t next)
+std::uint32_t NameTable::Hash(std::string_view name)
 {
-    if ((m_used + 1) * 2 > m_slots.size())
-        Grow();
     std::uint32_t hash = 2166136261u;
     for (unsigned char c : name)
         hash = (hash ^ c) * 16777619u;
-    return Insert(name, hash, next);
+    return hash;
 }
 
-std::uint32_t NameTable::Insert(std::string_view name, std::uint32_t hash, std::uint32_t value)
+std::uint32_t &NameTable::Value(std::string_view name, std::uint32_t hash)
 {
+    if ((m_used + 1) * 2 > m_slots.size())
+        Grow();
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
-        if (slot.value == kNone) {
-            slot = {name, value, hash};
+        if (!slot.used) {
+            slot = {name, kNone, hash, true};
             ++m_used;
-            return kNone;
+            return slot.value;
         }
         if (slot.hash == hash && slot.name == name)
             return slot.value;
@@ -34,8 +34,8 @@ void NameTable::Grow()
     old.swap(m_slots);
     m_used = 0;
     for (const Slot &slot : old)
-        if (slot.value != kNone)
-            Insert(slot.name, slot.hash, slot.value);
+        if (slot.used)
+            Value(slot.name, slot.hash) = slot.value;
 }
 
 Parser::Parser(std::string_view text) : m_lexer(text), m_text(text)
@@ -202,7 +202,7 @@ std::uint32_t Parser::OpenScope(ScopeKind kind, std::size_t start)
 void Parser::CloseScope(std::size_t end)
 {
     m_model.scopes[m_scopes.back().scope].end = end;
-    m_active.resize(m_scopes.back().activeBase);
+    DropActive(m_scopes.back().activeBase);
     m_scopes.pop_back();
 }
 
@@ -242,16 +242,21 @@ void Parser::Activate(std::uint32_t declaration, std::size_t from)
 {
     Declaration &declared = m_model.declarations[declaration];
     declared.visibleFrom = from;
-    // A shadowed name is the one in scope at the moment of activation, not of declaration.
-    declared.shadows = kNone;
-    for (std::size_t i = m_active.size(); i-- > 0;) {
-        const Active &active = m_active[i];
-        if (active.length == declared.name.size() && std::string_view(active.name, active.length) == declared.name) {
-            declared.shadows = active.declaration;
-            break;
-        }
+    const std::uint32_t hash = NameTable::Hash(declared.name);
+    std::uint32_t &innermost = m_locals.Value(declared.name, hash);
+    declared.shadows = innermost == kNone ? kNone : m_active[innermost].declaration;
+    m_active.push_back({declaration, innermost, hash});
+    innermost = std::uint32_t(m_active.size() - 1);
+}
+
+// The locals from base on leave scope; the names they hid are in scope again.
+void Parser::DropActive(std::size_t base)
+{
+    while (m_active.size() > base) {
+        const Active &active = m_active.back();
+        m_locals.Value(m_model.declarations[active.declaration].name, active.hash) = active.previous;
+        m_active.pop_back();
     }
-    m_active.push_back({declared.name.data(), std::uint32_t(declared.name.size()), declaration});
 }
 
 std::uint32_t Parser::AddUse(const Token &token, std::uint32_t symbol, bool global)
@@ -271,27 +276,25 @@ std::uint32_t Parser::AddUse(const Token &token, std::uint32_t symbol, bool glob
 std::uint32_t Parser::UseName(const Token &name)
 {
     const std::string_view text = TextOf(name);
-    const unsigned char first = static_cast<unsigned char>(text[0]);
-    for (std::size_t i = m_active.size(); i-- > 0;) {
-        const Active &active = m_active[i];
-        if (active.length != text.size() || static_cast<unsigned char>(active.name[0]) != first ||
-            std::string_view(active.name, active.length) != text)
-            continue;
-        const std::uint32_t use = AddUse(name, active.declaration, false);
-        if (i < m_functions.back().activeBase) {
+    const std::uint32_t hash = NameTable::Hash(text);
+    const std::uint32_t innermost = m_locals.Value(text, hash);
+    if (innermost != kNone) {
+        const std::uint32_t declaration = m_active[innermost].declaration;
+        const std::uint32_t use = AddUse(name, declaration, false);
+        if (innermost < m_functions.back().activeBase) {
             m_model.uses[use].upvalue = true;
-            m_model.declarations[active.declaration].usedAsUpvalue = true;
+            m_model.declarations[declaration].usedAsUpvalue = true;
         }
         return use;
     }
-    const std::uint32_t next = std::uint32_t(m_model.globals.size());
-    const std::uint32_t found = m_globals.FindOrAdd(text, next);
-    if (found != kNone)
-        return AddUse(name, found, true);
-    Global global;
-    global.name = text;
-    m_model.globals.push_back(global);
-    return AddUse(name, next, true);
+    std::uint32_t &global = m_globals.Value(text, hash);
+    if (global == kNone) {
+        global = std::uint32_t(m_model.globals.size());
+        Global added;
+        added.name = text;
+        m_model.globals.push_back(added);
+    }
+    return AddUse(name, global, true);
 }
 
 void Parser::MarkWrite(std::uint32_t use, bool hasValue, std::uint32_t assignment)
