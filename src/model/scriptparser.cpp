@@ -11,6 +11,21 @@ std::uint32_t NameTable::Hash(std::string_view name)
     return hash;
 }
 
+namespace {
+
+// Names are short: comparing them inline beats a call to memcmp.
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
 std::uint32_t &NameTable::Value(std::string_view name, std::uint32_t hash)
 {
     if ((m_used + 1) * 2 > m_slots.size())
@@ -23,7 +38,7 @@ std::uint32_t &NameTable::Value(std::string_view name, std::uint32_t hash)
             ++m_used;
             return slot.value;
         }
-        if (slot.hash == hash && slot.name == name)
+        if (slot.hash == hash && SameName(slot.name, name))
             return slot.value;
     }
 }
@@ -50,6 +65,9 @@ Model Parser::Run()
     m_model.calls.reserve(size / 64);
     m_model.arguments.reserve(size / 48);
     m_model.fields.reserve(size / 128);
+    m_model.declarations.reserve(size / 256);
+    m_model.scopes.reserve(size / 256);
+    m_model.assignments.reserve(size / 128);
     Function main;
     main.kind = FunctionKind::Main;
     main.range.end = m_text.size();
