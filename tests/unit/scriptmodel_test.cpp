@@ -135,6 +135,35 @@ TEST(ScriptModel, RecordsEveryAccessOfALocalInOrder)
     EXPECT_EQ(model.assignments[model.uses[uses[1]].assignment].range.start.line, 2u);
 }
 
+TEST(ScriptModel, TellsWhatEachDeclarationHidesAndWhatEachFunctionIsAssignedTo)
+{
+    const std::string text = "local width = 1\nfor i = 1, 3 do local width = i end\n"
+                             "local function helper(x) local x = x return x end\nfunction g(...) return ... end\n";
+    const Model model = BuildModel(text);
+    const Declaration &outer = model.declarations[0];
+    const Declaration &inner = model.declarations[2];
+    EXPECT_EQ(inner.name, "width");
+    EXPECT_EQ(inner.shadows, 0u);
+    EXPECT_EQ(outer.shadows, kNone);
+    const std::uint32_t helper = model.Resolve("helper", text.size());
+    ASSERT_NE(helper, kNone);
+    EXPECT_EQ(model.declarations[helper].kind, DeclarationKind::LocalFunction);
+    const std::vector<std::uint32_t> named = model.NamedFunctions();
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(model.functions[named[0]].symbol, helper);
+    EXPECT_FALSE(model.functions[named[0]].symbolGlobal);
+    EXPECT_EQ(model.functions[named[1]].symbol, model.FindGlobal("g"));
+    EXPECT_TRUE(model.functions[named[1]].symbolGlobal);
+    // `local x = x` hides the parameter; the vararg is a declaration its `...` uses resolve to.
+    const std::uint32_t localX = model.UseAt(text.find("local x") + 6);
+    EXPECT_EQ(model.declarations[model.uses[localX].symbol].kind, DeclarationKind::Local);
+    EXPECT_EQ(model.declarations[model.declarations[model.uses[localX].symbol].shadows].kind, DeclarationKind::Parameter);
+    const std::uint32_t vararg = model.functions[named[1]].varargDeclaration;
+    ASSERT_NE(vararg, kNone);
+    EXPECT_EQ(model.declarations[vararg].useCount, 2u);
+    EXPECT_EQ(model.VisibleAt(text.rfind("...")).size(), 2u); // helper and width, no "..."
+}
+
 TEST(ScriptModel, TellsGlobalsReadSetAndMutated)
 {
     const std::string text = "g.x = 1\nh = 1\nprint(k)\nh = 2\n";
