@@ -175,6 +175,29 @@ std::uint32_t Model::FunctionAt(std::size_t offset) const
     return index == kNone ? 0 : index;
 }
 
+std::uint32_t Model::DefinitionOf(std::uint32_t index) const
+{
+    if (index >= calls.size() || calls[index].callee.empty())
+        return kNone;
+    const Call &call = calls[index];
+    auto first = std::lower_bound(functionsByName.begin(), functionsByName.end(), call.callee,
+                                  [this](std::uint32_t function, std::string_view name) { return functions[function].name < name; });
+    std::uint32_t found = kNone;
+    for (auto it = first; it != functionsByName.end() && functions[*it].name == call.callee; ++it) {
+        const Function &function = functions[*it];
+        if (call.plainName) {
+            // The same variable: a local of the name in scope at the call, or the global.
+            const NameUse &base = uses[call.baseUse];
+            if (function.symbol != base.symbol || function.symbolGlobal != base.global)
+                continue;
+        }
+        if (found != kNone && function.range.start.offset > call.open.offset)
+            break;
+        found = *it;
+    }
+    return found;
+}
+
 std::vector<std::uint32_t> Model::NamedFunctions() const
 {
     std::vector<std::uint32_t> named;

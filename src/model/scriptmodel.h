@@ -276,6 +276,7 @@ public:
     std::vector<FieldUse> fields;          // in text order
     std::vector<std::uint32_t> fieldsByBase;  // fields ordered by baseUse, text order within
     std::vector<std::uint32_t> globalsByName; // globals ordered by name
+    std::vector<std::uint32_t> functionsByName; // named functions ordered by name, text order within
     std::vector<Function> functions;       // in text order of their start; functions[0] is the main chunk
     std::vector<ParamAnnotation> paramAnnotations;
     std::vector<ReturnAnnotation> returnAnnotations;
@@ -319,6 +320,10 @@ public:
     std::uint32_t FunctionAt(std::size_t offset) const;
     // Named functions (every kind but Main and Anonymous), in text order: outlines, symbol lists.
     std::vector<std::uint32_t> NamedFunctions() const;
+    // The script's own function a call calls, by the callee as written: a plain name through its
+    // symbol (the latest definition before the call, else the first after it), a field chain
+    // (`M.new`, `a.b:c`) by the same name; kNone when unknown.
+    std::uint32_t DefinitionOf(std::uint32_t call) const;
     // The NameUses of a declaration or global, as a range in symbolUses.
     const std::uint32_t *UsesBegin(SymbolRef symbol) const;
     const std::uint32_t *UsesEnd(SymbolRef symbol) const;

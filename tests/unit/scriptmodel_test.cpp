@@ -259,6 +259,32 @@ TEST(ScriptModel, DescribesCallsAndTheirArguments)
     EXPECT_EQ(model.CallAround(text.find("g(")).call, kNone);
 }
 
+TEST(ScriptModel, FindsTheFunctionACallCalls)
+{
+    const std::string text = "local function helper(x) end\nhelper(1, 2)\n"
+                             "function g() end g()\nfunction M.new(a, b) end M.new(1)\n"
+                             "do local g = 1 g() end\nlater()\nfunction later() end\nunknown()\n"
+                             "function twice() end twice() function twice(a) end twice()\n";
+    const Model model = BuildModel(text);
+    auto definitionOf = [&](std::string_view callee, int n) -> std::string {
+        for (std::uint32_t i = 0; i < model.calls.size(); ++i)
+            if (model.calls[i].callee == callee && n-- == 0) {
+                const std::uint32_t function = model.DefinitionOf(i);
+                return function == kNone ? "none" : std::to_string(model.functions[function].range.start.line) + ":" +
+                                                        std::to_string(model.functions[function].parameterCount);
+            }
+        return "no call";
+    };
+    EXPECT_EQ(definitionOf("helper", 0), "1:1");
+    EXPECT_EQ(definitionOf("g", 0), "3:0");
+    EXPECT_EQ(definitionOf("M.new", 0), "4:2");
+    EXPECT_EQ(definitionOf("g", 1), "none"); // a local g, not the function
+    EXPECT_EQ(definitionOf("later", 0), "7:0");
+    EXPECT_EQ(definitionOf("unknown", 0), "none");
+    EXPECT_EQ(definitionOf("twice", 0), "9:0");
+    EXPECT_EQ(definitionOf("twice", 1), "9:1");
+}
+
 TEST(ScriptModel, FindsTheCallBeingWrittenAroundTheCaret)
 {
     struct Case {
