@@ -145,11 +145,12 @@ CallAt Model::CallAround(std::size_t offset) const
     if (after == calls.begin())
         return {};
     std::uint32_t index = std::uint32_t(after - calls.begin() - 1);
+    // Inside a function body written among the arguments, the call is not the one being written.
+    const std::uint32_t function = FunctionAt(offset);
     while (index != kNone) {
         const Call &call = calls[index];
-        const bool inside = call.form == CallForm::Parens && offset > call.open.offset &&
-                            (!call.closed || offset < call.close);
-        if (inside)
+        const bool inside = call.form == CallForm::Parens && offset > call.open.offset && offset < call.close + (call.closed ? 0 : 1);
+        if (inside && call.function == function)
             break;
         index = call.parent;
     }

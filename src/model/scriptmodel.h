@@ -23,6 +23,8 @@
 namespace luamodel {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// The visibleFrom of a declaration whose statement the reader never finished.
+constexpr std::size_t kNever = ~std::size_t(0);
 
 struct TextPos {
     std::size_t offset = 0;
@@ -74,6 +76,7 @@ struct Declaration {
     std::uint32_t function = 0; // the function it belongs to
     // Where it comes into scope: after its `local` statement, at the `do` of its `for`, at the
     // function's "(" for a parameter, at the name for `local function`. It stays until the scope's end.
+    // kNever when the text stopped before its statement ended, and for a vararg (not a name).
     std::size_t visibleFrom = 0;
     // The declaration of the same name it hides, in scope where it was declared; kNone if none.
     std::uint32_t shadows = kNone;
@@ -145,7 +148,9 @@ enum class FunctionKind : std::uint8_t {
 
 struct Function {
     FunctionKind kind = FunctionKind::Anonymous;
-    std::string_view name; // as written: "f", "a.b:c", "M.new"; empty when anonymous
+    // As written: "f", "a.b:c", "M.new"; empty when anonymous. A function is named by
+    // `function name`, `local function name`, or a statement assigning it to one name or field.
+    std::string_view name;
     TextRange nameRange;   // empty when anonymous
     // From `function`, or `local` before it, or the assigned name for `x = function`, up to after
     // the closing `end` (the text's size when unclosed).
@@ -193,7 +198,9 @@ struct Call {
     bool method = false;           // `a:b(...)`
     CallForm form = CallForm::Parens;
     TextPos open;                  // "(" or the string's or table's first byte
-    std::size_t close = 0;         // after ")" or the string or table; the text's size when left open
+    // After ")" or the string or table; when left open, where the reader gave it up (the text's
+    // size, or the place an error cut it short).
+    std::size_t close = 0;
     bool closed = false;
     std::uint32_t firstArgument = 0; // into Model::arguments
     std::uint32_t argumentCount = 0;
@@ -231,11 +238,13 @@ struct EmptyBlock {
     std::size_t end = 0; // after the keyword that ends the empty part
 };
 
-// What the parser did with the text.
+// What the parser did with the text. After a syntax error it reads on where it can: from the
+// closer of the bracket or block the error is in, or with the next statement; it stops at the
+// end of the text, at the nesting bound, or after a thousand errors.
 struct ParseStatus {
     bool complete = true;  // read to the end without a syntax error
     bool tooDeep = false;  // stopped at the nesting bound
-    TextPos stoppedAt;     // where it stopped when not complete
+    TextPos stoppedAt;     // the first error, when not complete
 };
 
 // The symbol a NameUse refers to.
@@ -298,8 +307,9 @@ public:
     // The fields known for the name written at offset, as `name.` there would complete: the name
     // resolved at offset, locals first, else the global.
     std::vector<std::string_view> FieldsOf(std::string_view name, std::size_t offset) const;
-    // The innermost call whose argument list holds offset (after its "(", up to its ")"),
-    // with the argument index; call is kNone outside every call.
+    // The innermost call whose argument list holds offset (after its "(", up to its ")"), not
+    // counting calls around a function body that holds offset, with the argument index; call is
+    // kNone outside every call.
     CallAt CallAround(std::size_t offset) const;
     // The innermost scope holding offset.
     std::uint32_t ScopeAt(std::size_t offset) const;
@@ -312,8 +322,8 @@ public:
     const std::uint32_t *UsesEnd(SymbolRef symbol) const;
 };
 
-// Builds the model of text in one pass. Never throws for any text; stops at the first syntax
-// error or at the nesting bound and keeps what it read before (see Model::status).
+// Builds the model of text in one pass. Never throws for any text; after a syntax error it keeps
+// what it read and reads on where it can (see ParseStatus).
 Model BuildModel(std::string_view text);
 
 } // namespace luamodel
