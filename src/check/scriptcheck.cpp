@@ -1,8 +1,8 @@
 #include "scriptcheck.h"
 
 #include "check/luacheckconfig.h"
+#include "check/callscanner.h"
 #include "check/luasyntax.h"
-#include "check/modelcalls.h"
 #include "check/modelwarnings.h"
 #include "check/warningfilter.h"
 #include "check/referencecheck.h"
@@ -96,7 +96,7 @@ ScriptProblem SyntaxProblem(std::string_view text, const LuaSyntaxError &error)
 void CallWarnings(std::string_view text, const luamodel::Model &model, const FunctionTable &functions,
                   const TarnReference *reference, std::vector<ModelWarning> &out)
 {
-    const CallScan scan = CallsOfModel(text, model);
+    const CallScan scan = ScanCalls(model, text);
     auto add = [&out](const std::vector<CallWarning> &warnings) {
         for (const CallWarning &warning : warnings)
             out.push_back({warning.start, warning.end, warning.code, warning.message, {}});
@@ -152,6 +152,9 @@ std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &fun
         withInline.globals.push_back(name);
     KnownGlobals known = KnownNames(functions, &withInline);
     std::vector<ModelWarning> warnings = ModelWarnings(script, model, known, WarningOptions(options.config, model));
+    // Past a syntax error the model holds guesses; what it found there is not reported.
+    if (!model.status.complete)
+        std::erase_if(warnings, [&model](const ModelWarning &w) { return w.start >= model.status.stoppedAt.offset; });
     CallWarnings(script, model, functions, options.reference, warnings);
     const WarningFilter filter(options.disabledCodes, options.config, inlineOptions);
     std::erase_if(warnings, [&filter](const ModelWarning &warning) { return !filter.Keeps(warning); });
