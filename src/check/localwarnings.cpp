@@ -87,7 +87,7 @@ private:
             return;
         case DeclarationKind::Local:
         case DeclarationKind::LocalFunction:
-            CheckLocal(declaration, counts);
+            CheckLocal(index, declaration, counts);
             return;
         }
     }
@@ -97,8 +97,33 @@ private:
         return declaration.kind == DeclarationKind::LocalFunction;
     }
 
-    void CheckLocal(const Declaration &declaration, const Counts &counts)
+    // `local f` followed by one `f = function`: the function is what goes unused, and the
+    // warning stands where it is written.
+    const NameUse *LaterFunction(std::uint32_t index, const Declaration &declaration, const Counts &counts) const
     {
+        if (counts.writes != 1 || UseOf(declaration, 0).hasValue)
+            return nullptr;
+        for (std::uint32_t i = 1; i < declaration.useCount; ++i) {
+            const NameUse &use = UseOf(declaration, i);
+            if (!use.write)
+                continue;
+            for (const Function &function : m_model.functions)
+                if (function.symbol == index && !function.symbolGlobal && function.nameRange.start.offset == use.range.start.offset)
+                    return &use;
+        }
+        return nullptr;
+    }
+
+    void CheckLocal(std::uint32_t index, const Declaration &declaration, const Counts &counts)
+    {
+        if (counts.reads == 0) {
+            if (const NameUse *function = LaterFunction(index, declaration, counts)) {
+                if (!MarkedUnused(declaration.name))
+                    Warn(function->range, WarningCode::kUnusedLocal, "unused function " + Quoted(declaration.name),
+                         declaration.name);
+                return;
+            }
+        }
         if (counts.reads == 0 && counts.writes == 0) {
             if (!MarkedUnused(declaration.name))
                 Warn(declaration.range, WarningCode::kUnusedLocal,
@@ -147,34 +172,52 @@ private:
             const NameUse &value = UseOf(declaration, i);
             if (!value.write || !value.hasValue || value.function != declared.function)
                 continue;
+            // In a loop the value may be read on the next round by a read written before it.
+            if (value.inLoop && !(declared.inLoop && value.scope == declared.scope))
+                continue;
             std::uint32_t next = i + 1;
             while (next < declaration.useCount && UseOf(declaration, next).write &&
                    UseOf(declaration, next).assignment == value.assignment && value.assignment != kNone)
                 ++next; // `x, x = 1, 2`: the same statement
-            if (next < declaration.useCount) {
-                const NameUse &following = UseOf(declaration, next);
-                if (!following.write || ReadInOwnStatement(declaration, following))
-                    continue;
-                const bool straight = !value.inLoop || value.scope == following.scope;
-                if (following.function == value.function && value.inLoop == following.inLoop && straight &&
-                    Encloses(following.scope, value.scope))
-                    Warn(value.range, WarningCode::kOverwritten,
-                         "value assigned to " + Quoted(declaration.name) + " is overwritten on line " +
-                             std::to_string(following.range.start.line) + " before use",
-                         declaration.name);
-            } else if (!value.inLoop || (declared.inLoop && value.scope == declared.scope)) {
+            if (ReadLater(declaration, next))
+                continue;
+            const NameUse *following = next < declaration.useCount ? &UseOf(declaration, next) : nullptr;
+            if (following && following->function == value.function && Encloses(following->scope, value.scope))
+                Warn(value.range, WarningCode::kOverwritten,
+                     "value assigned to " + Quoted(declaration.name) + " is overwritten on line " +
+                         std::to_string(following->range.start.line) + " before use",
+                     declaration.name);
+            else
                 Warn(value.range, WarningCode::kOverwritten,
                      "value assigned to " + Quoted(declaration.name) + " is never used", declaration.name);
-            }
         }
     }
 
+    // Whether any use from the next-th on reads the variable before a write that surely
+    // replaces the value: one in the same or an enclosing block of the same function.
+    bool ReadLater(const Declaration &declaration, std::uint32_t next) const
+    {
+        const NameUse &value = UseOf(declaration, next - 1);
+        for (std::uint32_t i = next; i < declaration.useCount; ++i) {
+            const NameUse &use = UseOf(declaration, i);
+            if (!use.write || ReadInOwnStatement(declaration, use))
+                return true;
+            // A write that always runs before anything after it: the value cannot reach later reads.
+            if (use.function == value.function && Encloses(use.scope, value.scope) && !use.inLoop)
+                return false;
+        }
+        return false;
+    }
+
+    // Any new name hiding a local variable or function in scope: a local, an argument, a loop
+    // variable. (Hiding an argument or a loop variable is numbered apart and not reported.)
     void CheckShadowing(const Declaration &declaration)
     {
-        if (declaration.shadows == kNone || Placeholder(declaration.name) ||
-            (declaration.kind != DeclarationKind::Local && declaration.kind != DeclarationKind::LocalFunction))
+        if (declaration.shadows == kNone || Placeholder(declaration.name) || declaration.kind == DeclarationKind::Vararg)
             return;
         const Declaration &hidden = m_model.declarations[declaration.shadows];
+        if (hidden.kind != DeclarationKind::Local && hidden.kind != DeclarationKind::LocalFunction)
+            return;
         const std::string line = std::to_string(hidden.range.start.line);
         if (hidden.scope == declaration.scope)
             Warn(declaration.range, WarningCode::kRedefined,

@@ -224,20 +224,29 @@ private:
             none = false;
             if (name == "none")
                 continue;
-            if (name.starts_with("lua5") || name == "luajit" || name == "max" || name == "min" || name == "ngx_lua") {
+            if (name.starts_with("lua5") || name == "luajit" || name == "max" || name == "min" || name == "ngx_lua")
                 anyLua = true;
-            } else if (RawField(env, "stds") == LUA_TTABLE && (lua_getfield(L, -1, name.c_str()), lua_type(L, -1) == LUA_TTABLE)) {
-                ReadStdTable(lua_gettop(L));
-                lua_pop(L, 2);
-                continue;
-            } else {
-                if (lua_type(L, -1) == LUA_TTABLE)
-                    lua_pop(L, 1);
+            else if (!ReadNamedStd(env, name))
                 Problem("std \"" + name + "\" is not known here; its globals count as undefined");
-            }
-            lua_pop(L, 1);
         }
         m_config.luaNames = anyLua || none;
+    }
+
+    // A std the file defines itself under stds; false when there is none of that name.
+    bool ReadNamedStd(int env, const std::string &name)
+    {
+        const int top = lua_gettop(L);
+        bool found = false;
+        if (RawField(env, "stds") == LUA_TTABLE) {
+            lua_pushstring(L, name.c_str());
+            lua_rawget(L, -2);
+            if (lua_type(L, -1) == LUA_TTABLE) {
+                ReadStdTable(lua_gettop(L));
+                found = true;
+            }
+        }
+        lua_settop(L, top);
+        return found;
     }
 
     void ReadStdTable(int table)
@@ -387,4 +396,14 @@ std::optional<LuacheckConfig> LoadLuacheckConfigFor(const std::string &scriptPat
             return std::nullopt;
         folder = folder.parent_path();
     }
+}
+
+const LuacheckConfig *LuacheckConfigCache::For(const std::string &scriptPath)
+{
+    std::error_code error;
+    const std::string folder = std::filesystem::absolute(scriptPath, error).parent_path().string();
+    auto found = m_byFolder.find(folder);
+    if (found == m_byFolder.end())
+        found = m_byFolder.emplace(folder, LoadLuacheckConfigFor(scriptPath)).first;
+    return found->second ? &*found->second : nullptr;
 }

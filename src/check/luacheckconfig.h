@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,3 +43,13 @@ LuacheckConfig ReadLuacheckConfig(std::string_view text, const std::string &path
 // none when there is none. Links are never followed: a link in place of the file is reported
 // and not read; a file larger than maxSize is reported and not read.
 std::optional<LuacheckConfig> LoadLuacheckConfigFor(const std::string &scriptPath, std::size_t maxSize = 256 * 1024);
+
+// The configurations of many scripts checked at once, each folder's looked up once.
+class LuacheckConfigCache {
+public:
+    // The configuration for the script, or nullptr when none applies. Valid as long as the cache.
+    const LuacheckConfig *For(const std::string &scriptPath);
+
+private:
+    std::map<std::string, std::optional<LuacheckConfig>> m_byFolder;
+};
