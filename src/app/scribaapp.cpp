@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
+#include "check/warningswitches.h"
 #include "doc/recoverycopy.h"
 #include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
@@ -16,6 +17,7 @@
 #include "frame/accelerators.h"
 #include "frame/mainframe.h"
 #include "prefs/preferencesdlg.h"
+#include "prefs/warningspage.h"
 #include "reference/tarnreference.h"
 
 #include <QDir>
@@ -81,6 +83,7 @@ QString CScribaApp::DefaultIniPath()
 bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
+    m_disabledWarnings = LoadDisabledWarnings(*ProfileStore(m_profilePath));
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this);
@@ -215,6 +218,8 @@ CScribaDoc *CScribaApp::CreateDocument()
     auto *document = new CScribaDoc(this);
     auto *view = new CScribaView(document);
     view->SetReference(m_reference);
+    view->Checks()->SetScriptPath([document] { return document->GetPathName(); });
+    view->Checks()->SetDisabledCodes(m_disabledWarnings);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
     if (m_recovery)
@@ -559,7 +564,21 @@ void CScribaApp::OnPrintSetup()
 void CScribaApp::OnPreferences()
 {
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
+    dialog.SetWarningsEditor([this](QWidget *parent) { EditWarnings(parent); });
     m_prompter->RunDialog(dialog);
+}
+
+void CScribaApp::EditWarnings(QWidget *parent)
+{
+    CWarningsPage page(m_disabledWarnings, parent);
+    if (m_prompter->RunDialog(page) != QDialog::Accepted)
+        return;
+    m_disabledWarnings = page.Disabled();
+    SaveDisabledWarnings(*ProfileStore(m_profilePath), m_disabledWarnings);
+    for (CScribaDoc *document : std::as_const(m_documents)) {
+        document->GetView()->Checks()->SetDisabledCodes(m_disabledWarnings);
+        document->GetView()->Checks()->CheckNow();
+    }
 }
 
 void CScribaApp::ApplySettingsToViews()

@@ -1,10 +1,12 @@
 #include "lspdiagnostics.h"
 
+#include "check/luacheckconfig.h"
 #include "check/scriptcheck.h"
 #include "check/warningcodes.h"
 #include "lsp/lsppositions.h"
 
 #include <QJsonObject>
+#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -97,15 +99,22 @@ void LspDiagnostics::Run()
         std::uint64_t generation = 0;
         std::string text;
         if (m_snapshot(uri, generation, text))
-            m_publish(uri, generation, Check(text, *functions, *reference));
+            m_publish(uri, generation, Check(text, *functions, *reference, uri));
         lock.lock();
     }
 }
 
 QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &functions,
-                                 const TarnReference &reference)
+                                 const TarnReference &reference, const std::string &uri)
 {
-    const std::vector<ScriptProblem> problems = CheckScript(text, functions, reference, kMostWarnings);
+    const QUrl url(QString::fromStdString(uri));
+    const std::optional<LuacheckConfig> config =
+        url.isLocalFile() ? LoadLuacheckConfigFor(url.toLocalFile().toStdString()) : std::nullopt;
+    CheckOptions options;
+    options.reference = &reference;
+    options.config = config ? &*config : nullptr;
+    options.warningLimit = kMostWarnings;
+    const std::vector<ScriptProblem> problems = CheckScript(text, functions, options);
     std::vector<std::size_t> offsets;
     offsets.reserve(problems.size() * 2);
     for (const ScriptProblem &problem : problems) {

@@ -30,6 +30,8 @@ public:
 
     // The commit, then closing.
     void accept() override;
+    // What the Warnings button opens; without it the button is hidden.
+    void SetWarningsEditor(std::function<void(QWidget *parent)> edit);
 
 private:
     QWidget *CreateFeaturesGroup();
@@ -71,4 +73,6 @@ private:
     CKeywordGroup *m_keywordGroup = nullptr;
     CFunctionGroup *m_functionGroup = nullptr;
     QPushButton *m_apply = nullptr;
+    QPushButton *m_warnings = nullptr;
+    std::function<void(QWidget *)> m_editWarnings;
 };
