@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
+#include "check/warningswitches.h"
 #include "doc/recoverycopy.h"
 #include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
@@ -18,6 +19,7 @@
 #include "panes/panecommands.h"
 #include "prefs/preferencesdlg.h"
 #include "search/findinfiles.h"
+#include "prefs/warningspage.h"
 #include "reference/tarnreference.h"
 
 #include <QDir>
@@ -75,6 +77,7 @@ QString CScribaApp::DefaultIniPath()
 bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
+    m_disabledWarnings = LoadDisabledWarnings(*OpenProfile());
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this, Settings::Global());
@@ -210,6 +213,8 @@ CScribaDoc *CScribaApp::CreateDocument()
     auto *document = new CScribaDoc(*this, this);
     auto *view = new CScribaView(document, *this, Settings::Global());
     view->SetReference(m_reference);
+    view->Checks()->SetScriptPath([document] { return document->GetPathName(); });
+    view->Checks()->SetDisabledCodes(m_disabledWarnings);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
     if (m_recovery)
@@ -531,7 +536,21 @@ void CScribaApp::OnPreferences()
 {
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
     dialog.SetReopenSession(ReopenSession(), [this](bool on) { SetReopenSession(on); });
+    dialog.SetWarningsEditor([this](QWidget *parent) { EditWarnings(parent); });
     m_prompter->RunDialog(dialog);
+}
+
+void CScribaApp::EditWarnings(QWidget *parent)
+{
+    CWarningsPage page(m_disabledWarnings, parent);
+    if (m_prompter->RunDialog(page) != QDialog::Accepted)
+        return;
+    m_disabledWarnings = page.Disabled();
+    SaveDisabledWarnings(*ProfileStore(m_profilePath), m_disabledWarnings);
+    for (CScribaDoc *document : std::as_const(m_documents)) {
+        document->GetView()->Checks()->SetDisabledCodes(m_disabledWarnings);
+        document->GetView()->Checks()->CheckNow();
+    }
 }
 
 void CScribaApp::ApplySettingsToViews()

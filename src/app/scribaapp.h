@@ -99,6 +99,8 @@ public:
     void OnAppAbout();
     // Runs the Preferences dialog over the settings store.
     void OnPreferences();
+    // The warnings page of the preferences: its switches go to the profile store and every view.
+    void EditWarnings(QWidget *parent);
     // The page that Print Setup chose; every print and preview uses it.
     const QPageLayout &PageLayout() const override { return m_pageLayout; }
     void ApplySettingsToViews();
@@ -153,6 +155,7 @@ private:
     QList<CScribaDoc *> m_documents;
     QPageLayout m_pageLayout;
     bool m_scriptChecking = true;
+    std::vector<int> m_disabledWarnings;
     std::shared_ptr<const TarnReference> m_reference;
     std::unique_ptr<LoadedReference> m_referenceLoad; // what is said of the reference, after start-up
 };

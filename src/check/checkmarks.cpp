@@ -1,6 +1,8 @@
 #include "checkmarks.h"
 
+#include "app/fileio.h"
 #include "app/settings.h"
+#include "check/luacheckconfig.h"
 #include "reference/tarnreference.h"
 #include "editor/textcopy.h"
 
@@ -162,13 +164,21 @@ void CheckMarks::RunCheck()
     // The copy goes with the worker and is freed there; so is a copy of the table.
     QByteArray copy = std::exchange(m_snapshot, QByteArray());
     FunctionTable functions = m_settings.functions;
+    std::string path = m_scriptPath ? EncodeFileName(m_scriptPath()).toStdString() : std::string();
     m_watcher.setFuture(QtConcurrent::run(&CheckThread(), [copy = std::move(copy), functions = std::move(functions),
-                                           reference = m_reference]() mutable {
+                                           reference = m_reference, path = std::move(path),
+                                           disabled = m_disabledCodes]() mutable {
         auto found = [&] {
             const QByteArray text = std::move(copy);
             const std::string_view view(text.constData(), std::size_t(text.size()));
-            const std::vector<ScriptProblem> problems =
-                reference ? CheckScript(view, functions, *reference, kMostMarks) : CheckScript(view, functions, kMostMarks);
+            // Read afresh for each check: the user may be editing it beside the script.
+            const std::optional<LuacheckConfig> config = LoadLuacheckConfigFor(path);
+            CheckOptions options;
+            options.reference = reference.get();
+            options.config = config ? &*config : nullptr;
+            options.disabledCodes = std::move(disabled);
+            options.warningLimit = kMostMarks;
+            const std::vector<ScriptProblem> problems = CheckScript(view, functions, options);
             return Found{std::make_shared<const ProblemTable>(problems), ProblemTable::Spans(problems)};
         }();
         // The compile's, the copy's and the check's own lists' memory go back to the system:

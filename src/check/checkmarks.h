@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -40,6 +41,12 @@ public:
 
     // The reference whose warnings the check adds; none: the table's warnings only.
     void SetReference(std::shared_ptr<const TarnReference> reference) { m_reference = std::move(reference); }
+
+    // Where the script is saved, asked at each check: its folder's `.luacheckrc` applies. An
+    // untitled script has none.
+    void SetScriptPath(std::function<QString()> path) { m_scriptPath = std::move(path); }
+    // The kinds of warning the preferences switch off.
+    void SetDisabledCodes(std::vector<int> codes) { m_disabledCodes = std::move(codes); }
 
     // Off clears the marks and forgets any check under way; on checks at once.
     void SetEnabled(bool enabled);
@@ -111,4 +118,6 @@ private:
     bool m_mixed = false;         // old marks are left after the new ones
     int m_markCount = 0;
     std::shared_ptr<const TarnReference> m_reference;
+    std::function<QString()> m_scriptPath;
+    std::vector<int> m_disabledCodes = CheckOptions::DefaultDisabledCodes();
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TarnReference;
+struct LuacheckConfig;
 
 enum class ProblemSeverity { Error, Warning };
 
@@ -19,9 +20,25 @@ struct ScriptProblem {
     int line = 0;   // from 1; 0 for an error Lua gives no line
     int column = 0; // from 1, in characters; 0 for a syntax error, which Lua gives a line only
     std::string message;
+    int code = 0; // what kind of problem, as warningcodes.h numbers them; 0 for none
 
     bool operator==(const ScriptProblem &) const = default;
 };
+
+// What a check takes besides the script and Tarn's table. Everything may be left out.
+struct CheckOptions {
+    const TarnReference *reference = nullptr; // deprecated functions, fixed strings, parameter types
+    // What a `.luacheckrc` beside the script says; it overrides the switches below.
+    const LuacheckConfig *config = nullptr;
+    // The kinds of warning switched off in the preferences (warningcodes.h).
+    std::vector<int> disabledCodes = DefaultDisabledCodes();
+    std::size_t warningLimit = std::size_t(-1);
+
+    static std::vector<int> DefaultDisabledCodes();
+};
+
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
+                                       const CheckOptions &options);
 
 // Every problem of the script, by line and column: the syntax error, if any, and the first
 // warningLimit warnings.
@@ -32,6 +49,6 @@ std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTabl
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
                                        const TarnReference &reference, std::size_t warningLimit = std::size_t(-1));
 
-// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them;
-// "FILE: error: MESSAGE" for an error without a line.
+// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE [W113]", as compilers
+// write them; "FILE: error: MESSAGE" for an error without a line.
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem);

@@ -1,9 +1,12 @@
 #include "lspdiagnostics.h"
 
+#include "check/luacheckconfig.h"
 #include "check/scriptcheck.h"
+#include "check/warningcodes.h"
 #include "lsp/lsppositions.h"
 
 #include <QJsonObject>
+#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -12,6 +15,20 @@ namespace {
 
 // Enough for any script a person reads; a generated file with more gets the first ones.
 constexpr std::size_t kMostWarnings = 5000;
+
+// The warning's number, and the tags that let an editor grey out what does nothing (1) and
+// strike through what should no longer be used (2).
+void AddCode(QJsonObject &diagnostic, const ScriptProblem &problem)
+{
+    if (problem.code == 0)
+        return;
+    diagnostic.insert(QStringLiteral("code"),
+                      QString::fromStdString(CodeText(problem.code, problem.severity == ProblemSeverity::Error)));
+    if (IsUnusedCode(problem.code))
+        diagnostic.insert(QStringLiteral("tags"), QJsonArray{1});
+    else if (IsDeprecatedCode(problem.code))
+        diagnostic.insert(QStringLiteral("tags"), QJsonArray{2});
+}
 
 } // namespace
 
@@ -82,15 +99,22 @@ void LspDiagnostics::Run()
         std::uint64_t generation = 0;
         std::string text;
         if (m_snapshot(uri, generation, text))
-            m_publish(uri, generation, Check(text, *functions, *reference));
+            m_publish(uri, generation, Check(text, *functions, *reference, uri));
         lock.lock();
     }
 }
 
 QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &functions,
-                                 const TarnReference &reference)
+                                 const TarnReference &reference, const std::string &uri)
 {
-    const std::vector<ScriptProblem> problems = CheckScript(text, functions, reference, kMostWarnings);
+    const QUrl url(QString::fromStdString(uri));
+    const std::optional<LuacheckConfig> config =
+        url.isLocalFile() ? LoadLuacheckConfigFor(url.toLocalFile().toStdString()) : std::nullopt;
+    CheckOptions options;
+    options.reference = &reference;
+    options.config = config ? &*config : nullptr;
+    options.warningLimit = kMostWarnings;
+    const std::vector<ScriptProblem> problems = CheckScript(text, functions, options);
     std::vector<std::size_t> offsets;
     offsets.reserve(problems.size() * 2);
     for (const ScriptProblem &problem : problems) {
@@ -102,12 +126,14 @@ QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &f
     QJsonArray diagnostics;
     for (const ScriptProblem &problem : problems) {
         const QJsonObject range = JsonRange(positions[problem.start], positions[std::max(problem.start, problem.end)]);
-        diagnostics.append(QJsonObject{
+        QJsonObject diagnostic{
             {QStringLiteral("range"), range},
             {QStringLiteral("severity"), problem.severity == ProblemSeverity::Error ? 1 : 2},
             {QStringLiteral("source"), QStringLiteral("scriba")},
             {QStringLiteral("message"), QString::fromStdString(problem.message)},
-        });
+        };
+        AddCode(diagnostic, problem);
+        diagnostics.append(diagnostic);
     }
     return diagnostics;
 }

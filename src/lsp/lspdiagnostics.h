@@ -39,8 +39,9 @@ public:
     void SetTables(FunctionTable functions, std::shared_ptr<const TarnReference> reference);
 
     // The diagnostics of text: positions in UTF-16 code units, severities as the protocol
-    // numbers them.
-    static QJsonArray Check(const std::string &text, const FunctionTable &functions, const TarnReference &reference);
+    // numbers them. A document at a file: URI follows the `.luacheckrc` of its folder.
+    static QJsonArray Check(const std::string &text, const FunctionTable &functions, const TarnReference &reference,
+                            const std::string &uri = {});
 
 private:
     using Clock = std::chrono::steady_clock;

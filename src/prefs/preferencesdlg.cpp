@@ -137,15 +137,28 @@ QWidget *CPreferencesDlg::CreateButtons()
     ok->setDefault(true); // Enter anywhere but on another button or the keyword box
     auto *cancel = new QPushButton(tr("Ca&ncel"), column);
     m_apply = new QPushButton(tr("Appl&y"), column);
+    m_warnings = new QPushButton(tr("Warnin&gs..."), column);
+    m_warnings->setVisible(false);
     auto *layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ok);
     layout->addWidget(cancel);
     layout->addWidget(m_apply);
+    layout->addWidget(m_warnings);
+    connect(m_warnings, &QPushButton::clicked, this, [this] {
+        if (m_editWarnings)
+            m_editWarnings(this);
+    });
     connect(ok, &QPushButton::clicked, this, &CPreferencesDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CPreferencesDlg::reject);
     connect(m_apply, &QPushButton::clicked, this, &CPreferencesDlg::Commit);
     return column;
+}
+
+void CPreferencesDlg::SetWarningsEditor(std::function<void(QWidget *parent)> edit)
+{
+    m_editWarnings = std::move(edit);
+    m_warnings->setVisible(bool(m_editWarnings));
 }
 
 void CPreferencesDlg::LoadSettings()

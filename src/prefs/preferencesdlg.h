@@ -33,6 +33,8 @@ public:
     // The switch kept with the recent files rather than in the settings: shown with the others
     // and handed to store on Apply or OK.
     void SetReopenSession(bool on, std::function<void(bool)> store);
+    // What the Warnings button opens; without it the button is hidden.
+    void SetWarningsEditor(std::function<void(QWidget *parent)> edit);
 
 private:
     QWidget *CreateFeaturesGroup();
@@ -76,4 +78,6 @@ private:
     QPushButton *m_apply = nullptr;
     QCheckBox *m_reopenSession = nullptr;
     std::function<void(bool)> m_storeReopenSession;
+    QPushButton *m_warnings = nullptr;
+    std::function<void(QWidget *)> m_editWarnings;
 };

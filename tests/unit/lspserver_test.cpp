@@ -157,7 +157,7 @@ TEST(LspServer, DiagnosticsFollowTheText)
 {
     LspTestClient client;
     client.Initialize();
-    client.Open(kUri, "local x = 1\ntg_addcirle(1, 2, 3)\ntg_addcircle(1, 2)\n");
+    client.Open(kUri, "x = 1\ntg_addcirle(1, 2, 3)\ntg_addcircle(1, 2)\n");
     EXPECT_EQ(Described(client.Diagnostics(kUri)),
               "1:0-1:11 unknown Tarn function tg_addcirle (did you mean tg_addcircle?) | "
               "2:0-2:12 tg_addcircle expects 3 or 4 arguments, got 2");
@@ -184,6 +184,20 @@ TEST(LspServer, DiagnosticsWarnOfDeprecatedFunctionsAndBadStrings)
     const std::string described = Described(client.Diagnostics(kUri));
     EXPECT_NE(described.find("0:0-0:12 tg_exportdxf is deprecated: use tg_exportgeometry"), std::string::npos) << described;
     EXPECT_NE(described.find("1:12-1:20 tg_editmode: mode must be one of"), std::string::npos) << described;
+}
+
+// Each warning names its kind, and an editor learns which ones to strike through or grey out.
+TEST(LspServer, DiagnosticsCarryCodesAndTags)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.Open(kUri, "tg_exportdxf(\"a.dxf\")\ntg_addcircle(1, 2)\n");
+    const QJsonArray diagnostics = client.Diagnostics(kUri);
+    ASSERT_EQ(diagnostics.size(), 2);
+    EXPECT_EQ(diagnostics[0].toObject().value("code").toString(), "W705");
+    EXPECT_EQ(diagnostics[0].toObject().value("tags").toArray(), QJsonArray{2});
+    EXPECT_EQ(diagnostics[1].toObject().value("code").toString(), "W701");
+    EXPECT_FALSE(diagnostics[1].toObject().contains("tags"));
 }
 
 // Positions count UTF-16 code units: "é" is one, "𝄞" two, though they take two and four bytes.
