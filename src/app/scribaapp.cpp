@@ -546,7 +546,7 @@ void CScribaApp::EditWarnings(QWidget *parent)
     if (m_prompter->RunDialog(page) != QDialog::Accepted)
         return;
     m_disabledWarnings = page.Disabled();
-    SaveDisabledWarnings(*ProfileStore(m_profilePath), m_disabledWarnings);
+    SaveDisabledWarnings(*OpenProfile(), m_disabledWarnings);
     for (CScribaDoc *document : std::as_const(m_documents)) {
         document->GetView()->Checks()->SetDisabledCodes(m_disabledWarnings);
         document->GetView()->Checks()->CheckNow();

@@ -152,9 +152,14 @@ std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &fun
         withInline.globals.push_back(name);
     KnownGlobals known = KnownNames(functions, &withInline);
     std::vector<ModelWarning> warnings = ModelWarnings(script, model, known, WarningOptions(options.config, model));
-    // Past a syntax error the model holds guesses; what it found there is not reported.
-    if (!model.status.complete)
-        std::erase_if(warnings, [&model](const ModelWarning &w) { return w.start >= model.status.stoppedAt.offset; });
+    // Past a syntax error the model holds guesses; what it found there, and on the line of the
+    // error, whose statement was read only in part (`x = = 1` sets no x), is not reported.
+    if (!model.status.complete) {
+        const std::size_t stop = std::min(model.status.stoppedAt.offset, script.size());
+        const std::size_t lineStart = script.find_last_of("\r\n", stop == 0 ? 0 : stop - 1);
+        const std::size_t cut = lineStart == std::string_view::npos || stop == 0 ? 0 : lineStart + 1;
+        std::erase_if(warnings, [cut](const ModelWarning &w) { return w.start >= cut; });
+    }
     CallWarnings(script, model, functions, options.reference, warnings);
     const WarningFilter filter(options.disabledCodes, options.config, inlineOptions);
     std::erase_if(warnings, [&filter](const ModelWarning &warning) { return !filter.Keeps(warning); });

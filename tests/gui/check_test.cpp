@@ -186,10 +186,10 @@ void CheckTest::switchIsKeptWithTheRecentFiles()
 void CheckTest::largeScriptStaysTypeableWhileChecked()
 {
     AppFixture fixture;
-    QByteArray script;
+    QByteArray script("local depth = 12\n");
     const QByteArray block("-- the head at each node, then the wells\n"
                            "if depth > 10 then\n"
-                           "  tg_addpoint(depth * 10, \"a, b\")\n"
+                           "  tg_addpoint(depth * 10, depth) -- \"a, b\"\n"
                            "  showmessage(string.format(\"%d, %d\", depth, 2))\n"
                            "end\n");
     while (script.size() < (4 << 20))

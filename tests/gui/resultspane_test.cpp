@@ -120,7 +120,7 @@ void ResultsPaneTest::problemsFollowTheChecksOfEveryScript()
 void ResultsPaneTest::problemLinesStayReadableUntilTheListFollows()
 {
     AppFixture fixture;
-    CScribaView *view = OpenScript(fixture, "a.lua", "x = = 1\ntg_addcirle(0, 0)\n");
+    CScribaView *view = OpenScript(fixture, "a.lua", "tg_addcirle(0, 0)\nx = = 1\n");
     QVERIFY(ChecksSettle(fixture));
     const QStringList shown = ProblemLines(fixture);
     QCOMPARE(shown.size(), 2);
