@@ -685,20 +685,34 @@ NameDescription NameQueries::DescribeCandidate(const NameCandidate &candidate) c
 
 CallSignature NameQueries::CallAt(std::size_t offset) const
 {
-    CallSignature signature;
-    const luamodel::CallAt around = m_model.CallAround(std::min(offset, m_text.size()));
-    if (around.call == kNone || InCommentOrString(offset))
-        return signature;
+    offset = std::min(offset, m_text.size());
+    if (InCommentOrString(offset))
+        return {};
+    const luamodel::CallAt around = m_model.CallAround(offset);
+    if (around.call == kNone) {
+        // Past a syntax error the model knows no calls: read the tokens since.
+        if (!m_model.status.complete && m_model.status.stoppedAt.offset <= offset)
+            return CallByLexing(offset);
+        return {};
+    }
     const Call &call = m_model.calls[around.call];
     if (call.callee.empty())
-        return signature;
-    signature.callee = Describe(call.lastName.start.offset);
+        return {};
+    return SignatureOfCall(call.calleeRange.start.offset, call.calleeRange.end, call.lastName.start.offset,
+                       int(around.argument));
+}
+
+CallSignature NameQueries::SignatureOfCall(std::size_t calleeStart, std::size_t calleeEnd, std::size_t lastName,
+                                       int argument) const
+{
+    CallSignature signature;
+    signature.callee = Describe(lastName);
     if (!signature.callee.found || signature.callee.signature.empty())
         return signature;
     signature.found = true;
-    signature.nameStart = call.calleeRange.start.offset;
-    signature.nameEnd = call.calleeRange.end;
-    signature.argument = int(around.argument);
+    signature.nameStart = calleeStart;
+    signature.nameEnd = calleeEnd;
+    signature.argument = argument;
     const auto &parameters = signature.callee.parameters;
     const int count = int(parameters.size());
     if (count == 0)
@@ -707,4 +721,68 @@ CallSignature NameQueries::CallAt(std::size_t offset) const
     signature.activeParameter = std::min(signature.argument, count - 1);
     signature.beyondLast = signature.argument >= count && !open;
     return signature;
+}
+
+// The innermost open call before offset, read token by token from where the parser stopped (or
+// from 64 KB before offset, when it stopped further back).
+CallSignature NameQueries::CallByLexing(std::size_t offset) const
+{
+    constexpr std::size_t kFarthest = 64 * 1024;
+    std::size_t from = m_model.status.stoppedAt.offset;
+    if (offset - from > kFarthest) {
+        from = offset - kFarthest;
+        while (from < offset && m_text[from - 1] != '\n')
+            ++from;
+    }
+    struct Open {
+        bool call = false;
+        std::size_t calleeStart = 0, calleeEnd = 0, lastName = 0;
+        int commas = 0;
+    };
+    std::vector<Open> open;
+    std::vector<Token> recent; // the tokens of the name chain before a "("
+    Lexer lexer(m_text.substr(from, offset - from));
+    for (Token token = lexer.Next(); token.type != Tok::Eof && token.type != Tok::Error; token = lexer.Next()) {
+        token.start += from;
+        token.end += from;
+        switch (token.type) {
+        case Tok::LParen: {
+            Open entry;
+            // Name (("." | ":") Name)* right before the "(" is the callee.
+            if (!recent.empty() && recent.back().type == Tok::Name) {
+                std::size_t first = recent.size() - 1;
+                while (first >= 2 && (recent[first - 1].type == Tok::Dot || recent[first - 1].type == Tok::Colon) &&
+                       recent[first - 2].type == Tok::Name)
+                    first -= 2;
+                entry = {true, recent[first].start, recent.back().end, recent.back().start, 0};
+            }
+            open.push_back(entry);
+            break;
+        }
+        case Tok::LBrace:
+        case Tok::LBracket:
+            open.push_back({});
+            break;
+        case Tok::RParen:
+        case Tok::RBrace:
+        case Tok::RBracket:
+            if (!open.empty())
+                open.pop_back();
+            break;
+        case Tok::Comma:
+            if (!open.empty())
+                ++open.back().commas;
+            break;
+        default:
+            break;
+        }
+        if (token.type == Tok::Name || token.type == Tok::Dot || token.type == Tok::Colon)
+            recent.push_back(token);
+        else
+            recent.clear();
+    }
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (it->call)
+            return SignatureOfCall(it->calleeStart, it->calleeEnd, it->lastName, it->commas);
+    return {};
 }
