@@ -180,6 +180,8 @@ public:
 
     static bool IsIdentifier(std::string_view name);
     static bool IsKeyword(std::string_view name);
+    static NameKind KindOf(const luamodel::Declaration &declaration);
+    static NameKind KindOf(const LuaLibraryEntry &entry);
 
 private:
     // The symbol a place names: a variable, or a field hanging on one.
