@@ -50,6 +50,22 @@ std::size_t CommentEnd(std::string_view text, std::size_t p, bool &lineComment)
     return end == std::string_view::npos ? text.size() : end;
 }
 
+// Whether a string token has its closing quote or long bracket: the lexer takes a string left
+// open at the end of the text as a string.
+bool StringClosed(std::string_view token)
+{
+    if (token.size() < 2)
+        return false;
+    if (token[0] == '[')
+        return token.back() == ']';
+    if (token.back() != token[0])
+        return false;
+    std::size_t backslashes = 0;
+    while (backslashes + 2 <= token.size() && token[token.size() - 2 - backslashes] == '\\')
+        ++backslashes;
+    return backslashes % 2 == 0;
+}
+
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
@@ -118,6 +134,8 @@ bool NameQueries::InCommentOrString(std::size_t offset) const
             return m_text[start] == '"' || m_text[start] == '\'' || m_text[start] == '[' || m_text[start] == '-';
         if (offset < end)
             return token.type == Tok::String || token.type == Tok::Number;
+        if (offset == end && token.type == Tok::String && !StringClosed(m_text.substr(start, end - start)))
+            return true;
         gap = end;
     }
 }
@@ -315,7 +333,7 @@ void NameQueries::AddFieldCandidates(NameCompletion &completion, std::string_vie
         if (!Add(completion, std::move(candidate), most))
             return;
     }
-    for (const std::uint32_t field : FieldsOfChain(base, baseStart)) {
+    for (const std::uint32_t field : FieldsOfChain(base, baseStart, completion.wordStart)) {
         const FieldUse &use = m_model.fields[field];
         if (!StartsWithFolded(use.name, word) || !seen.insert(use.name).second)
             continue;
@@ -335,7 +353,8 @@ void NameQueries::AddFieldCandidates(NameCompletion &completion, std::string_vie
 
 // One field of each name hanging on the chain ("M", "a.b") as written at offset, the one that
 // sets it where one does; in order of first appearance.
-std::vector<std::uint32_t> NameQueries::FieldsOfChain(std::string_view chain, std::size_t offset) const
+std::vector<std::uint32_t> NameQueries::FieldsOfChain(std::string_view chain, std::size_t offset,
+                                                      std::size_t typed) const
 {
     std::vector<std::string_view> path;
     for (std::size_t from = 0; from <= chain.size();) {
@@ -353,9 +372,10 @@ std::vector<std::uint32_t> NameQueries::FieldsOfChain(std::string_view chain, st
         auto it = std::lower_bound(order.begin(), order.end(), *use,
                                    [this](std::uint32_t f, std::uint32_t base) { return m_model.fields[f].baseUse < base; });
         for (; it != order.end() && m_model.fields[*it].baseUse == *use; ++it) {
-            if (!FieldFollows(*it, path))
-                continue;
             const FieldUse &field = m_model.fields[*it];
+            // The name being typed is no candidate of its own.
+            if (!FieldFollows(*it, path) || field.range.start.offset == typed)
+                continue;
             auto same = std::find_if(found.begin(), found.end(),
                                      [&](std::uint32_t f) { return m_model.fields[f].name == field.name; });
             if (same == found.end())
