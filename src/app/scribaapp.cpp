@@ -5,7 +5,7 @@
 #include "app/fileio.h"
 #include "app/inifile.h"
 #include "app/initext.h"
-#include "app/session.h"
+#include "app/profilestore.h"
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
@@ -15,7 +15,9 @@
 #include "editor/scribaview.h"
 #include "frame/accelerators.h"
 #include "frame/mainframe.h"
+#include "panes/panecommands.h"
 #include "prefs/preferencesdlg.h"
+#include "search/findinfiles.h"
 #include "reference/tarnreference.h"
 
 #include <QDir>
@@ -38,14 +40,6 @@ QPageLayout DefaultPageLayout()
     const bool letter = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
     return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
-}
-
-// The profile store of the program, or a file of the caller's choosing.
-std::unique_ptr<QSettings> ProfileStore(const QString &profilePath)
-{
-    if (profilePath.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
-    return std::make_unique<QSettings>(profilePath, QSettings::IniFormat);
 }
 
 } // namespace
@@ -80,13 +74,16 @@ QString CScribaApp::DefaultIniPath()
 
 bool CScribaApp::InitInstance(const QStringList &files)
 {
-    m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
+    m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
-    m_mainFrame = new CMainFrame(this);
+    m_mainFrame = new CMainFrame(this, Settings::Global());
+    if (m_recovery)
+        m_mainFrame->Panes()->FindInFiles()->SetOwnFolder(QFileInfo(m_recovery->SessionFolder()).absolutePath());
     QStringList missing;
     if (files.isEmpty()) {
-        missing = RestoreSession();
+        if (ReopenSession())
+            missing = RestoreSession();
         if (m_documents.isEmpty())
             OnFileNew();
     } else {
@@ -101,6 +98,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     ReadIni();
     ReportMissingScripts(missing);
     ReportReferenceProblems();
+    ReportProfileRefusal();
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -162,13 +160,8 @@ void CScribaApp::ShowIniError(const QString &cause)
 
 void CScribaApp::WriteIni()
 {
-    // A file the user made read-only pins the configuration: it is left alone, without a word.
-    if (!m_iniMayBeWritten || IsReadOnlyFile(m_iniPath))
-        return;
-    QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
-    const std::string text = WriteIniText(Settings::Global(), m_header);
     QString error;
-    if (WriteWholeFile(m_iniPath, text.data(), qint64(text.size()), &error))
+    if (!m_iniMayBeWritten || WriteIniFile(m_iniPath, WriteIniText(Settings::Global(), m_header), &error) != IniWrite::Failed)
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
@@ -178,42 +171,44 @@ void CScribaApp::WriteIni()
 
 void CScribaApp::LoadTarnReference()
 {
-    std::vector<ReferenceProblem> problems;
-    QString cause;
-    m_reference = std::make_shared<const TarnReference>(LoadReference(m_iniPath, &problems, &cause));
-    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
-    if (!cause.isEmpty()) {
-        m_referenceMessage = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in "
-                                "reference instead.")
-                                 .arg(path, cause);
-        return;
-    }
-    if (problems.empty())
-        return;
-    constexpr std::size_t kLinesShown = 10;
-    QString lines;
-    for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
-        lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
-    if (problems.size() > kLinesShown)
-        lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
-    m_referenceMessage = tr("These lines of the Tarn reference %1 could not be read and were passed over:\n\n%2")
-                             .arg(path, lines);
+    m_referenceLoad = std::make_unique<LoadedReference>(ReadReferenceFile(ReferencePathBeside(m_iniPath)));
+    m_reference = std::make_shared<const TarnReference>(std::move(m_referenceLoad->reference));
 }
 
+// After the configuration file is read: the pages of functions its table lacks are reported
+// with the lines that could not be read.
 void CScribaApp::ReportReferenceProblems()
 {
-    if (!m_referenceMessage.isEmpty())
-        m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), m_referenceMessage, QMessageBox::Warning,
-                                      QMessageBox::Ok});
-    m_referenceMessage.clear();
+    if (!m_referenceLoad)
+        return;
+    const std::unique_ptr<LoadedReference> loaded = std::move(m_referenceLoad);
+    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
+    QString message;
+    if (!loaded->cause.isEmpty()) {
+        message = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in reference instead.")
+                      .arg(path, loaded->cause);
+    } else {
+        ReportFunctionsNotIn(Settings::Global().functions, *loaded);
+        const std::vector<ReferenceProblem> &problems = loaded->problems;
+        if (problems.empty())
+            return;
+        constexpr std::size_t kLinesShown = 10;
+        QString lines;
+        for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
+            lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
+        if (problems.size() > kLinesShown)
+            lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
+        message = tr("These lines of the Tarn reference %1 could not be used and were passed over:\n\n%2").arg(path, lines);
+    }
+    m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), message, QMessageBox::Warning, QMessageBox::Ok});
 }
 
 // ---------------------------------------------------------------- documents
 
 CScribaDoc *CScribaApp::CreateDocument()
 {
-    auto *document = new CScribaDoc(this);
-    auto *view = new CScribaView(document);
+    auto *document = new CScribaDoc(*this, this);
+    auto *view = new CScribaView(document, *this, Settings::Global());
     view->SetReference(m_reference);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
@@ -306,6 +301,7 @@ void CScribaApp::CloseDocument(CScribaDoc *document)
 bool CScribaApp::SaveAllModified()
 {
     const QList<CScribaDoc *> documents = m_documents;
+    CScribaDoc *userActive = m_mainFrame->ActiveDocument();
     for (CScribaDoc *document : documents) {
         // The user sees the script the question is about: two tabs may carry the same name.
         if (document->IsModified())
@@ -313,6 +309,9 @@ bool CScribaApp::SaveAllModified()
         if (!document->SaveModified())
             return false;
     }
+    // Answered: the script the user was on is the active one again (the session keeps it).
+    if (userActive && m_documents.contains(userActive))
+        m_mainFrame->ActivateDocument(userActive);
     return true;
 }
 
@@ -321,65 +320,6 @@ void CScribaApp::CloseAllDocuments()
     const QList<CScribaDoc *> documents = m_documents;
     for (CScribaDoc *document : documents)
         CloseDocument(document);
-}
-
-void CScribaApp::SaveSession()
-{
-    Session session;
-    const CScribaDoc *active = m_mainFrame->ActiveDocument();
-    for (CScribaDoc *document : m_mainFrame->DocumentsInTabOrder()) {
-        // Untitled scripts are the recovery's business, not the session's.
-        if (!document->HasFileOnDisk() || document->GetPathName().isEmpty())
-            continue;
-        const CScribaView *view = document->GetView();
-        const qint64 firstVisible = view->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE,
-                                                        view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
-        if (document == active)
-            session.active = int(session.scripts.size());
-        session.scripts.append({document->GetPathName(), view->CaretLine(), firstVisible});
-    }
-    StoreSession(*OpenProfile(), session);
-}
-
-QStringList CScribaApp::RestoreSession()
-{
-    const Session session = ReadSession(*OpenProfile());
-    QStringList missing;
-    CScribaDoc *active = nullptr;
-    for (int i = 0; i < session.scripts.size(); ++i) {
-        const SessionScript &script = session.scripts[i];
-        if (!QFileInfo(script.path).isFile()) {
-            missing.append(script.path);
-            continue;
-        }
-        CScribaDoc *document = OpenDocumentFile(script.path);
-        if (!document)
-            continue;
-        CScribaView *view = document->GetView();
-        const qint64 lastLine = view->LineCount() - 1;
-        view->SendScintilla(QsciScintillaBase::SCI_GOTOLINE, static_cast<unsigned long>(std::min(script.caretLine, lastLine)));
-        const qint64 firstLine = std::min(script.firstVisibleLine, lastLine);
-        view->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
-                            view->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(firstLine)));
-        if (i == session.active)
-            active = document;
-    }
-    if (active)
-        m_mainFrame->ActivateDocument(active);
-    return missing;
-}
-
-void CScribaApp::ReportMissingScripts(const QStringList &missing)
-{
-    if (missing.isEmpty())
-        return;
-    QStringList names;
-    for (const QString &path : missing)
-        names.append(QuotedPath(path));
-    m_prompter->Ask(m_mainFrame, {tr("Scriba"),
-                                  tr("These scripts of the last session no longer exist and were not opened:\n\n%1")
-                                      .arg(names.join(QLatin1Char('\n'))),
-                                  QMessageBox::Information, QMessageBox::Ok});
 }
 
 void CScribaApp::CheckFilesOnDisk()
@@ -467,14 +407,45 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
 
 // ---------------------------------------------------------------- recent files
 
+void CScribaApp::SetProfilePath(const QString &profilePath)
+{
+    m_profilePath = profilePath;
+    m_profile.reset();
+}
+
 std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
 {
-    return ProfileStore(m_profilePath);
+    if (!m_profile) {
+        m_profile = m_profilePath.isEmpty()
+                        ? std::make_unique<ProfileStore>(ProfileStore::DefaultPath(), ProfileStore::kDefaultOwnParts)
+                        : std::make_unique<ProfileStore>(m_profilePath, 1);
+        // Said in the window, once it shows.
+        m_profile->SetRefusalNotice([this] {
+            QMetaObject::invokeMethod(const_cast<CScribaApp *>(this), &CScribaApp::ReportProfileRefusal,
+                                      Qt::QueuedConnection);
+        });
+    }
+    return m_profile->Open();
+}
+
+void CScribaApp::ReportProfileRefusal()
+{
+    if (!m_mainFrame || !m_mainFrame->isVisible() || !m_profile)
+        return;
+    const QString cause = m_profile->TakeRefusal();
+    if (cause.isEmpty())
+        return;
+    m_prompter->Ask(m_mainFrame,
+                    {tr("Scriba"),
+                     tr("Scriba cannot keep its settings (recent files, session, view and run command): %1.\n\n"
+                        "What is changed in this session is kept until Scriba closes, and then lost.")
+                         .arg(cause),
+                     QMessageBox::Warning, QMessageBox::Ok});
 }
 
 QStringList CScribaApp::RecentFiles() const
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     QStringList files;
     for (int i = 1; i <= kRecentFileCount; ++i) {
@@ -487,7 +458,7 @@ QStringList CScribaApp::RecentFiles() const
 
 void CScribaApp::StoreRecentFiles(const QStringList &files)
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= kRecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
@@ -559,6 +530,7 @@ void CScribaApp::OnPrintSetup()
 void CScribaApp::OnPreferences()
 {
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
+    dialog.SetReopenSession(ReopenSession(), [this](bool on) { SetReopenSession(on); });
     m_prompter->RunDialog(dialog);
 }
 
@@ -579,7 +551,7 @@ void CScribaApp::ApplySettingsToViews()
 void CScribaApp::SetScriptChecking(bool on)
 {
     m_scriptChecking = on;
-    ProfileStore(m_profilePath)->setValue(kScriptCheckingKey, on);
+    OpenProfile()->setValue(kScriptCheckingKey, on);
     for (CScribaDoc *document : std::as_const(m_documents))
         document->GetView()->Checks()->SetEnabled(on);
 }

@@ -2,7 +2,7 @@
 
 #include "app/fileio.h"
 #include "app/prompter.h"
-#include "app/scribaapp.h"
+#include "doc/documenthost.h"
 #include "app/settings.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
@@ -10,6 +10,7 @@
 #include "editor/autoindent.h"
 #include "editor/bracketmatcher.h"
 #include "editor/caretrest.h"
+#include "editor/columntyping.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/indentrules.h"
@@ -21,6 +22,8 @@
 #include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
 #include "editor/viewdisplay.h"
+#include "editor/viewdrops.h"
+#include "editor/viewprinter.h"
 #include "frame/accelerators.h"
 #include "reference/tarnreference.h"
 
@@ -105,11 +108,11 @@ EditKind CauseOfKey(const QKeyEvent *e)
 
 } // namespace
 
-CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
-    : QsciScintilla(parent), m_document(document),
-      m_indent(std::make_unique<CAutoIndent>(*this, Settings::Global())),
-      m_completion(std::make_unique<CAutoCompletion>(*this, Settings::Global())),
-      m_tip(new CIntelliTip(this, Settings::Global()))
+CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Settings &settings, QWidget *parent)
+    : QsciScintilla(parent), m_document(document), m_host(host), m_settings(settings),
+      m_indent(std::make_unique<CAutoIndent>(*this, settings)),
+      m_completion(std::make_unique<CAutoCompletion>(*this, settings)),
+      m_tip(new CIntelliTip(this, settings))
 {
     // Before the view is first shown, which makes Qt create its accessible interface.
     CViewAccessible::InstallFor("CScribaView");
@@ -136,11 +139,11 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     SendScintilla(SCI_SETPOSITIONCACHE, kPositionCache);
     DefineStyles();
-    m_checks = new CheckMarks(this);
+    m_checks = new CheckMarks(this, settings);
     SetReference(SharedBuiltInReference());
-    new CReferenceHover(*this, Settings::Global());
+    new CReferenceHover(*this, settings);
 
-    m_colourer = new CColourer(this);
+    m_colourer = new CColourer(this, settings);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
         OnTextChanged(); // edits from outside the view's handlers, not yet coloured
         m_colourer->OnStyleNeeded(position);
@@ -164,6 +167,7 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
+    m_columnTyping = std::make_unique<CColumnTyping>(*this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         m_caretRest->Wake();
@@ -312,6 +316,12 @@ void CScribaView::OnActivateView(bool activate)
     CloseFindDialog();
 }
 
+void CScribaView::focusOutEvent(QFocusEvent *e)
+{
+    m_columnTyping->End();
+    QsciScintilla::focusOutEvent(e);
+}
+
 void CScribaView::focusInEvent(QFocusEvent *e)
 {
     OnActivateView(true);
@@ -403,7 +413,7 @@ void CScribaView::DefineStyles()
     SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, 0L);
     SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, 0xFFFFFFL);
     SendScintilla(SCI_STYLECLEARALL);
-    const Settings &settings = Settings::Global();
+    const Settings &settings = m_settings;
     // Every style has a twin that looks the same; see CColourer::kTwinStyle.
     static_assert(kStyleNumberCount <= CColourer::kTwinStyle);
     for (int kind = 0; kind < kStyleKindCount; ++kind) {
@@ -524,6 +534,8 @@ void CScribaView::OnModified(int position, int type, const char *text, int lengt
 
 void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 {
+    if (cause != EditTyping)
+        m_columnTyping->End();
     const EditKind previous = m_cause;
     m_cause = cause;
     edit();
@@ -535,8 +547,9 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 
 bool CScribaView::event(QEvent *e)
 {
-    // An open completion list takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
+    // An open completion list, or a shown tip, takes Escape before the application's accelerators.
+    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
+                                                  m_tip->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
         e->accept();
         return true;
     }
@@ -567,9 +580,12 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
     // no tip and no indentation.
     if (HasMultipleCarets()) {
         LeaveAidsBehind();
+        if (IsCharacterKey(e))
+            m_columnTyping->Join();
         DefaultKeyProcessing(e);
         return;
     }
+    m_columnTyping->End();
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
         g_overtype = !g_overtype;
         SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
@@ -647,6 +663,7 @@ CCompletionList *CScribaView::CompletionList() const { return m_completion->List
 
 void CScribaView::mousePressEvent(QMouseEvent *e)
 {
+    m_columnTyping->End();
     LeaveAidsBehind();
     QsciScintilla::mousePressEvent(e);
 }
@@ -858,14 +875,14 @@ void CScribaView::OnEditToggleComment()
 void CScribaView::OnEditIndentLines()
 {
     LeaveAidsBehind();
-    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    const std::string unit = IndentUnitOf(m_settings.options.indent, "  ");
     RunAsCause(EditOther, [&] { m_lineEditing->Indent(unit); });
 }
 
 void CScribaView::OnEditUnindentLines()
 {
     LeaveAidsBehind();
-    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    const std::string unit = IndentUnitOf(m_settings.options.indent, "  ");
     RunAsCause(EditOther, [&] { m_lineEditing->Unindent(unit); });
 }
 
@@ -900,34 +917,6 @@ QByteArray CScribaView::fromMimeData(const QMimeData *source, bool &rectangular)
     return source->text().toUtf8();
 }
 
-namespace {
-
-// Dropped data is taken as text whenever it has text, so a link dragged from a browser inserts
-// its text. File managers offer the names of the dragged files as text too: a drop whose text
-// only names its own local files is a list of files.
-bool IsFileDrop(const QMimeData *data)
-{
-    if (!data->hasUrls())
-        return false;
-    const QStringList formats = data->formats();
-    const bool hasText = std::any_of(formats.begin(), formats.end(), [](const QString &format) {
-        return format.startsWith(QLatin1String("text/plain"));
-    });
-    if (!hasText)
-        return true;
-    QStringList names;
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            return false;
-        names << url.toString() << url.toLocalFile();
-    }
-    const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return std::all_of(lines.begin(), lines.end(),
-                       [&](const QString &line) { return names.contains(line.trimmed()); });
-}
-
-} // namespace
-
 void CScribaView::dragEnterEvent(QDragEnterEvent *e)
 {
     if (IsFileDrop(e->mimeData())) {
@@ -949,7 +938,13 @@ void CScribaView::dragMoveEvent(QDragMoveEvent *e)
 void CScribaView::dropEvent(QDropEvent *e)
 {
     if (IsFileDrop(e->mimeData())) {
-        OpenDroppedFile(e->mimeData());
+        if (const QString path = DroppedScriptPath(e->mimeData()); !path.isEmpty()) {
+            if (QWidget *top = window()) {
+                top->raise();
+                top->activateWindow();
+            }
+            m_host.OpenDocumentFile(path);
+        }
         e->acceptProposedAction();
         return;
     }
@@ -966,67 +961,16 @@ void CScribaView::dropEvent(QDropEvent *e)
     e->setAccepted(textDrop.isAccepted());
 }
 
-bool CScribaView::OpenDroppedFile(const QMimeData *data)
-{
-    // Only the first dropped file counts, and only when its name ends in ".lua" exactly.
-    const QUrl url = data->urls().value(0);
-    const QString path = url.toLocalFile();
-    if (path.isEmpty() || !path.endsWith(QLatin1String(".lua"), Qt::CaseSensitive))
-        return false;
-    if (QWidget *top = window()) {
-        top->raise();
-        top->activateWindow();
-    }
-    return CScribaApp::Instance()->OpenDocumentFile(path) != nullptr;
-}
-
 // ---------------------------------------------------------------- printing
-
-namespace {
-
-void SetPageLayout(QsciPrinter &printer)
-{
-    printer.setPageLayout(CScribaApp::Instance()->PageLayout());
-}
-
-} // namespace
 
 void CScribaView::Print(bool showDialog)
 {
     FinishColouring();
-    QsciPrinter printer;
-    SetPageLayout(printer);
-    printer.setDocName(windowTitle());
-    if (showDialog && !CScribaApp::Instance()->GetPrompter().PrintDialog(window(), &printer))
-        return;
-    PrintOn(printer);
+    CViewPrinter(*this, m_host).Print(showDialog, windowTitle());
 }
 
 void CScribaView::PrintPreview()
 {
     FinishColouring();
-    QsciPrinter printer;
-    SetPageLayout(printer);
-    printer.setDocName(windowTitle());
-    CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {
-        PrintOn(*static_cast<QsciPrinter *>(target));
-    });
-}
-
-void CScribaView::PrintOn(QsciPrinter &printer)
-{
-    // Begun here, as QScintilla would go on printing on a painter that never began. An empty
-    // text prints one blank page.
-    QPainter painter;
-    if (painter.begin(&printer)) {
-        printer.printRange(this, painter);
-        return;
-    }
-    // The printer or the file could not be opened: say so rather than seem to have printed.
-    const QString text = printer.outputFileName().isEmpty()
-                             ? tr("Could not print on the printer \"%1\".").arg(printer.printerName())
-                             : tr("Could not print to %1: the file could not be created.")
-                                   .arg(QuotedPath(printer.outputFileName()));
-    CScribaApp::Instance()->GetPrompter().Ask(window(), {tr("Scriba - Error!"), text, QMessageBox::Warning,
-                                                         QMessageBox::Ok});
+    CViewPrinter(*this, m_host).Preview(windowTitle());
 }

@@ -16,9 +16,12 @@
 #include <vector>
 
 class CAutoCompletion;
+class DocumentHost;
+struct Settings;
 class CAutoIndent;
 class CBracketMatcher;
 class CCaretRest;
+class CColumnTyping;
 class CColourer;
 class CLineEditing;
 class CViewDisplay;
@@ -57,10 +60,14 @@ class CScribaView : public QsciScintilla {
     Q_OBJECT
 
 public:
-    explicit CScribaView(CScribaDoc *document, QWidget *parent = nullptr);
+    // host: the program the view lives in (prompts, opening dropped files, the page layout);
+    // settings: the store whose styles, options and tables the view reads, in place.
+    CScribaView(CScribaDoc *document, DocumentHost &host, const Settings &settings, QWidget *parent = nullptr);
     ~CScribaView() override;
 
     CScribaDoc *GetDocument() const { return m_document; }
+    DocumentHost &Host() const { return m_host; }
+    const Settings &GetSettings() const { return m_settings; }
     // Tarn's reference that the tip, the list's panel, the hover and the check show from; the
     // built-in one until another is set.
     void SetReference(std::shared_ptr<const TarnReference> reference);
@@ -116,6 +123,8 @@ public:
     void LeaveAidsBehind();
     CCompletionList *CompletionList() const;
     CIntelliTip *Tip() const { return m_tip; }
+    // When the caret's blink rests, some seconds after the user last did something in the view.
+    CCaretRest *CaretRest() const { return m_caretRest; }
 
     // Colouring.
     void DefineStyles();
@@ -198,6 +207,7 @@ protected:
     void wheelEvent(QWheelEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     QByteArray fromMimeData(const QMimeData *source, bool &rectangular) const override;
     void dragEnterEvent(QDragEnterEvent *e) override;
@@ -205,8 +215,6 @@ protected:
     void dropEvent(QDropEvent *e) override;
 
 private:
-    // Prints the whole text on the printer, telling the user when it cannot be opened.
-    void PrintOn(QsciPrinter &printer);
     // The aids drive the key handling's steps and edit the text as the view's own handlers do.
     friend class CAutoCompletion;
     friend class CAutoIndent;
@@ -253,7 +261,6 @@ private:
 
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
-    bool OpenDroppedFile(const QMimeData *data);
     qint64 CharactersBetween(qint64 start, qint64 end) const;
     // Characters from `from` to `to`, negative when `to` lies before `from`.
     qint64 SignedCharactersBetween(qint64 from, qint64 to) const;
@@ -263,6 +270,8 @@ private:
     qint64 LineEndOf(qint64 position) const;
 
     CScribaDoc *m_document;
+    DocumentHost &m_host;
+    const Settings &m_settings;
     QPointer<CFindReplaceDialog> m_findDialog;
     std::unique_ptr<CAutoIndent> m_indent;
     std::unique_ptr<CAutoCompletion> m_completion;
@@ -278,6 +287,7 @@ private:
     std::unique_ptr<CViewDisplay> m_display;
     std::unique_ptr<CBracketMatcher> m_brackets;
     std::unique_ptr<CLineEditing> m_lineEditing;
+    std::unique_ptr<CColumnTyping> m_columnTyping;
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
     CCaretRest *m_caretRest = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text

@@ -99,7 +99,7 @@ void ReturnKeyboardToOwner(QWidget *closing)
 
 } // namespace
 
-CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
+CMainFrame::CMainFrame(CScribaApp *app, const Settings &settings) : m_app(app), m_settings(settings)
 {
     InitResources();
     setWindowTitle(QStringLiteral("Scriba"));
@@ -136,7 +136,7 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
             m_referencePane->FollowView(view);
         RequestUpdate();
     });
-    connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);
+    connect(app, &DocumentHost::documentsChanged, this, &CMainFrame::RequestUpdate);
     // Queued: the recent-file list may change while one of its own menu entries is being handled.
     connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus, Qt::QueuedConnection);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::RequestUpdate);
@@ -274,7 +274,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
-    m_panes = new CPaneCommands(*m_app, *this);
+    m_panes = new CPaneCommands(*m_app, m_settings, *this);
     for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
         auto *action = new QAction(this);
         action->setStatusTip(tr("Open this document"));
@@ -289,13 +289,13 @@ void CMainFrame::CreateLineAndViewActions()
     AddAction(ID_EDIT_GOTO_LINE, tr("&Go to Line...\tCtrl+G"), tr("Move the caret to a line of the script"));
     AddAction(ID_EDIT_MATCH_BRACKET, tr("Go to Matching &Bracket\tCtrl+B"), tr("Move the caret to the partner of the bracket beside it"));
     AddAction(ID_EDIT_TOGGLE_COMMENT, tr("Toggle Co&mment\tCtrl+/"), tr("Comment the selected lines out, or in again"));
-    AddAction(ID_EDIT_INDENT_LINES, tr("&Indent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
-    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Unindent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
-    AddAction(ID_VIEW_FOLD_ALL, tr("&Fold All\tAlt+0"), tr("Fold every block of the script"));
+    AddAction(ID_EDIT_INDENT_LINES, tr("In&dent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
+    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Outdent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
+    AddAction(ID_VIEW_FOLD_ALL, tr("Fol&d All\tAlt+0"), tr("Fold every block of the script"));
     AddAction(ID_VIEW_UNFOLD_ALL, tr("&Unfold All\tAlt+Shift+0"), tr("Unfold every block of the script"));
     AddAction(ID_VIEW_ZOOM_IN, tr("Zoom &In\tCtrl++"), tr("Make the text larger in every window"));
     AddAction(ID_VIEW_ZOOM_OUT, tr("Zoom &Out\tCtrl+-"), tr("Make the text smaller in every window"));
-    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Reset ZoomZoom\tCtrl+0"), tr("Show the text at its normal size"));
+    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Zoom\tCtrl+0"), tr("Show the text at its normal size"));
     Route(ID_EDIT_MATCH_BRACKET, &CScribaView::OnEditMatchBracket);
     Route(ID_EDIT_TOGGLE_COMMENT, &CScribaView::OnEditToggleComment);
     Route(ID_EDIT_INDENT_LINES, &CScribaView::OnEditIndentLines);
@@ -618,7 +618,7 @@ QList<CScribaDoc *> CMainFrame::DocumentsInTabOrder() const
 CReferencePane *CMainFrame::ReferencePane()
 {
     if (!m_referencePane)
-        m_referencePane = CReferencePane::CreateDock(this, Settings::Global().functions,
+        m_referencePane = CReferencePane::CreateDock(this, m_settings.functions,
                                                      m_app->Reference() ? m_app->Reference() : SharedBuiltInReference());
     return m_referencePane;
 }
@@ -766,6 +766,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
         return;
     }
     m_app->SaveSession();
+    m_panes->KeepShownPanes();
     m_app->CloseAllDocuments();
     e->accept();
 }
@@ -803,7 +804,7 @@ bool CMainFrame::WritePage(CScribaDoc *document, const QString &path, QString *e
     }
     try {
         // The page goes to the file as it is made, a piece of the script at a time.
-        HtmlPageWriter page(EncodeFileName(document->GetTitle()).toStdString(), Settings::Global(),
+        HtmlPageWriter page(EncodeFileName(document->GetTitle()).toStdString(), m_settings,
                             [&file](const char *data, std::size_t size) { return file.Write(data, qint64(size)); });
         CScribaView *view = document->GetView();
         const std::string_view script(view->TextPointer(), std::size_t(view->TextLength()));

@@ -16,6 +16,7 @@ class CChildFrame;
 class CPaneCommands;
 class CReferencePane;
 class CScribaApp;
+struct Settings;
 class CScribaDoc;
 class CScribaView;
 class CViewOptions;
@@ -32,7 +33,8 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(CScribaApp *app);
+    // app: the application whose commands the menus call; settings: the store the panes read.
+    CMainFrame(CScribaApp *app, const Settings &settings);
     ~CMainFrame() override;
 
     void AddChildFrame(CScribaDoc *document, CScribaView *view);
@@ -101,6 +103,7 @@ private:
     void OpenReference();
 
     CScribaApp *m_app;
+    const Settings &m_settings;
     CMDIClientWatcher m_clientWatcher;
     QMdiArea *m_mdiArea = nullptr;
     QPointer<CScribaView> m_activeView; // the view that was last activated

@@ -5,13 +5,16 @@
 
 #include <QObject>
 
+#include <functional>
+
 class CFindInFiles;
 class CMainFrame;
 class COutlinePane;
 class CProblemList;
 class CResultsPane;
 class CRunController;
-class CScribaApp;
+class DocumentHost;
+struct Settings;
 class CScribaView;
 class QDockWidget;
 class QMenu;
@@ -22,7 +25,7 @@ class CPaneCommands : public QObject {
 
 public:
     // The frame's actions for the panes' commands must exist already.
-    CPaneCommands(CScribaApp &app, CMainFrame &frame);
+    CPaneCommands(DocumentHost &host, const Settings &settings, CMainFrame &frame);
     ~CPaneCommands() override;
 
     CResultsPane *Results() const { return m_results; }
@@ -36,6 +39,9 @@ public:
     void UpdateCommands(CScribaView *view);
     // The next (1) or previous (-1) place of the results pane's tab in front.
     void StepResult(int step);
+    // Keeps which panes show for the next start; called as the window closes, before the
+    // panes hide with it.
+    void KeepShownPanes();
 
 private:
     void ConnectResults();
@@ -43,8 +49,9 @@ private:
     void ConnectFindInFiles();
     void ConnectOutline();
     void KeepShown(QDockWidget *dock, const QString &key, int command);
+    void GiveKeyTo(int command, const std::function<void()> &bringForward);
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CMainFrame &m_frame;
     CResultsPane *m_results;
     CRunController *m_run;
@@ -52,4 +59,5 @@ private:
     CProblemList *m_problems;
     COutlinePane *m_outline;
     PlaceNavigator *m_navigator;
+    bool m_shownKept = false;
 };

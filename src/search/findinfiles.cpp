@@ -1,6 +1,8 @@
 #include "findinfiles.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
+#include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/resultspane.h"
@@ -30,9 +32,10 @@ QString Shown(const std::string &bytes, std::size_t from, std::size_t length)
 
 } // namespace
 
-CFindInFiles::CFindInFiles(CScribaApp &app, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
-    : QObject(owner), m_app(app), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
+CFindInFiles::CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
+    : QObject(owner), m_host(host), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
 {
+    m_ownFolder = RecoveryStore::DefaultFolder();
     m_poll->setInterval(kPollMs);
     connect(m_poll, &QTimer::timeout, this, &CFindInFiles::Poll);
     connect(&pane, &CResultsPane::stopRequested, this, [this](CResultsPane::Tab tab) {
@@ -67,9 +70,9 @@ FindInFilesQuery CFindInFiles::DefaultQuery(CScribaView *active) const
 void CFindInFiles::Open(CScribaView *active)
 {
     CFindInFilesDialog dialog(DefaultQuery(active), [this](const QString &start) {
-        return m_app.GetPrompter().FolderName(m_owner, start);
+        return m_host.GetPrompter().FolderName(m_owner, start);
     }, m_owner);
-    if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
+    if (m_host.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return;
     Start(dialog.Query());
 }
@@ -77,7 +80,7 @@ void CFindInFiles::Open(CScribaView *active)
 std::map<FileIdentity, std::string> CFindInFiles::OpenTexts() const
 {
     std::map<FileIdentity, std::string> texts;
-    for (CScribaDoc *document : m_app.Documents()) {
+    for (CScribaDoc *document : m_host.Documents()) {
         struct stat info {};
         if (!document->HasFileOnDisk() || stat(QFile::encodeName(document->GetPathName()).constData(), &info) != 0)
             continue;
@@ -103,10 +106,17 @@ void CFindInFiles::Start(const FindInFilesQuery &query)
     request.options = {query.matchCase, query.wholeWord};
     request.openTexts = OpenTexts();
     request.mostMatchesPerFile = kMostListed;
+    request.hiddenFolders = query.hiddenFolders;
+    request.excludedFolders = {QFile::encodeName(m_ownFolder).toStdString()};
     m_worker.Start(std::move(request));
     m_pane.SetStoppable(CResultsPane::SearchTab, true);
     m_poll->start();
     Poll();
+}
+
+void CFindInFiles::SetOwnFolder(const QString &folder)
+{
+    m_ownFolder = folder;
 }
 
 void CFindInFiles::Stop()
@@ -180,7 +190,12 @@ QString CFindInFiles::SummaryText(const FolderSearchSummary &summary) const
         return tr("The folder %1 cannot be read.").arg(QDir::toNativeSeparators(m_last.folder));
     QString text = Plural(summary.matches, tr("%1 match"), tr("%1 matches")) + QLatin1Char(' ')
                    + Plural(summary.filesWithMatches, tr("in %1 file"), tr("in %1 files"));
-    if (m_listFull)
+    if (summary.filesCut > 0)
+        text = tr("More than ") + text
+               + Plural(summary.filesCut, tr(" (%1 file has more than %2 matches: only its first %2 are listed)"),
+                        tr(" (%1 files have more than %2 matches: only the first %2 of each are listed)"))
+                     .arg(kMostListed);
+    else if (m_listFull)
         text += tr(" (the first %1 listed)").arg(kMostListed);
     QStringList skipped;
     if (summary.binary)
@@ -189,6 +204,8 @@ QString CFindInFiles::SummaryText(const FolderSearchSummary &summary) const
         skipped.append(tr("%1 over 2 GB").arg(summary.tooLarge));
     if (summary.unreadable)
         skipped.append(tr("%1 unreadable").arg(summary.unreadable));
+    if (summary.hiddenFolders)
+        skipped.append(Plural(summary.hiddenFolders, tr("%1 hidden folder"), tr("%1 hidden folders")));
     if (summary.loops)
         skipped.append(Plural(summary.loops, tr("%1 link back into the search"), tr("%1 links back into the search")));
     if (!skipped.isEmpty())

@@ -9,7 +9,7 @@
 #include <QString>
 
 class CResultsPane;
-class CScribaApp;
+class DocumentHost;
 class CScribaView;
 class QStatusBar;
 class QTimer;
@@ -21,13 +21,16 @@ public:
     // The most lines listed; matches beyond them are counted.
     static constexpr int kMostListed = 100000;
 
-    CFindInFiles(CScribaApp &app, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner);
+    CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner);
     ~CFindInFiles() override;
 
     // Asks what to find (starting from the active view's selection and folder) and starts.
     void Open(CScribaView *active);
     void Start(const FindInFilesQuery &query);
     void Stop();
+    // The folder this program keeps its own files in (the recovery copies of unsaved scripts):
+    // never searched, as it holds nothing the user looks for.
+    void SetOwnFolder(const QString &folder);
     bool IsRunning() const { return m_worker.IsRunning(); }
     // Takes what the worker found so far; done by a timer while the search runs.
     void Poll();
@@ -39,7 +42,7 @@ private:
     void Finish();
     QString SummaryText(const FolderSearchSummary &summary) const;
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CResultsPane &m_pane;
     QStatusBar *m_statusBar;
     QWidget *m_owner;
@@ -48,4 +51,5 @@ private:
     FindInFilesQuery m_last;
     bool m_searched = false;
     bool m_listFull = false;
+    QString m_ownFolder;
 };
