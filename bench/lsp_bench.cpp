@@ -160,6 +160,8 @@ void AskAboutTheProbe(benchmark::State &state, const QString &method, int charac
 // "    probe_total = probe_total + probe_s|tep": the second probe_total starts at character 18.
 void BM_NameHover(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/hover", 22); }
 void BM_NameCompletion(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/completion", 39); }
+// Nothing typed yet at the start of the line's first name: the most names the list holds.
+void BM_NameCompletionEverything(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/completion", 4); }
 void BM_NameDefinition(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/definition", 22); }
 void BM_NameReferences(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/references", 22); }
 
@@ -340,6 +342,7 @@ BENCHMARK(BM_DidChange)->Arg(1 << 10)->Arg(1 << 20);
 BENCHMARK(BM_Completion)->Arg(200)->Arg(10000);
 BENCHMARK(BM_NameHover);
 BENCHMARK(BM_NameCompletion);
+BENCHMARK(BM_NameCompletionEverything);
 BENCHMARK(BM_NameDefinition);
 BENCHMARK(BM_NameReferences);
 BENCHMARK(BM_CompletionAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -355,6 +358,8 @@ int main(int argc, char **argv)
         {{"language server: one typed character, 1 MB / 1 KB script", "BM_DidChange/1048576", "BM_DidChange/1024", 1.5},
          {"language server: completion, 10,000 / 200 functions", "BM_Completion/10000", "BM_Completion/200", 2.0},
          {"language server: completion / hover, 10 MB script", "BM_NameCompletion", "BM_NameHover", 1.2},
+         {"language server: completion of all 200 names shown / hover, 10 MB script", "BM_NameCompletionEverything",
+          "BM_NameHover", 0},
          {"language server: definition / hover, 10 MB script", "BM_NameDefinition", "BM_NameHover", 1.2},
          {"language server: references / hover, 10 MB script", "BM_NameReferences", "BM_NameHover", 1.2},
          {"language server: completion behind documentSymbol / documentSymbol, 1 MB",
