@@ -165,6 +165,24 @@ void BM_NameCompletionEverything(benchmark::State &state) { AskAboutTheProbe(sta
 void BM_NameDefinition(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/definition", 22); }
 void BM_NameReferences(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/references", 22); }
 
+// The first request after a change: the new version's model is built for it (a character typed
+// and taken out again at the script's start, so the text keeps its size).
+void BM_HoverAfterChange(benchmark::State &state)
+{
+    const NamedScript &script = ScriptWithProbe();
+    const std::unique_ptr<LspServer> server = ServerWith(script.text, QStringLiteral("/nonexistent/Scriba.ini"));
+    const std::string hover = Framed(Message(
+        "textDocument/hover",
+        {{"textDocument", QJsonObject{{"uri", kUri}}}, {"position", Position(script.line + 3, 22)}}, 2));
+    const std::string insert = Change(0, 0, 0, "x");
+    const std::string remove = Change(0, 0, 1, "");
+    bool inserted = false;
+    for (auto _ : state) {
+        server->Feed((inserted = !inserted) ? insert : remove);
+        server->Feed(hover);
+    }
+}
+
 // What is waited for, from when the requests are sent: a completion alone, a completion sent right
 // behind a request for the outline of a script of 1 MB, or that outline alone. Wall time, as a
 // wait is what is measured.
@@ -344,6 +362,7 @@ BENCHMARK(BM_NameHover);
 BENCHMARK(BM_NameCompletion);
 BENCHMARK(BM_NameCompletionEverything);
 BENCHMARK(BM_NameDefinition);
+BENCHMARK(BM_HoverAfterChange)->Iterations(6);
 BENCHMARK(BM_NameReferences);
 BENCHMARK(BM_CompletionAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CompletionBehindSymbols)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -360,6 +379,8 @@ int main(int argc, char **argv)
          {"language server: completion / hover, 10 MB script", "BM_NameCompletion", "BM_NameHover", 1.2},
          {"language server: completion of all 200 names shown / hover, 10 MB script", "BM_NameCompletionEverything",
           "BM_NameHover", 0},
+         {"language server: hover after a change (the model built again) / hover, 10 MB script",
+          "BM_HoverAfterChange/iterations:6", "BM_NameHover", 0},
          {"language server: definition / hover, 10 MB script", "BM_NameDefinition", "BM_NameHover", 1.2},
          {"language server: references / hover, 10 MB script", "BM_NameReferences", "BM_NameHover", 1.2},
          {"language server: completion behind documentSymbol / documentSymbol, 1 MB",
