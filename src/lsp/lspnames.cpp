@@ -60,13 +60,38 @@ QString Utf8(const std::string &text)
 }
 
 // What a description says beyond a Tarn page: Lua's line, the script's `---@param` types.
+// How a name that is no function is introduced in a hover: "local x", "(parameter) a".
+QString Introduced(const NameDescription &description)
+{
+    const QString name = Utf8(description.name);
+    switch (description.kind) {
+    case NameKind::Local:
+    case NameKind::LocalFunction:
+        return QStringLiteral("local ") + name;
+    case NameKind::Parameter:
+    case NameKind::Self:
+    case NameKind::Vararg:
+        return QStringLiteral("(parameter) ") + name;
+    case NameKind::LoopVariable:
+        return QStringLiteral("(loop variable) ") + name;
+    case NameKind::Upvalue:
+        return QStringLiteral("(upvalue) ") + name;
+    case NameKind::Field:
+        return QStringLiteral("(field) ") + name;
+    case NameKind::Global:
+        return QStringLiteral("(global) ") + name;
+    default:
+        return name;
+    }
+}
+
 QString DescriptionText(const NameDescription &description)
 {
     QString text;
     if (!description.signature.empty())
         text = QStringLiteral("```lua\n%1\n```").arg(Utf8(description.signature));
     else
-        text = QStringLiteral("```lua\n%1\n```").arg(Utf8(description.name));
+        text = QStringLiteral("```lua\n%1\n```").arg(Introduced(description));
     if (!description.description.empty())
         text += QStringLiteral("\n\n") + Utf8(description.description);
     QStringList parameters;

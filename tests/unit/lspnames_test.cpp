@@ -192,6 +192,13 @@ TEST(LspNames, HoverDescribesLuasAndTheScriptsFunctions)
                                 .value("value")
                                 .toString();
     EXPECT_TRUE(library.contains("string.format(")) << library.toStdString();
+    const QString local = session.Ask("textDocument/hover", {{"position", LspTestClient::Position(1, 20)}})
+                              .toObject()
+                              .value("contents")
+                              .toObject()
+                              .value("value")
+                              .toString();
+    EXPECT_TRUE(local.contains("(parameter) width")) << local.toStdString();
 }
 
 // On every line of a call split over lines, and never past the last parameter.
