@@ -25,7 +25,7 @@ ProblemTable::ProblemTable(const std::vector<ScriptProblem> &problems)
             m_messageEnds.push_back(std::uint32_t(m_messages.size()));
         }
         const std::uint32_t error = problem.severity == ProblemSeverity::Error ? kErrorBit : 0;
-        m_rows.push_back({problem.line, problem.column, found->second | error});
+        m_rows.push_back({problem.line, problem.column, found->second | error, problem.code});
     }
     m_messages.shrink_to_fit();
     m_messageEnds.shrink_to_fit();
@@ -54,5 +54,6 @@ ScriptProblem ProblemTable::At(std::size_t index) const
     problem.line = row.line;
     problem.column = row.column;
     problem.message = Message(row.MessageIndex());
+    problem.code = row.code;
     return problem;
 }

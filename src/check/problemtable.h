@@ -25,6 +25,7 @@ public:
         std::int32_t line = 0;
         std::int32_t column = 0;
         std::uint32_t message = 0; // index into the table's messages; the top bit marks an error
+        std::int32_t code = 0;     // as the problem has it
 
         std::uint32_t MessageIndex() const { return message & ~kErrorBit; }
         ProblemSeverity Severity() const { return message & kErrorBit ? ProblemSeverity::Error : ProblemSeverity::Warning; }

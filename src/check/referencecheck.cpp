@@ -1,5 +1,6 @@
 #include "referencecheck.h"
 
+#include "check/warningcodes.h"
 #include "editor/luascanner.h"
 #include "reference/tarnreference.h"
 
@@ -166,10 +167,132 @@ std::string FixedSetMessage(std::string_view name, const ParamDoc &param)
     return message;
 }
 
-bool TakesFixedStrings(const FunctionDoc &doc)
+std::string LiteralTypeMessage(std::string_view name, const ParamDoc &param, std::string_view literal)
 {
-    return std::any_of(doc.params.begin(), doc.params.end(),
-                       [](const ParamDoc &param) { return !param.allowedStrings.empty(); });
+    return std::string(name) + ": " + std::string(param.name) + " takes " + std::string(param.type) + ", not " +
+           (literal == "nil" ? "nil" : "a " + std::string(literal));
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsNumberLiteral(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-')
+        text = SkipSpaceAndComments(text, 1) < text.size() ? text.substr(SkipSpaceAndComments(text, 1)) : "";
+    if (text.empty() || !(IsDigit(text.front()) || (text.front() == '.' && text.size() > 1 && IsDigit(text[1]))))
+        return false;
+    // What follows the first digit may only be more of a number: digits, hex digits, a point,
+    // an exponent with its sign.
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return IsDigit(c) || c == '.' || c == 'x' || c == 'X' || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ||
+               c == '+' || c == '-';
+    });
+}
+
+// One alternative of an annotated type, and whether a literal fits it: 1 yes, 0 no, -1 the
+// alternative names a class or alias this cannot judge.
+int AlternativeTakes(std::string_view type, std::string_view literal)
+{
+    if (type == literal || (type == "integer" && literal == "number"))
+        return 1;
+    if ((type == "true" || type == "false") && literal == "boolean")
+        return 1;
+    if (!type.empty() && (type.front() == '"' || type.front() == '\''))
+        return literal == "string" ? 1 : 0;
+    static constexpr std::string_view kKnown[] = {"number", "integer", "string", "boolean", "nil", "table",
+                                                  "function", "true", "false", "thread", "userdata"};
+    const bool known = std::find(std::begin(kKnown), std::end(kKnown), type) != std::end(kKnown) ||
+                       type.ends_with("[]") || type.starts_with("fun(") || type.starts_with("table<") ||
+                       type.starts_with("{");
+    return known ? 0 : -1;
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+std::string_view LiteralType(std::string_view argument)
+{
+    argument = Trimmed(argument);
+    if (argument.empty())
+        return {};
+    if (argument.front() == '"' || argument.front() == '\'') {
+        bool escaped = false;
+        return SkipShortString(argument, 0, escaped) == argument.size() ? "string" : "";
+    }
+    if (const int level = LongBracketLevel(argument, 0); level >= 0)
+        return SkipLongBracket(argument, 0, level) == argument.size() ? "string" : "";
+    if (argument == "true" || argument == "false")
+        return "boolean";
+    if (argument == "nil")
+        return "nil";
+    return IsNumberLiteral(argument) ? "number" : "";
+}
+
+bool TypeTakesLiteral(std::string_view type, bool optional, std::string_view literal)
+{
+    if (literal.empty())
+        return true;
+    if (literal == "nil" && (optional || type.ends_with('?')))
+        return true;
+    bool judged = true;
+    while (!type.empty()) {
+        // Alternatives are split at the top level only: "fun(a: number|string)" is one.
+        int depth = 0;
+        std::size_t end = 0;
+        for (; end < type.size(); ++end) {
+            const char c = type[end];
+            depth += c == '(' || c == '<' || c == '{' ? 1 : c == ')' || c == '>' || c == '}' ? -1 : 0;
+            if (c == '|' && depth == 0)
+                break;
+        }
+        std::string_view alternative = Trimmed(type.substr(0, end));
+        if (alternative.ends_with('?')) {
+            alternative.remove_suffix(1);
+            if (literal == "nil")
+                return true;
+        }
+        const int takes = AlternativeTakes(alternative, literal);
+        if (takes == 1)
+            return true;
+        judged &= takes == 0;
+        type = end < type.size() ? type.substr(end + 1) : std::string_view();
+    }
+    return !judged;
+}
+
+namespace {
+
+void CheckArguments(std::string_view text, std::string_view name, const ScannedCall &call, const TableRow &entries,
+                    const FunctionDoc &doc, std::vector<CallWarning> &warnings, std::size_t limit)
+{
+    const std::vector<CallArgument> arguments = ReadCallArguments(text, call.nameEnd);
+    // The table orders the arguments; the page is asked by name, as a file of the user's own
+    // may list the parameters otherwise.
+    for (std::size_t i = 0; i < arguments.size() && i + 1 < entries.size() && warnings.size() < limit; ++i) {
+        const ParamDoc *param = FindParam(doc, BareParameterName(entries[i + 1]));
+        const CallArgument &argument = arguments[i];
+        if (!param)
+            continue;
+        const std::string_view literal = LiteralType(text.substr(argument.start, argument.end - argument.start));
+        if (!TypeTakesLiteral(param->type, param->optional, literal)) {
+            warnings.push_back({argument.start, argument.end, LiteralTypeMessage(name, *param, literal),
+                                WarningCode::kLiteralType});
+            continue;
+        }
+        if (!argument.isString || param->allowedStrings.empty())
+            continue;
+        const auto &allowed = param->allowedStrings;
+        if (std::find(allowed.begin(), allowed.end(), argument.value) == allowed.end())
+            warnings.push_back({argument.start, argument.end, FixedSetMessage(name, *param), WarningCode::kFixedString});
+    }
 }
 
 } // namespace
@@ -212,21 +335,9 @@ std::vector<CallWarning> CheckReferenceCalls(std::string_view text, const CallSc
         if (doc->deprecated)
             warnings.push_back({call.nameStart, call.nameEnd,
                                 std::string(name) + " is deprecated" +
-                                    (doc->deprecation.empty() ? "" : ": " + std::string(doc->deprecation))});
-        if (!TakesFixedStrings(*doc))
-            continue;
-        const std::vector<CallArgument> arguments = ReadCallArguments(text, call.nameEnd);
-        // The table orders the arguments; the page is asked by name, as a file of the user's own
-        // may list the parameters otherwise.
-        for (std::size_t i = 0; i < arguments.size() && i + 1 < entries.size() && warnings.size() < limit; ++i) {
-            const ParamDoc *param = FindParam(*doc, BareParameterName(entries[i + 1]));
-            const CallArgument &argument = arguments[i];
-            if (!param || !argument.isString || param->allowedStrings.empty())
-                continue;
-            const auto &allowed = param->allowedStrings;
-            if (std::find(allowed.begin(), allowed.end(), argument.value) == allowed.end())
-                warnings.push_back({argument.start, argument.end, FixedSetMessage(name, *param)});
-        }
+                                    (doc->deprecation.empty() ? "" : ": " + std::string(doc->deprecation)),
+                                WarningCode::kDeprecated});
+        CheckArguments(text, name, call, entries, *doc, warnings, limit);
     }
     if (warnings.size() > limit)
         warnings.resize(limit);

@@ -1,5 +1,6 @@
-// What Tarn's reference adds to the script check: calls of deprecated functions, and string
-// literals passed where a parameter takes a fixed set of strings but not that one.
+// What Tarn's reference adds to the script check: calls of deprecated functions, string
+// literals passed where a parameter takes a fixed set of strings but not that one, and
+// literals of a type the parameter does not take.
 #pragma once
 
 #include "app/scribacobarray.h"
@@ -26,4 +27,10 @@ struct CallArgument {
     bool isString = false;  // one short string literal without escapes
     std::string_view value; // its text between the quotes
 };
+// The type of an argument written as one literal: "string", "number", "boolean" or "nil"; ""
+// for anything else.
+std::string_view LiteralType(std::string_view argument);
+// Whether a parameter of the annotated type ("number", "integer|string", "string[]"...)
+// may take a literal of type literal; true whenever the type names something this cannot judge.
+bool TypeTakesLiteral(std::string_view type, bool optional, std::string_view literal);
 std::vector<CallArgument> ReadCallArguments(std::string_view text, std::size_t nameEnd);

@@ -3,6 +3,7 @@
 #include "check/luasyntax.h"
 #include "check/referencecheck.h"
 #include "check/tarncallchecker.h"
+#include "check/warningcodes.h"
 #include "reference/tarnreference.h"
 
 #include <algorithm>
@@ -117,7 +118,7 @@ std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &fun
     for (const CallWarning &warning : warnings) {
         counter.MoveTo(warning.start);
         problems.push_back({ProblemSeverity::Warning, warning.start, warning.end, counter.Line(), counter.Column(),
-                            warning.message});
+                            warning.message, warning.code});
     }
     // In line order, as Lua and the warnings count lines; the error has no column and leads
     // its line.
@@ -147,5 +148,8 @@ std::string ProblemLine(std::string_view file, const ScriptProblem &problem)
         line += ':' + std::to_string(problem.line);
     if (problem.severity == ProblemSeverity::Error)
         return line + ": error: " + problem.message;
-    return line + ':' + std::to_string(problem.column) + ": warning: " + problem.message;
+    line += ':' + std::to_string(problem.column) + ": warning: " + problem.message;
+    if (problem.code != 0)
+        line += " [" + CodeText(problem.code) + ']';
+    return line;
 }

@@ -19,6 +19,7 @@ struct ScriptProblem {
     int line = 0;   // from 1; 0 for an error Lua gives no line
     int column = 0; // from 1, in characters; 0 for a syntax error, which Lua gives a line only
     std::string message;
+    int code = 0; // what kind of problem, as warningcodes.h numbers them; 0 for none
 
     bool operator==(const ScriptProblem &) const = default;
 };
@@ -32,6 +33,6 @@ std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTabl
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
                                        const TarnReference &reference, std::size_t warningLimit = std::size_t(-1));
 
-// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE", as compilers write them;
-// "FILE: error: MESSAGE" for an error without a line.
+// "FILE:LINE: error: MESSAGE" or "FILE:LINE:COLUMN: warning: MESSAGE [W113]", as compilers
+// write them; "FILE: error: MESSAGE" for an error without a line.
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem);

@@ -1,5 +1,6 @@
 #include "tarncallchecker.h"
 
+#include "check/warningcodes.h"
 #include "editor/luascanner.h"
 
 #include <algorithm>
@@ -198,12 +199,13 @@ std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const Cal
             const bool tooFew = !call.moreMayFollow && least < arity.least;
             const bool tooMany = arity.most != Arity::kAny && least > arity.most;
             if (tooFew || tooMany)
-                warnings.push_back({call.nameStart, call.nameEnd, CountMessage(name, arity, call)});
+                warnings.push_back({call.nameStart, call.nameEnd, CountMessage(name, arity, call),
+                                    WarningCode::kTarnArgumentCount});
         } else if (PrefixFor(name)) {
             auto found = unknownMessages.find(name);
             if (found == unknownMessages.end())
                 found = unknownMessages.emplace(name, UnknownMessage(name)).first;
-            warnings.push_back({call.nameStart, call.nameEnd, found->second});
+            warnings.push_back({call.nameStart, call.nameEnd, found->second, WarningCode::kReadGlobal});
         }
     }
     return warnings;

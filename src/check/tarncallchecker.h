@@ -14,6 +14,7 @@ struct CallWarning {
     std::size_t start = 0; // the called name
     std::size_t end = 0;
     std::string message;
+    int code = 0; // as warningcodes.h numbers them
 };
 
 class TarnCallChecker {

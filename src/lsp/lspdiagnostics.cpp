@@ -1,6 +1,7 @@
 #include "lspdiagnostics.h"
 
 #include "check/scriptcheck.h"
+#include "check/warningcodes.h"
 #include "lsp/lsppositions.h"
 
 #include <QJsonObject>
@@ -12,6 +13,20 @@ namespace {
 
 // Enough for any script a person reads; a generated file with more gets the first ones.
 constexpr std::size_t kMostWarnings = 5000;
+
+// The warning's number, and the tags that let an editor grey out what does nothing (1) and
+// strike through what should no longer be used (2).
+void AddCode(QJsonObject &diagnostic, const ScriptProblem &problem)
+{
+    if (problem.code == 0)
+        return;
+    diagnostic.insert(QStringLiteral("code"),
+                      QString::fromStdString(CodeText(problem.code, problem.severity == ProblemSeverity::Error)));
+    if (IsUnusedCode(problem.code))
+        diagnostic.insert(QStringLiteral("tags"), QJsonArray{1});
+    else if (IsDeprecatedCode(problem.code))
+        diagnostic.insert(QStringLiteral("tags"), QJsonArray{2});
+}
 
 } // namespace
 
@@ -102,12 +117,14 @@ QJsonArray LspDiagnostics::Check(const std::string &text, const FunctionTable &f
     QJsonArray diagnostics;
     for (const ScriptProblem &problem : problems) {
         const QJsonObject range = JsonRange(positions[problem.start], positions[std::max(problem.start, problem.end)]);
-        diagnostics.append(QJsonObject{
+        QJsonObject diagnostic{
             {QStringLiteral("range"), range},
             {QStringLiteral("severity"), problem.severity == ProblemSeverity::Error ? 1 : 2},
             {QStringLiteral("source"), QStringLiteral("scriba")},
             {QStringLiteral("message"), QString::fromStdString(problem.message)},
-        });
+        };
+        AddCode(diagnostic, problem);
+        diagnostics.append(diagnostic);
     }
     return diagnostics;
 }

@@ -179,6 +179,20 @@ TEST(LspServer, DiagnosticsWarnOfDeprecatedFunctionsAndBadStrings)
     EXPECT_NE(described.find("1:12-1:20 tg_editmode: mode must be one of"), std::string::npos) << described;
 }
 
+// Each warning names its kind, and an editor learns which ones to strike through or grey out.
+TEST(LspServer, DiagnosticsCarryCodesAndTags)
+{
+    LspTestClient client;
+    client.Initialize();
+    client.Open(kUri, "tg_exportdxf(\"a.dxf\")\ntg_addcircle(1, 2)\n");
+    const QJsonArray diagnostics = client.Diagnostics(kUri);
+    ASSERT_EQ(diagnostics.size(), 2);
+    EXPECT_EQ(diagnostics[0].toObject().value("code").toString(), "W705");
+    EXPECT_EQ(diagnostics[0].toObject().value("tags").toArray(), QJsonArray{2});
+    EXPECT_EQ(diagnostics[1].toObject().value("code").toString(), "W701");
+    EXPECT_FALSE(diagnostics[1].toObject().contains("tags"));
+}
+
 // Positions count UTF-16 code units: "é" is one, "𝄞" two, though they take two and four bytes.
 TEST(LspServer, MultiByteTextUsesUtf16Positions)
 {

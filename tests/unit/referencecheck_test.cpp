@@ -1,6 +1,7 @@
 // The script check's warnings from Tarn's reference: deprecated functions and strings that a
 // parameter with a fixed set does not take, found in the arguments as Lua reads them.
 #include "app/defaulttexts.h"
+#include "check/referencecheck.h"
 #include "check/scriptcheck.h"
 #include "reference/tarnreference.h"
 
@@ -53,6 +54,25 @@ struct CheckCase {
 
 class ReferenceCheck : public testing::TestWithParam<CheckCase> {};
 
+TEST(LiteralTypes, AgainstAnnotatedTypes)
+{
+    struct Case {
+        const char *argument, *type;
+        bool optional, takes;
+    };
+    for (const Case &c : {Case{"1", "number", false, true}, Case{"-0x10", "integer", false, true},
+                          Case{"'1'", "number", false, false}, Case{"[==[x]==]", "number|string", false, true},
+                          Case{"nil", "number", true, true}, Case{"nil", "number?", false, true},
+                          Case{"nil", "number", false, false}, Case{"true", "boolean", false, true},
+                          Case{"false", "string[]", false, false}, Case{"1", "MyClass", false, true},
+                          Case{"1", "fun(a: number|string)", false, false}, Case{"'a'", "\"a\"|\"b\"", false, true},
+                          Case{"x", "number", false, true}, Case{"'a' .. b", "number", false, true},
+                          Case{"1", "table<string, number>", false, false}, Case{"1", "any", false, true}}) {
+        EXPECT_EQ(TypeTakesLiteral(c.type, c.optional, LiteralType(c.argument)), c.takes)
+            << c.argument << " for " << c.type;
+    }
+}
+
 TEST_P(ReferenceCheck, WarnsAsTheReferenceSays)
 {
     EXPECT_EQ(Warnings(GetParam().script), GetParam().expected);
@@ -71,7 +91,13 @@ const CheckCase kCases[] = {
      "tg_setbc(1, m, 2) tg_setbc(1, \"he\"..\"ad\") tg_setbc(1, \"h\\ead\") tg_setbc(1, [[x]]) tg_setbc(1, (\"x\"))", ""},
     {"NestedCommasStringsAndComments",
      "tg_setbc(f(1, 2), \"a\")\ntg_setbc({1, 2}, \"b\")\ntg_setbc(\"1,2\" --[[, \"head\"]], \"c\")\ntg_setbc(t[1], -- ,\n  \"d\")\n",
-     "1:19: " + kSetOf + "2:18: " + kSetOf + "3:32: " + kSetOf + "5:3: " + kSetOf},
+     "1:19: " + kSetOf + "2:18: " + kSetOf + "3:10: tg_setbc: node takes integer, not a string\n3:32: " + kSetOf +
+         "5:3: " + kSetOf},
+    {"LiteralsOfTheWrongType",
+     "tg_setbc(\"1\", \"head\", true)\ntg_setbc(1, \"head\", nil)\ntg_setbc(-2.5e3, [[flux]], 0x1F)\ntg_mode(1)\n",
+     "1:10: tg_setbc: node takes integer, not a string\n1:23: tg_setbc: value takes number, not a boolean\n"
+     "2:21: tg_setbc: value takes number, not nil\n4:9: tg_mode: mode takes 'on'|'off', not a number\n"},
+    {"ExpressionsAreNotJudged", "tg_setbc(x .. \"1\", \"head\", \"a\" .. b)\ntg_setbc(n + 1, \"flux\", f())\n", ""},
     {"FunctionBodyEndsTheReading", "tg_setbc(function() local a, b = 1, 2 end, \"bad\")", ""},
     {"BlanksAndCommentBeforeTheParenthesis", "tg_setbc --[[ x ]] (1, \"z\")", "1:24: " + kSetOf},
     {"OwnDefinitionWins", "function tg_old() end\ntg_old()\n", ""},
