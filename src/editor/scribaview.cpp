@@ -17,6 +17,7 @@
 #include "editor/lineediting.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/nameaids.h"
 #include "editor/referencehover.h"
 #include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
@@ -138,7 +139,9 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     DefineStyles();
     m_checks = new CheckMarks(this);
     SetReference(SharedBuiltInReference());
-    new CReferenceHover(*this, Settings::Global());
+    m_nameAids = new CNameAids(*this, Settings::Global());
+    m_tip->SetSignatureFinder([this](std::string_view word) { return m_nameAids->Signature(word); });
+    new CReferenceHover(*this, Settings::Global(), [this](qint64 position) { return m_nameAids->DescribeAt(position); });
 
     m_colourer = new CColourer(this);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
@@ -299,6 +302,7 @@ void CScribaView::OnInitialUpdate()
     m_colourer->SetEnabled(true);
     RecolourAll();
     m_checks->CheckNow();
+    m_nameAids->TextLoaded();
 }
 
 void CScribaView::OnActivateView(bool activate)
@@ -536,7 +540,8 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 bool CScribaView::event(QEvent *e)
 {
     // An open completion list takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e))) {
+    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
+                                                  m_nameAids->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
         e->accept();
         return true;
     }
@@ -576,7 +581,7 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
         emit caretOrSelectionChanged();
         return;
     }
-    if (m_completion->TakeEscape(e))
+    if (m_nameAids->TakeKey(e) || m_completion->TakeEscape(e))
         return;
     // Key-down: the completion list's keys come first; a key the list takes never reaches the
     // control. Then the tip's keys and the Enter measurement.
@@ -592,6 +597,7 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
         DefaultKeyProcessing(e);
     if (!listKey)
         TipRecount(e);
+    m_nameAids->AfterKey(e, ch);
     // Whatever became of an Enter, its display freeze ends with the key.
     m_indent->EndKey();
 }
@@ -638,6 +644,7 @@ void CScribaView::HideTip() { m_tip->HideTip(); }
 void CScribaView::LeaveAidsBehind()
 {
     CloseCompletionList();
+    m_nameAids->Close();
     HideTip();
 }
 

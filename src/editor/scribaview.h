@@ -21,6 +21,7 @@ class CBracketMatcher;
 class CCaretRest;
 class CColourer;
 class CLineEditing;
+class CNameAids;
 class CViewDisplay;
 class CCompletionList;
 class CIntelliTip;
@@ -116,6 +117,8 @@ public:
     void LeaveAidsBehind();
     CCompletionList *CompletionList() const;
     CIntelliTip *Tip() const { return m_tip; }
+    // Complete Name, the navigation and the marks on the uses of the name at the caret.
+    CNameAids &NameAids() const { return *m_nameAids; }
 
     // Colouring.
     void DefineStyles();
@@ -267,6 +270,7 @@ private:
     std::unique_ptr<CAutoIndent> m_indent;
     std::unique_ptr<CAutoCompletion> m_completion;
     CIntelliTip *m_tip = nullptr;
+    CNameAids *m_nameAids = nullptr;
     CheckMarks *m_checks = nullptr;
     std::shared_ptr<const TarnReference> m_reference;
     int m_freezeCount = 0;

@@ -1,0 +1,50 @@
+// Go to Definition, Find References and Rename Symbol in one view: each asks the view's script
+// model, built afresh for the text as it is when the command is given, what the name at the
+// caret refers to under Lua's scoping.
+#pragma once
+
+#include "panes/resultmodel.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CScribaView;
+class CViewModel;
+class NameQueries;
+class Prompter;
+class QWidget;
+struct ScriptSnapshot;
+
+class CSymbolNavigation : public QObject {
+    Q_OBJECT
+
+public:
+    using QueriesFor = std::function<NameQueries(const ScriptSnapshot &)>;
+    using TarnPageShower = std::function<void(const std::string &function)>;
+    using ReferenceShower = std::function<void(const QString &summary, std::vector<ResultEntry> entries)>;
+
+    CSymbolNavigation(CScribaView &view, CViewModel &model, QueriesFor queries);
+
+    // Selects the declaration of the name at the caret; a Tarn function goes to showTarnPage.
+    void GoToDefinition(TarnPageShower showTarnPage);
+    // Every use of the name at the caret, one line each, for the Search tab.
+    void FindReferences(ReferenceShower show);
+    // Asks for a new name and renames every use, as one step that Undo takes back.
+    void RenameSymbol(Prompter &prompter, QWidget *owner);
+
+    // The words a dialog uses for what a name is: "local variable", "parameter", ...
+    static QString KindText(int kind);
+
+private:
+    qint64 Caret() const;
+    ResultEntry EntryAt(qint64 start, qint64 end, const QString &shownName) const;
+    void ApplyRename(const ScriptSnapshot &snapshot, std::size_t offset, const std::string &newName);
+
+    CScribaView &m_view;
+    CViewModel &m_model;
+    QueriesFor m_queries;
+};
