@@ -1,6 +1,7 @@
 #include "lspconfiguration.h"
 
 #include "app/inifile.h"
+#include "app/regularfilereader.h"
 #include "app/settings.h"
 #include "editor/completionorder.h"
 
@@ -47,5 +48,27 @@ LspConfiguration LspConfiguration::Load(const Paths &paths, QStringList &message
         messages.append(
             QStringLiteral("cannot read the configuration file \"%1\": %2; using the built-in function table")
                 .arg(paths.iniPath, cause));
-    return LspConfiguration(std::move(settings.functions), LoadPages(paths, messages));
+    LspConfiguration configuration(std::move(settings.functions), LoadPages(paths, messages));
+    configuration.FindPageLines(paths.referencePath.isEmpty() ? ReferencePathBeside(paths.iniPath)
+                                                              : paths.referencePath);
+    return configuration;
+}
+
+int LspConfiguration::PageLine(const std::string &name) const
+{
+    const auto found = m_pageLines.find(name);
+    return found == m_pageLines.end() ? -1 : found->second;
+}
+
+void LspConfiguration::FindPageLines(const QString &path)
+{
+    RegularFileReader file(path);
+    QByteArray bytes;
+    if (!file.Open() || !file.ReadAll(bytes))
+        return;
+    const ReferenceRead read = ReadDefinitionFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    for (const auto &[name, line] : read.functionLines)
+        m_pageLines.emplace(name, line - 1);
+    if (!m_pageLines.empty())
+        m_pagesFile = QFileInfo(path).absoluteFilePath();
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,9 +37,17 @@ public:
     const FunctionDoc *Page(int row) const;
     // For the check's thread, which reads it at the same time.
     std::shared_ptr<const TarnReference> Reference() const { return m_reference; }
+    // The definition file the pages were read from, empty for the built-in reference, and the
+    // line (from 0) where it defines a function; -1 when it does not.
+    const QString &PagesFile() const { return m_pagesFile; }
+    int PageLine(const std::string &name) const;
+    // Reads path, when it is a regular file, for where it defines each function.
+    void FindPageLines(const QString &path);
 
 private:
     FunctionTable m_functions;
     std::shared_ptr<const TarnReference> m_reference = std::make_shared<TarnReference>();
     std::vector<std::string> m_sorted;
+    QString m_pagesFile;
+    std::map<std::string, int> m_pageLines;
 };

@@ -66,6 +66,31 @@ bool StartsWithFolded(std::string_view name, std::string_view prefix)
            !CompletionLess(prefix, name.substr(0, prefix.size()));
 }
 
+QJsonObject Item(const QString &label, int kind, const QJsonObject &range)
+{
+    return QJsonObject{{QStringLiteral("label"), label},
+                       {QStringLiteral("kind"), kind},
+                       {QStringLiteral("textEdit"),
+                        QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), label}}}};
+}
+
+// A function of the table with its signature and, where the reference has a page, what it does.
+QJsonObject FunctionItem(const LspConfiguration &tarn, const std::string &name, const QJsonObject &range)
+{
+    const int row = tarn.Functions().IndexOfName(name);
+    QJsonObject item = Item(FromUtf8(name), kFunctionItem, range);
+    item[QStringLiteral("detail")] = FromUtf8(tarn.Signature(row));
+    if (const FunctionDoc *page = tarn.Page(row)) {
+        if (!page->description.empty())
+            item[QStringLiteral("documentation")] = Markdown(Description(*page));
+        if (page->deprecated)
+            item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
+    }
+    return item;
+}
+
+} // namespace
+
 QJsonObject Markdown(const QString &value)
 {
     return QJsonObject{{QStringLiteral("kind"), QStringLiteral("markdown")}, {QStringLiteral("value"), value}};
@@ -118,31 +143,6 @@ QString Page(const LspConfiguration &tarn, int row)
     }
     return text;
 }
-
-QJsonObject Item(const QString &label, int kind, const QJsonObject &range)
-{
-    return QJsonObject{{QStringLiteral("label"), label},
-                       {QStringLiteral("kind"), kind},
-                       {QStringLiteral("textEdit"),
-                        QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), label}}}};
-}
-
-// A function of the table with its signature and, where the reference has a page, what it does.
-QJsonObject FunctionItem(const LspConfiguration &tarn, const std::string &name, const QJsonObject &range)
-{
-    const int row = tarn.Functions().IndexOfName(name);
-    QJsonObject item = Item(FromUtf8(name), kFunctionItem, range);
-    item[QStringLiteral("detail")] = FromUtf8(tarn.Signature(row));
-    if (const FunctionDoc *page = tarn.Page(row)) {
-        if (!page->description.empty())
-            item[QStringLiteral("documentation")] = Markdown(Description(*page));
-        if (page->deprecated)
-            item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
-    }
-    return item;
-}
-
-} // namespace
 
 QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &)
 {
@@ -251,7 +251,11 @@ QJsonValue Definition(const LspConfiguration &, const LspText &text, LspPosition
 
 QJsonValue DocumentSymbols(const LspText &text)
 {
-    const std::string whole = text.Text();
+    return DocumentSymbols(text.Text());
+}
+
+QJsonValue DocumentSymbols(std::string_view whole)
+{
     const CallScan scan = ScanCalls(whole);
     std::vector<std::size_t> offsets;
     for (const DefinedFunction &definition : scan.definitions)

@@ -6,8 +6,11 @@
 #include "lsp/lspconfiguration.h"
 #include "lsp/lsptext.h"
 
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+
+#include <string_view>
 
 namespace LspLanguage {
 
@@ -15,10 +18,19 @@ namespace LspLanguage {
 // client asks again as the name grows.
 constexpr int kMostCompletions = 200;
 
+// Markdown content as the protocol wants it, and the pieces of a Tarn function's page.
+QJsonObject Markdown(const QString &value);
+QString FromUtf8(std::string_view text);
+QString Description(const FunctionDoc &page);
+QString ParameterText(const ParamDoc &param);
+// The function's whole page: its signature, what it does, its parameters and what it returns.
+QString Page(const LspConfiguration &tarn, int row);
+
 QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue Hover(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue Definition(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue DocumentSymbols(const LspText &text);
+QJsonValue DocumentSymbols(std::string_view text);
 
 } // namespace LspLanguage

@@ -66,7 +66,9 @@ LspServer::LspServer(Options options, Output output, Log log)
 
 LspServer::~LspServer()
 {
-    m_diagnostics.reset(); // stops the check's thread before the documents go
+    // Stops the check's and the worker's threads before the documents go.
+    m_diagnostics.reset();
+    m_worker.reset();
 }
 
 // ---------------------------------------------------------------- messages in
@@ -195,6 +197,8 @@ void LspServer::HandleRequest(const QJsonValue &id, const QString &method, const
         Respond(id, QJsonValue::Null);
         return;
     }
+    if (ServeNameRequest(id, method, params))
+        return;
     QString problem;
     const QJsonValue answer = Answer(method, params, problem);
     if (!problem.isEmpty())
@@ -279,12 +283,19 @@ QJsonObject LspServer::Initialize(const QJsonObject &params)
     const QJsonObject serverCapabilities{
         {QStringLiteral("positionEncoding"), QStringLiteral("utf-16")},
         {QStringLiteral("textDocumentSync"), sync},
-        {QStringLiteral("completionProvider"), QJsonObject{{QStringLiteral("resolveProvider"), false}}},
+        {QStringLiteral("completionProvider"),
+         QJsonObject{{QStringLiteral("resolveProvider"), false},
+                     {QStringLiteral("triggerCharacters"), QJsonArray{QStringLiteral("."), QStringLiteral(":")}}}},
         {QStringLiteral("signatureHelpProvider"),
          QJsonObject{{QStringLiteral("triggerCharacters"), QJsonArray{QStringLiteral("("), QStringLiteral(",")}}}},
         {QStringLiteral("hoverProvider"), true},
         {QStringLiteral("documentSymbolProvider"), true},
         {QStringLiteral("definitionProvider"), true},
+        {QStringLiteral("referencesProvider"), true},
+        {QStringLiteral("documentHighlightProvider"), true},
+        {QStringLiteral("renameProvider"), QJsonObject{{QStringLiteral("prepareProvider"), true}}},
+        {QStringLiteral("foldingRangeProvider"), true},
+        {QStringLiteral("workspaceSymbolProvider"), true},
     };
     return QJsonObject{
         {QStringLiteral("capabilities"), serverCapabilities},

@@ -8,6 +8,7 @@
 #include "lsp/lsplongstring.h"
 #include "lsp/lspmessagereader.h"
 #include "lsp/lsptext.h"
+#include "lsp/lspworker.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -22,6 +23,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+
+class LspAnalysis;
 
 class LspServer {
 public:
@@ -59,9 +62,17 @@ public:
     int ExitCode() const { return m_shutdown ? 0 : 1; }
 
 private:
+    // A version's model, built by the first request that needs it.
+    struct AnalysisSlot {
+        std::uint64_t generation = 0;
+        std::string text; // moved into the analysis once built
+        std::once_flag once;
+        std::shared_ptr<const LspAnalysis> built;
+    };
     struct Document {
         LspText text;
         std::uint64_t generation = 0;
+        std::shared_ptr<AnalysisSlot> analysis;
     };
 
     void HandleFrame(LspFrame &frame, const std::set<QString> &cancelled);
@@ -70,6 +81,13 @@ private:
     void HandleNotification(const QString &method, const QJsonObject &params);
     void HandleResponse(const QJsonObject &message);
     QJsonValue Answer(const QString &method, const QJsonObject &params, QString &problem);
+    // The requests about names (lspnamerequests.cpp); false for any other method.
+    bool ServeNameRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
+    QJsonValue AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
+                             LspPosition position, const QString &uri, QString &refusal);
+    void PostWholeScriptRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
+    // The model of the document's current version; nullptr when it is not open.
+    std::shared_ptr<const LspAnalysis> AnalysisOf(const std::string &uri);
 
     QJsonObject Initialize(const QJsonObject &params);
     void Initialized();
@@ -111,6 +129,7 @@ private:
 
     std::mutex m_documentsMutex;
     std::map<std::string, Document> m_documents;
-    // Last: its thread calls back into the documents, so it must stop before they go.
+    // These threads call back into the documents, so they must stop before the documents go.
+    std::unique_ptr<LspWorker> m_worker = std::make_unique<LspWorker>();
     std::unique_ptr<LspDiagnostics> m_diagnostics;
 };

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class TarnReference;
@@ -181,6 +182,46 @@ public:
     static bool IsKeyword(std::string_view name);
 
 private:
+    // The symbol a place names: a variable, or a field hanging on one.
+    struct Target {
+        luamodel::SymbolRef symbol;    // the variable, or the field chain's base
+        std::uint32_t use = luamodel::kNone;
+        std::uint32_t field = luamodel::kNone;
+        std::vector<std::string_view> path; // a field's chain before it: {"M"}, {"a", "b"}
+        std::size_t start = 0;
+        std::size_t end = 0;
+        std::string_view name;
+    };
+    Target TargetAt(std::size_t offset) const;
+    std::vector<NameOccurrence> FieldOccurrences(const Target &target) const;
+    std::string WhyNotRenamed(const Target &target, std::string_view newName) const;
+    std::string WhyNotRenamedLocal(const Target &target, std::string_view newName) const;
+    std::string WhyNotRenamedGlobal(const Target &target, std::string_view newName) const;
+    int LineOf(std::size_t offset) const;
+    CallSignature SignatureOfCall(std::size_t calleeStart, std::size_t calleeEnd, std::size_t lastName,
+                              int argument) const;
+    CallSignature CallByLexing(std::size_t offset) const;
+
+    bool Add(NameCompletion &completion, NameCandidate candidate, std::size_t most) const;
+    void AddNameCandidates(NameCompletion &completion, std::string_view word, std::size_t offset,
+                           std::size_t most) const;
+    bool AddGlobalCandidates(NameCompletion &completion, std::string_view word, std::size_t offset, int distance,
+                             std::unordered_set<std::string_view> &seen, std::size_t most) const;
+    void AddFieldCandidates(NameCompletion &completion, std::string_view word, std::size_t baseStart,
+                            std::size_t most) const;
+    std::vector<std::uint32_t> FieldsOfChain(std::string_view chain, std::size_t offset) const;
+    bool FieldFollows(std::uint32_t field, const std::vector<std::string_view> &path) const;
+    std::uint32_t FunctionNamedAt(std::size_t nameStart) const;
+    std::uint32_t FunctionOfField(std::uint32_t field) const;
+    bool IsTarnFunction(std::string_view name) const;
+    std::string OwnSignature(const luamodel::Function &function, std::string_view name) const;
+    void DescribeFunction(std::uint32_t index, NameDescription &description) const;
+    void DescribeTarn(int row, NameDescription &description) const;
+    void DescribeLibrary(std::string_view table, const LuaLibraryEntry &entry, NameDescription &description) const;
+    void DescribeGlobal(std::uint32_t global, std::string_view name, NameDescription &description) const;
+    void DescribeField(std::string_view base, bool method, std::size_t baseStart,
+                       NameDescription &description) const;
+
     std::string_view m_text;
     const luamodel::Model &m_model;
     TarnNames m_tarn;

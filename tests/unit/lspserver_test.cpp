@@ -83,7 +83,7 @@ TEST(LspServer, AnswersBadInputAndGoesOn)
          LspServer::InvalidRequest},
         {"header without a blank line", "Content-Length: 2\r\n{}", LspServer::ParseError},
         {"no Content-Length", "X: 1\r\n\r\n", LspServer::ParseError},
-        {"unknown method", LspTestClient::Framed(LspTestClient::RequestMessage(7, "workspace/symbol")),
+        {"unknown method", LspTestClient::Framed(LspTestClient::RequestMessage(7, "scriba/unknown")),
          LspServer::MethodNotFound},
         {"no position",
          LspTestClient::Framed(
