@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 libqscintilla2-qt6-dev libgl-dev libx11-dev
   liblua5.1-0-dev lua5.1
+  lua-penlight luarocks lua-check
   libgtest-dev googletest libbenchmark-dev time
   fonts-liberation fonts-dejavu-core
   neovim

@@ -1,6 +1,6 @@
-// The calls of plain names in Lua text, read the way Lua 5.1's own lexer reads the text:
-// strings with their escapes, long brackets, both kinds of comment, and function bodies inside
-// argument lists, whose commas belong to the body and not to the call.
+// The calls of plain names in Lua text and the functions it defines by name: a view of the
+// script's model (model/scriptmodel.h), kept in the shape the Tarn call check, the outline and
+// the language server read.
 #pragma once
 
 #include <cstddef>
@@ -46,5 +46,12 @@ struct CallScan {
     std::vector<std::string_view> definedNames;
 };
 
-// One pass over the text; a first line starting with "#" is skipped as Lua skips it.
+namespace luamodel {
+class Model;
+}
+
+// Builds the text's model and reads the calls and definitions from it; a first line starting
+// with "#" is skipped as Lua skips it.
 CallScan ScanCalls(std::string_view text);
+// The same from a model already built of text.
+CallScan ScanCalls(const luamodel::Model &model, std::string_view text);

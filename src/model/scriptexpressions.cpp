@@ -81,7 +81,14 @@ Expr Parser::SimpleExpression(std::uint32_t constructorTarget)
     case Tok::Function: {
         const Token keyword = m_tok;
         Advance();
-        FunctionBody(keyword, nullptr);
+        if (Check(Tok::Name)) {
+            // `function name()` where a value belongs: read as the definition it was meant to be.
+            SoftError();
+            m_namingArmed = false;
+            FunctionNamed(keyword);
+        } else {
+            FunctionBody(keyword, nullptr);
+        }
         result.type = ValueType::Function;
         return result;
     }
@@ -122,8 +129,7 @@ Suffixed Parser::SuffixedExpression()
         chain.baseUse = UseName(m_tok);
         Advance();
     } else if (Accept(Tok::LParen)) {
-        Expression();
-        Expect(Tok::RParen);
+        InFrame('(', Tok::RParen, [&] { Expression(); });
         chain.kind = Suffixed::Kind::Paren;
         chain.plain = false;
     } else {
@@ -141,8 +147,7 @@ Suffixed Parser::SuffixedExpression()
         }
         case Tok::LBracket:
             Advance();
-            Expression();
-            Expect(Tok::RBracket);
+            InFrame('[', Tok::RBracket, [&] { Expression(); });
             chain.kind = Suffixed::Kind::Index;
             chain.plain = false;
             break;
@@ -223,20 +228,26 @@ void Parser::CallArguments(Suffixed &chain, const Token &lastName, bool method)
         argument.range.end = m_lastEnd;
         m_callStack[m_callDepth - 1].arguments.push_back(argument);
     } else {
-        Expect(Tok::LParen);
+        Advance(); // "("
         bool multi = false;
-        while (!Check(Tok::RParen)) {
-            const Token at = m_tok;
-            const Expr value = Expression();
-            // Nested calls may have grown the stack: look the entry up again.
-            m_callStack[m_callDepth - 1].arguments.push_back({{PosOf(at), value.end}, value.type});
-            multi = value.multi;
-            if (!Check(Tok::Comma))
-                break;
-            m_callStack[m_callDepth - 1].commas.push_back(m_tok.start);
-            Advance();
-        }
-        Expect(Tok::RParen);
+        TextPos started{kNever, 0, 0};
+        const bool clean = InFrame('(', Tok::RParen, [&] {
+            while (!Check(Tok::RParen)) {
+                started = PosOf(m_tok);
+                const Expr value = Expression();
+                // Nested calls may have grown the stack: look the entry up again.
+                m_callStack[m_callDepth - 1].arguments.push_back({{started, value.end}, value.type});
+                started.offset = kNever;
+                multi = value.multi;
+                if (!Check(Tok::Comma))
+                    break;
+                m_callStack[m_callDepth - 1].commas.push_back(m_tok.start);
+                Advance();
+            }
+        });
+        // An argument cut short by the closer counts as far as it went.
+        if (!clean && started.offset != kNever)
+            m_callStack[m_callDepth - 1].arguments.push_back({{started, m_lastEnd - 1}, ValueType::Unknown});
         m_model.calls[index].moreMayFollow = multi;
     }
     m_model.calls[index].closed = true;
@@ -246,11 +257,15 @@ void Parser::CallArguments(Suffixed &chain, const Token &lastName, bool method)
 
 void Parser::Constructor(std::uint32_t targetUse)
 {
-    Expect(Tok::LBrace);
+    Advance(); // "{"
+    InFrame('{', Tok::RBrace, [&] { Fields(targetUse); });
+}
+
+void Parser::Fields(std::uint32_t targetUse)
+{
     while (!Check(Tok::RBrace)) {
         if (Accept(Tok::LBracket)) {
-            Expression();
-            Expect(Tok::RBracket);
+            InFrame('[', Tok::RBracket, [&] { Expression(); });
             Expect(Tok::Assign);
             Expression();
         } else if (Check(Tok::Name) && Peek().type == Tok::Assign) {
@@ -285,7 +300,6 @@ void Parser::Constructor(std::uint32_t targetUse)
         if (!Accept(Tok::Comma) && !Accept(Tok::Semicolon))
             break;
     }
-    Expect(Tok::RBrace);
 }
 
 void Parser::Arm(const Naming &naming)
@@ -324,21 +338,38 @@ std::uint32_t Parser::NewFunction(const Token &keyword)
 std::uint32_t Parser::FunctionBody(const Token &keyword, const Token *colon)
 {
     const std::uint32_t index = NewFunction(keyword);
-    const Token open = m_tok;
-    Expect(Tok::LParen);
-    m_functions.push_back({index, m_active.size()});
-    const std::uint32_t scope = OpenScope(ScopeKind::Function, open.start);
-    m_model.functions[index].scope = scope;
-    m_model.functions[index].openParen = open.start;
-    m_model.functions[index].firstParameter = std::uint32_t(m_model.declarations.size());
-    std::uint32_t parameters = 0;
-    if (colon) {
-        const std::uint32_t self = Declare(*colon, DeclarationKind::Self, true);
-        m_model.declarations[self].name = "self";
-        Activate(self, open.start);
-        m_model.functions[index].method = true;
-        ++parameters;
+    InFrame('b', Tok::End, [&] {
+        const Token open = m_tok;
+        Expect(Tok::LParen);
+        m_functions.push_back({index, m_active.size()});
+        const std::uint32_t scope = OpenScope(ScopeKind::Function, open.start);
+        m_model.functions[index].scope = scope;
+        m_model.functions[index].openParen = open.start;
+        m_model.functions[index].firstParameter = std::uint32_t(m_model.declarations.size());
+        if (colon) {
+            const std::uint32_t self = Declare(*colon, DeclarationKind::Self, true);
+            m_model.declarations[self].name = "self";
+            Activate(self, open.start);
+            m_model.functions[index].method = true;
+            m_model.functions[index].parameterCount = 1;
+        }
+        InFrame('(', Tok::RParen, [&] { Parameters(index); });
+        m_model.functions[index].closeParen = m_lastEnd - 1;
+        Block(Follow::End);
+    });
+    // Closed by its `end`, also when an error inside was cut short there.
+    Function &function = m_model.functions[index];
+    function.closed = true;
+    function.range.end = m_lastEnd;
+    if (m_functions.back().function == index) {
+        CloseScope(m_lastEnd);
+        m_functions.pop_back();
     }
+    return index;
+}
+
+void Parser::Parameters(std::uint32_t index)
+{
     while (!Check(Tok::RParen)) {
         if (Check(Tok::Ellipsis)) {
             const std::uint32_t vararg = Declare(m_tok, DeclarationKind::Vararg, true);
@@ -350,21 +381,10 @@ std::uint32_t Parser::FunctionBody(const Token &keyword, const Token *colon)
         const Token name = m_tok;
         Expect(Tok::Name);
         Activate(Declare(name, DeclarationKind::Parameter, true), name.start);
-        ++parameters;
+        ++m_model.functions[index].parameterCount;
         if (!Accept(Tok::Comma))
             break;
     }
-    m_model.functions[index].parameterCount = parameters;
-    m_model.functions[index].closeParen = m_tok.start;
-    Expect(Tok::RParen);
-    Block();
-    const Token end = m_tok;
-    Expect(Tok::End);
-    m_model.functions[index].closed = true;
-    m_model.functions[index].range.end = end.end;
-    CloseScope(end.end);
-    m_functions.pop_back();
-    return index;
 }
 
 std::uint32_t Parser::ExpressionList(std::vector<Expr> *values)

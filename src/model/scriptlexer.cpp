@@ -159,9 +159,9 @@ std::size_t Lexer::LongBracketEnd(std::size_t p, std::size_t level)
     return kNpos;
 }
 
-// After the closing quote of the string opening at p; npos when a bare line break or the end
-// comes first.
-std::size_t Lexer::QuotedEnd(std::size_t p)
+// After the closing quote of the string opening at p; before a bare line break or at the end
+// when unfinished (broken).
+std::size_t Lexer::QuotedEnd(std::size_t p, bool &broken)
 {
     const unsigned char quote = m_bytes[p];
     ++p;
@@ -169,12 +169,14 @@ std::size_t Lexer::QuotedEnd(std::size_t p)
         const unsigned char c = m_bytes[p];
         if (c == quote)
             return p + 1;
-        if (c == '\n' || c == '\r')
-            return kNpos;
+        if (c == '\n' || c == '\r') {
+            broken = true;
+            return p;
+        }
         if (c == '\\') {
             ++p;
             if (p >= m_size)
-                return kNpos;
+                break;
             if (m_bytes[p] == '\n' || m_bytes[p] == '\r')
                 p = SkipNewline(p);
             else
@@ -183,7 +185,8 @@ std::size_t Lexer::QuotedEnd(std::size_t p)
         }
         ++p;
     }
-    return kNpos;
+    broken = true;
+    return m_size;
 }
 
 // Lua 5.1's numeral: digits and dots, an exponent sign after "e", then any word bytes.
@@ -207,10 +210,9 @@ Token Lexer::Next()
     std::size_t p = SkipSpaceAndComments(m_pos);
     token.line = m_line;
     token.lineStart = m_lineStart;
-    if (p == kNpos) {
-        token.type = Tok::Error;
-        token.start = token.end = m_pos = m_size;
-        return token;
+    if (p == kNpos) { // a long comment left open
+        token.broken = true;
+        p = m_size;
     }
     token.start = p;
     if (p >= m_size) {
@@ -234,7 +236,7 @@ Token Lexer::Next()
         switch (c) {
         case '"':
         case '\'':
-            end = QuotedEnd(p);
+            end = QuotedEnd(p, token.broken);
             type = Tok::String;
             break;
         case '[': {
@@ -295,13 +297,13 @@ Token Lexer::Next()
         default: break;
         }
     }
-    if (end == kNpos) {
-        type = Tok::Error;
+    if (end == kNpos) { // a long string left open
+        token.broken = true;
         end = m_size;
     }
     token.type = type;
     token.end = end;
-    m_pos = type == Tok::Error ? m_size : end;
+    m_pos = end;
     return token;
 }
 

@@ -10,7 +10,7 @@ namespace luamodel {
 
 enum class Tok : std::uint8_t {
     Eof,
-    Error, // a string, long string or comment left open, or a byte Lua does not know
+    Error, // a byte Lua does not know, or "[=" that opens no long string
     Name,
     Number,
     String,
@@ -60,13 +60,16 @@ struct Token {
     std::size_t start = 0;
     std::size_t end = 0;
     std::size_t lineStart = 0; // offset of the first byte of the token's line
+    // A string left unfinished (to its line's end, or a long one to the text's end), or a long
+    // comment before it left open.
+    bool broken = false;
 };
 
 class Lexer {
 public:
     explicit Lexer(std::string_view text);
 
-    // The next token; Eof at the end, again and again.
+    // The next token; Eof at the end, again and again. Lexing goes on after a broken token.
     Token Next();
 
     std::string_view text() const { return m_text; }
@@ -76,7 +79,7 @@ private:
     std::size_t SkipNewline(std::size_t p);
     std::size_t LongBracketEnd(std::size_t p, std::size_t level); // npos when unclosed
     int LongBracketLevel(std::size_t p) const;
-    std::size_t QuotedEnd(std::size_t p); // npos when unfinished
+    std::size_t QuotedEnd(std::size_t p, bool &broken);
     std::size_t NumberEnd(std::size_t p) const;
     unsigned char At(std::size_t p) const { return p < m_size ? m_bytes[p] : 0; }
 

@@ -23,6 +23,8 @@
 namespace luamodel {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// The visibleFrom of a declaration whose statement the reader never finished.
+constexpr std::size_t kNever = ~std::size_t(0);
 
 struct TextPos {
     std::size_t offset = 0;
@@ -74,6 +76,7 @@ struct Declaration {
     std::uint32_t function = 0; // the function it belongs to
     // Where it comes into scope: after its `local` statement, at the `do` of its `for`, at the
     // function's "(" for a parameter, at the name for `local function`. It stays until the scope's end.
+    // kNever when the text stopped before its statement ended, and for a vararg (not a name).
     std::size_t visibleFrom = 0;
     // The declaration of the same name it hides, in scope where it was declared; kNone if none.
     std::uint32_t shadows = kNone;

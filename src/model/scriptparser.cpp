@@ -39,6 +39,12 @@ Parser::Parser(std::string_view text) : m_lexer(text), m_text(text)
 
 Model Parser::Run()
 {
+    // Room for what a script of this size usually holds, so the vectors rarely move.
+    const std::size_t size = m_text.size();
+    m_model.uses.reserve(size / 16);
+    m_model.calls.reserve(size / 64);
+    m_model.arguments.reserve(size / 48);
+    m_model.fields.reserve(size / 128);
     Function main;
     main.kind = FunctionKind::Main;
     main.range.end = m_text.size();
@@ -48,9 +54,7 @@ Model Parser::Run()
     OpenScope(ScopeKind::Chunk, 0);
     try {
         Advance();
-        Block();
-        if (!Check(Tok::Eof))
-            Fail();
+        Block(Follow::Eof);
         m_model.functions[0].closed = true;
     } catch (const ParseStop &) {
     }
@@ -68,6 +72,8 @@ void Parser::Advance()
     } else {
         m_tok = m_lexer.Next();
     }
+    if (m_tok.broken)
+        SoftError();
 }
 
 const Token &Parser::Peek()
@@ -93,13 +99,65 @@ void Parser::Expect(Tok type)
         Fail();
 }
 
-void Parser::Fail()
+void Parser::SoftError()
 {
     if (m_model.status.complete) {
         m_model.status.complete = false;
         m_model.status.stoppedAt = PosOf(m_tok);
     }
-    throw ParseStop{};
+}
+
+// An error at the current token: at the end, or after too many, the reader stops; a closer of an
+// open frame resumes there; anything else resumes with the next statement.
+void Parser::Fail()
+{
+    SoftError();
+    if (Check(Tok::Eof) || ++m_errors > kMaxErrors)
+        throw ParseStop{};
+    throw Recover{FrameFor(m_tok.type)};
+}
+
+std::uint32_t Parser::FrameFor(Tok closer) const
+{
+    char kind = 0;
+    switch (closer) {
+    case Tok::RParen: kind = '('; break;
+    case Tok::RBrace: kind = '{'; break;
+    case Tok::RBracket: kind = '['; break;
+    case Tok::End: kind = 'b'; break;
+    case Tok::Until: kind = 'r'; break;
+    default: return kNone;
+    }
+    for (std::size_t i = m_frames.size(); i-- > 0;)
+        if (m_frames[i] == kind)
+            return std::uint32_t(i);
+    return kNone;
+}
+
+Parser::Mark Parser::Here() const
+{
+    return {m_scopes.size(), m_functions.size(), m_callDepth, m_loopBreaks.size(), m_frames.size(),
+            m_depth, m_functions.back().loops};
+}
+
+// Closes what an error cut short: scopes end where the reader resumes, calls are left unclosed
+// there, functions stay unclosed.
+void Parser::Unwind(const Mark &mark)
+{
+    const std::size_t cut = m_tok.start;
+    while (m_scopes.size() > mark.scopes)
+        CloseScope(cut);
+    m_functions.resize(mark.functions);
+    while (m_callDepth > mark.callDepth) {
+        OpenCall &open = m_callStack[--m_callDepth];
+        m_model.calls[open.call].close = cut;
+        FlushCall(open);
+    }
+    m_loopBreaks.resize(mark.loopBreaks);
+    m_frames.resize(mark.frames);
+    m_depth = mark.depth;
+    m_functions.back().loops = mark.loops;
+    m_namingArmed = false;
 }
 
 TextPos Parser::PosOf(const Token &token) const
@@ -116,7 +174,8 @@ void Parser::Enter()
 {
     if (++m_depth > Model::kMaxDepth) {
         m_model.status.tooDeep = true;
-        Fail();
+        SoftError();
+        throw ParseStop{};
     }
 }
 
@@ -147,8 +206,11 @@ void Parser::CloseEverything()
 {
     while (!m_scopes.empty())
         CloseScope(m_text.size());
-    while (m_callDepth > 0)
-        FlushCall(m_callStack[--m_callDepth]);
+    while (m_callDepth > 0) {
+        OpenCall &open = m_callStack[--m_callDepth];
+        m_model.calls[open.call].close = m_text.size();
+        FlushCall(open);
+    }
 }
 
 std::uint32_t Parser::Declare(const Token &name, DeclarationKind kind, bool hasValue)
@@ -159,7 +221,7 @@ std::uint32_t Parser::Declare(const Token &name, DeclarationKind kind, bool hasV
     declaration.kind = kind;
     declaration.scope = m_scopes.back().scope;
     declaration.function = m_functions.back().function;
-    declaration.visibleFrom = m_text.size();
+    declaration.visibleFrom = kNever;
     const std::uint32_t index = std::uint32_t(m_model.declarations.size());
     m_model.declarations.push_back(declaration);
     const std::uint32_t use = AddUse(name, index, false);
@@ -235,30 +297,81 @@ void Parser::MarkWrite(std::uint32_t use, bool hasValue, std::uint32_t assignmen
     written.assignment = assignment;
 }
 
-// A block of statements up to a closing keyword or the end; true when its end cannot be reached
-// from its start (a `return` or `break`, or something that always runs one).
-bool Parser::Block()
+// A block of statements up to a token of follow; true when its end cannot be reached from its
+// start (a `return` or `break`, or something that always runs one). A statement with an error is
+// left where the error is, and reading goes on with the next.
+bool Parser::Block(Follow follow)
 {
     Enter();
     bool exits = false;
     bool reported = false;
     TextPos exitAt;
-    while (!Check(Tok::Eof) && !Check(Tok::End) && !Check(Tok::Else) && !Check(Tok::Elseif) &&
-           !Check(Tok::Until)) {
-        if (Accept(Tok::Semicolon))
+    for (;;) {
+        switch (m_tok.type) {
+        case Tok::Eof:
+            Leave();
+            return exits;
+        case Tok::End:
+            if (follow == Follow::End || follow == Follow::Branch) {
+                Leave();
+                return exits;
+            }
+            SkipStray();
             continue;
+        case Tok::Else:
+        case Tok::Elseif:
+            if (follow == Follow::Branch) {
+                Leave();
+                return exits;
+            }
+            SkipStray();
+            continue;
+        case Tok::Until:
+            if (follow == Follow::Until) {
+                Leave();
+                return exits;
+            }
+            SkipStray();
+            continue;
+        case Tok::Semicolon:
+            Advance();
+            continue;
+        case Tok::Name: case Tok::LParen: case Tok::If: case Tok::While: case Tok::Do: case Tok::For:
+        case Tok::Repeat: case Tok::Function: case Tok::Local: case Tok::Return: case Tok::Break:
+            break;
+        default:
+            SkipStray();
+            continue;
+        }
         const TextPos at = PosOf(m_tok);
         if (exits && !reported) {
             m_model.unreachable.push_back({at, exitAt});
             reported = true;
         }
-        if (Statement() && !exits) {
-            exits = true;
-            exitAt = at;
+        const Mark mark = Here();
+        try {
+            if (Statement() && !exits) {
+                exits = true;
+                exitAt = at;
+            }
+        } catch (const Recover &recover) {
+            if (recover.frame != kNone)
+                throw;
+            Unwind(mark);
+            if (m_tok.start == at.offset)
+                Advance();
         }
     }
-    Leave();
-    return exits;
+}
+
+// A token that cannot start a statement: the closer of an open frame closes it (with whatever
+// is open inside); anything else is passed over.
+void Parser::SkipStray()
+{
+    if (FrameFor(m_tok.type) != kNone)
+        Fail();
+    SoftError();
+    Advance();
 }
 
 void Parser::NoteEmpty(EmptyKind kind, const Token &opener, const Token &keyword, std::size_t end)
@@ -282,19 +395,9 @@ bool Parser::Statement()
         WhileStatement(endless);
         return endless;
     }
-    case Tok::Do: {
-        const Token opener = m_tok;
-        Advance();
-        OpenScope(ScopeKind::Block, opener.start);
-        const bool empty = Check(Tok::End);
-        const bool exits = Block();
-        const Token end = m_tok;
-        Expect(Tok::End);
-        CloseScope(end.end);
-        if (empty)
-            NoteEmpty(EmptyKind::Do, opener, opener, end.end);
-        return exits;
-    }
+    case Tok::Do:
+        DoStatement();
+        return m_lastExits;
     case Tok::For:
         ForStatement();
         return false;
@@ -323,73 +426,98 @@ bool Parser::Statement()
     }
 }
 
+void Parser::DoStatement()
+{
+    const Token opener = m_tok;
+    Advance();
+    bool empty = false;
+    bool exits = false;
+    const bool clean = InFrame('b', Tok::End, [&] {
+        OpenScope(ScopeKind::Block, opener.start);
+        empty = Check(Tok::End);
+        exits = Block(Follow::End);
+    });
+    if (clean) {
+        CloseScope(m_lastEnd);
+        if (empty)
+            NoteEmpty(EmptyKind::Do, opener, opener, m_lastEnd);
+    }
+    m_lastExits = clean && exits;
+}
+
 bool Parser::IfStatement()
 {
-    const Token ifToken = m_tok;
     bool allExit = true;
     bool hasElse = false;
-    Token opener = m_tok;
-    EmptyKind kind = EmptyKind::Then;
-    for (;;) {
-        Advance(); // if, elseif
-        Expression();
-        const Token then = m_tok;
-        Expect(Tok::Then);
-        OpenScope(ScopeKind::Block, then.start);
-        const bool empty = Check(Tok::End) || Check(Tok::Else) || Check(Tok::Elseif);
-        allExit = Block() && allExit;
-        CloseScope(m_tok.start);
-        if (empty)
-            NoteEmpty(kind, opener, then, m_tok.start);
-        if (!Check(Tok::Elseif))
-            break;
-        opener = m_tok;
-        kind = EmptyKind::ElseIf;
-    }
-    if (Check(Tok::Else)) {
-        hasElse = true;
-        const Token elseToken = m_tok;
-        Advance();
-        OpenScope(ScopeKind::Block, elseToken.start);
-        const bool empty = Check(Tok::End);
-        allExit = Block() && allExit;
-        CloseScope(m_tok.start);
-        if (empty)
-            NoteEmpty(EmptyKind::Else, elseToken, elseToken, m_tok.start);
-    }
-    Expect(Tok::End);
-    (void)ifToken;
-    return hasElse && allExit;
+    const bool clean = InFrame('b', Tok::End, [&] {
+        Token opener = m_tok;
+        EmptyKind kind = EmptyKind::Then;
+        for (;;) {
+            Advance(); // if, elseif
+            Expression();
+            const Token then = m_tok;
+            Expect(Tok::Then);
+            OpenScope(ScopeKind::Block, then.start);
+            const bool empty = Check(Tok::End) || Check(Tok::Else) || Check(Tok::Elseif);
+            allExit = Block(Follow::Branch) && allExit;
+            CloseScope(m_tok.start);
+            if (empty)
+                NoteEmpty(kind, opener, then, m_tok.start);
+            if (!Check(Tok::Elseif))
+                break;
+            opener = m_tok;
+            kind = EmptyKind::ElseIf;
+        }
+        if (Check(Tok::Else)) {
+            hasElse = true;
+            const Token elseToken = m_tok;
+            Advance();
+            OpenScope(ScopeKind::Block, elseToken.start);
+            const bool empty = Check(Tok::End);
+            allExit = Block(Follow::End) && allExit;
+            CloseScope(m_tok.start);
+            if (empty)
+                NoteEmpty(EmptyKind::Else, elseToken, elseToken, m_tok.start);
+        }
+    });
+    return clean && hasElse && allExit;
 }
 
 void Parser::WhileStatement(bool &endless)
 {
     const Token whileToken = m_tok;
     Advance();
-    const Expr condition = Expression();
-    Expect(Tok::Do);
-    OpenScope(ScopeKind::Block, whileToken.start);
-    ++m_functions.back().loops;
-    m_loopBreaks.push_back(0);
-    Block();
-    const Token end = m_tok;
-    Expect(Tok::End);
-    endless = condition.literalTrue && m_loopBreaks.back() == 0;
+    bool forever = false;
+    const bool clean = InFrame('b', Tok::End, [&] {
+        forever = Expression().literalTrue;
+        Expect(Tok::Do);
+        OpenScope(ScopeKind::Block, whileToken.start);
+        ++m_functions.back().loops;
+        m_loopBreaks.push_back(0);
+        Block(Follow::End);
+    });
+    if (!clean)
+        return;
+    endless = forever && m_loopBreaks.back() == 0;
     m_loopBreaks.pop_back();
     --m_functions.back().loops;
-    CloseScope(end.end);
+    CloseScope(m_lastEnd);
 }
 
 void Parser::RepeatStatement(bool &endless)
 {
     const Token repeatToken = m_tok;
     Advance();
-    OpenScope(ScopeKind::Repeat, repeatToken.start);
-    ++m_functions.back().loops;
-    m_loopBreaks.push_back(0);
-    Block();
-    Expect(Tok::Until);
+    const bool clean = InFrame('r', Tok::Until, [&] {
+        OpenScope(ScopeKind::Repeat, repeatToken.start);
+        ++m_functions.back().loops;
+        m_loopBreaks.push_back(0);
+        Block(Follow::Until);
+    });
+    // The condition still sees the body's locals.
     const Expr condition = Expression();
+    if (!clean)
+        return;
     endless = condition.literalFalse && m_loopBreaks.back() == 0;
     m_loopBreaks.pop_back();
     --m_functions.back().loops;
@@ -400,47 +528,54 @@ void Parser::ForStatement()
 {
     const Token forToken = m_tok;
     Advance();
-    OpenScope(ScopeKind::Loop, forToken.start);
-    std::vector<std::uint32_t> names;
-    const Token first = m_tok;
-    Expect(Tok::Name);
-    if (Check(Tok::Assign)) {
-        names.push_back(Declare(first, DeclarationKind::NumericFor, true));
-        Advance();
-        Expression();
-        Expect(Tok::Comma);
-        Expression();
-        if (Accept(Tok::Comma))
+    const bool clean = InFrame('b', Tok::End, [&] {
+        OpenScope(ScopeKind::Loop, forToken.start);
+        std::vector<std::uint32_t> names;
+        const Token first = m_tok;
+        Expect(Tok::Name);
+        if (Check(Tok::Assign)) {
+            names.push_back(Declare(first, DeclarationKind::NumericFor, true));
+            Advance();
             Expression();
-    } else {
-        names.push_back(Declare(first, DeclarationKind::GenericFor, true));
-        while (Accept(Tok::Comma)) {
-            const Token name = m_tok;
-            Expect(Tok::Name);
-            names.push_back(Declare(name, DeclarationKind::GenericFor, true));
+            Expect(Tok::Comma);
+            Expression();
+            if (Accept(Tok::Comma))
+                Expression();
+        } else {
+            names.push_back(Declare(first, DeclarationKind::GenericFor, true));
+            while (Accept(Tok::Comma)) {
+                const Token name = m_tok;
+                Expect(Tok::Name);
+                names.push_back(Declare(name, DeclarationKind::GenericFor, true));
+            }
+            Expect(Tok::In);
+            ExpressionList(nullptr);
         }
-        Expect(Tok::In);
-        ExpressionList(nullptr);
-    }
-    const Token doToken = m_tok;
-    Expect(Tok::Do);
-    for (const std::uint32_t name : names)
-        Activate(name, doToken.start);
-    ++m_functions.back().loops;
-    m_loopBreaks.push_back(0);
-    Block();
+        const Token doToken = m_tok;
+        Expect(Tok::Do);
+        for (const std::uint32_t name : names)
+            Activate(name, doToken.start);
+        ++m_functions.back().loops;
+        m_loopBreaks.push_back(0);
+        Block(Follow::End);
+    });
+    if (!clean)
+        return;
     m_loopBreaks.pop_back();
     --m_functions.back().loops;
-    const Token end = m_tok;
-    Expect(Tok::End);
-    CloseScope(end.end);
+    CloseScope(m_lastEnd);
 }
 
-// function a.b.c:m() ... end
 void Parser::FunctionStatement()
 {
     const Token keyword = m_tok;
     Advance();
+    FunctionNamed(keyword);
+}
+
+// The name and body after `function`: a.b.c:m() ... end
+void Parser::FunctionNamed(const Token &keyword)
+{
     const Token first = m_tok;
     Expect(Tok::Name);
     Suffixed chain;
@@ -526,13 +661,14 @@ void Parser::LocalStatement()
         std::uint32_t values = 0;
         Expr last;
         do {
-            if (values < names.size() && Check(Tok::Function)) {
+            // A function is named by a statement of one name only.
+            if (values == 0 && names.size() == 1 && Check(Tok::Function)) {
                 Naming naming;
                 naming.kind = FunctionKind::Local;
                 naming.nameStart = PosOf(names[values]);
                 naming.nameEnd = names[values].end;
                 naming.symbol = declared[values];
-                naming.start = names.size() == 1 ? PosOf(local) : PosOf(m_tok);
+                naming.start = PosOf(local);
                 naming.statementStart = local.start;
                 Arm(naming);
             }
@@ -600,12 +736,14 @@ void Parser::AssignValues(const std::vector<Suffixed> &targets, Assignment &assi
             const Suffixed &target = targets[values];
             if (target.kind == Suffixed::Kind::Name)
                 constructorTarget = target.baseUse;
-            if (Check(Tok::Function) && (target.kind == Suffixed::Kind::Name || (target.kind == Suffixed::Kind::Field && target.plain))) {
+            const bool plainTarget = target.kind == Suffixed::Kind::Name ||
+                                     (target.kind == Suffixed::Kind::Field && target.plain && target.lastField != kNone);
+            if (targets.size() == 1 && Check(Tok::Function) && plainTarget) {
                 Naming naming;
                 const NameUse &base = m_model.uses[target.baseUse];
                 naming.nameStart = target.startPos;
                 naming.nameEnd = target.end;
-                naming.start = targets.size() == 1 ? PosOf(first) : PosOf(m_tok);
+                naming.start = PosOf(first);
                 naming.statementStart = first.start;
                 if (target.kind == Suffixed::Kind::Name) {
                     naming.kind = base.global ? FunctionKind::Global : FunctionKind::Local;

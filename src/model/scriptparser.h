@@ -10,8 +10,16 @@
 
 namespace luamodel {
 
-// Why the reader stopped before the end.
+// The reader gives up: at the end of the text, at the nesting bound, or after too many errors.
 struct ParseStop {};
+// The reader goes on after an error: at the closer of the open bracket or block frame, or with
+// the next statement when frame is kNone.
+struct Recover {
+    std::uint32_t frame;
+};
+
+// The tokens that end a block.
+enum class Follow : std::uint8_t { Eof, End, Branch, Until };
 
 // Global names by text, for resolving each use in constant time.
 class NameTable {
@@ -65,6 +73,38 @@ private:
     bool Accept(Tok type);
     void Expect(Tok type);
     [[noreturn]] void Fail();
+    void SoftError(); // notes an error the reader can read past without losing its place
+    // What is open, to restore after an error unwinds some of it.
+    struct Mark {
+        std::size_t scopes, functions, callDepth, loopBreaks, frames;
+        int depth;
+        std::uint32_t loops;
+    };
+    Mark Here() const;
+    void Unwind(const Mark &mark);
+    std::uint32_t FrameFor(Tok closer) const;
+    // Runs body inside a bracket or block frame of the kind, then reads its closer; an error
+    // inside that reaches this frame's closer resumes after the closer. False after an error.
+    template <class Body> bool InFrame(char kind, Tok closer, Body body)
+    {
+        const std::uint32_t frame = std::uint32_t(m_frames.size());
+        m_frames.push_back(kind);
+        const Mark mark = Here();
+        bool clean = true;
+        try {
+            body();
+            if (!Accept(closer))
+                Fail();
+        } catch (const Recover &recover) {
+            if (recover.frame != frame)
+                throw;
+            Unwind(mark);
+            Advance();
+            clean = false;
+        }
+        m_frames.resize(frame);
+        return clean;
+    }
     TextPos PosOf(const Token &token) const;
     std::string_view TextOf(const Token &token) const;
 
@@ -84,8 +124,10 @@ private:
     void MarkWrite(std::uint32_t use, bool hasValue, std::uint32_t assignment);
 
     // Statements.
-    bool Block();
+    bool Block(Follow follow);
+    void SkipStray();
     bool Statement();
+    void FunctionNamed(const Token &keyword);
     bool IfStatement();
     void WhileStatement(bool &endless);
     void DoStatement();
@@ -105,6 +147,8 @@ private:
     void CallArguments(Suffixed &chain, const Token &lastName, bool method);
     std::uint32_t ExpressionList(std::vector<Expr> *values);
     void Constructor(std::uint32_t targetUse);
+    void Fields(std::uint32_t targetUse);
+    void Parameters(std::uint32_t function);
     // Reads "(params) block end" for the function whose `function` (or `local`) is keyword;
     // colon is the ":" of a method, whose `self` it declares.
     std::uint32_t FunctionBody(const Token &keyword, const Token *colon);
@@ -124,6 +168,9 @@ private:
     bool m_hasAhead = false;
     std::size_t m_lastEnd = 0; // end of the last token consumed
     int m_depth = 0;
+    int m_errors = 0;
+    static constexpr int kMaxErrors = 1000;
+    std::vector<char> m_frames; // open brackets "(", "{", "[" and blocks "b" (to `end`), "r" (to `until`)
     Model m_model;
 
     struct Active {
@@ -168,6 +215,7 @@ private:
     };
     Naming m_naming;
     bool m_namingArmed = false;
+    bool m_lastExits = false; // the last `do` block cannot reach its end
 };
 
 } // namespace luamodel
