@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kRecentFileCount = 4;
 const QString kScriptCheckingKey = QStringLiteral("Settings/CheckScripts");
+const QString kNamesAfterMemberKey = QStringLiteral("Settings/CompleteNamesAfterDot");
 
 // The locale's paper with half an inch left, top and right and three quarters at the bottom.
 QPageLayout DefaultPageLayout()
@@ -81,6 +82,7 @@ QString CScribaApp::DefaultIniPath()
 bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
+    Settings::Global().options.namesaftermember = ProfileStore(m_profilePath)->value(kNamesAfterMemberKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this);
@@ -560,6 +562,8 @@ void CScribaApp::OnPreferences()
 {
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
     m_prompter->RunDialog(dialog);
+    // Not a setting of "Scriba.ini", whose keys stay as they are: kept in the profile store.
+    ProfileStore(m_profilePath)->setValue(kNamesAfterMemberKey, Settings::Global().options.namesaftermember != 0);
 }
 
 void CScribaApp::ApplySettingsToViews()

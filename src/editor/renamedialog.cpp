@@ -32,7 +32,7 @@ CRenameDialog::CRenameDialog(const QString &oldName, const QString &what, NameCh
     m_buttons = new QDialogButtonBox(this);
     m_rename = m_buttons->addButton(tr("&Rename"), QDialogButtonBox::AcceptRole);
     m_rename->setDefault(true);
-    m_buttons->addButton(tr("Ca&ncel"), QDialogButtonBox::RejectRole);
+    m_buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     layout->addWidget(m_buttons);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -153,15 +153,15 @@ void CSymbolNavigation::RenameSymbol(Prompter &prompter, QWidget *owner)
         }, guardedOwner);
         if (prompter.RunDialog(dialog) != QDialog::Accepted || dialog.NewName() == oldName || !view)
             return;
-        ApplyRename(snapshot, std::size_t(caret), dialog.NewName().toStdString());
+        RenameAt(snapshot, std::size_t(caret), dialog.NewName().toStdString());
     });
 }
 
-void CSymbolNavigation::ApplyRename(const ScriptSnapshot &snapshot, std::size_t offset, const std::string &newName)
+bool CSymbolNavigation::RenameAt(const ScriptSnapshot &snapshot, std::size_t offset, const std::string &newName)
 {
     const RenameEdits edits = m_queries(snapshot).Rename(offset, newName);
     if (!edits.ok || edits.edits.empty())
-        return;
+        return false;
     // From the last use back to the first, so that each replacement leaves the places before it
     // where they were; one undo step takes them all back.
     m_view.FreezeDisplay();
@@ -174,4 +174,5 @@ void CSymbolNavigation::ApplyRename(const ScriptSnapshot &snapshot, std::size_t 
     }
     m_view.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
     m_view.UnfreezeDisplay();
+    return true;
 }

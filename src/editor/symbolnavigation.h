@@ -35,6 +35,9 @@ public:
     void FindReferences(ReferenceShower show);
     // Asks for a new name and renames every use, as one step that Undo takes back.
     void RenameSymbol(Prompter &prompter, QWidget *owner);
+    // Renames the symbol at offset in the model's text, which is the view's text now; false
+    // when the queries refuse the name.
+    bool RenameAt(const ScriptSnapshot &snapshot, std::size_t offset, const std::string &newName);
 
     // The words a dialog uses for what a name is: "local variable", "parameter", ...
     static QString KindText(int kind);
@@ -42,7 +45,6 @@ public:
 private:
     qint64 Caret() const;
     ResultEntry EntryAt(qint64 start, qint64 end, const QString &shownName) const;
-    void ApplyRename(const ScriptSnapshot &snapshot, std::size_t offset, const std::string &newName);
 
     CScribaView &m_view;
     CViewModel &m_model;

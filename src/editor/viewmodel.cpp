@@ -55,7 +55,7 @@ void CViewModel::OnModified(int position, int type, int length)
         else
             shift->Delete(position, length);
     }
-    m_seen = m_textVersion();
+    ++m_announced;
     m_waiting.clear();
     m_pause->start();
 }
@@ -80,14 +80,14 @@ void CViewModel::Build()
 {
     if (m_building) {
         // The copy being read is of an older text: another build follows this one.
-        if (m_shiftWhileBuilding.Count() > 0 || m_seen != m_textVersion())
+        if (m_shiftWhileBuilding.Count() > 0 || !AllAnnouncedSince(m_buildingCopy))
             m_again = true;
         return;
     }
     const qint64 length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
     QByteArray copy(length, Qt::Uninitialized);
     CopyTextRange(*m_view, 0, length, copy.data());
-    m_seen = m_textVersion();
+    m_buildingCopy = Now();
     m_shiftWhileBuilding.Clear();
     m_building = true;
     m_again = false;
@@ -99,12 +99,14 @@ void CViewModel::OnBuilt()
     m_building = false;
     Model built = m_watcher.future().takeResult();
     // A load since the copy leaves the model with no known way to the text now.
-    if (m_seen == m_textVersion()) {
+    const bool followsText = AllAnnouncedSince(m_buildingCopy);
+    if (followsText) {
         m_model = std::move(built);
+        m_modelCopy = m_buildingCopy;
         m_shift = m_shiftWhileBuilding;
         emit modelChanged();
     }
-    if (m_again || m_seen != m_textVersion()) {
+    if (m_again || !followsText) {
         Build();
         return;
     }

@@ -46,9 +46,9 @@ public:
     const Model &Last() const { return m_model; }
     const EditShift &Shift() const { return m_shift; }
     // True when the last model was built from the text as it is now.
-    bool IsCurrent() const { return m_model && m_shift.Count() == 0 && m_seen == m_textVersion(); }
+    bool IsCurrent() const { return IsUsable() && m_shift.Count() == 0; }
     // True when the last model can be read with Shift(): no load since, not too many edits.
-    bool IsUsable() const { return m_model && m_shift.Count() <= kMostEdits && m_seen == m_textVersion(); }
+    bool IsUsable() const { return m_model && m_shift.Count() <= kMostEdits && AllAnnouncedSince(m_modelCopy); }
     // Runs work with a model of the text as it is now: at once when the last one is, else as
     // soon as one is built (at once, without the pause). Work waiting is dropped when the text
     // changes before the model is there.
@@ -65,6 +65,19 @@ private:
     void OnModified(int position, int type, int length);
     void Build();
     void OnBuilt();
+    // Where the text stood when a copy was taken: its version, and the changes announced to
+    // this model by then.
+    struct CopyPoint {
+        std::uint64_t version = 0;
+        std::uint64_t announced = 0;
+    };
+    CopyPoint Now() const { return {m_textVersion(), m_announced}; }
+    // True when every change of the text since the copy was announced (no load came between),
+    // so the edits recorded since lead from the copy to the text now.
+    bool AllAnnouncedSince(const CopyPoint &copy) const
+    {
+        return m_textVersion() - copy.version == m_announced - copy.announced;
+    }
 
     QsciScintilla *m_view;
     QTimer *m_pause;
@@ -73,7 +86,9 @@ private:
     EditShift m_shift;               // the edits since the copy m_model was built from
     EditShift m_shiftWhileBuilding;  // the edits since the copy being built from
     std::function<std::uint64_t()> m_textVersion;
-    std::uint64_t m_seen = 0;        // the text's version when last seen: after the last edit or copy
+    std::uint64_t m_announced = 0;   // changes announced to this model
+    CopyPoint m_modelCopy;           // of the copy m_model was built from
+    CopyPoint m_buildingCopy;        // of the copy being built from
     bool m_building = false;
     bool m_again = false;
     std::vector<std::function<void(const ScriptSnapshot &)>> m_waiting;
