@@ -7,6 +7,7 @@
 #include "editor/luascanner.h"
 #include "editor/scribaview.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QKeyEvent>
 
@@ -15,6 +16,16 @@ namespace {
 bool IsWordCharacter(int ch)
 {
     return ch >= 0 && ch < 256 && (IsNameCharacter(char(ch)) || ch >= 0x80);
+}
+
+// Each kind's icon, read once: an SVG parsed for every row would cost more than the list.
+const QIcon &IconFor(const QString &path)
+{
+    static QHash<QString, QIcon> icons;
+    auto found = icons.find(path);
+    if (found == icons.end())
+        found = icons.insert(path, QIcon(path));
+    return *found;
 }
 
 QFont ListFont(const CScribaView &view)
@@ -107,7 +118,7 @@ void CNameCompletion::Show(bool automatic)
     m_list = new CCompletionList(std::move(names), ListFont(m_view), &m_view);
     m_list->setObjectName(QStringLiteral("nameList"));
     for (int row = 0; row < m_list->count(); ++row)
-        m_list->item(row)->setIcon(QIcon(candidates[std::size_t(row)].icon));
+        m_list->item(row)->setIcon(IconFor(candidates[std::size_t(row)].icon));
     // A field is described with its table: "string.format", "M.run".
     m_table = question.table;
     CCompletionPanel::Attach(m_list, m_view, m_settings.functions, [this](const QString &name) {

@@ -6,6 +6,7 @@
 #include "editor/scribaview.h"
 #include "editor/viewmodel.h"
 #include "model/namequeries.h"
+#include "editor/referencerows.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -68,62 +69,33 @@ void CSymbolNavigation::GoToDefinition(TarnPageShower showTarnPage)
     });
 }
 
-ResultEntry CSymbolNavigation::EntryAt(qint64 start, qint64 end, const QString &shownName) const
-{
-    const qint64 line = m_view.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(start));
-    const qint64 lineStart = m_view.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const qint64 lineEnd = m_view.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-    const std::string_view text = m_view.TextRange(lineStart, lineEnd);
-    const std::string_view beforeName = text.substr(0, std::size_t(start - lineStart));
-    const std::string_view name = text.substr(std::size_t(start - lineStart), std::size_t(end - start));
-    const std::string_view afterName = text.substr(std::min(text.size(), std::size_t(end - lineStart)));
-    ResultEntry entry;
-    CScribaDoc *document = m_view.GetDocument();
-    entry.document = document;
-    entry.path = document ? document->GetPathName() : QString();
-    entry.line = int(line + 1);
-    entry.column = int(QString::fromUtf8(beforeName.data(), qsizetype(beforeName.size())).size()) + 1;
-    const QString before = QStringLiteral("%1:%2: ").arg(shownName).arg(entry.line) +
-                           ResultModel::LineText(QString::fromUtf8(beforeName.data(), qsizetype(beforeName.size())));
-    const QString matched = QString::fromUtf8(name.data(), qsizetype(name.size()));
-    entry.text = before + matched + ResultModel::LineText(QString::fromUtf8(afterName.data(), qsizetype(afterName.size())));
-    entry.boldStart = int(before.size());
-    entry.boldLength = int(matched.size());
-    entry.message = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    return entry;
-}
-
 void CSymbolNavigation::FindReferences(ReferenceShower show)
 {
     const qint64 caret = Caret();
     QPointer<CScribaView> view(&m_view);
-    m_model.WhenCurrent([this, view, caret, show = std::move(show)](const ScriptSnapshot &snapshot) {
+    m_model.WhenCurrent([this, view, caret, show = std::move(show)](const ScriptSnapshot &) {
         if (!view)
             return;
-        const std::vector<NameOccurrence> occurrences = m_queries(snapshot).Occurrences(std::size_t(caret));
+        // The rows keep the snapshot: they read its text when the list shows them.
+        const CViewModel::Model snapshot = m_model.Last();
+        std::vector<NameOccurrence> occurrences = m_queries(*snapshot).Occurrences(std::size_t(caret));
         CScribaDoc *document = m_view.GetDocument();
-        const QString shownName = document ? (document->GetPathName().isEmpty() ? document->GetTitle()
-                                                                                : QFileInfo(document->GetPathName()).fileName())
-                                           : QString();
-        std::vector<ResultEntry> entries;
-        entries.reserve(occurrences.size() + 1);
-        for (const NameOccurrence &occurrence : occurrences)
-            entries.push_back(EntryAt(qint64(occurrence.start), qint64(occurrence.end), shownName));
-        QString summary;
-        if (occurrences.empty()) {
-            summary = tr("No name at the caret to find.");
-        } else {
-            const std::string_view name = snapshot.Text().substr(occurrences.front().start,
-                                                                 occurrences.front().end - occurrences.front().start);
+        ReferenceRows::Source source;
+        source.document = document;
+        source.path = document ? document->GetPathName() : QString();
+        source.shownName = !document ? QString()
+                           : source.path.isEmpty() ? document->GetTitle()
+                                                   : QFileInfo(source.path).fileName();
+        QString summary = tr("No name at the caret to find.");
+        if (!occurrences.empty()) {
+            const std::string_view name =
+                snapshot->Text().substr(occurrences.front().start, occurrences.front().end - occurrences.front().start);
             const QString quoted = QString::fromUtf8(name.data(), qsizetype(name.size()));
             summary = occurrences.size() == 1 ? tr("1 reference to \"%1\"").arg(quoted)
                                               : tr("%1 references to \"%2\"").arg(occurrences.size()).arg(quoted);
         }
-        ResultEntry last;
-        last.text = summary;
-        last.kind = ResultKind::Note;
-        entries.push_back(std::move(last));
-        show(summary, std::move(entries));
+        source.summary = summary;
+        show(summary, std::make_unique<ReferenceRows>(snapshot, std::move(occurrences), std::move(source)));
     });
 }
 
@@ -162,17 +134,40 @@ bool CSymbolNavigation::RenameAt(const ScriptSnapshot &snapshot, std::size_t off
     const RenameEdits edits = m_queries(snapshot).Rename(offset, newName);
     if (!edits.ok || edits.edits.empty())
         return false;
-    // From the last use back to the first, so that each replacement leaves the places before it
-    // where they were; one undo step takes them all back.
+    // The stretch from the first use to the last is replaced at once by itself renamed: one
+    // change for Scintilla to announce, colour and undo, however many uses there are.
+    const std::size_t from = edits.edits.front().start;
+    const std::size_t to = edits.edits.back().end;
+    const std::string_view text = snapshot.Text();
+    std::string renamed;
+    renamed.reserve(to - from + edits.edits.size() * newName.size());
+    std::size_t copied = from;
+    for (const NameOccurrence &edit : edits.edits) {
+        renamed.append(text.substr(copied, edit.start - copied)).append(newName);
+        copied = edit.end;
+    }
+    // The caret and the anchor stay by the same characters.
+    auto moved = [&](qint64 position) {
+        qint64 shift = 0;
+        for (const NameOccurrence &edit : edits.edits) {
+            if (qint64(edit.start) >= position)
+                break;
+            if (qint64(edit.end) > position)
+                return qint64(edit.start) + shift;
+            shift += qint64(newName.size()) - qint64(edit.end - edit.start);
+        }
+        return position + shift;
+    };
+    const qint64 caret = moved(m_view.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    const qint64 anchor = moved(m_view.SendScintilla(QsciScintillaBase::SCI_GETANCHOR));
+    const qint64 firstLine = m_view.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
     m_view.FreezeDisplay();
     m_view.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
-    for (auto edit = edits.edits.rbegin(); edit != edits.edits.rend(); ++edit) {
-        m_view.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(edit->start),
-                             static_cast<long>(edit->end));
-        m_view.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(newName.size()),
-                             newName.c_str());
-    }
+    m_view.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+    m_view.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(renamed.size()), renamed.c_str());
     m_view.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
+    m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
+    m_view.SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
     m_view.UnfreezeDisplay();
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ class CSymbolNavigation : public QObject {
 public:
     using QueriesFor = std::function<NameQueries(const ScriptSnapshot &)>;
     using TarnPageShower = std::function<void(const std::string &function)>;
-    using ReferenceShower = std::function<void(const QString &summary, std::vector<ResultEntry> entries)>;
+    // The rows are made as the list shows them, from the text as it was when they were found.
+    using ReferenceShower = std::function<void(const QString &summary, std::unique_ptr<const ResultRows> rows)>;
 
     CSymbolNavigation(CScribaView &view, CViewModel &model, QueriesFor queries);
 
@@ -44,7 +46,6 @@ public:
 
 private:
     qint64 Caret() const;
-    ResultEntry EntryAt(qint64 start, qint64 end, const QString &shownName) const;
 
     CScribaView &m_view;
     CViewModel &m_model;

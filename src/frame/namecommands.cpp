@@ -50,13 +50,10 @@ void CNameCommands::FindReferences()
         return;
     CResultsPane *results = m_frame.Panes()->Results();
     QPointer<CResultsPane> guarded(results);
-    view->NameAids().FindReferences([guarded](const QString &summary, std::vector<ResultEntry> entries) {
+    view->NameAids().FindReferences([guarded](const QString &summary, std::unique_ptr<const ResultRows> rows) {
         if (!guarded)
             return;
-        ResultModel *model = guarded->Model(CResultsPane::SearchTab);
-        model->Clear();
-        model->SetLimit(std::max(model->Limit(), int(entries.size()) + 1));
-        model->Append(std::move(entries));
+        guarded->Model(CResultsPane::SearchTab)->ShowRows(std::move(rows));
         guarded->SetStatus(CResultsPane::SearchTab, summary);
         guarded->SetStoppable(CResultsPane::SearchTab, false);
         guarded->ShowTab(CResultsPane::SearchTab);

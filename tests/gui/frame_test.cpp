@@ -135,7 +135,8 @@ void FrameTest::menusNameTheKeysOfTheirTexts()
              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                           "Select A&ll\tCtrl+A", "&Find...\tCtrl+F", "F&ind Next\tF3", "R&eplace\tCtrl+R",
                           "Find in File&s...\tCtrl+Shift+F", "Ne&xt Result\tF8", "Pre&vious Result\tShift+F8",
-                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "Toggle Co&mment\tCtrl+/",
+                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "Complete N&ame\tCtrl+J",
+                          "G&o to Definition\tF12", "Fin&d References\tShift+F12", "Rename S&ymbol...\tF2", "Toggle Co&mment\tCtrl+/",
                           "&Indent Lines\tCtrl+I", "&Unindent Lines\tCtrl+Shift+I", "Prefere&nces..."}));
     QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&File"))).mid(0, 9),
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",

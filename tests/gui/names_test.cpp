@@ -9,6 +9,7 @@
 #include "editor/documenthighlight.h"
 #include "editor/intellitip.h"
 #include "editor/nameaids.h"
+#include "editor/referencehover.h"
 #include "editor/namecompletion.h"
 #include "editor/renamedialog.h"
 #include "editor/scribaview.h"
@@ -99,6 +100,8 @@ private slots:
     void usesAreMarkedWhileTheCaretRests();
     void tipOnContinuationLines_data();
     void tipOnContinuationLines();
+    void hoverAndPanelDescribe_data();
+    void hoverAndPanelDescribe();
 };
 
 void NamesTest::definition_data()
@@ -335,6 +338,30 @@ void NamesTest::tipOnContinuationLines()
     QVERIFY(view);
     Press(view, keys);
     QCOMPARE(TipState(view), tip);
+}
+
+void NamesTest::hoverAndPanelDescribe_data()
+{
+    QTest::addColumn<QByteArray>("text"); // "|" on the name hovered
+    QTest::addColumn<QString>("has");
+    QTest::newRow("library function") << QByteArray("print(string.for|mat(\"%d\", 1))\n") << "formatstring";
+    QTest::newRow("library table") << QByteArray("local n = ma|th.pi\n") << "math";
+    QTest::newRow("own function's annotations")
+        << QByteArray("---@param width number\nlocal function grow(width) return width end\nprint(gr|ow(2))\n") << "width: number";
+    QTest::newRow("Tarn function as before") << QByteArray("tn_add|knot(1, 2)\n") << "tn_addknot";
+}
+
+void NamesTest::hoverAndPanelDescribe()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, has);
+    AppFixture fixture;
+    CScribaView *view = Open(fixture, text);
+    QVERIFY(view);
+    const auto *hover = view->findChild<CReferenceHover *>();
+    QVERIFY(hover);
+    const QString shown = hover->TextAt(view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    QVERIFY2(shown.contains(has), qPrintable(shown));
 }
 
 QTEST_MAIN(NamesTest)
