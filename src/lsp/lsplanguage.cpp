@@ -251,12 +251,17 @@ QJsonValue Definition(const LspConfiguration &, const LspText &text, LspPosition
 
 QJsonValue DocumentSymbols(const LspText &text)
 {
-    return DocumentSymbols(text.Text());
+    const std::string whole = text.Text();
+    return SymbolsOf(ScanCalls(whole), whole);
 }
 
-QJsonValue DocumentSymbols(std::string_view whole)
+QJsonValue DocumentSymbols(const luamodel::Model &model, std::string_view whole)
 {
-    const CallScan scan = ScanCalls(whole);
+    return SymbolsOf(ScanCalls(model, whole), whole);
+}
+
+QJsonValue SymbolsOf(const CallScan &scan, std::string_view whole)
+{
     std::vector<std::size_t> offsets;
     for (const DefinedFunction &definition : scan.definitions)
         offsets.insert(offsets.end(), {definition.start, definition.end, definition.nameStart, definition.nameEnd});

@@ -5,6 +5,9 @@
 
 #include "lsp/lspconfiguration.h"
 #include "lsp/lsptext.h"
+#include "model/scriptmodel.h"
+
+struct CallScan;
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -31,6 +34,9 @@ QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspP
 QJsonValue Hover(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue Definition(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
 QJsonValue DocumentSymbols(const LspText &text);
-QJsonValue DocumentSymbols(std::string_view text);
+// The same from a model of the text, built already.
+QJsonValue DocumentSymbols(const luamodel::Model &model, std::string_view text);
+// The named functions of a scan as the protocol's symbols, nested as they are in the text.
+QJsonValue SymbolsOf(const CallScan &scan, std::string_view text);
 
 } // namespace LspLanguage

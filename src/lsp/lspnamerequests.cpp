@@ -149,7 +149,7 @@ void LspServer::PostWholeScriptRequest(const QJsonValue &id, const QString &meth
                 if (!script)
                     continue; // closed since
                 if (method == QStringLiteral("textDocument/documentSymbol")) {
-                    Respond(id, LspLanguage::DocumentSymbols(script->Text()));
+                    Respond(id, LspLanguage::DocumentSymbols(script->Model(), script->Text()));
                     return;
                 }
                 if (method == QStringLiteral("textDocument/foldingRange")) {

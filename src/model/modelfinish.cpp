@@ -183,18 +183,20 @@ void Parser::Finish()
         Global &global = m.globals[g];
         global.firstUse = first[declarations + g];
         global.useCount = first[declarations + g + 1] - global.firstUse;
-        for (std::uint32_t i = 0; i < global.useCount; ++i) {
-            const std::uint32_t index = m.symbolUses[global.firstUse + i];
-            const NameUse &use = m.uses[index];
-            if (use.write) {
-                global.set = true;
-                if (global.firstSet == kNone)
-                    global.firstSet = index;
-            } else if (!use.mutation) {
-                global.read = true;
-            }
-            global.mutated = global.mutated || use.mutation;
+    }
+    for (std::uint32_t index = 0; index < m.uses.size(); ++index) {
+        const NameUse &use = m.uses[index];
+        if (!use.global)
+            continue;
+        Global &global = m.globals[use.symbol];
+        if (use.write) {
+            global.set = true;
+            if (global.firstSet == kNone)
+                global.firstSet = index;
+        } else if (!use.mutation) {
+            global.read = true;
         }
+        global.mutated = global.mutated || use.mutation;
     }
 
     GroupBy(
@@ -205,8 +207,13 @@ void Parser::Finish()
         m.scopes[s].declarationCount = first[s + 1] - first[s];
     }
 
-    GroupBy(
-        m.fields.size(), m.uses.size(), [&m](std::size_t i) { return m.fields[i].baseUse; }, m.fieldsByBase, first);
+    // Fields mostly follow their base in text order already: a stable sort of few items.
+    m.fieldsByBase.clear();
+    for (std::uint32_t f = 0; f < m.fields.size(); ++f)
+        if (m.fields[f].baseUse != kNone)
+            m.fieldsByBase.push_back(f);
+    std::stable_sort(m.fieldsByBase.begin(), m.fieldsByBase.end(),
+                     [&m](std::uint32_t a, std::uint32_t b) { return m.fields[a].baseUse < m.fields[b].baseUse; });
 
     m.globalsByName.resize(m.globals.size());
     for (std::uint32_t g = 0; g < m.globals.size(); ++g)

@@ -180,6 +180,8 @@ public:
 
     static bool IsIdentifier(std::string_view name);
     static bool IsKeyword(std::string_view name);
+    static NameKind KindOf(const luamodel::Declaration &declaration);
+    static NameKind KindOf(const LuaLibraryEntry &entry);
 
 private:
     // The symbol a place names: a variable, or a field hanging on one.
@@ -209,7 +211,9 @@ private:
                              std::unordered_set<std::string_view> &seen, std::size_t most) const;
     void AddFieldCandidates(NameCompletion &completion, std::string_view word, std::size_t baseStart,
                             std::size_t most) const;
-    std::vector<std::uint32_t> FieldsOfChain(std::string_view chain, std::size_t offset) const;
+    // typed: the start of a field being typed, left out.
+    std::vector<std::uint32_t> FieldsOfChain(std::string_view chain, std::size_t offset,
+                                             std::size_t typed = std::string_view::npos) const;
     bool FieldFollows(std::uint32_t field, const std::vector<std::string_view> &path) const;
     std::uint32_t FunctionNamedAt(std::size_t nameStart) const;
     std::uint32_t FunctionOfField(std::uint32_t field) const;

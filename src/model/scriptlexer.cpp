@@ -30,46 +30,40 @@ bool IsWordByte(unsigned char c)
     return kClasses[c] == kLetter || kClasses[c] == kDigit;
 }
 
+// A word of up to 8 bytes packed into an integer, to compare with the reserved words at once.
+constexpr std::uint64_t Packed(std::string_view word)
+{
+    std::uint64_t packed = 0;
+    for (std::size_t i = word.size(); i-- > 0;)
+        packed = (packed << 8) | static_cast<unsigned char>(word[i]);
+    return packed;
+}
+
+struct ReservedWord {
+    std::uint64_t packed;
+    Tok type;
+};
+
+constexpr ReservedWord kReserved[] = {
+    {Packed("and"), Tok::And},         {Packed("break"), Tok::Break},   {Packed("do"), Tok::Do},
+    {Packed("else"), Tok::Else},       {Packed("elseif"), Tok::Elseif}, {Packed("end"), Tok::End},
+    {Packed("false"), Tok::False},     {Packed("for"), Tok::For},       {Packed("function"), Tok::Function},
+    {Packed("if"), Tok::If},           {Packed("in"), Tok::In},         {Packed("local"), Tok::Local},
+    {Packed("nil"), Tok::Nil},         {Packed("not"), Tok::Not},       {Packed("or"), Tok::Or},
+    {Packed("repeat"), Tok::Repeat},   {Packed("return"), Tok::Return}, {Packed("then"), Tok::Then},
+    {Packed("true"), Tok::True},       {Packed("until"), Tok::Until},   {Packed("while"), Tok::While},
+};
+
 Tok Reserved(const unsigned char *s, std::size_t n)
 {
-    auto is = [&](const char *word) { return std::memcmp(s, word, n) == 0; };
-    switch (n) {
-    case 2:
-        if (is("do")) return Tok::Do;
-        if (is("if")) return Tok::If;
-        if (is("in")) return Tok::In;
-        if (is("or")) return Tok::Or;
-        break;
-    case 3:
-        if (is("end")) return Tok::End;
-        if (is("and")) return Tok::And;
-        if (is("for")) return Tok::For;
-        if (is("nil")) return Tok::Nil;
-        if (is("not")) return Tok::Not;
-        break;
-    case 4:
-        if (is("then")) return Tok::Then;
-        if (is("else")) return Tok::Else;
-        if (is("true")) return Tok::True;
-        break;
-    case 5:
-        if (is("local")) return Tok::Local;
-        if (is("false")) return Tok::False;
-        if (is("while")) return Tok::While;
-        if (is("until")) return Tok::Until;
-        if (is("break")) return Tok::Break;
-        break;
-    case 6:
-        if (is("return")) return Tok::Return;
-        if (is("elseif")) return Tok::Elseif;
-        if (is("repeat")) return Tok::Repeat;
-        break;
-    case 8:
-        if (is("function")) return Tok::Function;
-        break;
-    default:
-        break;
-    }
+    if (n < 2 || n > 8 || s[0] < 'a' || s[0] > 'w')
+        return Tok::Name;
+    std::uint64_t packed = 0;
+    for (std::size_t i = n; i-- > 0;)
+        packed = (packed << 8) | s[i];
+    for (const ReservedWord &word : kReserved)
+        if (word.packed == packed)
+            return word.type;
     return Tok::Name;
 }
 

@@ -7,18 +7,23 @@ std::uint32_t NameTable::FindOrAdd(std::string_view name, std::uint32_t next)
 {
     if ((m_used + 1) * 2 > m_slots.size())
         Grow();
-    std::size_t hash = 1469598103934665603ull;
+    std::uint32_t hash = 2166136261u;
     for (unsigned char c : name)
-        hash = (hash ^ c) * 1099511628211ull;
+        hash = (hash ^ c) * 16777619u;
+    return Insert(name, hash, next);
+}
+
+std::uint32_t NameTable::Insert(std::string_view name, std::uint32_t hash, std::uint32_t value)
+{
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
         if (slot.value == kNone) {
-            slot = {name, next};
+            slot = {name, value, hash};
             ++m_used;
             return kNone;
         }
-        if (slot.name == name)
+        if (slot.hash == hash && slot.name == name)
             return slot.value;
     }
 }
@@ -30,7 +35,7 @@ void NameTable::Grow()
     m_used = 0;
     for (const Slot &slot : old)
         if (slot.value != kNone)
-            FindOrAdd(slot.name, slot.value);
+            Insert(slot.name, slot.hash, slot.value);
 }
 
 Parser::Parser(std::string_view text) : m_lexer(text), m_text(text)

@@ -32,7 +32,9 @@ private:
     struct Slot {
         std::string_view name;
         std::uint32_t value = kNone;
+        std::uint32_t hash = 0;
     };
+    std::uint32_t Insert(std::string_view name, std::uint32_t hash, std::uint32_t value);
     std::vector<Slot> m_slots = std::vector<Slot>(64);
     std::size_t m_used = 0;
 };

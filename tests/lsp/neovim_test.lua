@@ -108,6 +108,100 @@ local function run()
   got = wait_for_diagnostics('')
   report('a clean script has no diagnostics', got == '', got)
 
+  -- The requests about names, on a script of the scoping cases people get wrong: each use's
+  -- definition is where Lua's scoping puts it.
+  local names_path = folder .. '/names.lua'
+  local names_lines = {
+    'local x = 1', 'local x = x + 1', 'local function f(n) return f(n) end', 'g = nil',
+    'local g = function() return g end', 'for i = 1, 2 do print(i) end', 'repeat local y = 1 until y',
+    'local M = {}', 'function M:m() return self end', 'local function v(...) return ... end', 'local a = 1',
+    'local function h() local a = 2 return a end', 'print(a)', 'local myhelper = 1', 'print(myh)',
+    'local s = string.fo', 'local function two(p, q) end', 'two(1,', '  2)',
+  }
+  file = assert(io.open(names_path, 'w'))
+  file:write(table.concat(names_lines, '\n') .. '\n')
+  file:close()
+  vim.cmd('edit ' .. vim.fn.fnameescape(names_path))
+  local names_buffer = vim.api.nvim_get_current_buf()
+  vim.lsp.buf_attach_client(names_buffer, id)
+  vim.wait(500)
+  local function ask(method, line, character, extra)
+    local params = { textDocument = { uri = vim.uri_from_bufnr(names_buffer) },
+                     position = { line = line, character = character } }
+    for k, v in pairs(extra or {}) do params[k] = v end
+    local answer, failure = client.request_sync(method, params, 5000, names_buffer)
+    if not answer then return nil, failure end
+    if answer.err then return nil, vim.inspect(answer.err) end
+    return answer.result
+  end
+
+  local scoping = {
+    { 'local x = x', 1, 10, 0, 6 }, { 'local function f recursion', 2, 27, 2, 15 },
+    { 'local f = function', 4, 28, 3, 0 }, { 'for variable', 5, 22, 5, 4 },
+    { 'repeat ... until', 6, 25, 6, 13 }, { 'self', 8, 22, 8, 10 }, { 'varargs', 9, 29, 9, 17 },
+    { 'shadowed in a nested function', 11, 38, 11, 25 }, { 'the outer one outside', 12, 6, 10, 6 },
+  }
+  for _, case in ipairs(scoping) do
+    local found
+    found, err = ask('textDocument/definition', case[2], case[3])
+    local start = found and found[1] and found[1].range.start
+    report('definition: ' .. case[1], start and start.line == case[4] and start.character == case[5],
+           err or vim.inspect(found))
+  end
+
+  local function labels(answer)
+    local set = {}
+    for _, item in ipairs(answer and (answer.items or answer) or {}) do set[item.label] = true end
+    return set
+  end
+  local offered
+  offered, err = ask('textDocument/completion', 14, 9)
+  report('completion of a local', labels(offered).myhelper, err or vim.inspect(vim.tbl_keys(labels(offered))))
+  offered, err = ask('textDocument/completion', 15, 19)
+  report('completion after string.', labels(offered).format and not labels(offered).print,
+         err or vim.inspect(vim.tbl_keys(labels(offered))))
+
+  help, err = ask('textDocument/signatureHelp', 18, 3)
+  report('signature help on the second line of a call',
+         help and help.signatures[1].label == 'two(p, q)' and help.activeParameter == 1, err or vim.inspect(help))
+
+  hover, err = ask('textDocument/hover', 12, 1)
+  text = hover and hover.contents and hover.contents.value or ''
+  report('hover on a Lua function', text:find('print', 1, true) ~= nil, err or text)
+
+  local uses
+  uses, err = ask('textDocument/references', 12, 6, { context = { includeDeclaration = true } })
+  report('references of a shadowed local', uses and #uses == 2 and uses[1].range.start.line == 10,
+         err or vim.inspect(uses))
+  uses, err = ask('textDocument/documentHighlight', 12, 6)
+  report('document highlight', uses and #uses == 2 and uses[1].kind == 3 and uses[2].kind == 2,
+         err or vim.inspect(uses))
+
+  local prepared
+  prepared, err = ask('textDocument/prepareRename', 12, 6)
+  report('prepare rename', prepared and prepared.placeholder == 'a', err or vim.inspect(prepared))
+  local edit
+  edit, err = ask('textDocument/rename', 12, 6, { newName = 'outer_a' })
+  local changes = edit and edit.changes and edit.changes[vim.uri_from_bufnr(names_buffer)]
+  report('rename', changes and #changes == 2, err or vim.inspect(edit))
+  edit, err = ask('textDocument/rename', 10, 6, { newName = 'h' })
+  report('rename refused where a name would be captured', edit == nil and err ~= nil, vim.inspect(edit))
+
+  local folds
+  folds, err = ask('textDocument/foldingRange', 0, 0)
+  local call_fold = false
+  for _, range in ipairs(folds or {}) do
+    if range.startLine == 17 and range.endLine == 18 then call_fold = true end
+  end
+  report('folding ranges', call_fold, err or vim.inspect(folds))
+
+  local symbols = client.request_sync('workspace/symbol', { query = 'two' }, 5000, names_buffer)
+  local found_two = false
+  for _, symbol in ipairs(symbols and symbols.result or {}) do
+    if symbol.name == 'two' then found_two = true end
+  end
+  report('workspace symbols', found_two, vim.inspect(symbols))
+
   vim.lsp.stop_client(id)
 end
 
