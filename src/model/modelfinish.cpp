@@ -215,6 +215,12 @@ void Parser::Finish()
     std::stable_sort(m.fieldsByBase.begin(), m.fieldsByBase.end(),
                      [&m](std::uint32_t a, std::uint32_t b) { return m.fields[a].baseUse < m.fields[b].baseUse; });
 
+    for (std::uint32_t f = 0; f < m.functions.size(); ++f)
+        if (!m.functions[f].name.empty())
+            m.functionsByName.push_back(f);
+    std::stable_sort(m.functionsByName.begin(), m.functionsByName.end(),
+                     [&m](std::uint32_t a, std::uint32_t b) { return m.functions[a].name < m.functions[b].name; });
+
     m.globalsByName.resize(m.globals.size());
     for (std::uint32_t g = 0; g < m.globals.size(); ++g)
         m.globalsByName[g] = g;

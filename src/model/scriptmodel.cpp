@@ -3,6 +3,7 @@
 #include "model/scriptmodel.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace luamodel {
 
@@ -117,13 +118,14 @@ std::vector<std::string_view> Model::FieldsOf(SymbolRef symbol) const
     std::vector<std::string_view> names;
     if (!symbol.valid())
         return names;
+    std::unordered_set<std::string_view> seen;
     for (const std::uint32_t *use = UsesBegin(symbol); use != UsesEnd(symbol); ++use) {
         // The fields hanging on this use directly follow it in text order.
         auto first = std::lower_bound(fieldsByBase.begin(), fieldsByBase.end(), *use,
                                       [this](std::uint32_t field, std::uint32_t base) { return fields[field].baseUse < base; });
         for (auto it = first; it != fieldsByBase.end() && fields[*it].baseUse == *use; ++it) {
             const FieldUse &field = fields[*it];
-            if (field.parent == kNone && std::find(names.begin(), names.end(), field.name) == names.end())
+            if (field.parent == kNone && seen.insert(field.name).second)
                 names.push_back(field.name);
         }
     }
@@ -145,11 +147,12 @@ CallAt Model::CallAround(std::size_t offset) const
     if (after == calls.begin())
         return {};
     std::uint32_t index = std::uint32_t(after - calls.begin() - 1);
+    // Inside a function body written among the arguments, the call is not the one being written.
+    const std::uint32_t function = FunctionAt(offset);
     while (index != kNone) {
         const Call &call = calls[index];
-        const bool inside = call.form == CallForm::Parens && offset > call.open.offset &&
-                            (!call.closed || offset < call.close);
-        if (inside)
+        const bool inside = call.form == CallForm::Parens && offset > call.open.offset && offset < call.close + (call.closed ? 0 : 1);
+        if (inside && call.function == function)
             break;
         index = call.parent;
     }
@@ -170,6 +173,29 @@ std::uint32_t Model::FunctionAt(std::size_t offset) const
            !(functions[index].range.start.offset <= offset && offset < functions[index].range.end))
         index = functions[index].parent;
     return index == kNone ? 0 : index;
+}
+
+std::uint32_t Model::DefinitionOf(std::uint32_t index) const
+{
+    if (index >= calls.size() || calls[index].callee.empty())
+        return kNone;
+    const Call &call = calls[index];
+    auto first = std::lower_bound(functionsByName.begin(), functionsByName.end(), call.callee,
+                                  [this](std::uint32_t function, std::string_view name) { return functions[function].name < name; });
+    std::uint32_t found = kNone;
+    for (auto it = first; it != functionsByName.end() && functions[*it].name == call.callee; ++it) {
+        const Function &function = functions[*it];
+        if (call.plainName) {
+            // The same variable: a local of the name in scope at the call, or the global.
+            const NameUse &base = uses[call.baseUse];
+            if (function.symbol != base.symbol || function.symbolGlobal != base.global)
+                continue;
+        }
+        if (found != kNone && function.range.start.offset > call.open.offset)
+            break;
+        found = *it;
+    }
+    return found;
 }
 
 std::vector<std::uint32_t> Model::NamedFunctions() const

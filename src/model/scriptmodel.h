@@ -49,7 +49,9 @@ enum class ScopeKind : std::uint8_t {
 struct Scope {
     ScopeKind kind = ScopeKind::Block;
     std::size_t start = 0; // the keyword that opens it (for a function, its "(")
-    std::size_t end = 0;   // after its closing keyword (`end`, or the `until` condition); the text's size when left open
+    // After its closing keyword (`end`, or the `until` condition); when left open, the text's
+    // size, or where an error cut it short.
+    std::size_t end = 0;
     std::uint32_t parent = kNone;
     std::uint32_t function = 0; // the function whose body holds it (0: the main chunk)
     std::uint32_t depth = 0;    // scopes enclosing it
@@ -78,7 +80,7 @@ struct Declaration {
     // function's "(" for a parameter, at the name for `local function`. It stays until the scope's end.
     // kNever when the text stopped before its statement ended, and for a vararg (not a name).
     std::size_t visibleFrom = 0;
-    // The declaration of the same name it hides, in scope where it was declared; kNone if none.
+    // The declaration of the same name it hides where it comes into scope; kNone if none.
     std::uint32_t shadows = kNone;
     // Its uses, contiguous in Model::symbolUses, in text order; the first is the declaration itself.
     std::uint32_t firstUse = 0;
@@ -92,9 +94,9 @@ struct Global {
     std::uint32_t firstUse = 0;
     std::uint32_t useCount = 0;
     std::uint32_t firstSet = kNone; // the use that first assigns it: its "declaration"
-    bool read = false;
+    bool read = false;    // read other than to set a field of it
     bool set = false;
-    bool mutated = false; // a field of it is set: `g.x = 1`, `function g.f() end`
+    bool mutated = false; // a field of it is set: `g.x = 1`, `g[1] = 2`, `function g.f() end`
 };
 
 // One occurrence of a variable's name: a declaration, a read or a write.
@@ -148,7 +150,9 @@ enum class FunctionKind : std::uint8_t {
 
 struct Function {
     FunctionKind kind = FunctionKind::Anonymous;
-    std::string_view name; // as written: "f", "a.b:c", "M.new"; empty when anonymous
+    // As written: "f", "a.b:c", "M.new"; empty when anonymous. A function is named by
+    // `function name`, `local function name`, or a statement assigning it to one name or field.
+    std::string_view name;
     TextRange nameRange;   // empty when anonymous
     // From `function`, or `local` before it, or the assigned name for `x = function`, up to after
     // the closing `end` (the text's size when unclosed).
@@ -196,7 +200,9 @@ struct Call {
     bool method = false;           // `a:b(...)`
     CallForm form = CallForm::Parens;
     TextPos open;                  // "(" or the string's or table's first byte
-    std::size_t close = 0;         // after ")" or the string or table; the text's size when left open
+    // After ")" or the string or table; when left open, where the reader gave it up (the text's
+    // size, or the place an error cut it short).
+    std::size_t close = 0;
     bool closed = false;
     std::uint32_t firstArgument = 0; // into Model::arguments
     std::uint32_t argumentCount = 0;
@@ -234,11 +240,13 @@ struct EmptyBlock {
     std::size_t end = 0; // after the keyword that ends the empty part
 };
 
-// What the parser did with the text.
+// What the parser did with the text. After a syntax error it reads on where it can: from the
+// closer of the bracket or block the error is in, or with the next statement; it stops at the
+// end of the text, at the nesting bound, or after a thousand errors.
 struct ParseStatus {
     bool complete = true;  // read to the end without a syntax error
     bool tooDeep = false;  // stopped at the nesting bound
-    TextPos stoppedAt;     // where it stopped when not complete
+    TextPos stoppedAt;     // the first error, when not complete
 };
 
 // The symbol a NameUse refers to.
@@ -268,6 +276,7 @@ public:
     std::vector<FieldUse> fields;          // in text order
     std::vector<std::uint32_t> fieldsByBase;  // fields ordered by baseUse, text order within
     std::vector<std::uint32_t> globalsByName; // globals ordered by name
+    std::vector<std::uint32_t> functionsByName; // named functions ordered by name, text order within
     std::vector<Function> functions;       // in text order of their start; functions[0] is the main chunk
     std::vector<ParamAnnotation> paramAnnotations;
     std::vector<ReturnAnnotation> returnAnnotations;
@@ -301,8 +310,9 @@ public:
     // The fields known for the name written at offset, as `name.` there would complete: the name
     // resolved at offset, locals first, else the global.
     std::vector<std::string_view> FieldsOf(std::string_view name, std::size_t offset) const;
-    // The innermost call whose argument list holds offset (after its "(", up to its ")"),
-    // with the argument index; call is kNone outside every call.
+    // The innermost call whose argument list holds offset (after its "(", up to its ")"), not
+    // counting calls around a function body that holds offset, with the argument index; call is
+    // kNone outside every call.
     CallAt CallAround(std::size_t offset) const;
     // The innermost scope holding offset.
     std::uint32_t ScopeAt(std::size_t offset) const;
@@ -310,13 +320,17 @@ public:
     std::uint32_t FunctionAt(std::size_t offset) const;
     // Named functions (every kind but Main and Anonymous), in text order: outlines, symbol lists.
     std::vector<std::uint32_t> NamedFunctions() const;
+    // The script's own function a call calls, by the callee as written: a plain name through its
+    // symbol (the latest definition before the call, else the first after it), a field chain
+    // (`M.new`, `a.b:c`) by the same name; kNone when unknown.
+    std::uint32_t DefinitionOf(std::uint32_t call) const;
     // The NameUses of a declaration or global, as a range in symbolUses.
     const std::uint32_t *UsesBegin(SymbolRef symbol) const;
     const std::uint32_t *UsesEnd(SymbolRef symbol) const;
 };
 
-// Builds the model of text in one pass. Never throws for any text; stops at the first syntax
-// error or at the nesting bound and keeps what it read before (see Model::status).
+// Builds the model of text in one pass. Never throws for any text; after a syntax error it keeps
+// what it read and reads on where it can (see ParseStatus).
 Model BuildModel(std::string_view text);
 
 } // namespace luamodel

@@ -1,29 +1,44 @@
-// Statements, scopes and the resolution of names while the text is read.
+// The reader's tokens, errors and recovery, scopes, and the resolution of names.
 #include "model/scriptparser.h"
 
 namespace luamodel {
 
-std::uint32_t NameTable::FindOrAdd(std::string_view name, std::uint32_t next)
+std::uint32_t NameTable::Hash(std::string_view name)
 {
-    if ((m_used + 1) * 2 > m_slots.size())
-        Grow();
     std::uint32_t hash = 2166136261u;
     for (unsigned char c : name)
         hash = (hash ^ c) * 16777619u;
-    return Insert(name, hash, next);
+    return hash;
 }
 
-std::uint32_t NameTable::Insert(std::string_view name, std::uint32_t hash, std::uint32_t value)
+namespace {
+
+// Names are short: comparing them inline beats a call to memcmp.
+bool SameName(std::string_view a, std::string_view b)
 {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::uint32_t &NameTable::Value(std::string_view name, std::uint32_t hash)
+{
+    if ((m_used + 1) * 2 > m_slots.size())
+        Grow();
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
-        if (slot.value == kNone) {
-            slot = {name, value, hash};
+        if (!slot.used) {
+            slot = {name, kNone, hash, true};
             ++m_used;
-            return kNone;
+            return slot.value;
         }
-        if (slot.hash == hash && slot.name == name)
+        if (slot.hash == hash && SameName(slot.name, name))
             return slot.value;
     }
 }
@@ -34,8 +49,8 @@ void NameTable::Grow()
     old.swap(m_slots);
     m_used = 0;
     for (const Slot &slot : old)
-        if (slot.value != kNone)
-            Insert(slot.name, slot.hash, slot.value);
+        if (slot.used)
+            Value(slot.name, slot.hash) = slot.value;
 }
 
 Parser::Parser(std::string_view text) : m_lexer(text), m_text(text)
@@ -50,6 +65,9 @@ Model Parser::Run()
     m_model.calls.reserve(size / 64);
     m_model.arguments.reserve(size / 48);
     m_model.fields.reserve(size / 128);
+    m_model.declarations.reserve(size / 256);
+    m_model.scopes.reserve(size / 256);
+    m_model.assignments.reserve(size / 128);
     Function main;
     main.kind = FunctionKind::Main;
     main.range.end = m_text.size();
@@ -202,7 +220,7 @@ std::uint32_t Parser::OpenScope(ScopeKind kind, std::size_t start)
 void Parser::CloseScope(std::size_t end)
 {
     m_model.scopes[m_scopes.back().scope].end = end;
-    m_active.resize(m_scopes.back().activeBase);
+    DropActive(m_scopes.back().activeBase);
     m_scopes.pop_back();
 }
 
@@ -242,16 +260,21 @@ void Parser::Activate(std::uint32_t declaration, std::size_t from)
 {
     Declaration &declared = m_model.declarations[declaration];
     declared.visibleFrom = from;
-    // A shadowed name is the one in scope at the moment of activation, not of declaration.
-    declared.shadows = kNone;
-    for (std::size_t i = m_active.size(); i-- > 0;) {
-        const Active &active = m_active[i];
-        if (active.length == declared.name.size() && std::string_view(active.name, active.length) == declared.name) {
-            declared.shadows = active.declaration;
-            break;
-        }
+    const std::uint32_t hash = NameTable::Hash(declared.name);
+    std::uint32_t &innermost = m_locals.Value(declared.name, hash);
+    declared.shadows = innermost == kNone ? kNone : m_active[innermost].declaration;
+    m_active.push_back({declaration, innermost, hash});
+    innermost = std::uint32_t(m_active.size() - 1);
+}
+
+// The locals from base on leave scope; the names they hid are in scope again.
+void Parser::DropActive(std::size_t base)
+{
+    while (m_active.size() > base) {
+        const Active &active = m_active.back();
+        m_locals.Value(m_model.declarations[active.declaration].name, active.hash) = active.previous;
+        m_active.pop_back();
     }
-    m_active.push_back({declared.name.data(), std::uint32_t(declared.name.size()), declaration});
 }
 
 std::uint32_t Parser::AddUse(const Token &token, std::uint32_t symbol, bool global)
@@ -271,27 +294,25 @@ std::uint32_t Parser::AddUse(const Token &token, std::uint32_t symbol, bool glob
 std::uint32_t Parser::UseName(const Token &name)
 {
     const std::string_view text = TextOf(name);
-    const unsigned char first = static_cast<unsigned char>(text[0]);
-    for (std::size_t i = m_active.size(); i-- > 0;) {
-        const Active &active = m_active[i];
-        if (active.length != text.size() || static_cast<unsigned char>(active.name[0]) != first ||
-            std::string_view(active.name, active.length) != text)
-            continue;
-        const std::uint32_t use = AddUse(name, active.declaration, false);
-        if (i < m_functions.back().activeBase) {
+    const std::uint32_t hash = NameTable::Hash(text);
+    const std::uint32_t innermost = m_locals.Value(text, hash);
+    if (innermost != kNone) {
+        const std::uint32_t declaration = m_active[innermost].declaration;
+        const std::uint32_t use = AddUse(name, declaration, false);
+        if (innermost < m_functions.back().activeBase) {
             m_model.uses[use].upvalue = true;
-            m_model.declarations[active.declaration].usedAsUpvalue = true;
+            m_model.declarations[declaration].usedAsUpvalue = true;
         }
         return use;
     }
-    const std::uint32_t next = std::uint32_t(m_model.globals.size());
-    const std::uint32_t found = m_globals.FindOrAdd(text, next);
-    if (found != kNone)
-        return AddUse(name, found, true);
-    Global global;
-    global.name = text;
-    m_model.globals.push_back(global);
-    return AddUse(name, next, true);
+    std::uint32_t &global = m_globals.Value(text, hash);
+    if (global == kNone) {
+        global = std::uint32_t(m_model.globals.size());
+        Global added;
+        added.name = text;
+        m_model.globals.push_back(added);
+    }
+    return AddUse(name, global, true);
 }
 
 void Parser::MarkWrite(std::uint32_t use, bool hasValue, std::uint32_t assignment)
@@ -377,409 +398,6 @@ void Parser::SkipStray()
         Fail();
     SoftError();
     Advance();
-}
-
-void Parser::NoteEmpty(EmptyKind kind, const Token &opener, const Token &keyword, std::size_t end)
-{
-    EmptyBlock empty;
-    empty.kind = kind;
-    empty.opener = PosOf(opener);
-    empty.keyword = PosOf(keyword);
-    empty.end = end;
-    m_model.emptyBlocks.push_back(empty);
-}
-
-// One statement; true when the code after it in its block cannot run.
-bool Parser::Statement()
-{
-    switch (m_tok.type) {
-    case Tok::If:
-        return IfStatement();
-    case Tok::While: {
-        bool endless = false;
-        WhileStatement(endless);
-        return endless;
-    }
-    case Tok::Do:
-        DoStatement();
-        return m_lastExits;
-    case Tok::For:
-        ForStatement();
-        return false;
-    case Tok::Repeat: {
-        bool endless = false;
-        RepeatStatement(endless);
-        return endless;
-    }
-    case Tok::Function:
-        FunctionStatement();
-        return false;
-    case Tok::Local:
-        LocalStatement();
-        return false;
-    case Tok::Return:
-        ReturnStatement();
-        return true;
-    case Tok::Break:
-        Advance();
-        if (!m_loopBreaks.empty())
-            ++m_loopBreaks.back();
-        return true;
-    default:
-        ExpressionStatement();
-        return false;
-    }
-}
-
-void Parser::DoStatement()
-{
-    const Token opener = m_tok;
-    Advance();
-    bool empty = false;
-    bool exits = false;
-    const bool clean = InFrame('b', Tok::End, [&] {
-        OpenScope(ScopeKind::Block, opener.start);
-        empty = Check(Tok::End);
-        exits = Block(Follow::End);
-    });
-    if (clean) {
-        CloseScope(m_lastEnd);
-        if (empty)
-            NoteEmpty(EmptyKind::Do, opener, opener, m_lastEnd);
-    }
-    m_lastExits = clean && exits;
-}
-
-bool Parser::IfStatement()
-{
-    bool allExit = true;
-    bool hasElse = false;
-    const bool clean = InFrame('b', Tok::End, [&] {
-        Token opener = m_tok;
-        EmptyKind kind = EmptyKind::Then;
-        for (;;) {
-            Advance(); // if, elseif
-            Expression();
-            const Token then = m_tok;
-            Expect(Tok::Then);
-            OpenScope(ScopeKind::Block, then.start);
-            const bool empty = Check(Tok::End) || Check(Tok::Else) || Check(Tok::Elseif);
-            allExit = Block(Follow::Branch) && allExit;
-            CloseScope(m_tok.start);
-            if (empty)
-                NoteEmpty(kind, opener, then, m_tok.start);
-            if (!Check(Tok::Elseif))
-                break;
-            opener = m_tok;
-            kind = EmptyKind::ElseIf;
-        }
-        if (Check(Tok::Else)) {
-            hasElse = true;
-            const Token elseToken = m_tok;
-            Advance();
-            OpenScope(ScopeKind::Block, elseToken.start);
-            const bool empty = Check(Tok::End);
-            allExit = Block(Follow::End) && allExit;
-            CloseScope(m_tok.start);
-            if (empty)
-                NoteEmpty(EmptyKind::Else, elseToken, elseToken, m_tok.start);
-        }
-    });
-    return clean && hasElse && allExit;
-}
-
-void Parser::WhileStatement(bool &endless)
-{
-    const Token whileToken = m_tok;
-    Advance();
-    bool forever = false;
-    const bool clean = InFrame('b', Tok::End, [&] {
-        forever = Expression().literalTrue;
-        Expect(Tok::Do);
-        OpenScope(ScopeKind::Block, whileToken.start);
-        ++m_functions.back().loops;
-        m_loopBreaks.push_back(0);
-        Block(Follow::End);
-    });
-    if (!clean)
-        return;
-    endless = forever && m_loopBreaks.back() == 0;
-    m_loopBreaks.pop_back();
-    --m_functions.back().loops;
-    CloseScope(m_lastEnd);
-}
-
-void Parser::RepeatStatement(bool &endless)
-{
-    const Token repeatToken = m_tok;
-    Advance();
-    const bool clean = InFrame('r', Tok::Until, [&] {
-        OpenScope(ScopeKind::Repeat, repeatToken.start);
-        ++m_functions.back().loops;
-        m_loopBreaks.push_back(0);
-        Block(Follow::Until);
-    });
-    // The condition still sees the body's locals.
-    const Expr condition = Expression();
-    if (!clean)
-        return;
-    endless = condition.literalFalse && m_loopBreaks.back() == 0;
-    m_loopBreaks.pop_back();
-    --m_functions.back().loops;
-    CloseScope(m_lastEnd);
-}
-
-void Parser::ForStatement()
-{
-    const Token forToken = m_tok;
-    Advance();
-    const bool clean = InFrame('b', Tok::End, [&] {
-        OpenScope(ScopeKind::Loop, forToken.start);
-        std::vector<std::uint32_t> names;
-        const Token first = m_tok;
-        Expect(Tok::Name);
-        if (Check(Tok::Assign)) {
-            names.push_back(Declare(first, DeclarationKind::NumericFor, true));
-            Advance();
-            Expression();
-            Expect(Tok::Comma);
-            Expression();
-            if (Accept(Tok::Comma))
-                Expression();
-        } else {
-            names.push_back(Declare(first, DeclarationKind::GenericFor, true));
-            while (Accept(Tok::Comma)) {
-                const Token name = m_tok;
-                Expect(Tok::Name);
-                names.push_back(Declare(name, DeclarationKind::GenericFor, true));
-            }
-            Expect(Tok::In);
-            ExpressionList(nullptr);
-        }
-        const Token doToken = m_tok;
-        Expect(Tok::Do);
-        for (const std::uint32_t name : names)
-            Activate(name, doToken.start);
-        ++m_functions.back().loops;
-        m_loopBreaks.push_back(0);
-        Block(Follow::End);
-    });
-    if (!clean)
-        return;
-    m_loopBreaks.pop_back();
-    --m_functions.back().loops;
-    CloseScope(m_lastEnd);
-}
-
-void Parser::FunctionStatement()
-{
-    const Token keyword = m_tok;
-    Advance();
-    FunctionNamed(keyword);
-}
-
-// The name and body after `function`: a.b.c:m() ... end
-void Parser::FunctionNamed(const Token &keyword)
-{
-    const Token first = m_tok;
-    Expect(Tok::Name);
-    Suffixed chain;
-    chain.start = first.start;
-    chain.startPos = PosOf(first);
-    chain.baseUse = UseName(first);
-    Token last = first;
-    bool method = false;
-    Token colon;
-    while (Check(Tok::Dot) || Check(Tok::Colon)) {
-        method = Check(Tok::Colon);
-        if (method)
-            colon = m_tok;
-        Advance();
-        last = m_tok;
-        Expect(Tok::Name);
-        chain.lastField = AddField(last, chain, method);
-        chain.kind = Suffixed::Kind::Field;
-        if (method)
-            break;
-    }
-    Naming naming;
-    naming.nameStart = PosOf(first);
-    naming.nameEnd = last.end;
-    naming.start = PosOf(keyword);
-    naming.statementStart = keyword.start;
-    if (chain.lastField == kNone) {
-        MarkWrite(chain.baseUse, true, kNone);
-        naming.kind = m_model.uses[chain.baseUse].global ? FunctionKind::Global : FunctionKind::Local;
-        naming.symbol = m_model.uses[chain.baseUse].symbol;
-        naming.global = m_model.uses[chain.baseUse].global;
-    } else {
-        m_model.uses[chain.baseUse].mutation = true;
-        m_model.fields[chain.lastField].write = true;
-        naming.kind = method ? FunctionKind::Method : FunctionKind::Field;
-        naming.field = chain.lastField;
-    }
-    Arm(naming);
-    FunctionBody(keyword, method ? &colon : nullptr);
-}
-
-void Parser::LocalStatement()
-{
-    const Token local = m_tok;
-    Advance();
-    if (Check(Tok::Function)) {
-        const Token keyword = m_tok;
-        Advance();
-        const Token name = m_tok;
-        Expect(Tok::Name);
-        const std::uint32_t declaration = Declare(name, DeclarationKind::LocalFunction, true);
-        Activate(declaration, name.start);
-        Naming naming;
-        naming.kind = FunctionKind::Local;
-        naming.nameStart = PosOf(name);
-        naming.nameEnd = name.end;
-        naming.symbol = declaration;
-        naming.start = PosOf(local);
-        naming.statementStart = local.start;
-        Arm(naming);
-        FunctionBody(keyword, nullptr);
-        return;
-    }
-    std::vector<Token> names;
-    std::vector<std::uint32_t> declared;
-    std::vector<std::uint32_t> uses; // each declaration's own NameUse
-    do {
-        const Token name = m_tok;
-        Expect(Tok::Name);
-        names.push_back(name);
-        declared.push_back(Declare(name, DeclarationKind::Local, false));
-        uses.push_back(std::uint32_t(m_model.uses.size() - 1));
-    } while (Accept(Tok::Comma));
-    Assignment assignment;
-    assignment.range.start = PosOf(local);
-    assignment.isLocal = true;
-    assignment.names = std::uint32_t(names.size());
-    assignment.firstUse = uses.front();
-    assignment.function = m_functions.back().function;
-    const std::uint32_t index = std::uint32_t(m_model.assignments.size());
-    m_model.assignments.push_back(assignment);
-    if (Accept(Tok::Assign)) {
-        std::uint32_t values = 0;
-        Expr last;
-        do {
-            // A function is named by a statement of one name only.
-            if (values == 0 && names.size() == 1 && Check(Tok::Function)) {
-                Naming naming;
-                naming.kind = FunctionKind::Local;
-                naming.nameStart = PosOf(names[values]);
-                naming.nameEnd = names[values].end;
-                naming.symbol = declared[values];
-                naming.start = PosOf(local);
-                naming.statementStart = local.start;
-                Arm(naming);
-            }
-            last = Expression(values < names.size() ? uses[values] : kNone);
-            ++values;
-        } while (Accept(Tok::Comma));
-        Assignment &stored = m_model.assignments[index];
-        stored.values = values;
-        stored.lastValueMulti = last.multi;
-        for (std::size_t i = 0; i < uses.size(); ++i)
-            MarkWrite(uses[i], i < values || last.multi, index);
-    } else {
-        for (const std::uint32_t use : uses)
-            MarkWrite(use, false, index);
-    }
-    m_model.assignments[index].range.end = m_lastEnd;
-    for (const std::uint32_t declaration : declared)
-        Activate(declaration, m_lastEnd);
-}
-
-void Parser::ReturnStatement()
-{
-    Advance();
-    if (Check(Tok::Eof) || Check(Tok::End) || Check(Tok::Else) || Check(Tok::Elseif) || Check(Tok::Until) ||
-        Check(Tok::Semicolon))
-        return;
-    ExpressionList(nullptr);
-}
-
-// A call, or an assignment to one or more variables, fields or indexes.
-void Parser::ExpressionStatement()
-{
-    const Token first = m_tok;
-    std::vector<Suffixed> targets;
-    targets.push_back(SuffixedExpression());
-    if (!Check(Tok::Assign) && !Check(Tok::Comma)) {
-        if (targets.front().kind != Suffixed::Kind::Call)
-            Fail();
-        return;
-    }
-    while (Accept(Tok::Comma))
-        targets.push_back(SuffixedExpression());
-    for (const Suffixed &target : targets)
-        if (target.kind == Suffixed::Kind::Call || target.kind == Suffixed::Kind::Paren)
-            Fail();
-    Expect(Tok::Assign);
-    Assignment assignment;
-    assignment.range.start = PosOf(first);
-    assignment.names = std::uint32_t(targets.size());
-    assignment.function = m_functions.back().function;
-    if (targets.front().kind == Suffixed::Kind::Name)
-        assignment.firstUse = targets.front().baseUse;
-    AssignValues(targets, assignment, first);
-}
-
-void Parser::AssignValues(const std::vector<Suffixed> &targets, Assignment &assignment, const Token &first)
-{
-    const std::uint32_t index = std::uint32_t(m_model.assignments.size());
-    m_model.assignments.push_back(assignment);
-    std::uint32_t values = 0;
-    Expr last;
-    do {
-        std::uint32_t constructorTarget = kNone;
-        if (values < targets.size()) {
-            const Suffixed &target = targets[values];
-            if (target.kind == Suffixed::Kind::Name)
-                constructorTarget = target.baseUse;
-            const bool plainTarget = target.kind == Suffixed::Kind::Name ||
-                                     (target.kind == Suffixed::Kind::Field && target.plain && target.lastField != kNone);
-            if (targets.size() == 1 && Check(Tok::Function) && plainTarget) {
-                Naming naming;
-                const NameUse &base = m_model.uses[target.baseUse];
-                naming.nameStart = target.startPos;
-                naming.nameEnd = target.end;
-                naming.start = PosOf(first);
-                naming.statementStart = first.start;
-                if (target.kind == Suffixed::Kind::Name) {
-                    naming.kind = base.global ? FunctionKind::Global : FunctionKind::Local;
-                    naming.symbol = base.symbol;
-                    naming.global = base.global;
-                } else {
-                    naming.kind = FunctionKind::Field;
-                    naming.field = target.lastField;
-                }
-                Arm(naming);
-            }
-        }
-        last = Expression(constructorTarget);
-        ++values;
-    } while (Accept(Tok::Comma));
-    Assignment &stored = m_model.assignments[index];
-    stored.values = values;
-    stored.lastValueMulti = last.multi;
-    stored.range.end = m_lastEnd;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        const Suffixed &target = targets[i];
-        const bool hasValue = i < values || last.multi;
-        if (target.kind == Suffixed::Kind::Name) {
-            MarkWrite(target.baseUse, hasValue, index);
-            continue;
-        }
-        if (target.baseUse != kNone)
-            m_model.uses[target.baseUse].mutation = true;
-        if (target.kind == Suffixed::Kind::Field && target.plain && target.lastField != kNone)
-            m_model.fields[target.lastField].write = true;
-    }
 }
 
 } // namespace luamodel

@@ -21,11 +21,13 @@ struct Recover {
 // The tokens that end a block.
 enum class Follow : std::uint8_t { Eof, End, Branch, Until };
 
-// Global names by text, for resolving each use in constant time.
+// A value per name, found by the name's hash in constant time: the innermost local of each
+// name in scope, and each global's index.
 class NameTable {
 public:
-    // The index stored for name, or kNone; stores next when absent.
-    std::uint32_t FindOrAdd(std::string_view name, std::uint32_t next);
+    static std::uint32_t Hash(std::string_view name);
+    // The value stored for name, added as kNone when absent. Valid until the next call.
+    std::uint32_t &Value(std::string_view name, std::uint32_t hash);
 
 private:
     void Grow();
@@ -33,8 +35,8 @@ private:
         std::string_view name;
         std::uint32_t value = kNone;
         std::uint32_t hash = 0;
+        bool used = false;
     };
-    std::uint32_t Insert(std::string_view name, std::uint32_t hash, std::uint32_t value);
     std::vector<Slot> m_slots = std::vector<Slot>(64);
     std::size_t m_used = 0;
 };
@@ -140,7 +142,7 @@ private:
     void ExpressionStatement();
     void ReturnStatement();
     void NoteEmpty(EmptyKind kind, const Token &opener, const Token &keyword, std::size_t end);
-    void AssignValues(const std::vector<Suffixed> &targets, Assignment &assignment, const Token &first);
+    void AssignValues(std::size_t base, Assignment &assignment, const Token &first);
 
     // Expressions.
     Expr Expression(std::uint32_t constructorTarget = kNone);
@@ -172,15 +174,18 @@ private:
     int m_depth = 0;
     int m_errors = 0;
     static constexpr int kMaxErrors = 1000;
+    std::vector<Suffixed> m_targets; // the targets of the assignments being read
     std::vector<char> m_frames; // open brackets "(", "{", "[" and blocks "b" (to `end`), "r" (to `until`)
     Model m_model;
 
     struct Active {
-        const char *name;
-        std::uint32_t length;
         std::uint32_t declaration;
+        std::uint32_t previous; // the entry of the same name it hides, kNone if none
+        std::uint32_t hash;
     };
     std::vector<Active> m_active; // locals in scope, innermost last
+    NameTable m_locals;           // each name's innermost entry in m_active
+    void DropActive(std::size_t base);
     struct OpenScopeState {
         std::uint32_t scope;
         std::size_t activeBase;

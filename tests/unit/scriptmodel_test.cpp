@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -133,6 +135,35 @@ TEST(ScriptModel, RecordsEveryAccessOfALocalInOrder)
     EXPECT_EQ(model.assignments[model.uses[uses[1]].assignment].range.start.line, 2u);
 }
 
+TEST(ScriptModel, TellsWhatEachDeclarationHidesAndWhatEachFunctionIsAssignedTo)
+{
+    const std::string text = "local width = 1\nfor i = 1, 3 do local width = i end\n"
+                             "local function helper(x) local x = x return x end\nfunction g(...) return ... end\n";
+    const Model model = BuildModel(text);
+    const Declaration &outer = model.declarations[0];
+    const Declaration &inner = model.declarations[2];
+    EXPECT_EQ(inner.name, "width");
+    EXPECT_EQ(inner.shadows, 0u);
+    EXPECT_EQ(outer.shadows, kNone);
+    const std::uint32_t helper = model.Resolve("helper", text.size());
+    ASSERT_NE(helper, kNone);
+    EXPECT_EQ(model.declarations[helper].kind, DeclarationKind::LocalFunction);
+    const std::vector<std::uint32_t> named = model.NamedFunctions();
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(model.functions[named[0]].symbol, helper);
+    EXPECT_FALSE(model.functions[named[0]].symbolGlobal);
+    EXPECT_EQ(model.functions[named[1]].symbol, model.FindGlobal("g"));
+    EXPECT_TRUE(model.functions[named[1]].symbolGlobal);
+    // `local x = x` hides the parameter; the vararg is a declaration its `...` uses resolve to.
+    const std::uint32_t localX = model.UseAt(text.find("local x") + 6);
+    EXPECT_EQ(model.declarations[model.uses[localX].symbol].kind, DeclarationKind::Local);
+    EXPECT_EQ(model.declarations[model.declarations[model.uses[localX].symbol].shadows].kind, DeclarationKind::Parameter);
+    const std::uint32_t vararg = model.functions[named[1]].varargDeclaration;
+    ASSERT_NE(vararg, kNone);
+    EXPECT_EQ(model.declarations[vararg].useCount, 2u);
+    EXPECT_EQ(model.VisibleAt(text.rfind("...")).size(), 2u); // helper and width, no "..."
+}
+
 TEST(ScriptModel, TellsGlobalsReadSetAndMutated)
 {
     const std::string text = "g.x = 1\nh = 1\nprint(k)\nh = 2\n";
@@ -228,6 +259,61 @@ TEST(ScriptModel, DescribesCallsAndTheirArguments)
     EXPECT_EQ(model.CallAround(text.find("g(")).call, kNone);
 }
 
+TEST(ScriptModel, FindsTheFunctionACallCalls)
+{
+    const std::string text = "local function helper(x) end\nhelper(1, 2)\n"
+                             "function g() end g()\nfunction M.new(a, b) end M.new(1)\n"
+                             "do local g = 1 g() end\nlater()\nfunction later() end\nunknown()\n"
+                             "function twice() end twice() function twice(a) end twice()\n";
+    const Model model = BuildModel(text);
+    auto definitionOf = [&](std::string_view callee, int n) -> std::string {
+        for (std::uint32_t i = 0; i < model.calls.size(); ++i)
+            if (model.calls[i].callee == callee && n-- == 0) {
+                const std::uint32_t function = model.DefinitionOf(i);
+                return function == kNone ? "none" : std::to_string(model.functions[function].range.start.line) + ":" +
+                                                        std::to_string(model.functions[function].parameterCount);
+            }
+        return "no call";
+    };
+    EXPECT_EQ(definitionOf("helper", 0), "1:1");
+    EXPECT_EQ(definitionOf("g", 0), "3:0");
+    EXPECT_EQ(definitionOf("M.new", 0), "4:2");
+    EXPECT_EQ(definitionOf("g", 1), "none"); // a local g, not the function
+    EXPECT_EQ(definitionOf("later", 0), "7:0");
+    EXPECT_EQ(definitionOf("unknown", 0), "none");
+    EXPECT_EQ(definitionOf("twice", 0), "9:0");
+    EXPECT_EQ(definitionOf("twice", 1), "9:1");
+}
+
+TEST(ScriptModel, FindsTheCallBeingWrittenAroundTheCaret)
+{
+    struct Case {
+        const char *text; // "|" marks the caret
+        const char *callee;
+        std::uint32_t argument;
+    };
+    const Case cases[] = {
+        {"f(a, |", "f", 1},
+        {"f(a,\n  g(b, |", "g", 1},
+        {"f(a, g(b), |", "f", 2},
+        {"f(function() g(|) end, x)", "g", 0},
+        {"f(function() x = | end, y)", "", 0},
+        {"f(function() end, |)", "f", 1},
+        {"t:m(1, 2, |3)", "t:m", 2},
+        {"f(1)|", "", 0},
+        {"local x = f(1,\n| \n", "f", 1},
+    };
+    for (const Case &c : cases) {
+        std::string text = c.text;
+        const std::size_t caret = text.find('|');
+        text.erase(caret, 1);
+        const Model model = BuildModel(text);
+        const CallAt at = model.CallAround(caret);
+        EXPECT_EQ(at.call == kNone ? std::string_view() : model.calls[at.call].callee, c.callee) << c.text;
+        EXPECT_EQ(at.argument, c.argument) << c.text;
+    }
+}
+
 TEST(ScriptModel, RecordsStatementsTheWarningsLookAt)
 {
     const std::string text = "local a, b = 1\na, b = f()\nx, y = 1, 2, 3\n"
@@ -313,7 +399,114 @@ TEST(ScriptModel, StopsAtTheNestingBoundWithoutRecursingFurther)
     }
 }
 
-TEST(ScriptModel, ReadsEveryLibraryFileLuaAccepts)
+std::string ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// What the compiler's listing (luac5.1 -l -l) says of a file: "GET name" / "SET name" with
+// their counts (every read of a global is a GETGLOBAL, every assignment a SETGLOBAL), and per
+// function, in the listing's order, its locals in order and its upvalues.
+struct Listing {
+    std::map<std::string, int> globals;
+    std::vector<std::string> functions; // "local local ... | upvalue upvalue ..."
+};
+
+std::string Words(const std::vector<std::string> &locals, const std::set<std::string> &upvalues)
+{
+    std::string out;
+    for (const std::string &name : locals)
+        out += name + " ";
+    out += "|";
+    for (const std::string &name : upvalues)
+        out += " " + name;
+    return out;
+}
+
+Listing CompiledListing(const std::string &path)
+{
+    Listing listing;
+    FILE *output = popen(("luac5.1 -l -l -p '" + path + "' 2>/dev/null").c_str(), "r");
+    if (!output)
+        return listing;
+    std::vector<std::string> locals;
+    std::set<std::string> upvalues;
+    bool any = false;
+    std::string section;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, output)) {
+        std::string line = buffer;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (line.starts_with("main <") || line.starts_with("function <")) {
+            if (any)
+                listing.functions.push_back(Words(locals, upvalues));
+            any = true;
+            locals.clear();
+            upvalues.clear();
+            section.clear();
+            continue;
+        }
+        if (line.starts_with("constants (") || line.starts_with("locals (") || line.starts_with("upvalues (")) {
+            section = line.substr(0, line.find(' '));
+            continue;
+        }
+        std::istringstream words(line);
+        std::string first, second;
+        words >> first >> second;
+        const bool numbered = !first.empty() && std::isdigit(static_cast<unsigned char>(first[0]));
+        if (section == "locals" && numbered && !second.starts_with("("))
+            locals.push_back(second);
+        else if (section == "upvalues" && numbered)
+            upvalues.insert(second);
+        else if (section.empty()) {
+            const bool get = line.find("GETGLOBAL") != std::string::npos;
+            const bool set = line.find("SETGLOBAL") != std::string::npos;
+            const std::size_t name = line.rfind("; ");
+            if ((get || set) && name != std::string::npos)
+                ++listing.globals[(get ? "GET " : "SET ") + line.substr(name + 2)];
+        }
+    }
+    if (any)
+        listing.functions.push_back(Words(locals, upvalues));
+    pclose(output);
+    return listing;
+}
+
+// The same from the model. Lua 5.1 gives a vararg function a local "arg" after its parameters,
+// and makes a name an upvalue of every function between its use and its declaration.
+Listing ModelListing(const Model &model)
+{
+    Listing listing;
+    std::vector<std::vector<std::string>> locals(model.functions.size());
+    std::vector<std::set<std::string>> upvalues(model.functions.size());
+    for (const Declaration &declaration : model.declarations)
+        if (declaration.kind != DeclarationKind::Vararg)
+            locals[declaration.function].emplace_back(declaration.name);
+    for (std::size_t f = 1; f < model.functions.size(); ++f)
+        if (model.functions[f].vararg)
+            locals[f].insert(locals[f].begin() + model.functions[f].parameterCount, "arg");
+    for (const NameUse &use : model.uses) {
+        if (use.global) {
+            ++listing.globals[(use.write ? "SET " : "GET ") + std::string(model.globals[use.symbol].name)];
+            continue;
+        }
+        const std::uint32_t declared = model.declarations[use.symbol].function;
+        for (std::uint32_t f = use.function; use.upvalue && f != declared && f != kNone; f = model.functions[f].parent)
+            upvalues[f].emplace(model.declarations[use.symbol].name);
+    }
+    for (std::size_t f = 0; f < model.functions.size(); ++f)
+        listing.functions.push_back(Words(locals[f], upvalues[f]));
+    return listing;
+}
+
+// Every .lua file under the Lua library folder that luac5.1 accepts is read to its end, and its
+// globals, each function's locals and upvalues are exactly the compiler's: a name resolved to
+// the wrong scope shows as a global, local or upvalue too many or too few.
+TEST(ScriptModel, ReadsEveryLibraryFileAsTheCompilerDoes)
 {
     const std::filesystem::path folder = "/usr/share/lua/5.1";
     if (!std::filesystem::is_directory(folder) || std::system("luac5.1 -v >/dev/null 2>&1") != 0)
@@ -327,13 +520,14 @@ TEST(ScriptModel, ReadsEveryLibraryFileLuaAccepts)
             continue;
         if (std::system(("luac5.1 -p '" + path + "' >/dev/null 2>&1").c_str()) != 0)
             continue;
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        const std::string text = content.str();
+        const std::string text = ReadAll(path);
         const Model model = BuildModel(text);
         EXPECT_TRUE(model.status.complete) << path << ":" << model.status.stoppedAt.line << ":"
                                            << model.status.stoppedAt.column;
+        const Listing compiled = CompiledListing(path);
+        const Listing modelled = ModelListing(model);
+        EXPECT_EQ(modelled.globals, compiled.globals) << path;
+        EXPECT_EQ(modelled.functions, compiled.functions) << path;
         ++read;
     }
     EXPECT_GT(read, 0);
