@@ -4,6 +4,7 @@
 #include "app/inifile.h"
 #include "app/regularfilereader.h"
 #include "app/settings.h"
+#include "check/luacheckconfig.h"
 #include "check/scriptcheck.h"
 #include "reference/tarnreference.h"
 
@@ -127,7 +128,7 @@ bool ReadScript(const QString &path, QByteArray &bytes, QString &failure)
 
 // Prints the file's problems; false when it cannot be read.
 bool CheckFile(const QString &path, const FunctionTable &functions, const TarnReference &reference,
-               bool &problemsFound)
+               LuacheckConfigCache &configs, bool &problemsFound)
 {
     QByteArray bytes;
     QString failure;
@@ -136,8 +137,12 @@ bool CheckFile(const QString &path, const FunctionTable &functions, const TarnRe
         return false;
     }
     const std::string name = path == QStringLiteral("-") ? "<stdin>" : EncodeFileName(path).toStdString();
+    CheckOptions options;
+    options.reference = &reference;
+    // A script read from standard input has no folder; the current one stands in.
+    options.config = configs.For(path == QStringLiteral("-") ? std::string("stdin.lua") : EncodeFileName(path).toStdString());
     for (const ScriptProblem &problem :
-         CheckScript(std::string_view(bytes.constData(), std::size_t(bytes.size())), functions, reference)) {
+         CheckScript(std::string_view(bytes.constData(), std::size_t(bytes.size())), functions, options)) {
         const std::string line = ProblemLine(name, problem) + '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
         problemsFound = true;
@@ -156,8 +161,9 @@ static int CheckScripts(const QStringList &arguments, const QString &iniPath)
     const TarnReference reference = LoadDocumentation(iniPath);
     bool unreadable = false;
     bool problemsFound = false;
+    LuacheckConfigCache configs;
     for (const QString &path : files)
-        unreadable |= !CheckFile(path, functions, reference, problemsFound);
+        unreadable |= !CheckFile(path, functions, reference, configs, problemsFound);
     std::fflush(stdout);
     return unreadable ? 2 : problemsFound ? 1 : 0;
 }

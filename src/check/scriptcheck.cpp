@@ -1,9 +1,14 @@
 #include "scriptcheck.h"
 
+#include "check/luacheckconfig.h"
+#include "check/callscanner.h"
 #include "check/luasyntax.h"
+#include "check/modelwarnings.h"
+#include "check/warningfilter.h"
 #include "check/referencecheck.h"
 #include "check/tarncallchecker.h"
 #include "check/warningcodes.h"
+#include "model/scriptmodel.h"
 #include "reference/tarnreference.h"
 
 #include <algorithm>
@@ -87,38 +92,88 @@ ScriptProblem SyntaxProblem(std::string_view text, const LuaSyntaxError &error)
     return {ProblemSeverity::Error, from, to, error.line, 0, error.message};
 }
 
-// The call checker's warnings and the reference's, in text order, no more than limit.
-std::vector<CallWarning> CallWarnings(std::string_view text, const FunctionTable &functions,
-                                      const TarnReference *reference, std::size_t limit)
+// The Tarn call checks' warnings, read off the model's calls.
+void CallWarnings(std::string_view text, const luamodel::Model &model, const FunctionTable &functions,
+                  const TarnReference *reference, std::vector<ModelWarning> &out)
 {
-    const CallScan scan = ScanCalls(text);
-    std::vector<CallWarning> warnings = TarnCallChecker(functions).Check(text, scan, limit);
-    if (!reference)
-        return warnings;
-    const std::vector<CallWarning> documented = CheckReferenceCalls(text, scan, functions, *reference, limit);
-    std::vector<CallWarning> merged;
-    merged.reserve(warnings.size() + documented.size());
-    std::merge(std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()),
-               documented.begin(), documented.end(), std::back_inserter(merged),
-               [](const CallWarning &a, const CallWarning &b) { return a.start < b.start; });
-    if (merged.size() > limit)
-        merged.resize(limit);
-    return merged;
+    const CallScan scan = ScanCalls(model, text);
+    auto add = [&out](const std::vector<CallWarning> &warnings) {
+        for (const CallWarning &warning : warnings)
+            out.push_back({warning.start, warning.end, warning.code, warning.message, {}});
+    };
+    add(TarnCallChecker(functions).Check(text, scan));
+    if (reference)
+        add(CheckReferenceCalls(text, scan, functions, *reference));
 }
 
-std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &functions,
-                                 const TarnReference *reference, std::size_t warningLimit)
+KnownGlobals KnownNames(const FunctionTable &functions, const LuacheckConfig *config)
+{
+    KnownGlobals known(functions, !config || config->luaNames);
+    if (config)
+        for (const std::string &name : config->globals)
+            known.Add(name);
+    return known;
+}
+
+ModelWarningOptions WarningOptions(const LuacheckConfig *config, const luamodel::Model &model)
+{
+    ModelWarningOptions options;
+    options.partial = !model.status.complete;
+    if (config) {
+        options.allowDefined = config->allowDefined;
+        options.maxLineLength = config->maxLineLength;
+    }
+    return options;
+}
+
+// Problems the configuration file had, shown on the script's first line.
+void ConfigProblems(const LuacheckConfig *config, std::vector<ScriptProblem> &problems)
+{
+    if (!config)
+        return;
+    for (const std::string &message : config->problems)
+        problems.push_back({ProblemSeverity::Warning, 0, 0, 1, 1, message, 0});
+}
+
+std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &functions, const CheckOptions &options)
 {
     std::vector<ScriptProblem> problems;
     if (const std::optional<LuaSyntaxError> error = CheckLuaSyntax(text))
         problems.push_back(SyntaxProblem(text, *error));
-    const std::vector<CallWarning> warnings = CallWarnings(text, functions, reference, warningLimit);
+    ConfigProblems(options.config, problems);
+    // A byte-order mark is no part of the script: the model reads what follows, and its
+    // places are moved back by the mark's length.
+    const std::size_t mark = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    const std::string_view script = text.substr(mark);
+    const luamodel::Model model = luamodel::BuildModel(script);
+    const InlineOptions inlineOptions = ReadInlineOptions(script, model);
+    LuacheckConfig withInline = options.config ? *options.config : LuacheckConfig();
+    for (const std::string &name : inlineOptions.globals)
+        withInline.globals.push_back(name);
+    KnownGlobals known = KnownNames(functions, &withInline);
+    std::vector<ModelWarning> warnings = ModelWarnings(script, model, known, WarningOptions(options.config, model));
+    // Past a syntax error the model holds guesses; what it found there is not reported.
+    if (!model.status.complete)
+        std::erase_if(warnings, [&model](const ModelWarning &w) { return w.start >= model.status.stoppedAt.offset; });
+    CallWarnings(script, model, functions, options.reference, warnings);
+    const WarningFilter filter(options.disabledCodes, options.config, inlineOptions);
+    std::erase_if(warnings, [&filter](const ModelWarning &warning) { return !filter.Keeps(warning); });
+    std::sort(warnings.begin(), warnings.end(),
+              [](const ModelWarning &a, const ModelWarning &b) { return a.start != b.start ? a.start < b.start : a.code < b.code; });
+    if (warnings.size() > options.warningLimit)
+        warnings.resize(options.warningLimit);
+    for (const InlineOptions::Problem &problem : inlineOptions.problems)
+        warnings.push_back({problem.start, problem.end, 0, problem.message, {}});
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const ModelWarning &a, const ModelWarning &b) { return a.start < b.start; });
     problems.reserve(problems.size() + warnings.size());
     LineCounter counter(text);
-    for (const CallWarning &warning : warnings) {
+    for (ModelWarning &warning : warnings) {
+        warning.start += mark;
+        warning.end += mark;
         counter.MoveTo(warning.start);
         problems.push_back({ProblemSeverity::Warning, warning.start, warning.end, counter.Line(), counter.Column(),
-                            warning.message, warning.code});
+                            std::move(warning.message), warning.code});
     }
     // In line order, as Lua and the warnings count lines; the error has no column and leads
     // its line.
@@ -130,15 +185,34 @@ std::vector<ScriptProblem> Check(std::string_view text, const FunctionTable &fun
 
 } // namespace
 
+std::vector<int> CheckOptions::DefaultDisabledCodes()
+{
+    std::vector<int> codes;
+    for (const WarningClass &warning : WarningClasses())
+        if (!warning.onByDefault)
+            codes.push_back(warning.code);
+    return codes;
+}
+
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions, const CheckOptions &options)
+{
+    return Check(text, functions, options);
+}
+
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions, std::size_t warningLimit)
 {
-    return Check(text, functions, nullptr, warningLimit);
+    CheckOptions options;
+    options.warningLimit = warningLimit;
+    return Check(text, functions, options);
 }
 
 std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
                                        const TarnReference &reference, std::size_t warningLimit)
 {
-    return Check(text, functions, &reference, warningLimit);
+    CheckOptions options;
+    options.reference = &reference;
+    options.warningLimit = warningLimit;
+    return Check(text, functions, options);
 }
 
 std::string ProblemLine(std::string_view file, const ScriptProblem &problem)

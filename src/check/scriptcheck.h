@@ -9,6 +9,7 @@
 #include <vector>
 
 class TarnReference;
+struct LuacheckConfig;
 
 enum class ProblemSeverity { Error, Warning };
 
@@ -23,6 +24,21 @@ struct ScriptProblem {
 
     bool operator==(const ScriptProblem &) const = default;
 };
+
+// What a check takes besides the script and Tarn's table. Everything may be left out.
+struct CheckOptions {
+    const TarnReference *reference = nullptr; // deprecated functions, fixed strings, parameter types
+    // What a `.luacheckrc` beside the script says; it overrides the switches below.
+    const LuacheckConfig *config = nullptr;
+    // The kinds of warning switched off in the preferences (warningcodes.h).
+    std::vector<int> disabledCodes = DefaultDisabledCodes();
+    std::size_t warningLimit = std::size_t(-1);
+
+    static std::vector<int> DefaultDisabledCodes();
+};
+
+std::vector<ScriptProblem> CheckScript(std::string_view text, const FunctionTable &functions,
+                                       const CheckOptions &options);
 
 // Every problem of the script, by line and column: the syntax error, if any, and the first
 // warningLimit warnings.

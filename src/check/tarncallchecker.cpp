@@ -1,5 +1,6 @@
 #include "tarncallchecker.h"
 
+#include "check/similarnames.h"
 #include "check/warningcodes.h"
 #include "editor/luascanner.h"
 
@@ -16,44 +17,6 @@ std::string_view PrefixOf(std::string_view name)
 {
     const std::size_t underscore = name.find('_');
     return underscore == std::string_view::npos ? std::string_view() : name.substr(0, underscore + 1);
-}
-
-// The optimal string alignment distance (edits, with swaps of neighbours as one), or bound + 1
-// as soon as it must exceed bound.
-int BoundedDistance(std::string_view a, std::string_view b, int bound)
-{
-    const int n = int(a.size());
-    const int m = int(b.size());
-    if (std::abs(n - m) > bound)
-        return bound + 1;
-    // Three rows of the table: on the stack for names of a usual length.
-    constexpr int kShortName = 63;
-    std::array<int, 3 * (kShortName + 1)> stackRows;
-    std::vector<int> heapRows(m > kShortName ? 3 * std::size_t(m + 1) : 0);
-    int *rows = m > kShortName ? heapRows.data() : stackRows.data();
-    int *beforePrevious = rows;
-    int *previous = rows + m + 1;
-    int *current = rows + 2 * (m + 1);
-    for (int j = 0; j <= m; ++j)
-        previous[std::size_t(j)] = j;
-    for (int i = 1; i <= n; ++i) {
-        current[0] = i;
-        int best = i;
-        for (int j = 1; j <= m; ++j) {
-            const auto J = std::size_t(j);
-            const int substitution = previous[J - 1] + (a[std::size_t(i - 1)] == b[J - 1] ? 0 : 1);
-            int distance = std::min({previous[J] + 1, current[J - 1] + 1, substitution});
-            if (i > 1 && j > 1 && a[std::size_t(i - 1)] == b[J - 2] && a[std::size_t(i - 2)] == b[J - 1])
-                distance = std::min(distance, beforePrevious[J - 2] + 1);
-            current[J] = distance;
-            best = std::min(best, distance);
-        }
-        if (best > bound)
-            return bound + 1;
-        std::swap(beforePrevious, previous);
-        std::swap(previous, current);
-    }
-    return std::min(previous[std::size_t(m)], bound + 1);
 }
 
 std::string Arguments(int count)
@@ -169,19 +132,9 @@ std::string TarnCallChecker::CountMessage(std::string_view name, const Arity &ar
            (call.moreMayFollow ? "at least " : "") + std::to_string(given);
 }
 
-std::string TarnCallChecker::UnknownMessage(std::string_view name) const
-{
-    const std::string closest = ClosestName(name);
-    std::string message = "unknown Tarn function " + std::string(name);
-    if (!closest.empty())
-        message += " (did you mean " + closest + "?)";
-    return message;
-}
-
 std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const CallScan &scan, std::size_t limit) const
 {
     const std::unordered_set<std::string_view> defined = GlobalFunctions(scan);
-    std::unordered_map<std::string_view, std::string> unknownMessages;
     std::vector<CallWarning> warnings;
     for (const ScannedCall &call : scan.calls) {
         if (warnings.size() >= limit)
@@ -201,11 +154,6 @@ std::vector<CallWarning> TarnCallChecker::Check(std::string_view text, const Cal
             if (tooFew || tooMany)
                 warnings.push_back({call.nameStart, call.nameEnd, CountMessage(name, arity, call),
                                     WarningCode::kTarnArgumentCount});
-        } else if (PrefixFor(name)) {
-            auto found = unknownMessages.find(name);
-            if (found == unknownMessages.end())
-                found = unknownMessages.emplace(name, UnknownMessage(name)).first;
-            warnings.push_back({call.nameStart, call.nameEnd, found->second, WarningCode::kReadGlobal});
         }
     }
     return warnings;

@@ -1,5 +1,5 @@
-// Checks the calls in a script against the Tarn function table: argument counts, and names
-// that carry a module prefix of the table but are not in it.
+// Checks the calls in a script against the Tarn function table: argument counts. (Names that
+// are in no table are the script model's undefined globals.)
 #pragma once
 
 #include "app/scribacobarray.h"
@@ -50,7 +50,6 @@ private:
     bool FindRow(std::string_view name, int &row) const;
     const Prefix *PrefixFor(std::string_view name) const;
     std::string CountMessage(std::string_view name, const Arity &arity, const ScannedCall &call) const;
-    std::string UnknownMessage(std::string_view name) const;
 
     const FunctionTable &m_functions;
     std::vector<Prefix> m_prefixes;

@@ -150,7 +150,7 @@ TEST(LspServer, DiagnosticsFollowTheText)
 {
     LspTestClient client;
     client.Initialize();
-    client.Open(kUri, "local x = 1\ntg_addcirle(1, 2, 3)\ntg_addcircle(1, 2)\n");
+    client.Open(kUri, "x = 1\ntg_addcirle(1, 2, 3)\ntg_addcircle(1, 2)\n");
     EXPECT_EQ(Described(client.Diagnostics(kUri)),
               "1:0-1:11 unknown Tarn function tg_addcirle (did you mean tg_addcircle?) | "
               "2:0-2:12 tg_addcircle expects 3 or 4 arguments, got 2");

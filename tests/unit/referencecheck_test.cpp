@@ -37,12 +37,14 @@ function tg_mode(mode) end
     return reference;
 }
 
-// "LINE:COLUMN: message" per warning.
+// "LINE:COLUMN: message" per warning about Tarn's functions; the names the snippets leave
+// undefined and their unused locals are not what these cases are about.
 std::string Warnings(std::string_view script, std::size_t limit = std::size_t(-1))
 {
     std::string out;
     for (const ScriptProblem &problem : CheckScript(script, Functions(), Reference(), limit))
-        out += std::to_string(problem.line) + ':' + std::to_string(problem.column) + ": " + problem.message + '\n';
+        if (problem.code >= 700 || problem.message.starts_with("unknown Tarn function"))
+            out += std::to_string(problem.line) + ':' + std::to_string(problem.column) + ": " + problem.message + '\n';
     return out;
 }
 

@@ -168,17 +168,22 @@ INSTANTIATE_TEST_SUITE_P(
                     NearCase{"tm_addpoint", ""},                 // near only under another prefix
                     NearCase{"tg_", ""}));
 
-TEST(TarnCallCheckerTest, UnknownNeedsATablePrefix)
+// Unknown names are the model's undefined globals, with or without a prefix of the table; the
+// call checker counts arguments only.
+TEST(TarnCallCheckerTest, UnknownNamesAreUndefinedGlobals)
 {
     const FunctionTable table = Table("tg_addpoint x y\r\nplain a\r\n");
     const std::string text = "tg_addpont(1, 2) tx_addpoint(1) plainn(1) tg(1) tg_addpont(3)";
-    const std::vector<CallWarning> warnings = TarnCallChecker(table).Check(text);
-    ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_EQ(warnings[0].message, "unknown Tarn function tg_addpont (did you mean tg_addpoint?)");
-    EXPECT_EQ(text.substr(warnings[1].start, warnings[1].end - warnings[1].start), "tg_addpont");
-    EXPECT_EQ(warnings[1].start, text.rfind("tg_addpont"));
+    EXPECT_TRUE(TarnCallChecker(table).Check(text).empty());
+    const std::vector<ScriptProblem> problems = CheckScript(text, table);
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_EQ(problems[0].message, "unknown Tarn function tg_addpont (did you mean tg_addpoint?)");
+    EXPECT_EQ(problems[0].code, 113);
+    EXPECT_EQ(problems[1].message, "tx_addpoint is not defined (did you mean tg_addpoint?)");
+    EXPECT_EQ(problems[2].message, "plainn is not defined (did you mean plain?)");
+    EXPECT_EQ(problems[4].start, text.rfind("tg_addpont"));
     // The editor marks no more than a limit.
-    EXPECT_EQ(TarnCallChecker(table).Check(text, ScanCalls(text), 1).size(), 1u);
+    EXPECT_EQ(CheckScript(text, table, 1).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

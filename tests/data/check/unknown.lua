@@ -3,7 +3,7 @@ tg_addcirle(0, 0, 5)
 tg_addpiont(1, 2)
 tg_frobnicate()
 tm_setmaterial("sand")
--- Names without such a prefix are the script's business.
+-- Names without such a prefix are reported too, when nothing defines them.
 helper(1, 2, 3)
 xx_addpoint(1)
 print("value", 1, 2)
