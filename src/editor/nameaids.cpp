@@ -81,7 +81,9 @@ QString ParameterLine(const NameParameter &parameter)
 
 QString DescriptionMarkdown(const NameDescription &description)
 {
-    if (!description.found || description.kind == NameKind::TarnFunction)
+    // A plain variable has nothing to say beyond its name, which the text shows already.
+    if (!description.found || description.kind == NameKind::TarnFunction ||
+        (description.signature.empty() && description.description.empty()))
         return QString();
     const std::string &heading = description.signature.empty() ? description.name : description.signature;
     QString markdown = QStringLiteral("**%1**").arg(Utf8(heading).toHtmlEscaped());
