@@ -31,11 +31,15 @@ CViewModel::Model BuildModelOf(QByteArray text)
 } // namespace
 
 CViewModel::CViewModel(QsciScintilla *view, std::function<std::uint64_t()> textVersion)
-    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_textVersion(std::move(textVersion))
+    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_copying(new QTimer(this)),
+      m_textVersion(std::move(textVersion))
 {
     m_pause->setSingleShot(true);
     m_pause->setInterval(kPauseMs);
     connect(m_pause, &QTimer::timeout, this, &CViewModel::Build);
+    m_copying->setSingleShot(true);
+    m_copying->setInterval(0);
+    connect(m_copying, &QTimer::timeout, this, &CViewModel::CopySome);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, &CViewModel::OnBuilt);
     connect(view, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char *, int length) { OnModified(position, type, length); });
@@ -78,20 +82,51 @@ void CViewModel::WhenCurrent(std::function<void(const ScriptSnapshot &)> work)
 
 void CViewModel::Build()
 {
+    if (m_copying->isActive()) {
+        CopySome(); // goes on, or starts again with the text as it is now
+        return;
+    }
     if (m_building) {
         // The copy being read is of an older text: another build follows this one.
         if (m_shiftWhileBuilding.Count() > 0 || !AllAnnouncedSince(m_buildingCopy))
             m_again = true;
         return;
     }
+    // The worker must not read what the user edits: it gets a copy, made a slice at a time
+    // between keys.
     const qint64 length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    QByteArray copy(length, Qt::Uninitialized);
-    CopyTextRange(*m_view, 0, length, copy.data());
+    m_copy = QByteArray(length, Qt::Uninitialized);
+    m_copied = 0;
     m_buildingCopy = Now();
     m_shiftWhileBuilding.Clear();
     m_building = true;
     m_again = false;
-    m_watcher.setFuture(QtConcurrent::run(&ModelThread(), [copy = std::move(copy)]() mutable { return BuildModelOf(std::move(copy)); }));
+    CopySome();
+}
+
+void CViewModel::CopySome()
+{
+    if (m_shiftWhileBuilding.Count() > 0 || !AllAnnouncedSince(m_buildingCopy)) {
+        // The text changed under the copy: the pause after the change starts it again, or at
+        // once when nothing announced the change (a load).
+        m_copying->stop();
+        m_copy = QByteArray();
+        m_building = false;
+        if (!m_pause->isActive())
+            Build();
+        return;
+    }
+    const qint64 end = std::min<qint64>(m_copy.size(), m_copied + kCopySlice);
+    CopyTextRange(*m_view, m_copied, end, m_copy.data() + m_copied);
+    m_copied = end;
+    if (m_copied < m_copy.size()) {
+        m_copying->start();
+        return;
+    }
+    m_copying->stop();
+    m_watcher.setFuture(QtConcurrent::run(&ModelThread(), [copy = std::exchange(m_copy, QByteArray())]() mutable {
+        return BuildModelOf(std::move(copy));
+    }));
 }
 
 void CViewModel::OnBuilt()

@@ -36,6 +36,8 @@ public:
     static constexpr int kPauseMs = 300;
     // Beyond this many edits since the last model it is built again before it is read.
     static constexpr std::size_t kMostEdits = 4096;
+    // Bytes of the text copied for the worker in one turn of the event loop.
+    static constexpr qint64 kCopySlice = 256 << 10;
 
     // textVersion: counts the text's changes, a load (which Scintilla does not announce) included.
     CViewModel(QsciScintilla *view, std::function<std::uint64_t()> textVersion);
@@ -64,6 +66,7 @@ signals:
 private:
     void OnModified(int position, int type, int length);
     void Build();
+    void CopySome();
     void OnBuilt();
     // Where the text stood when a copy was taken: its version, and the changes announced to
     // this model by then.
@@ -81,6 +84,9 @@ private:
 
     QsciScintilla *m_view;
     QTimer *m_pause;
+    QTimer *m_copying; // copies the text for the worker a slice at a time
+    QByteArray m_copy;
+    qint64 m_copied = 0;
     QFutureWatcher<Model> m_watcher;
     Model m_model;
     EditShift m_shift;               // the edits since the copy m_model was built from
