@@ -134,27 +134,16 @@ bool CSymbolNavigation::RenameAt(const ScriptSnapshot &snapshot, std::size_t off
     const RenameEdits edits = m_queries(snapshot).Rename(offset, newName);
     if (!edits.ok || edits.edits.empty())
         return false;
-    // The stretch from the first use to the last is replaced at once by itself renamed: one
-    // change for Scintilla to announce, colour and undo, however many uses there are.
-    const std::size_t from = edits.edits.front().start;
-    const std::size_t to = edits.edits.back().end;
-    const std::string_view text = snapshot.Text();
-    std::string renamed;
-    renamed.reserve(to - from + edits.edits.size() * newName.size());
-    std::size_t copied = from;
-    for (const NameOccurrence &edit : edits.edits) {
-        renamed.append(text.substr(copied, edit.start - copied)).append(newName);
-        copied = edit.end;
-    }
+    const std::vector<NameOccurrence> &uses = edits.edits;
     // The caret and the anchor stay by the same characters.
     auto moved = [&](qint64 position) {
         qint64 shift = 0;
-        for (const NameOccurrence &edit : edits.edits) {
-            if (qint64(edit.start) >= position)
+        for (const NameOccurrence &use : uses) {
+            if (qint64(use.start) >= position)
                 break;
-            if (qint64(edit.end) > position)
-                return qint64(edit.start) + shift;
-            shift += qint64(newName.size()) - qint64(edit.end - edit.start);
+            if (qint64(use.end) > position)
+                return qint64(use.start) + shift;
+            shift += qint64(newName.size()) - qint64(use.end - use.start);
         }
         return position + shift;
     };
@@ -163,11 +152,38 @@ bool CSymbolNavigation::RenameAt(const ScriptSnapshot &snapshot, std::size_t off
     const qint64 firstLine = m_view.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
     m_view.FreezeDisplay();
     m_view.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
-    m_view.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
-    m_view.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(renamed.size()), renamed.c_str());
+    // Uses close together are replaced as one stretch: each change costs Scintilla and the view
+    // more than copying a few kilobytes. From the last stretch back to the first, so the places
+    // before each stay where they were; each coloured by itself, not all between the first use
+    // and the last.
+    std::size_t end = uses.size();
+    while (end > 0) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && uses[begin].start - uses[begin - 1].end <= kJoinedGap)
+            --begin;
+        ReplaceStretch(snapshot.Text(), uses, begin, end, newName);
+        m_view.OnTextChanged();
+        end = begin;
+    }
     m_view.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
     m_view.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor), static_cast<long>(caret));
     m_view.SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
     m_view.UnfreezeDisplay();
     return true;
+}
+
+void CSymbolNavigation::ReplaceStretch(std::string_view text, const std::vector<NameOccurrence> &uses, std::size_t begin,
+                                       std::size_t end, const std::string &newName)
+{
+    const std::size_t from = uses[begin].start;
+    const std::size_t to = uses[end - 1].end;
+    std::string renamed;
+    renamed.reserve(to - from + (end - begin) * newName.size());
+    std::size_t copied = from;
+    for (std::size_t i = begin; i < end; ++i) {
+        renamed.append(text.substr(copied, uses[i].start - copied)).append(newName);
+        copied = uses[i].end;
+    }
+    m_view.SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+    m_view.SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(renamed.size()), renamed.c_str());
 }

@@ -11,9 +11,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CScribaView;
+struct NameOccurrence;
 class CViewModel;
 class NameQueries;
 class Prompter;
@@ -45,7 +47,13 @@ public:
     static QString KindText(int kind);
 
 private:
+    // Uses at most this many bytes apart are replaced together.
+    static constexpr std::size_t kJoinedGap = 2048;
+
     qint64 Caret() const;
+    // Replaces uses [begin, end) and the text between them, read from text, with one change.
+    void ReplaceStretch(std::string_view text, const std::vector<NameOccurrence> &uses, std::size_t begin,
+                        std::size_t end, const std::string &newName);
 
     CScribaView &m_view;
     CViewModel &m_model;

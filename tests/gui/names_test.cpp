@@ -93,6 +93,7 @@ private slots:
     void completion();
     void completionNeverInCommentsOrStrings();
     void completionReplacesTheWordAsOneStep();
+    void renameIsOneUndoStep_data();
     void renameIsOneUndoStep();
     void renameRefusesBadNames_data();
     void renameRefusesBadNames();
@@ -226,10 +227,24 @@ void NamesTest::completionReplacesTheWordAsOneStep()
     QCOMPARE(view->CompletionList()->count(), 2);
 }
 
+void NamesTest::renameIsOneUndoStep_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("uses close together")
+        << QByteArray("local count = 0\nfor i = 1, 3 do\n  count = count + i\nend\nprint(cou|nt)\nlocal function f(count) return count end\n")
+        << QByteArray("local total = 0\nfor i = 1, 3 do\n  total = total + i\nend\nprint(total)\nlocal function f(count) return count end\n");
+    // Kilobytes apart, the uses are replaced one stretch at a time: still one step to undo.
+    const QByteArray far = "-- " + QByteArray(3000, 'x') + "\n";
+    QTest::newRow("uses far apart") << "local count = 0\n" + far + "print(cou|nt)\n" + far + "count = count + 1\n"
+                                    << "local total = 0\n" + far + "print(total)\n" + far + "total = total + 1\n";
+}
+
 void NamesTest::renameIsOneUndoStep()
 {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
     AppFixture fixture;
-    const QByteArray before("local count = 0\nfor i = 1, 3 do\n  count = count + i\nend\nprint(cou|nt)\nlocal function f(count) return count end\n");
     CScribaView *view = Open(fixture, before);
     QVERIFY(view);
     QString heading;
@@ -242,11 +257,13 @@ void NamesTest::renameIsOneUndoStep()
         return rename.Reason().isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     });
     QTest::keyClick(view, Qt::Key_F2);
-    const QByteArray after("local total = 0\nfor i = 1, 3 do\n  total = total + i\nend\nprint(total)\nlocal function f(count) return count end\n");
     QTRY_COMPARE(TextOf(view), after);
+    // The caret stays in the name it was in.
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), long(after.indexOf("print(total") + 6));
     QCOMPARE(heading, QStringLiteral("Rename Symbol"));
     view->OnEditUndo();
     QCOMPARE(TextOf(view), QByteArray(before).replace("|", ""));
+    QCOMPARE(StylesOf(view), FreshStyles(TextOf(view)));
 }
 
 void NamesTest::renameRefusesBadNames_data()
