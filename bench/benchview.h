@@ -2,6 +2,7 @@
 // the ground of the keystroke benchmarks.
 #pragma once
 
+#include "benchhost.h"
 #include "benchscripts.h"
 #include "benchsupport.h"
 
@@ -62,8 +63,8 @@ inline std::string FirstLines(const std::string &script, int lines)
 
 // A view holding text, coloured and shown.
 struct LoadedView {
-    CScribaDoc document;
-    CScribaView view{&document};
+    CScribaDoc document{BenchHost::Get()};
+    CScribaView view{&document, BenchHost::Get(), Settings::Global()};
 
     explicit LoadedView(const std::string &text)
     {

@@ -3,6 +3,7 @@
 // against one whole-text colouring, and the longest wait a key could meet meanwhile; opening the
 // same bytes as one single line against opening them in lines; and the processor time an idle
 // view with a long line takes.
+#include "benchhost.h"
 #include "benchscripts.h"
 #include "benchsupport.h"
 #include "benchview.h"
@@ -55,8 +56,8 @@ const QString &CommentLinePath()
 
 // A script opened as the program opens it, in a shown window.
 struct OpenedView {
-    CScribaDoc document;
-    CScribaView view{&document};
+    CScribaDoc document{BenchHost::Get()};
+    CScribaView view{&document, BenchHost::Get(), Settings::Global()};
 
     explicit OpenedView(const QString &path, bool initialUpdate = true)
     {

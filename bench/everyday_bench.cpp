@@ -6,6 +6,7 @@
 // work that "if x then" typed at the top of 50 MB causes, and the longest stall meanwhile; and
 // Go to Line 1,000,000 of a 1,000,000-line script against Go to Line 1; and Word Wrap switched
 // on over 50 MB.
+#include "benchhost.h"
 #include "benchview.h"
 
 #include "editor/viewdisplay.h"
@@ -135,8 +136,8 @@ void BM_ColourFreshText(benchmark::State &state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto document = std::make_unique<CScribaDoc>();
-        auto view = std::make_unique<CScribaView>(document.get());
+        auto document = std::make_unique<CScribaDoc>(BenchHost::Get());
+        auto view = std::make_unique<CScribaView>(document.get(), BenchHost::Get(), Settings::Global());
         document->SetView(view.get());
         view->BeginLoad(qint64(BigScript().size()));
         view->AppendBytes(BigScript().data(), qint64(BigScript().size()));

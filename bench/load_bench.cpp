@@ -1,5 +1,6 @@
 // Opening a generated 50 MB script (laid out like real ones) into the editor view, against reading the same file with
 // QFile::readAll, and the growth of peak memory while opening it against the file's size.
+#include "benchhost.h"
 #include "benchscripts.h"
 #include "benchsupport.h"
 
@@ -57,8 +58,8 @@ void BM_ScintillaAppendOnly(benchmark::State &state)
 enum class Colouring { None, InView, All };
 
 struct OpenedScript {
-    CScribaDoc document;
-    CScribaView view{&document};
+    CScribaDoc document{BenchHost::Get()};
+    CScribaView view{&document, BenchHost::Get(), Settings::Global()};
 
     explicit OpenedScript(Colouring colouring)
     {

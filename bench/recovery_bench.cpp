@@ -2,6 +2,7 @@
 // of the control while typing goes on in its middle (the writing itself happens on a worker
 // thread), against a plain copy of as many bytes; and the longest a key can wait for the copy
 // that the recovery timers take a slice at a time.
+#include "benchhost.h"
 #include "benchscripts.h"
 #include "benchsupport.h"
 #include "benchview.h"
@@ -44,8 +45,8 @@ void Load(CScribaView &view)
 
 void BM_KeyThenRecoverySnapshot(benchmark::State &state)
 {
-    CScribaDoc document;
-    CScribaView view(&document);
+    CScribaDoc document{BenchHost::Get()};
+    CScribaView view(&document, BenchHost::Get(), Settings::Global());
     document.SetView(&view);
     Load(view);
     const unsigned long middle = static_cast<unsigned long>(Script().size() / 2);
@@ -61,8 +62,8 @@ void BM_KeyThenRecoverySnapshot(benchmark::State &state)
 // a key in its middle.
 void ReportLongestSlicedTurn()
 {
-    CScribaDoc document;
-    CScribaView view(&document);
+    CScribaDoc document{BenchHost::Get()};
+    CScribaView view(&document, BenchHost::Get(), Settings::Global());
     document.SetView(&view);
     Load(view);
     view.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(Script().size() / 2));

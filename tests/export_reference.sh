@@ -18,4 +18,18 @@ ini="$(dirname "$scriba")/Scriba.ini"
 "$folder/program/scriba" --export-reference - > "$folder/again.d.lua" 2> "$folder/messages" || exit 1
 [ ! -s "$folder/messages" ] || { cat "$folder/messages"; echo "reading it back reported problems"; exit 1; }
 cmp "$folder/tarn.d.lua" "$folder/again.d.lua" || { echo "it does not read back unchanged"; exit 1; }
-echo "exported, compiled and read back unchanged"
+# Never over the reference being read, under its name, through a link or as standard output:
+# its pages of functions the table lacks would be lost.
+printf -- '--- Written by hand.\nfunction tg_mine() end\n' >> "$folder/program/Tarn.d.lua"
+cp "$folder/program/Tarn.d.lua" "$folder/kept.d.lua" && ln -s program/Tarn.d.lua "$folder/link.d.lua" || exit 1
+for target in "$folder/program/Tarn.d.lua" "$folder/link.d.lua"; do
+    if "$folder/program/scriba" --export-reference "$target" 2> "$folder/messages"; then
+        echo "the export was written over the reference in use as $target"; exit 1
+    fi
+    grep -q "the reference in use" "$folder/messages" || { cat "$folder/messages"; echo "no word of why"; exit 1; }
+done
+if "$folder/program/scriba" --export-reference - >> "$folder/program/Tarn.d.lua" 2> "$folder/messages"; then
+    echo "the export was written into the reference in use"; exit 1
+fi
+cmp "$folder/kept.d.lua" "$folder/program/Tarn.d.lua" || { echo "the reference in use was changed"; exit 1; }
+echo "exported, compiled and read back unchanged; never written over the reference in use"

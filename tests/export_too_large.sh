@@ -6,7 +6,7 @@ scriba=$1
 folder=$2
 script="$folder/huge-line.lua"
 page="$folder/huge-line.html"
-truncate -s 3G "$script" || { echo "cannot make a sparse file here"; exit 0; }
+truncate -s 3G "$script" || { echo "cannot make a sparse file here: skipped"; exit 77; }
 message=$( (ulimit -v 800000; "$scriba" --export-html "$script" -o "$page") 2>&1 )
 status=$?
 rm -f "$script"

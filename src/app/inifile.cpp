@@ -4,6 +4,7 @@
 #include "app/fileio.h"
 #include "app/initext.h"
 #include "app/regularfilereader.h"
+#include "doc/ownfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,7 +44,7 @@ IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header
 {
     RegularFileReader file(path);
     QByteArray bytes;
-    if (!file.Open() || !file.ReadAll(bytes)) {
+    if (!file.Open() || !file.ReadAll(bytes, kLargestConfigurationSize)) {
         struct stat st;
         const bool missing = stat(EncodeFileName(path).constData(), &st) != 0 && errno == ENOENT;
         InstallDefaultTables(settings);
@@ -65,4 +66,17 @@ IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header
     settings.keywords.RemoveAll();
     ReadIniText(std::string_view(bytes.constData(), std::size_t(bytes.size())), settings, header);
     return IniLoad::Read;
+}
+
+IniWrite WriteIniFile(const QString &path, const std::string &text, QString *error)
+{
+    constexpr int kOwnParts = 1; // the file's own folder
+    const OwnFolder folder = OwnFolder::OpenForFile(path, kOwnParts, error);
+    if (!folder.IsOpen())
+        return IniWrite::Failed;
+    const QByteArray name = EncodeFileName(FileNameOf(AbsoluteFilePath(path)));
+    struct stat st;
+    if (folder.StatusOf(name, st) && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        return IniWrite::Pinned;
+    return folder.WriteFile(name, QByteArray::fromStdString(text), error) ? IniWrite::Written : IniWrite::Failed;
 }

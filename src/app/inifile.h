@@ -21,3 +21,9 @@ enum class IniLoad { Read, Missing, Unreadable };
 IniLoad LoadIniFile(const QString &path, Settings &settings, std::string &header, QString *cause);
 // Replaces both tables with the built-in rows.
 void InstallDefaultTables(Settings &settings);
+
+enum class IniWrite { Written, Pinned, Failed };
+// Replaces the file with text by a rename of a temporary in its folder: never through a link,
+// nor in a folder or over a file of another user (Failed, with the cause in error). A file the
+// user made read-only pins the configuration and is left alone (Pinned).
+IniWrite WriteIniFile(const QString &path, const std::string &text, QString *error);

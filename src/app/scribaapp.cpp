@@ -5,6 +5,7 @@
 #include "app/fileio.h"
 #include "app/inifile.h"
 #include "app/initext.h"
+#include "app/profilestore.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/testkeys.h"
@@ -41,14 +42,6 @@ QPageLayout DefaultPageLayout()
                        QMarginsF(0.5, 0.5, 0.5, 0.75), QPageLayout::Inch);
 }
 
-// The profile store of the program, or a file of the caller's choosing.
-std::unique_ptr<QSettings> ProfileStore(const QString &profilePath)
-{
-    if (profilePath.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Scriba"), QStringLiteral("Scriba"));
-    return std::make_unique<QSettings>(profilePath, QSettings::IniFormat);
-}
-
 } // namespace
 
 CScribaApp::CScribaApp(const QString &iniPath)
@@ -81,11 +74,11 @@ QString CScribaApp::DefaultIniPath()
 
 bool CScribaApp::InitInstance(const QStringList &files)
 {
-    m_scriptChecking = ProfileStore(m_profilePath)->value(kScriptCheckingKey, true).toBool();
-    Settings::Global().options.namesaftermember = ProfileStore(m_profilePath)->value(kNamesAfterMemberKey, true).toBool();
+    m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
+    Settings::Global().options.namesaftermember = OpenProfile()->value(kNamesAfterMemberKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
-    m_mainFrame = new CMainFrame(this);
+    m_mainFrame = new CMainFrame(this, Settings::Global());
     QStringList missing;
     if (files.isEmpty()) {
         missing = RestoreSession();
@@ -103,6 +96,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
     ReadIni();
     ReportMissingScripts(missing);
     ReportReferenceProblems();
+    ReportProfileRefusal();
     OfferRecovery();
     // Back to the main window after any message about the configuration file, even where no
     // window manager hands the focus back.
@@ -164,13 +158,8 @@ void CScribaApp::ShowIniError(const QString &cause)
 
 void CScribaApp::WriteIni()
 {
-    // A file the user made read-only pins the configuration: it is left alone, without a word.
-    if (!m_iniMayBeWritten || IsReadOnlyFile(m_iniPath))
-        return;
-    QDir().mkpath(QFileInfo(m_iniPath).absolutePath());
-    const std::string text = WriteIniText(Settings::Global(), m_header);
     QString error;
-    if (WriteWholeFile(m_iniPath, text.data(), qint64(text.size()), &error))
+    if (!m_iniMayBeWritten || WriteIniFile(m_iniPath, WriteIniText(Settings::Global(), m_header), &error) != IniWrite::Failed)
         return;
     m_prompter->Ask(m_mainFrame, {tr("Scriba - Error!"),
                                   tr("Could not write the configuration file %1.\n\n%2.")
@@ -180,42 +169,44 @@ void CScribaApp::WriteIni()
 
 void CScribaApp::LoadTarnReference()
 {
-    std::vector<ReferenceProblem> problems;
-    QString cause;
-    m_reference = std::make_shared<const TarnReference>(LoadReference(m_iniPath, &problems, &cause));
-    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
-    if (!cause.isEmpty()) {
-        m_referenceMessage = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in "
-                                "reference instead.")
-                                 .arg(path, cause);
-        return;
-    }
-    if (problems.empty())
-        return;
-    constexpr std::size_t kLinesShown = 10;
-    QString lines;
-    for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
-        lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
-    if (problems.size() > kLinesShown)
-        lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
-    m_referenceMessage = tr("These lines of the Tarn reference %1 could not be read and were passed over:\n\n%2")
-                             .arg(path, lines);
+    m_referenceLoad = std::make_unique<LoadedReference>(ReadReferenceFile(ReferencePathBeside(m_iniPath)));
+    m_reference = std::make_shared<const TarnReference>(std::move(m_referenceLoad->reference));
 }
 
+// After the configuration file is read: the pages of functions its table lacks are reported
+// with the lines that could not be read.
 void CScribaApp::ReportReferenceProblems()
 {
-    if (!m_referenceMessage.isEmpty())
-        m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), m_referenceMessage, QMessageBox::Warning,
-                                      QMessageBox::Ok});
-    m_referenceMessage.clear();
+    if (!m_referenceLoad)
+        return;
+    const std::unique_ptr<LoadedReference> loaded = std::move(m_referenceLoad);
+    const QString path = QuotedPath(AbsoluteFilePath(ReferencePathBeside(m_iniPath)));
+    QString message;
+    if (!loaded->cause.isEmpty()) {
+        message = tr("Could not read the Tarn reference %1.\n\n%2.\n\nScriba shows its built-in reference instead.")
+                      .arg(path, loaded->cause);
+    } else {
+        ReportFunctionsNotIn(Settings::Global().functions, *loaded);
+        const std::vector<ReferenceProblem> &problems = loaded->problems;
+        if (problems.empty())
+            return;
+        constexpr std::size_t kLinesShown = 10;
+        QString lines;
+        for (std::size_t i = 0; i < std::min(problems.size(), kLinesShown); ++i)
+            lines += tr("Line %1: %2\n").arg(problems[i].line).arg(QString::fromStdString(problems[i].message));
+        if (problems.size() > kLinesShown)
+            lines += tr("... and %n more.\n", nullptr, int(problems.size() - kLinesShown));
+        message = tr("These lines of the Tarn reference %1 could not be used and were passed over:\n\n%2").arg(path, lines);
+    }
+    m_prompter->Ask(m_mainFrame, {tr("Scriba - Tarn Reference"), message, QMessageBox::Warning, QMessageBox::Ok});
 }
 
 // ---------------------------------------------------------------- documents
 
 CScribaDoc *CScribaApp::CreateDocument()
 {
-    auto *document = new CScribaDoc(this);
-    auto *view = new CScribaView(document);
+    auto *document = new CScribaDoc(*this, this);
+    auto *view = new CScribaView(document, *this, Settings::Global());
     view->SetReference(m_reference);
     view->Checks()->SetEnabled(m_scriptChecking);
     document->SetView(view);
@@ -469,14 +460,45 @@ void CScribaApp::RecoverScript(const RecoveredScript &script)
 
 // ---------------------------------------------------------------- recent files
 
+void CScribaApp::SetProfilePath(const QString &profilePath)
+{
+    m_profilePath = profilePath;
+    m_profile.reset();
+}
+
 std::unique_ptr<QSettings> CScribaApp::OpenProfile() const
 {
-    return ProfileStore(m_profilePath);
+    if (!m_profile) {
+        m_profile = m_profilePath.isEmpty()
+                        ? std::make_unique<ProfileStore>(ProfileStore::DefaultPath(), ProfileStore::kDefaultOwnParts)
+                        : std::make_unique<ProfileStore>(m_profilePath, 1);
+        // Said in the window, once it shows.
+        m_profile->SetRefusalNotice([this] {
+            QMetaObject::invokeMethod(const_cast<CScribaApp *>(this), &CScribaApp::ReportProfileRefusal,
+                                      Qt::QueuedConnection);
+        });
+    }
+    return m_profile->Open();
+}
+
+void CScribaApp::ReportProfileRefusal()
+{
+    if (!m_mainFrame || !m_mainFrame->isVisible() || !m_profile)
+        return;
+    const QString cause = m_profile->TakeRefusal();
+    if (cause.isEmpty())
+        return;
+    m_prompter->Ask(m_mainFrame,
+                    {tr("Scriba"),
+                     tr("Scriba cannot keep its settings (recent files, session, view and run command): %1.\n\n"
+                        "What is changed in this session is kept until Scriba closes, and then lost.")
+                         .arg(cause),
+                     QMessageBox::Warning, QMessageBox::Ok});
 }
 
 QStringList CScribaApp::RecentFiles() const
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     QStringList files;
     for (int i = 1; i <= kRecentFileCount; ++i) {
@@ -489,7 +511,7 @@ QStringList CScribaApp::RecentFiles() const
 
 void CScribaApp::StoreRecentFiles(const QStringList &files)
 {
-    const std::unique_ptr<QSettings> store = ProfileStore(m_profilePath);
+    const std::unique_ptr<QSettings> store = OpenProfile();
     store->beginGroup(QStringLiteral("Recent File List"));
     for (int i = 1; i <= kRecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
@@ -563,7 +585,7 @@ void CScribaApp::OnPreferences()
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
     m_prompter->RunDialog(dialog);
     // Not a setting of "Scriba.ini", whose keys stay as they are: kept in the profile store.
-    ProfileStore(m_profilePath)->setValue(kNamesAfterMemberKey, Settings::Global().options.namesaftermember != 0);
+    OpenProfile()->setValue(kNamesAfterMemberKey, Settings::Global().options.namesaftermember != 0);
 }
 
 void CScribaApp::ApplySettingsToViews()
@@ -583,7 +605,7 @@ void CScribaApp::ApplySettingsToViews()
 void CScribaApp::SetScriptChecking(bool on)
 {
     m_scriptChecking = on;
-    ProfileStore(m_profilePath)->setValue(kScriptCheckingKey, on);
+    OpenProfile()->setValue(kScriptCheckingKey, on);
     for (CScribaDoc *document : std::as_const(m_documents))
         document->GetView()->Checks()->SetEnabled(on);
 }

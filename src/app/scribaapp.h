@@ -2,6 +2,7 @@
 // the recent-file list and the services the frames and views share.
 #pragma once
 
+#include "doc/documenthost.h"
 #include "prompter.h"
 
 #include <QList>
@@ -18,12 +19,13 @@ class CScribaDoc;
 class LinkOpener;
 class QSettings;
 class CScribaView;
-class QSettings;
+class ProfileStore;
 class RecoveryStore;
 class TarnReference;
+struct LoadedReference;
 struct RecoveredScript;
 
-class CScribaApp : public QObject {
+class CScribaApp : public DocumentHost {
     Q_OBJECT
 
 public:
@@ -47,7 +49,7 @@ public:
     const QString &IniPath() const { return m_iniPath; }
     const std::string &Header() const { return m_header; }
 
-    Prompter &GetPrompter() { return *m_prompter; }
+    Prompter &GetPrompter() override { return *m_prompter; }
     void SetPrompter(std::unique_ptr<Prompter> prompter) { m_prompter = std::move(prompter); }
     CMainFrame *MainFrame() const { return m_mainFrame; }
     // How links are opened; tests put their own in its place.
@@ -55,22 +57,22 @@ public:
     void SetLinkOpener(std::unique_ptr<LinkOpener> opener);
 
     // Documents.
-    const QList<CScribaDoc *> &Documents() const { return m_documents; }
+    const QList<CScribaDoc *> &Documents() const override { return m_documents; }
     CScribaDoc *OnFileNew();
     void OnFileOpen();
     // Where the Open and Save As dialogs start: the active document's folder, else the folder
     // of the last file chosen in one of them, else the current folder.
-    QString DialogFolder() const;
-    void RememberFolder(const QString &chosenFile);
+    QString DialogFolder() const override;
+    void RememberFolder(const QString &chosenFile) override;
     // Opens the file, or activates it when it is open already; null (after a message) on failure.
-    CScribaDoc *OpenDocumentFile(const QString &path);
+    CScribaDoc *OpenDocumentFile(const QString &path) override;
     // The open document, other than except, whose file path names: by its path, or through a
     // link or another name of the same file. Null when there is none.
-    CScribaDoc *FindDocumentOfFile(const QString &path, const CScribaDoc *except = nullptr) const;
-    void CloseDocument(CScribaDoc *document);
+    CScribaDoc *FindDocumentOfFile(const QString &path, const CScribaDoc *except = nullptr) const override;
+    void CloseDocument(CScribaDoc *document) override;
     // Asks about every modified document in turn, each shown while it is asked about; false
     // when the user cancelled.
-    bool SaveAllModified();
+    bool SaveAllModified() override;
     // Closes every document without asking (after SaveAllModified).
     void CloseAllDocuments();
     // Asks about each open file that another program changed or deleted; run whenever the
@@ -84,11 +86,11 @@ public:
 
     // Recent files, four entries, most recent first, kept in the program's profile store;
     // profilePath names another file for it (tests keep theirs apart that way).
-    void SetProfilePath(const QString &profilePath) { m_profilePath = profilePath; }
+    void SetProfilePath(const QString &profilePath);
     QStringList RecentFiles() const;
     // The profile store the recent files live in, for the other things kept beside them.
-    std::unique_ptr<QSettings> OpenProfile() const;
-    void AddToRecentFileList(const QString &path);
+    std::unique_ptr<QSettings> OpenProfile() const override;
+    void AddToRecentFileList(const QString &path) override;
     void RemoveFromRecentFileList(int index);
     bool OnOpenRecentFile(int commandId);
 
@@ -97,17 +99,16 @@ public:
     // Runs the Preferences dialog over the settings store.
     void OnPreferences();
     // The page that Print Setup chose; every print and preview uses it.
-    const QPageLayout &PageLayout() const { return m_pageLayout; }
+    const QPageLayout &PageLayout() const override { return m_pageLayout; }
     void ApplySettingsToViews();
 
     // Whether scripts are checked as they are typed; kept with the recent files, on at first.
     bool ScriptChecking() const { return m_scriptChecking; }
     // Tarn's reference, read once at start: "Tarn.d.lua" beside "Scriba.ini", else the built-in one.
-    const std::shared_ptr<const TarnReference> &Reference() const { return m_reference; }
+    const std::shared_ptr<const TarnReference> &Reference() const override { return m_reference; }
     void SetScriptChecking(bool on);
 
 signals:
-    void documentsChanged();
     void recentFilesChanged();
 
 private:
@@ -116,6 +117,8 @@ private:
     void ShowIniError(const QString &cause);
     void LoadTarnReference();
     void ReportReferenceProblems();
+    // Why the profile cannot be kept, once, when the window shows.
+    void ReportProfileRefusal();
     void StartRecovery();
     void RecoverScript(const RecoveredScript &script);
     // Opens the scripts of the last session; the names of those that are gone, for a message.
@@ -126,6 +129,7 @@ private:
 
     QString m_iniPath;
     QString m_profilePath;
+    mutable std::unique_ptr<ProfileStore> m_profile; // made when first opened
     QString m_lastFolder;
     std::string m_header;
     // The stored file is replaced at exit only when it was read, or did not exist: otherwise it
@@ -142,5 +146,5 @@ private:
     QPageLayout m_pageLayout;
     bool m_scriptChecking = true;
     std::shared_ptr<const TarnReference> m_reference;
-    QString m_referenceMessage; // what could not be read of the reference, shown after start-up
+    std::unique_ptr<LoadedReference> m_referenceLoad; // what is said of the reference, after start-up
 };

@@ -43,8 +43,8 @@ QThreadPool &CheckThread()
 
 } // namespace
 
-CheckMarks::CheckMarks(QsciScintilla *view)
-    : QObject(view), m_view(view), m_pause(new QTimer(this)), m_copying(new QTimer(this)), m_applying(new QTimer(this))
+CheckMarks::CheckMarks(QsciScintilla *view, const Settings &settings)
+    : QObject(view), m_view(view), m_settings(settings), m_pause(new QTimer(this)), m_copying(new QTimer(this)), m_applying(new QTimer(this))
 {
     // Indicators asked of QScintilla, so other marks the view may draw get numbers of their own.
     m_errorIndicator = view->indicatorDefine(QsciScintilla::SquiggleIndicator);
@@ -161,7 +161,7 @@ void CheckMarks::RunCheck()
 {
     // The copy goes with the worker and is freed there; so is a copy of the table.
     QByteArray copy = std::exchange(m_snapshot, QByteArray());
-    FunctionTable functions = Settings::Global().functions;
+    FunctionTable functions = m_settings.functions;
     m_watcher.setFuture(QtConcurrent::run(&CheckThread(), [copy = std::move(copy), functions = std::move(functions),
                                            reference = m_reference]() mutable {
         auto found = [&] {

@@ -17,6 +17,7 @@
 class QTimer;
 class QsciScintilla;
 class TarnReference;
+struct Settings;
 
 class CheckMarks : public QObject {
     Q_OBJECT
@@ -32,7 +33,9 @@ public:
     static constexpr qint64 kCopySlice = 128 << 10;
     static constexpr std::size_t kMarksPerSlice = 1000;
 
-    explicit CheckMarks(QsciScintilla *view);
+    // settings: the store whose function table the checks read; each check takes a copy of the
+    // table to its thread, so a change in Preferences never races a check under way.
+    CheckMarks(QsciScintilla *view, const Settings &settings);
     ~CheckMarks() override;
 
     // The reference whose warnings the check adds; none: the table's warnings only.
@@ -81,6 +84,7 @@ private:
     void ClearIndicators(qint64 from, qint64 to);
 
     QsciScintilla *m_view;
+    const Settings &m_settings;
     QTimer *m_pause;
     QTimer *m_copying;  // copies the text for the check a slice at a time
     QTimer *m_applying; // sets the marks a slice at a time, so typing never waits long

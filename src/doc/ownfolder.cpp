@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -59,6 +62,18 @@ OwnFolder &OwnFolder::operator=(OwnFolder &&other) noexcept
     return *this;
 }
 
+// A group of the user's own: where every user has a group of the same name with no other
+// members (the usual set-up, with a umask of 002), a folder that group may write is still
+// written by its owner alone.
+bool OwnFolder::IsPrivateGroup(gid_t group)
+{
+    const struct passwd *user = getpwuid(geteuid());
+    const struct group *entry = getgrgid(group);
+    if (!user || !entry || user->pw_gid != group || std::strcmp(user->pw_name, entry->gr_name) != 0)
+        return false;
+    return !entry->gr_mem || !entry->gr_mem[0] || (std::strcmp(entry->gr_mem[0], user->pw_name) == 0 && !entry->gr_mem[1]);
+}
+
 QString OwnFolder::RefusalOf(const struct stat &st, const QString &path)
 {
     if (S_ISLNK(st.st_mode))
@@ -67,7 +82,7 @@ QString OwnFolder::RefusalOf(const struct stat &st, const QString &path)
         return FolderCause(path, QStringLiteral("is not a folder"));
     if (st.st_uid != geteuid())
         return FolderCause(path, QStringLiteral("belongs to another user (user id %1)").arg(st.st_uid));
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if ((st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && !IsPrivateGroup(st.st_gid)))
         return FolderCause(path, QStringLiteral("may be written by other users (mode %1)")
                                      .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
     return QString();
@@ -133,6 +148,31 @@ OwnFolder OwnFolder::Open(const QString &path, int ownParts, QString *cause)
             return folder;
     }
     return folder;
+}
+
+OwnFolder OwnFolder::OpenForFile(const QString &filePath, int ownParts, QString *cause)
+{
+    const QString clean = AbsoluteFilePath(filePath);
+    const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
+    OwnFolder folder = Open(clean.left(slash), ownParts, cause);
+    if (!folder.IsOpen())
+        return folder;
+    struct stat st;
+    const QByteArray name = EncodeFileName(clean.mid(slash + 1));
+    if (!folder.StatusOf(name, st) || S_ISLNK(st.st_mode))
+        return folder;
+    if (!S_ISREG(st.st_mode))
+        *cause = QStringLiteral("the file %1 is not a regular file").arg(QuotedPath(clean));
+    else if (st.st_uid != geteuid())
+        *cause = QStringLiteral("the file %1 belongs to another user (user id %2)").arg(QuotedPath(clean)).arg(st.st_uid);
+    else
+        return folder;
+    return OwnFolder();
+}
+
+bool OwnFolder::StatusOf(const QByteArray &name, struct stat &st) const
+{
+    return fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 OwnFolder OwnFolder::Sub(const QByteArray &name, bool make, QString *cause) const

@@ -29,6 +29,11 @@ public:
     // ("the folder "..." is a symbolic link"), when the folder cannot be used.
     static OwnFolder Open(const QString &path, int ownParts, QString *cause);
 
+    // The folder of filePath, opened as Open does, when the file may be replaced in it: it is
+    // missing, a link (a rename replaces the link itself), or a regular file of this user's.
+    // Not open, with the cause, otherwise.
+    static OwnFolder OpenForFile(const QString &filePath, int ownParts, QString *cause);
+
     bool IsOpen() const { return m_fd >= 0; }
     const QString &Path() const { return m_path; }
 
@@ -38,6 +43,8 @@ public:
     bool HoldsOwnFolder(const QByteArray &name) const;
     // The names in the folder, "." and ".." left out.
     QList<QByteArray> Names() const;
+    // The status of name itself (a link is not followed); false when there is none.
+    bool StatusOf(const QByteArray &name, struct stat &st) const;
     // The size of the regular file name (links not followed); -1 when it is not one.
     qint64 SizeOf(const QByteArray &name) const;
 
@@ -57,10 +64,14 @@ public:
     // The temporary WriteFile uses for name.
     static QByteArray TemporaryName(const QByteArray &name) { return '.' + name + ".new"; }
 
+    // Why a folder with this status is not the user's own to write in: a link, not a folder,
+    // another owner, or writable by others (a group of the user's own aside); empty when it is.
+    static QString RefusalOf(const struct stat &st, const QString &path);
+    static bool IsPrivateGroup(gid_t group);
+
 private:
     OwnFolder(int fd, const QString &path) : m_fd(fd), m_path(path) {}
     // The cause that keeps a folder with this status from being used; empty when it may be.
-    static QString RefusalOf(const struct stat &st, const QString &path);
     static OwnFolder OpenOwn(int parentFd, const QByteArray &name, const QString &path, bool make, QString *cause);
 
     int m_fd = -1;

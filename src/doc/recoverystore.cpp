@@ -18,12 +18,13 @@
 namespace {
 
 const QString kClaimedPrefix = QStringLiteral("claimed-");
+constexpr qint64 kLargestInfo = 1 << 16; // also for what is read of /proc
 
 QByteArray ReadSmallFile(const QString &path)
 {
     RegularFileReader file(path);
     QByteArray bytes;
-    if (!file.Open() || !file.ReadAll(bytes))
+    if (!file.Open() || !file.ReadAll(bytes, kLargestInfo))
         return QByteArray();
     return bytes;
 }
@@ -89,7 +90,6 @@ QByteArray InfoValue(const QByteArray &info, const QByteArray &key)
     return QByteArray();
 }
 
-constexpr qint64 kLargestInfo = 1 << 16;
 constexpr int kListedScripts = 10;
 
 bool IsNumber(const QByteArray &text)

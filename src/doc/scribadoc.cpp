@@ -3,7 +3,7 @@
 #include "app/fileio.h"
 #include "app/prompter.h"
 #include "app/regularfilereader.h"
-#include "app/scribaapp.h"
+#include "doc/documenthost.h"
 #include "doc/untitlednames.h"
 #include "editor/scribaview.h"
 
@@ -36,7 +36,7 @@ QString OpenFailureMessage(const QString &path, const QString &cause)
 
 } // namespace
 
-CScribaDoc::CScribaDoc(QObject *parent) : QObject(parent) {}
+CScribaDoc::CScribaDoc(DocumentHost &host, QObject *parent) : QObject(parent), m_host(host) {}
 
 CScribaDoc::~CScribaDoc() = default;
 
@@ -181,7 +181,7 @@ void CScribaDoc::CheckFileOnDisk()
     if (!FileChangedOnDisk())
         return;
     const FileStamp now = StampOf(m_pathName);
-    Prompter &prompter = CScribaApp::Instance()->GetPrompter();
+    Prompter &prompter = m_host.GetPrompter();
     if (!now.exists) {
         m_diskStamp = now; // said once
         SetMarkedModified(true);
@@ -243,7 +243,7 @@ bool CScribaDoc::Reload(QString *error)
 
 bool CScribaDoc::ConfirmOverwrite(const QString &path, bool *overwriteReadOnly)
 {
-    Prompter &prompter = CScribaApp::Instance()->GetPrompter();
+    Prompter &prompter = m_host.GetPrompter();
     auto agreed = [&](const QString &text) {
         return prompter.Ask(m_view->window(), {tr("Scriba"), text, QMessageBox::Warning,
                                                QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes;
@@ -266,19 +266,18 @@ bool CScribaDoc::DoFileSave()
 
 bool CScribaDoc::DoSave(const QString &path)
 {
-    CScribaApp *app = CScribaApp::Instance();
     QString target = path;
     if (target.isEmpty()) {
-        target = app->GetPrompter().SaveFileName(m_view->window(), ProposedSavePath(), ScriptFileFilter(),
+        target = m_host.GetPrompter().SaveFileName(m_view->window(), ProposedSavePath(), ScriptFileFilter(),
                                                  QStringLiteral("lua"));
         if (target.isEmpty())
             return false;
-        app->RememberFolder(target);
+        m_host.RememberFolder(target);
     }
     // Two tabs on one file would each hold a version of it, and the one not saved last would
     // show text that is no longer on disk.
-    if (app->FindDocumentOfFile(target, this)) {
-        app->GetPrompter().Ask(m_view->window(),
+    if (m_host.FindDocumentOfFile(target, this)) {
+        m_host.GetPrompter().Ask(m_view->window(),
                                {tr("Scriba - Error!"),
                                 tr("%1 is open in another tab.\n\nClose it there first, or save under another name.")
                                     .arg(QuotedPath(AbsoluteFilePath(target))),
@@ -290,7 +289,7 @@ bool CScribaDoc::DoSave(const QString &path)
         return false;
     QString error;
     if (!OnSaveDocument(target, &error, overwriteReadOnly)) {
-        app->GetPrompter().Ask(m_view->window(), {tr("Scriba - Error!"), error, QMessageBox::Warning,
+        m_host.GetPrompter().Ask(m_view->window(), {tr("Scriba - Error!"), error, QMessageBox::Warning,
                                                   QMessageBox::Ok});
         return false;
     }
@@ -299,7 +298,7 @@ bool CScribaDoc::DoSave(const QString &path)
     m_onDisk = true;
     if (renamed) {
         SetTitle(FileNameOf(target));
-        app->AddToRecentFileList(m_pathName);
+        m_host.AddToRecentFileList(m_pathName);
     }
     return true;
 }
@@ -309,7 +308,7 @@ QString CScribaDoc::ProposedSavePath() const
     // A file of its own is proposed as it is; a new document's name in the folder the dialogs use.
     if (m_onDisk)
         return m_pathName;
-    return QDir(CScribaApp::Instance()->DialogFolder()).filePath(m_title);
+    return QDir(m_host.DialogFolder()).filePath(m_title);
 }
 
 QString CScribaDoc::FileNameForPrompt() const
@@ -322,7 +321,7 @@ bool CScribaDoc::SaveModified()
 {
     if (!IsModified())
         return true;
-    const auto answer = CScribaApp::Instance()->GetPrompter().Ask(
+    const auto answer = m_host.GetPrompter().Ask(
         m_view->window(), {tr("Scriba"), tr("Save changes to %1?").arg(FileNameForPrompt()),
                            QMessageBox::Warning,
                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
@@ -347,14 +346,13 @@ void CScribaDoc::EmptyAsUntitled()
 
 void CScribaDoc::OnFileClose()
 {
-    CScribaApp *app = CScribaApp::Instance();
-    if (app->Documents().size() != 1) {
+    if (m_host.Documents().size() != 1) {
         if (SaveModified())
-            app->CloseDocument(this);
+            m_host.CloseDocument(this);
         return;
     }
     if (IsModified()) {
-        const auto answer = app->GetPrompter().Ask(
+        const auto answer = m_host.GetPrompter().Ask(
             m_view, {tr("Scriba"), tr("Save changes to %1?").arg(m_title), QMessageBox::Warning,
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
         if (answer == QMessageBox::Cancel)
@@ -370,5 +368,5 @@ void CScribaDoc::OnFileClose()
 
 void CScribaDoc::OnFileSaveAll()
 {
-    CScribaApp::Instance()->SaveAllModified();
+    m_host.SaveAllModified();
 }

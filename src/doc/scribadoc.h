@@ -8,6 +8,7 @@
 
 class CRecoveryCopy;
 class CScribaView;
+class DocumentHost;
 
 // Counts the untitled names given out in this run; names are never reused.
 extern int g_untitledCount;
@@ -16,11 +17,13 @@ class CScribaDoc : public QObject {
     Q_OBJECT
 
 public:
-    explicit CScribaDoc(QObject *parent = nullptr);
+    // host: the program the document lives in, for its prompts and the other documents.
+    explicit CScribaDoc(DocumentHost &host, QObject *parent = nullptr);
     ~CScribaDoc() override;
 
     void SetView(CScribaView *view);
     CScribaView *GetView() const { return m_view; }
+    DocumentHost &Host() const { return m_host; }
 
     const QString &GetTitle() const { return m_title; }
     const QString &GetPathName() const { return m_pathName; }
@@ -83,6 +86,7 @@ private:
     // Replaces the text with the file's as it is now; false, with the message, on failure.
     bool Reload(QString *error);
 
+    DocumentHost &m_host;
     CScribaView *m_view = nullptr;
     QString m_title;
     QString m_pathName;

@@ -17,7 +17,11 @@ public:
 
     // The user did something: the caret blinks again, and rests kRestAfterMs from now.
     void Wake();
+    // What the timer does when the user has done nothing for kRestAfterMs.
+    void Rest();
     bool IsResting() const { return m_resting; }
+    // How long until the blink rests; -1 while it rests.
+    int RemainingMs() const { return m_timer.remainingTime(); }
 
 private:
     std::function<void()> m_changed;

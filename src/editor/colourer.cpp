@@ -150,7 +150,8 @@ void AlternateRunsOfLongLines(const char *text, std::uint8_t *styles, std::size_
 
 } // namespace
 
-CColourer::CColourer(QsciScintillaBase *editor) : QObject(editor), m_editor(editor), m_timer(new QTimer(this))
+CColourer::CColourer(QsciScintillaBase *editor, const Settings &settings)
+    : QObject(editor), m_editor(editor), m_settings(settings), m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
     m_timer->setInterval(0);
@@ -229,7 +230,7 @@ void CColourer::StyleBytes(qint64 first, qint64 last)
 
 void CColourer::StylePiece(qint64 first, qint64 end, FoldState *fold)
 {
-    const Settings &settings = Settings::Global();
+    const Settings &settings = m_settings;
     const std::string_view text = Text(first, end);
     m_styleBuffer.resize(text.size());
     if (!settings.options.syntaxhighlighting) {

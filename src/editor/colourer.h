@@ -25,6 +25,7 @@
 
 class QsciScintillaBase;
 class QTimer;
+struct Settings;
 
 class CColourer : public QObject {
 public:
@@ -35,7 +36,9 @@ public:
     static constexpr std::uint8_t kTwinStyle = 8;
     static constexpr std::uint8_t Folded(std::uint8_t style) { return style & ~kTwinStyle; }
 
-    explicit CColourer(QsciScintillaBase *editor);
+    // settings: the store whose switches, keywords and functions colour the text, read in place
+    // for every piece, so a change in Preferences shows at the next colouring.
+    CColourer(QsciScintillaBase *editor, const Settings &settings);
 
     // Colouring does nothing until enabled (the view's initial update).
     void SetEnabled(bool enabled);
@@ -106,6 +109,7 @@ private:
     void MarkFoldedUpTo(qint64 line);
 
     QsciScintillaBase *m_editor;
+    const Settings &m_settings;
     QTimer *m_timer;
     bool m_enabled = false;
     bool m_busy = false;

@@ -2,7 +2,7 @@
 
 #include "app/fileio.h"
 #include "app/prompter.h"
-#include "app/scribaapp.h"
+#include "doc/documenthost.h"
 #include "app/settings.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
@@ -22,6 +22,8 @@
 #include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
 #include "editor/viewdisplay.h"
+#include "editor/viewdrops.h"
+#include "editor/viewprinter.h"
 #include "frame/accelerators.h"
 #include "reference/tarnreference.h"
 
@@ -106,11 +108,11 @@ EditKind CauseOfKey(const QKeyEvent *e)
 
 } // namespace
 
-CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
-    : QsciScintilla(parent), m_document(document),
-      m_indent(std::make_unique<CAutoIndent>(*this, Settings::Global())),
-      m_completion(std::make_unique<CAutoCompletion>(*this, Settings::Global())),
-      m_tip(new CIntelliTip(this, Settings::Global()))
+CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Settings &settings, QWidget *parent)
+    : QsciScintilla(parent), m_document(document), m_host(host), m_settings(settings),
+      m_indent(std::make_unique<CAutoIndent>(*this, settings)),
+      m_completion(std::make_unique<CAutoCompletion>(*this, settings)),
+      m_tip(new CIntelliTip(this, settings))
 {
     // Before the view is first shown, which makes Qt create its accessible interface.
     CViewAccessible::InstallFor("CScribaView");
@@ -137,13 +139,13 @@ CScribaView::CScribaView(CScribaDoc *document, QWidget *parent)
     SendScintilla(SCI_SETMODEVENTMASK, kChangeAnnouncements);
     SendScintilla(SCI_SETPOSITIONCACHE, kPositionCache);
     DefineStyles();
-    m_checks = new CheckMarks(this);
+    m_checks = new CheckMarks(this, settings);
     SetReference(SharedBuiltInReference());
-    m_nameAids = new CNameAids(*this, Settings::Global());
+    m_nameAids = new CNameAids(*this, settings);
     m_tip->SetSignatureFinder([this](std::string_view word) { return m_nameAids->Signature(word); });
-    new CReferenceHover(*this, Settings::Global(), [this](qint64 position) { return m_nameAids->DescribeAt(position); });
+    new CReferenceHover(*this, settings, [this](qint64 position) { return m_nameAids->DescribeAt(position); });
 
-    m_colourer = new CColourer(this);
+    m_colourer = new CColourer(this, settings);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
         OnTextChanged(); // edits from outside the view's handlers, not yet coloured
         m_colourer->OnStyleNeeded(position);
@@ -407,7 +409,7 @@ void CScribaView::DefineStyles()
     SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, 0L);
     SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, 0xFFFFFFL);
     SendScintilla(SCI_STYLECLEARALL);
-    const Settings &settings = Settings::Global();
+    const Settings &settings = m_settings;
     // Every style has a twin that looks the same; see CColourer::kTwinStyle.
     static_assert(kStyleNumberCount <= CColourer::kTwinStyle);
     for (int kind = 0; kind < kStyleKindCount; ++kind) {
@@ -865,14 +867,14 @@ void CScribaView::OnEditToggleComment()
 void CScribaView::OnEditIndentLines()
 {
     LeaveAidsBehind();
-    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    const std::string unit = IndentUnitOf(m_settings.options.indent, "  ");
     RunAsCause(EditOther, [&] { m_lineEditing->Indent(unit); });
 }
 
 void CScribaView::OnEditUnindentLines()
 {
     LeaveAidsBehind();
-    const std::string unit = IndentUnitOf(Settings::Global().options.indent, "  ");
+    const std::string unit = IndentUnitOf(m_settings.options.indent, "  ");
     RunAsCause(EditOther, [&] { m_lineEditing->Unindent(unit); });
 }
 
@@ -907,34 +909,6 @@ QByteArray CScribaView::fromMimeData(const QMimeData *source, bool &rectangular)
     return source->text().toUtf8();
 }
 
-namespace {
-
-// Dropped data is taken as text whenever it has text, so a link dragged from a browser inserts
-// its text. File managers offer the names of the dragged files as text too: a drop whose text
-// only names its own local files is a list of files.
-bool IsFileDrop(const QMimeData *data)
-{
-    if (!data->hasUrls())
-        return false;
-    const QStringList formats = data->formats();
-    const bool hasText = std::any_of(formats.begin(), formats.end(), [](const QString &format) {
-        return format.startsWith(QLatin1String("text/plain"));
-    });
-    if (!hasText)
-        return true;
-    QStringList names;
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            return false;
-        names << url.toString() << url.toLocalFile();
-    }
-    const QStringList lines = data->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return std::all_of(lines.begin(), lines.end(),
-                       [&](const QString &line) { return names.contains(line.trimmed()); });
-}
-
-} // namespace
-
 void CScribaView::dragEnterEvent(QDragEnterEvent *e)
 {
     if (IsFileDrop(e->mimeData())) {
@@ -956,7 +930,13 @@ void CScribaView::dragMoveEvent(QDragMoveEvent *e)
 void CScribaView::dropEvent(QDropEvent *e)
 {
     if (IsFileDrop(e->mimeData())) {
-        OpenDroppedFile(e->mimeData());
+        if (const QString path = DroppedScriptPath(e->mimeData()); !path.isEmpty()) {
+            if (QWidget *top = window()) {
+                top->raise();
+                top->activateWindow();
+            }
+            m_host.OpenDocumentFile(path);
+        }
         e->acceptProposedAction();
         return;
     }
@@ -973,67 +953,16 @@ void CScribaView::dropEvent(QDropEvent *e)
     e->setAccepted(textDrop.isAccepted());
 }
 
-bool CScribaView::OpenDroppedFile(const QMimeData *data)
-{
-    // Only the first dropped file counts, and only when its name ends in ".lua" exactly.
-    const QUrl url = data->urls().value(0);
-    const QString path = url.toLocalFile();
-    if (path.isEmpty() || !path.endsWith(QLatin1String(".lua"), Qt::CaseSensitive))
-        return false;
-    if (QWidget *top = window()) {
-        top->raise();
-        top->activateWindow();
-    }
-    return CScribaApp::Instance()->OpenDocumentFile(path) != nullptr;
-}
-
 // ---------------------------------------------------------------- printing
-
-namespace {
-
-void SetPageLayout(QsciPrinter &printer)
-{
-    printer.setPageLayout(CScribaApp::Instance()->PageLayout());
-}
-
-} // namespace
 
 void CScribaView::Print(bool showDialog)
 {
     FinishColouring();
-    QsciPrinter printer;
-    SetPageLayout(printer);
-    printer.setDocName(windowTitle());
-    if (showDialog && !CScribaApp::Instance()->GetPrompter().PrintDialog(window(), &printer))
-        return;
-    PrintOn(printer);
+    CViewPrinter(*this, m_host).Print(showDialog, windowTitle());
 }
 
 void CScribaView::PrintPreview()
 {
     FinishColouring();
-    QsciPrinter printer;
-    SetPageLayout(printer);
-    printer.setDocName(windowTitle());
-    CScribaApp::Instance()->GetPrompter().PrintPreview(window(), &printer, [this](QPrinter *target) {
-        PrintOn(*static_cast<QsciPrinter *>(target));
-    });
-}
-
-void CScribaView::PrintOn(QsciPrinter &printer)
-{
-    // Begun here, as QScintilla would go on printing on a painter that never began. An empty
-    // text prints one blank page.
-    QPainter painter;
-    if (painter.begin(&printer)) {
-        printer.printRange(this, painter);
-        return;
-    }
-    // The printer or the file could not be opened: say so rather than seem to have printed.
-    const QString text = printer.outputFileName().isEmpty()
-                             ? tr("Could not print on the printer \"%1\".").arg(printer.printerName())
-                             : tr("Could not print to %1: the file could not be created.")
-                                   .arg(QuotedPath(printer.outputFileName()));
-    CScribaApp::Instance()->GetPrompter().Ask(window(), {tr("Scriba - Error!"), text, QMessageBox::Warning,
-                                                         QMessageBox::Ok});
+    CViewPrinter(*this, m_host).Preview(windowTitle());
 }

@@ -16,6 +16,8 @@
 #include <vector>
 
 class CAutoCompletion;
+class DocumentHost;
+struct Settings;
 class CAutoIndent;
 class CBracketMatcher;
 class CCaretRest;
@@ -58,10 +60,14 @@ class CScribaView : public QsciScintilla {
     Q_OBJECT
 
 public:
-    explicit CScribaView(CScribaDoc *document, QWidget *parent = nullptr);
+    // host: the program the view lives in (prompts, opening dropped files, the page layout);
+    // settings: the store whose styles, options and tables the view reads, in place.
+    CScribaView(CScribaDoc *document, DocumentHost &host, const Settings &settings, QWidget *parent = nullptr);
     ~CScribaView() override;
 
     CScribaDoc *GetDocument() const { return m_document; }
+    DocumentHost &Host() const { return m_host; }
+    const Settings &GetSettings() const { return m_settings; }
     // Tarn's reference that the tip, the list's panel, the hover and the check show from; the
     // built-in one until another is set.
     void SetReference(std::shared_ptr<const TarnReference> reference);
@@ -119,6 +125,8 @@ public:
     CIntelliTip *Tip() const { return m_tip; }
     // Complete Name, the navigation and the marks on the uses of the name at the caret.
     CNameAids &NameAids() const { return *m_nameAids; }
+    // When the caret's blink rests, some seconds after the user last did something in the view.
+    CCaretRest *CaretRest() const { return m_caretRest; }
 
     // Colouring.
     void DefineStyles();
@@ -208,8 +216,6 @@ protected:
     void dropEvent(QDropEvent *e) override;
 
 private:
-    // Prints the whole text on the printer, telling the user when it cannot be opened.
-    void PrintOn(QsciPrinter &printer);
     // The aids drive the key handling's steps and edit the text as the view's own handlers do.
     friend class CAutoCompletion;
     friend class CAutoIndent;
@@ -256,7 +262,6 @@ private:
 
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
-    bool OpenDroppedFile(const QMimeData *data);
     qint64 CharactersBetween(qint64 start, qint64 end) const;
     // Characters from `from` to `to`, negative when `to` lies before `from`.
     qint64 SignedCharactersBetween(qint64 from, qint64 to) const;
@@ -266,6 +271,8 @@ private:
     qint64 LineEndOf(qint64 position) const;
 
     CScribaDoc *m_document;
+    DocumentHost &m_host;
+    const Settings &m_settings;
     QPointer<CFindReplaceDialog> m_findDialog;
     std::unique_ptr<CAutoIndent> m_indent;
     std::unique_ptr<CAutoCompletion> m_completion;

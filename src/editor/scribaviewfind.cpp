@@ -3,7 +3,7 @@
 #include "scribaview.h"
 
 #include "app/prompter.h"
-#include "app/scribaapp.h"
+#include "doc/documenthost.h"
 #include "editor/findreplacedialog.h"
 #include "editor/textsearch.h"
 
@@ -70,12 +70,12 @@ bool AskContinueFromStart(CScribaView *view)
     const Prompt prompt{CScribaView::tr("Scriba - Find"),
                         CScribaView::tr("Reached the end of file.\nContinue from start?"), QMessageBox::Warning,
                         QMessageBox::Yes | QMessageBox::No};
-    return CScribaApp::Instance()->GetPrompter().Ask(view, prompt) == QMessageBox::Yes;
+    return view->Host().GetPrompter().Ask(view, prompt) == QMessageBox::Yes;
 }
 
 void Tell(CScribaView *view, const QString &text, QMessageBox::Icon icon)
 {
-    CScribaApp::Instance()->GetPrompter().Ask(view, {CScribaView::tr("Scriba"), text, icon, QMessageBox::Ok});
+    view->Host().GetPrompter().Ask(view, {CScribaView::tr("Scriba"), text, icon, QMessageBox::Ok});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "childframe.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 
@@ -33,5 +34,5 @@ void CChildFrame::closeEvent(QCloseEvent *e)
     // Closing goes through the document, which asks about unsaved changes first.
     e->ignore();
     if (m_document->SaveModified())
-        CScribaApp::Instance()->CloseDocument(m_document);
+        m_document->Host().CloseDocument(m_document);
 }

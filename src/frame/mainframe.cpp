@@ -100,7 +100,7 @@ void ReturnKeyboardToOwner(QWidget *closing)
 
 } // namespace
 
-CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
+CMainFrame::CMainFrame(CScribaApp *app, const Settings &settings) : m_app(app), m_settings(settings)
 {
     InitResources();
     setWindowTitle(QStringLiteral("Scriba"));
@@ -137,7 +137,7 @@ CMainFrame::CMainFrame(CScribaApp *app) : m_app(app)
             m_referencePane->FollowView(view);
         RequestUpdate();
     });
-    connect(app, &CScribaApp::documentsChanged, this, &CMainFrame::RequestUpdate);
+    connect(app, &DocumentHost::documentsChanged, this, &CMainFrame::RequestUpdate);
     // Queued: the recent-file list may change while one of its own menu entries is being handled.
     connect(app, &CScribaApp::recentFilesChanged, this, &CMainFrame::CreateMenus, Qt::QueuedConnection);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::RequestUpdate);
@@ -279,7 +279,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_VIEW_TOOLBAR), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
-    m_panes = new CPaneCommands(*m_app, *this);
+    m_panes = new CPaneCommands(*m_app, m_settings, *this);
     m_nameCommands = new CNameCommands(*this, m_app->GetPrompter());
     for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
         auto *action = new QAction(this);
@@ -627,7 +627,7 @@ QList<CScribaDoc *> CMainFrame::DocumentsInTabOrder() const
 CReferencePane *CMainFrame::ReferencePane()
 {
     if (!m_referencePane)
-        m_referencePane = CReferencePane::CreateDock(this, Settings::Global().functions,
+        m_referencePane = CReferencePane::CreateDock(this, m_settings.functions,
                                                      m_app->Reference() ? m_app->Reference() : SharedBuiltInReference());
     return m_referencePane;
 }
@@ -813,7 +813,7 @@ bool CMainFrame::WritePage(CScribaDoc *document, const QString &path, QString *e
     }
     try {
         // The page goes to the file as it is made, a piece of the script at a time.
-        HtmlPageWriter page(EncodeFileName(document->GetTitle()).toStdString(), Settings::Global(),
+        HtmlPageWriter page(EncodeFileName(document->GetTitle()).toStdString(), m_settings,
                             [&file](const char *data, std::size_t size) { return file.Write(data, qint64(size)); });
         CScribaView *view = document->GetView();
         const std::string_view script(view->TextPointer(), std::size_t(view->TextLength()));

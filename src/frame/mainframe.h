@@ -17,6 +17,7 @@ class CNameCommands;
 class CPaneCommands;
 class CReferencePane;
 class CScribaApp;
+struct Settings;
 class CScribaDoc;
 class CScribaView;
 class CViewOptions;
@@ -33,7 +34,8 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(CScribaApp *app);
+    // app: the application whose commands the menus call; settings: the store the panes read.
+    CMainFrame(CScribaApp *app, const Settings &settings);
     ~CMainFrame() override;
 
     void AddChildFrame(CScribaDoc *document, CScribaView *view);
@@ -102,6 +104,7 @@ private:
     void OpenReference();
 
     CScribaApp *m_app;
+    const Settings &m_settings;
     CMDIClientWatcher m_clientWatcher;
     QMdiArea *m_mdiArea = nullptr;
     QPointer<CScribaView> m_activeView; // the view that was last activated

@@ -1,6 +1,7 @@
 #include "panecommands.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
@@ -19,12 +20,12 @@
 #include <QSettings>
 #include <QStatusBar>
 
-CPaneCommands::CPaneCommands(CScribaApp &app, CMainFrame &frame)
-    : QObject(&frame), m_app(app), m_frame(frame), m_results(new CResultsPane(&frame)),
-      m_run(new CRunController(app, *m_results, &frame)),
-      m_find(new CFindInFiles(app, *m_results, frame.statusBar(), &frame)),
-      m_problems(new CProblemList(app, *m_results, this)), m_outline(new COutlinePane(&frame)),
-      m_navigator(new PlaceNavigator(app, frame))
+CPaneCommands::CPaneCommands(DocumentHost &host, const Settings &settings, CMainFrame &frame)
+    : QObject(&frame), m_host(host), m_frame(frame), m_results(new CResultsPane(&frame)),
+      m_run(new CRunController(host, *m_results, &frame)),
+      m_find(new CFindInFiles(host, *m_results, frame.statusBar(), &frame)),
+      m_problems(new CProblemList(host, settings, *m_results, this)), m_outline(new COutlinePane(&frame)),
+      m_navigator(new PlaceNavigator(host, frame))
 {
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_results);
     ConnectResults();
@@ -53,7 +54,7 @@ void CPaneCommands::KeepShown(QDockWidget *dock, const QString &key, int command
 {
     QAction *action = m_frame.Action(CommandId(command));
     action->setCheckable(true);
-    const bool shown = m_app.OpenProfile()->value(key, false).toBool();
+    const bool shown = m_host.OpenProfile()->value(key, false).toBool();
     dock->setVisible(shown);
     action->setChecked(shown);
     connect(action, &QAction::toggled, dock, [dock](bool on) {
@@ -63,7 +64,7 @@ void CPaneCommands::KeepShown(QDockWidget *dock, const QString &key, int command
     });
     connect(dock->toggleViewAction(), &QAction::toggled, this, [this, action, key](bool on) {
         action->setChecked(on);
-        m_app.OpenProfile()->setValue(key, on);
+        m_host.OpenProfile()->setValue(key, on);
     });
 }
 

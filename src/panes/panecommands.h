@@ -11,7 +11,8 @@ class COutlinePane;
 class CProblemList;
 class CResultsPane;
 class CRunController;
-class CScribaApp;
+class DocumentHost;
+struct Settings;
 class CScribaView;
 class QDockWidget;
 class QMenu;
@@ -22,7 +23,7 @@ class CPaneCommands : public QObject {
 
 public:
     // The frame's actions for the panes' commands must exist already.
-    CPaneCommands(CScribaApp &app, CMainFrame &frame);
+    CPaneCommands(DocumentHost &host, const Settings &settings, CMainFrame &frame);
     ~CPaneCommands() override;
 
     CResultsPane *Results() const { return m_results; }
@@ -44,7 +45,7 @@ private:
     void ConnectOutline();
     void KeepShown(QDockWidget *dock, const QString &key, int command);
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CMainFrame &m_frame;
     CResultsPane *m_results;
     CRunController *m_run;

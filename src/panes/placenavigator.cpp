@@ -1,6 +1,7 @@
 #include "placenavigator.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
@@ -11,8 +12,8 @@
 bool PlaceNavigator::Go(const ResultEntry &entry)
 {
     auto *document = qobject_cast<CScribaDoc *>(entry.document.data());
-    if (!document || !m_app.Documents().contains(document))
-        document = entry.path.isEmpty() ? nullptr : m_app.OpenDocumentFile(entry.path);
+    if (!document || !m_host.Documents().contains(document))
+        document = entry.path.isEmpty() ? nullptr : m_host.OpenDocumentFile(entry.path);
     if (!document)
         return false;
     m_frame.ActivateDocument(document);

@@ -5,13 +5,13 @@
 #include <QString>
 
 class CMainFrame;
-class CScribaApp;
+class DocumentHost;
 class CScribaView;
 struct ResultEntry;
 
 class PlaceNavigator {
 public:
-    PlaceNavigator(CScribaApp &app, CMainFrame &frame) : m_app(app), m_frame(frame) {}
+    PlaceNavigator(DocumentHost &host, CMainFrame &frame) : m_host(host), m_frame(frame) {}
 
     // False when the place's file could not be opened (the opening said why).
     bool Go(const ResultEntry &entry);
@@ -23,6 +23,6 @@ public:
     static void PutCaretAt(CScribaView *view, qint64 position);
 
 private:
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CMainFrame &m_frame;
 };

@@ -1,6 +1,7 @@
 #include "problemlist.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "app/settings.h"
 #include "check/checkmarks.h"
 #include "doc/scribadoc.h"
@@ -14,20 +15,20 @@
 
 #include <algorithm>
 
-CProblemList::CProblemList(CScribaApp &app, CResultsPane &pane, QObject *parent)
-    : QObject(parent), m_app(app), m_pane(pane), m_settle(new QTimer(this))
+CProblemList::CProblemList(DocumentHost &host, const Settings &settings, CResultsPane &pane, QObject *parent)
+    : QObject(parent), m_host(host), m_pane(pane), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMs);
     connect(m_settle, &QTimer::timeout, this, &CProblemList::Rebuild);
-    connect(&app, &CScribaApp::documentsChanged, this, &CProblemList::WatchDocuments);
-    new CProblemHover(*pane.List(CResultsPane::ProblemsTab), Settings::Global().functions, app.Reference(), this);
+    connect(&host, &DocumentHost::documentsChanged, this, &CProblemList::WatchDocuments);
+    new CProblemHover(*pane.List(CResultsPane::ProblemsTab), settings.functions, host.Reference(), this);
     WatchDocuments();
 }
 
 void CProblemList::WatchDocuments()
 {
-    for (CScribaDoc *document : m_app.Documents()) {
+    for (CScribaDoc *document : m_host.Documents()) {
         connect(document->GetView()->Checks(), &CheckMarks::marksChanged, this, &CProblemList::Schedule,
                 Qt::UniqueConnection);
         connect(document, &CScribaDoc::titleChanged, this, &CProblemList::Schedule, Qt::UniqueConnection);
@@ -44,7 +45,7 @@ void CProblemList::Schedule()
 void CProblemList::Rebuild()
 {
     m_settle->stop();
-    QList<CScribaDoc *> documents = m_app.Documents();
+    QList<CScribaDoc *> documents = m_host.Documents();
     std::sort(documents.begin(), documents.end(), [](const CScribaDoc *a, const CScribaDoc *b) {
         return a->GetPathName() < b->GetPathName();
     });

@@ -5,7 +5,8 @@
 #include <QObject>
 
 class CResultsPane;
-class CScribaApp;
+class DocumentHost;
+struct Settings;
 class QTimer;
 
 class CProblemList : public QObject {
@@ -16,7 +17,8 @@ public:
     // end together, and marks set a slice at a time, make one rebuild.
     static constexpr int kSettleMs = 100;
 
-    CProblemList(CScribaApp &app, CResultsPane &pane, QObject *parent = nullptr);
+    // settings: the store whose function table the problems' hover explains.
+    CProblemList(DocumentHost &host, const Settings &settings, CResultsPane &pane, QObject *parent = nullptr);
 
     // Builds the list now.
     void Rebuild();
@@ -27,7 +29,7 @@ private slots:
 private:
     void WatchDocuments();
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CResultsPane &m_pane;
     QTimer *m_settle;
 };

@@ -124,62 +124,82 @@ std::size_t GroupLength(std::string_view s)
     return 0;
 }
 
-// The length of one alternative of a type: a name ("integer", "fun", "table"), a string literal
-// or a table shape, with its bracketed arguments, "[]" and "?" after it.
-std::size_t AtomLength(std::string_view s)
+// How many function types a type may chain through their results ("fun(): fun(): number" is
+// two): more is no hand-written type, and the count keeps the reading of a hostile file flat.
+constexpr int kDeepestType = 100;
+
+// What the type at the start of a text is, read as far as it goes.
+struct TypeRead {
+    std::size_t length = 0; // 0 when the text does not start with a type
+    bool tooDeep = false;   // more than kDeepestType function results within each other
+};
+
+// The length of a name ("integer", "fun", "table"), a string literal or a table shape at the
+// start of s, without what may follow it; 0 when there is none.
+std::size_t AtomStartLength(std::string_view s)
 {
-    std::size_t n = 0;
-    if (!s.empty() && (s.front() == '"' || s.front() == '\'' || s.front() == '`'))
-        n = QuotedLength(s);
-    else if (!s.empty() && (s.front() == '{' || s.front() == '('))
-        n = GroupLength(s);
-    else
-        while (n < s.size() && IsTypeNameChar(s[n]))
-            ++n;
-    if (n == 0)
+    if (s.empty())
         return 0;
-    for (;;) {
-        if (n < s.size() && (s[n] == '<' || s[n] == '(' || s[n] == '[')) {
-            const std::size_t group = GroupLength(s.substr(n));
-            if (group == 0)
-                return 0;
-            n += group;
-        } else if (n < s.size() && s[n] == '?') {
-            ++n;
-        } else if (n + 1 < s.size() && s[n] == ':' && s[n - 1] == ')') {
-            // A function type's results: "fun(x: number): boolean".
-            const std::string_view rest = s.substr(n + 1);
-            const std::string_view result = TrimLeft(rest);
-            const std::size_t atom = AtomLength(result);
-            if (atom == 0)
-                return 0;
-            n += 1 + (rest.size() - result.size()) + atom;
-        } else {
-            return n;
-        }
-    }
+    if (s.front() == '"' || s.front() == '\'' || s.front() == '`')
+        return QuotedLength(s);
+    if (s.front() == '{' || s.front() == '(')
+        return GroupLength(s);
+    std::size_t n = 0;
+    while (n < s.size() && IsTypeNameChar(s[n]))
+        ++n;
+    return n;
 }
 
-// The length of the type at the start of s: alternatives joined by "|", blanks allowed around
-// it; 0 when s does not start with a type.
-std::size_t TypeLength(std::string_view s)
+// One alternative of a type: an atom with its bracketed arguments, "[]" and "?" after it, and
+// a function type's results ("fun(x: number): boolean"), which are read on in the same loop.
+TypeRead AtomLength(std::string_view s)
 {
-    std::size_t n = AtomLength(s);
-    if (n == 0)
-        return 0;
+    std::size_t start = 0;
+    for (int depth = 0; depth <= kDeepestType; ++depth) {
+        const std::size_t atom = AtomStartLength(s.substr(start));
+        if (atom == 0)
+            return {};
+        std::size_t n = start + atom;
+        for (;;) {
+            if (n < s.size() && (s[n] == '<' || s[n] == '(' || s[n] == '[')) {
+                const std::size_t group = GroupLength(s.substr(n));
+                if (group == 0)
+                    return {};
+                n += group;
+            } else if (n < s.size() && s[n] == '?') {
+                ++n;
+            } else if (n + 1 < s.size() && s[n] == ':' && s[n - 1] == ')') {
+                break;
+            } else {
+                return {n, false};
+            }
+        }
+        start = n + 1;
+        while (start < s.size() && IsBlank(s[start]))
+            ++start;
+    }
+    return {0, true};
+}
+
+// The type at the start of s: alternatives joined by "|", blanks allowed around it.
+TypeRead TypeLength(std::string_view s)
+{
+    TypeRead read = AtomLength(s);
+    if (read.length == 0)
+        return read;
     for (;;) {
-        std::size_t bar = n;
+        std::size_t bar = read.length;
         while (bar < s.size() && IsBlank(s[bar]))
             ++bar;
         if (bar >= s.size() || s[bar] != '|')
-            return n;
+            return read;
         std::size_t next = bar + 1;
         while (next < s.size() && IsBlank(s[next]))
             ++next;
-        const std::size_t atom = AtomLength(s.substr(next));
-        if (atom == 0)
-            return 0;
-        n = next + atom;
+        const TypeRead atom = AtomLength(s.substr(next));
+        if (atom.length == 0)
+            return atom;
+        read.length = next + atom.length;
     }
 }
 
@@ -282,6 +302,11 @@ private:
     void Report(int line, std::string message) { m_result.problems.push_back({line, std::move(message)}); }
     void Report(std::string message) { Report(m_line, std::move(message)); }
 
+    static std::string TooDeep()
+    {
+        return " holds more than " + std::to_string(kDeepestType) + " function types within each other";
+    }
+
     void Annotated()
     {
         if (!m_block.HasAnnotations())
@@ -337,10 +362,13 @@ private:
             return;
         }
         const std::string_view typed = TrimLeft(text.substr(nameLength));
-        const std::size_t typeLength = TypeLength(typed);
+        const TypeRead type = TypeLength(typed);
+        const std::size_t typeLength = type.length;
         if (typeLength == 0) {
             const std::string name(param.name);
-            Report(typed.empty() ? "parameter " + name + " has no type" : "the type of parameter " + name + " cannot be read");
+            Report(typed.empty()   ? "parameter " + name + " has no type"
+                   : type.tooDeep ? "the type of parameter " + name + TooDeep()
+                                  : "the type of parameter " + name + " cannot be read");
             return;
         }
         param.type = typed.substr(0, typeLength);
@@ -364,10 +392,13 @@ private:
         // Straight into the block, taken back if a later value of the line cannot be read.
         const std::size_t before = m_block.returns.size();
         for (;;) {
-            const std::size_t typeLength = TypeLength(text);
+            const TypeRead type = TypeLength(text);
+            const std::size_t typeLength = type.length;
             if (typeLength == 0) {
                 m_block.returns.resize(before);
-                Report(text.empty() ? "\"---@return\" needs a type" : "the type of a return value cannot be read");
+                Report(text.empty()   ? "\"---@return\" needs a type"
+                       : type.tooDeep ? "the type of a return value" + TooDeep()
+                                      : "the type of a return value cannot be read");
                 return;
             }
             ReturnDoc &value = m_block.returns.emplace_back(ReturnDoc{text.substr(0, typeLength), {}});

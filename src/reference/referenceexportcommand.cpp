@@ -6,6 +6,8 @@
 #include "reference/tarnreference.h"
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,18 +53,38 @@ FunctionTable LoadFunctions(const QString &iniPath)
     return std::move(settings.functions);
 }
 
-TarnReference LoadDocumentation(const QString &iniPath)
+// The reference beside the configuration file; its lines that could not be read, and the pages
+// of functions the table lacks, which the export leaves out, are reported.
+TarnReference LoadDocumentation(const QString &iniPath, const FunctionTable &functions)
 {
-    std::vector<ReferenceProblem> problems;
-    QString cause;
-    TarnReference reference = LoadReference(iniPath, &problems, &cause);
     const QString path = ReferencePathBeside(iniPath);
-    if (!cause.isEmpty())
-        Complain(QStringLiteral("cannot read %1: %2; using the built-in reference").arg(QuotedPath(path), cause));
-    for (const ReferenceProblem &problem : problems)
+    LoadedReference loaded = ReadReferenceFile(path);
+    if (!loaded.cause.isEmpty())
+        Complain(QStringLiteral("cannot read %1: %2; using the built-in reference").arg(QuotedPath(path), loaded.cause));
+    else
+        ReportFunctionsNotIn(functions, loaded);
+    for (const ReferenceProblem &problem : loaded.problems)
         std::fprintf(stderr, "%s:%d: warning: %s\n", EncodeFileName(path).constData(), problem.line,
                      problem.message.c_str());
-    return reference;
+    return std::move(loaded.reference);
+}
+
+// Why the export may not go to output: the reference it documents the functions from is that
+// very file, under whatever name or link, and its pages of functions the table lacks would be
+// lost. Empty when it may.
+QString RefusalToWrite(const QString &output, const QString &iniPath)
+{
+    const QString reference = ReferencePathBeside(iniPath);
+    const FileStamp inUse = StampOf(reference);
+    if (output != QStringLiteral("-") && IsSameFile(inUse, StampOf(output)))
+        return QStringLiteral("%1 is the reference in use (%2); the export is not written over it: write it to "
+                              "another file and compare")
+            .arg(QuotedPath(output), QuotedPath(reference));
+    struct stat st;
+    if (output == QStringLiteral("-") && fstat(STDOUT_FILENO, &st) == 0 && IsSameFile(inUse, StampFromStat(st)))
+        return QStringLiteral("standard output is %1, the reference in use; the export is not written into it")
+            .arg(QuotedPath(reference));
+    return QString();
 }
 
 } // namespace
@@ -72,7 +94,12 @@ int RunReferenceExportCommand(const QStringList &arguments, const QString &iniPa
     const QString output = OutputOf(arguments);
     if (output.isEmpty())
         return 2;
-    const std::string text = WriteDefinitionFile(LoadFunctions(iniPath), LoadDocumentation(iniPath));
+    if (const QString refusal = RefusalToWrite(output, iniPath); !refusal.isEmpty()) {
+        Complain(refusal);
+        return 1;
+    }
+    const FunctionTable functions = LoadFunctions(iniPath);
+    const std::string text = WriteDefinitionFile(functions, LoadDocumentation(iniPath, functions));
     if (output == QStringLiteral("-")) {
         const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
         if (!written)

@@ -184,6 +184,21 @@ TarnReference LoadReference(const QString &iniPath, std::vector<ReferenceProblem
 TarnReference LoadReferenceFile(const QString &path, std::vector<ReferenceProblem> *problems = nullptr,
                                 QString *cause = nullptr);
 
+// A definition file as the program loads it.
+struct LoadedReference {
+    // The file's pages; the built-in reference when there is no file or it cannot be read.
+    TarnReference reference;
+    // What could not be read of the file, a line that is no Lua included, in line order.
+    std::vector<ReferenceProblem> problems;
+    // Each "function" line read, as ReferenceRead has them.
+    std::vector<std::pair<std::string, int>> functionLines;
+    // Why a file that exists could not be read at all.
+    QString cause;
+};
+LoadedReference ReadReferenceFile(const QString &path);
+// Adds to loaded's problems, in line order, the function lines of functions the table lacks.
+void ReportFunctionsNotIn(const FunctionTable &table, LoadedReference &loaded);
+
 // "tg_setbc(node, mode, value)" as the table row names the parameters.
 std::string SignatureOf(const TableRow &row);
 

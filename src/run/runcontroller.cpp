@@ -1,6 +1,7 @@
 #include "runcontroller.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/resultspane.h"
@@ -18,8 +19,8 @@ const QString kCommandKey = QStringLiteral("Run/Command");
 
 } // namespace
 
-CRunController::CRunController(CScribaApp &app, CResultsPane &pane, QWidget *owner)
-    : QObject(owner), m_app(app), m_pane(pane), m_owner(owner),
+CRunController::CRunController(DocumentHost &host, CResultsPane &pane, QWidget *owner)
+    : QObject(owner), m_host(host), m_pane(pane), m_owner(owner),
       m_runner(new CScriptRunner(pane.Model(CResultsPane::OutputTab), this))
 {
     connect(m_runner, &CScriptRunner::finished, this, &CRunController::OnFinished);
@@ -33,12 +34,12 @@ CRunController::~CRunController() = default;
 
 QString CRunController::Command() const
 {
-    return m_app.OpenProfile()->value(kCommandKey).toString();
+    return m_host.OpenProfile()->value(kCommandKey).toString();
 }
 
 void CRunController::SetCommand(const QString &command)
 {
-    m_app.OpenProfile()->setValue(kCommandKey, command);
+    m_host.OpenProfile()->setValue(kCommandKey, command);
 }
 
 bool CRunController::IsRunning() const
@@ -49,7 +50,7 @@ bool CRunController::IsRunning() const
 bool CRunController::SetRunCommand()
 {
     CRunCommandDialog dialog(Command(), m_owner);
-    if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
+    if (m_host.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return false;
     SetCommand(dialog.Command());
     return true;
@@ -60,7 +61,7 @@ void CRunController::RunScript(CScribaDoc *document)
     if (!document)
         return;
     if (m_runner->IsRunning()) {
-        const auto answer = m_app.GetPrompter().Ask(
+        const auto answer = m_host.GetPrompter().Ask(
             m_owner, {tr("Scriba"), tr("A script is still running.\n\nStop it and run %1?").arg(document->GetTitle()),
                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No});
         if (answer != QMessageBox::Yes)
@@ -120,7 +121,7 @@ void CRunController::OnFinished()
     emit runningChanged();
     if (CScribaDoc *next = m_next.data()) {
         m_next.clear();
-        if (m_app.Documents().contains(next))
+        if (m_host.Documents().contains(next))
             Start(next);
     }
 }
@@ -128,12 +129,12 @@ void CRunController::OnFinished()
 void CRunController::MarkErrors()
 {
     for (const RunError &error : m_runner->Errors())
-        if (CScribaDoc *document = m_app.FindDocumentOfFile(error.path))
+        if (CScribaDoc *document = m_host.FindDocumentOfFile(error.path))
             CRunMarks::Of(document->GetView())->Mark(error.line, error.message);
 }
 
 void CRunController::ClearMarks()
 {
-    for (CScribaDoc *document : m_app.Documents())
+    for (CScribaDoc *document : m_host.Documents())
         CRunMarks::Of(document->GetView())->Clear();
 }

@@ -7,7 +7,7 @@
 #include <QPointer>
 
 class CResultsPane;
-class CScribaApp;
+class DocumentHost;
 class CScribaDoc;
 class CScriptRunner;
 class QWidget;
@@ -16,7 +16,7 @@ class CRunController : public QObject {
     Q_OBJECT
 
 public:
-    CRunController(CScribaApp &app, CResultsPane &pane, QWidget *owner);
+    CRunController(DocumentHost &host, CResultsPane &pane, QWidget *owner);
     ~CRunController() override;
 
     // Runs document (the active one); asks first when a run is under way.
@@ -38,7 +38,7 @@ private:
     void MarkErrors();
     void ClearMarks();
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CResultsPane &m_pane;
     QWidget *m_owner;
     CScriptRunner *m_runner;

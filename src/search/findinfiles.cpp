@@ -1,6 +1,7 @@
 #include "findinfiles.h"
 
-#include "app/scribaapp.h"
+#include "app/prompter.h"
+#include "doc/documenthost.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/resultspane.h"
@@ -30,8 +31,8 @@ QString Shown(const std::string &bytes, std::size_t from, std::size_t length)
 
 } // namespace
 
-CFindInFiles::CFindInFiles(CScribaApp &app, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
-    : QObject(owner), m_app(app), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
+CFindInFiles::CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
+    : QObject(owner), m_host(host), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
 {
     m_poll->setInterval(kPollMs);
     connect(m_poll, &QTimer::timeout, this, &CFindInFiles::Poll);
@@ -67,9 +68,9 @@ FindInFilesQuery CFindInFiles::DefaultQuery(CScribaView *active) const
 void CFindInFiles::Open(CScribaView *active)
 {
     CFindInFilesDialog dialog(DefaultQuery(active), [this](const QString &start) {
-        return m_app.GetPrompter().FolderName(m_owner, start);
+        return m_host.GetPrompter().FolderName(m_owner, start);
     }, m_owner);
-    if (m_app.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
+    if (m_host.GetPrompter().RunDialog(dialog) != QDialog::Accepted)
         return;
     Start(dialog.Query());
 }
@@ -77,7 +78,7 @@ void CFindInFiles::Open(CScribaView *active)
 std::map<FileIdentity, std::string> CFindInFiles::OpenTexts() const
 {
     std::map<FileIdentity, std::string> texts;
-    for (CScribaDoc *document : m_app.Documents()) {
+    for (CScribaDoc *document : m_host.Documents()) {
         struct stat info {};
         if (!document->HasFileOnDisk() || stat(QFile::encodeName(document->GetPathName()).constData(), &info) != 0)
             continue;

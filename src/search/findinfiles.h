@@ -9,7 +9,7 @@
 #include <QString>
 
 class CResultsPane;
-class CScribaApp;
+class DocumentHost;
 class CScribaView;
 class QStatusBar;
 class QTimer;
@@ -21,7 +21,7 @@ public:
     // The most lines listed; matches beyond them are counted.
     static constexpr int kMostListed = 100000;
 
-    CFindInFiles(CScribaApp &app, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner);
+    CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner);
     ~CFindInFiles() override;
 
     // Asks what to find (starting from the active view's selection and folder) and starts.
@@ -39,7 +39,7 @@ private:
     void Finish();
     QString SummaryText(const FolderSearchSummary &summary) const;
 
-    CScribaApp &m_app;
+    DocumentHost &m_host;
     CResultsPane &m_pane;
     QStatusBar *m_statusBar;
     QWidget *m_owner;

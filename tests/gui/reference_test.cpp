@@ -288,13 +288,14 @@ void ReferenceTest::referenceBesideTheIniReplacesTheBuiltInOne()
 {
     QTemporaryDir folder;
     WriteFile(folder.filePath(QStringLiteral("Tarn.d.lua")),
-              "---@meta\n--- Solves it all, my way.\n---@return\nfunction tm_solve() end\n");
+              "---@meta\n--- Solves it all, my way.\n---@return\nfunction tm_solve() end\nfunction tm_mine() end\n");
     AppFixture fixture(AppFixture::AtPath{folder.filePath(QStringLiteral("Scriba.ini"))});
     bool reported = false;
     for (const Prompt &prompt : fixture.Prompts().asked)
         reported |= prompt.caption == QStringLiteral("Scriba - Tarn Reference") &&
                     prompt.text.contains(QStringLiteral("Tarn.d.lua")) &&
-                    prompt.text.contains(QStringLiteral("Line 3: \"---@return\" needs a type"));
+                    prompt.text.contains(QStringLiteral("Line 3: \"---@return\" needs a type")) &&
+                    prompt.text.contains(QStringLiteral("Line 5: tm_mine is not in the function table"));
     QVERIFY(reported);
     CScribaView *view = LoadWithCaret(fixture, "|tm_solve()\ntg_addpoint(1, 2)\n");
     QVERIFY(view);

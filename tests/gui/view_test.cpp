@@ -426,15 +426,19 @@ void ViewTest::caretStopsBlinkingWhenNothingHappens()
     QTest::keyClicks(view, "x = 1");
     const long period = view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD);
     QVERIFY(period > 0);
-    QTest::qWait(CCaretRest::kRestAfterMs / 2);
-    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period);
+    CCaretRest *rest = view->CaretRest();
+    QVERIFY(!rest->IsResting());
+    QTRY_VERIFY(rest->RemainingMs() > CCaretRest::kRestAfterMs / 2);
+    rest->Rest(); // as the timer does when nothing happened for the while
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), 0L);
     QTest::keyClick(view, Qt::Key_Left);
-    QTest::qWait(CCaretRest::kRestAfterMs / 2 + 100);
-    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period); // the key woke it
-    QTRY_COMPARE_WITH_TIMEOUT(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), 0L,
-                              CCaretRest::kRestAfterMs);
+    QTRY_COMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period); // the key woke it
+    QVERIFY(!rest->IsResting());
+    QVERIFY(rest->RemainingMs() > CCaretRest::kRestAfterMs / 2); // and the while starts again
+    rest->Rest();
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), 0L);
     QTest::keyClick(view, Qt::Key_Right);
-    QTRY_COMPARE_WITH_TIMEOUT(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period, 500);
+    QTRY_COMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETCARETPERIOD), period);
 }
 
 QTEST_MAIN(ViewTest)

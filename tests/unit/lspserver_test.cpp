@@ -232,7 +232,7 @@ TEST(LspServer, StaleDiagnosticsAreDropped)
         client.Change(kUri, 0, 1 + i, 0, 1 + i, ")");
     client.Change(kUri, 0, 0, 0, 7, "y = 1");
     EXPECT_EQ(client.Diagnostics(kUri), QJsonArray());
-    EXPECT_EQ(client.Diagnostics(kUri), QJsonArray()); // timed out: nothing else came
+    EXPECT_FALSE(client.MoreDiagnostics(kUri)); // nothing else came
     EXPECT_TRUE(client.Unread().empty());
 }
 

@@ -6,12 +6,15 @@
 #include "lsp/lspmessagereader.h"
 #include "lsp/lspserver.h"
 
+#include <gtest/gtest.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -73,14 +76,19 @@ public:
                 {"contentChanges", QJsonArray{QJsonObject{{"range", range}, {"text", text}}}}});
     }
 
-    // The next diagnostics published for uri, or an object with "timeout" set.
+    // The next diagnostics published for uri. A publication that never comes fails the test, so
+    // an empty list always means the server said there is nothing.
     QJsonArray Diagnostics(const QString &uri)
     {
-        const QJsonObject message = Take([&uri](const QJsonObject &m) {
-            return m.value("method").toString() == "textDocument/publishDiagnostics" &&
-                   m.value("params").toObject().value("uri").toString() == uri;
-        });
+        const QJsonObject message = Take(IsDiagnosticsOf(uri), kPublicationWait);
+        if (message.isEmpty())
+            ADD_FAILURE() << "no diagnostics were published for " << uri.toStdString();
         return message.value("params").toObject().value("diagnostics").toArray();
+    }
+    // True when diagnostics for uri arrive within wait: to show that nothing more came.
+    bool MoreDiagnostics(const QString &uri, std::chrono::milliseconds wait = std::chrono::seconds(2))
+    {
+        return !Take(IsDiagnosticsOf(uri), wait).isEmpty();
     }
     // Every message received so far that no Take has taken.
     std::vector<QJsonObject> Unread()
@@ -88,12 +96,12 @@ public:
         std::lock_guard lock(m_mutex);
         return std::exchange(m_messages, {});
     }
-    // Waits up to two seconds for a message that matches.
-    template <typename Match> QJsonObject Take(Match match)
+    // Waits up to wait for a message that matches; an empty object when none came.
+    template <typename Match> QJsonObject Take(Match match, std::chrono::milliseconds wait = std::chrono::seconds(2))
     {
         std::unique_lock lock(m_mutex);
         QJsonObject found;
-        m_arrived.wait_for(lock, std::chrono::seconds(2), [&] {
+        m_arrived.wait_for(lock, wait, [&] {
             for (auto it = m_messages.begin(); it != m_messages.end(); ++it) {
                 if (match(*it)) {
                     found = *it;
@@ -110,6 +118,17 @@ public:
     const std::vector<std::string> &Log() const { return m_log; }
 
 private:
+    // Long enough for a check under the sanitizers on a loaded machine; only a failing test waits.
+    static constexpr std::chrono::seconds kPublicationWait{20};
+
+    static std::function<bool(const QJsonObject &)> IsDiagnosticsOf(const QString &uri)
+    {
+        return [uri](const QJsonObject &m) {
+            return m.value("method").toString() == "textDocument/publishDiagnostics" &&
+                   m.value("params").toObject().value("uri").toString() == uri;
+        };
+    }
+
     void Receive(std::string_view bytes)
     {
         std::vector<LspFrame> frames;

@@ -156,6 +156,29 @@ const ReadCase kReadCases[] = {
 INSTANTIATE_TEST_SUITE_P(Snippets, DefinitionRead, testing::ValuesIn(kReadCases),
                          [](const testing::TestParamInfo<ReadCase> &info) { return std::string(info.param.name); });
 
+// A type of function types within each other, as deep as a hostile file makes it, is refused
+// with its line, and the reading goes on; as deep as a person writes one, it is read.
+TEST(DefinitionRead, TypesNestedBeyondReasonAreReportedNotFollowed)
+{
+    auto chain = [](int levels) {
+        std::string type;
+        for (int i = 0; i < levels; ++i)
+            type += "fun(): ";
+        return type + "number";
+    };
+    const std::string text = "---@param x " + chain(200000) + "\nfunction f(x) end\n---@return " +
+                             std::string(200000, '(') + "():" + "\nfunction g() end\n---@param y " + chain(100) +
+                             "\nfunction h(y) end\n---@return " + chain(101) + "\nfunction k() end\n";
+    const ReferenceRead read = ReadDefinitionFile(text);
+    EXPECT_EQ(read.problems,
+              (std::vector<ReferenceProblem>{{1, "the type of parameter x holds more than 100 function types within each other"},
+                                             {3, "the type of a return value cannot be read"},
+                                             {7, "the type of a return value holds more than 100 function types within each other"}}));
+    ASSERT_NE(read.reference.Find("h"), nullptr);
+    EXPECT_EQ(read.reference.Find("h")->params[0].type, chain(100));
+    EXPECT_NE(read.reference.Find("k"), nullptr);
+}
+
 TEST(DefinitionRead, FunctionLinesGiveWhereEachFunctionStands)
 {
     const ReferenceRead read = ReadDefinitionFile("---@meta\n\nfunction a() end\n--- x\nfunction b.c(d) end\n");
@@ -396,6 +419,25 @@ TEST_F(LoadReferenceTest, TheFileBesideReplacesTheBuiltInOneAndReportsItsBadLine
     EXPECT_EQ(problems, (std::vector<ReferenceProblem>{{4, "\"---@return\" needs a type"}}));
     EXPECT_NE(reference.Find("tg_mine"), nullptr);
     EXPECT_EQ(reference.Find("tg_addpoint"), nullptr);
+}
+
+// Lines the reader has no use for are still reported when they are no Lua, and so are pages of
+// functions the table does not hold: both were passed over without a word.
+TEST_F(LoadReferenceTest, ALineThatIsNoLuaAndAFunctionTheTableLacksAreReported)
+{
+    WriteBeside("---@meta\n--- Mine.\nfunction tg_mine() end\n---@return\nfunction x() end\n"
+                "this line is no Lua\nfunction tg_addpoint(x, y) end\n");
+    LoadedReference loaded = ReadReferenceFile(ReferencePathBeside(IniPath()));
+    EXPECT_TRUE(loaded.cause.isEmpty());
+    FunctionTable table;
+    table.Add({"tg_addpoint", "x", "y"});
+    table.Add({"x"});
+    ReportFunctionsNotIn(table, loaded);
+    EXPECT_EQ(loaded.problems,
+              (std::vector<ReferenceProblem>{{3, "tg_mine is not in the function table, so its page is not used"},
+                                             {4, "\"---@return\" needs a type"},
+                                             {6, "this is not Lua: '=' expected near 'line'"}}));
+    EXPECT_NE(loaded.reference.Find("tg_addpoint"), nullptr) << "the rest is still read";
 }
 
 TEST_F(LoadReferenceTest, ABinaryOrUnreadableFileKeepsTheBuiltInOneAndSaysWhy)
