@@ -142,6 +142,8 @@ void CNameAids::TextLoaded()
 
 void CNameAids::CompleteName()
 {
+    // One list at a time: Ctrl+Space's goes.
+    m_view.CloseCompletionList();
     m_completion->Show(false);
 }
 
