@@ -6,7 +6,6 @@
 #include "app/inifile.h"
 #include "app/initext.h"
 #include "app/profilestore.h"
-#include "app/session.h"
 #include "app/settings.h"
 #include "app/testkeys.h"
 #include "check/checkmarks.h"
@@ -16,7 +15,9 @@
 #include "editor/scribaview.h"
 #include "frame/accelerators.h"
 #include "frame/mainframe.h"
+#include "panes/panecommands.h"
 #include "prefs/preferencesdlg.h"
+#include "search/findinfiles.h"
 #include "reference/tarnreference.h"
 
 #include <QDir>
@@ -79,9 +80,12 @@ bool CScribaApp::InitInstance(const QStringList &files)
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this, Settings::Global());
+    if (m_recovery)
+        m_mainFrame->Panes()->FindInFiles()->SetOwnFolder(QFileInfo(m_recovery->SessionFolder()).absolutePath());
     QStringList missing;
     if (files.isEmpty()) {
-        missing = RestoreSession();
+        if (ReopenSession())
+            missing = RestoreSession();
         if (m_documents.isEmpty())
             OnFileNew();
     } else {
@@ -299,6 +303,7 @@ void CScribaApp::CloseDocument(CScribaDoc *document)
 bool CScribaApp::SaveAllModified()
 {
     const QList<CScribaDoc *> documents = m_documents;
+    CScribaDoc *userActive = m_mainFrame->ActiveDocument();
     for (CScribaDoc *document : documents) {
         // The user sees the script the question is about: two tabs may carry the same name.
         if (document->IsModified())
@@ -306,6 +311,9 @@ bool CScribaApp::SaveAllModified()
         if (!document->SaveModified())
             return false;
     }
+    // Answered: the script the user was on is the active one again (the session keeps it).
+    if (userActive && m_documents.contains(userActive))
+        m_mainFrame->ActivateDocument(userActive);
     return true;
 }
 
@@ -314,65 +322,6 @@ void CScribaApp::CloseAllDocuments()
     const QList<CScribaDoc *> documents = m_documents;
     for (CScribaDoc *document : documents)
         CloseDocument(document);
-}
-
-void CScribaApp::SaveSession()
-{
-    Session session;
-    const CScribaDoc *active = m_mainFrame->ActiveDocument();
-    for (CScribaDoc *document : m_mainFrame->DocumentsInTabOrder()) {
-        // Untitled scripts are the recovery's business, not the session's.
-        if (!document->HasFileOnDisk() || document->GetPathName().isEmpty())
-            continue;
-        const CScribaView *view = document->GetView();
-        const qint64 firstVisible = view->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE,
-                                                        view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
-        if (document == active)
-            session.active = int(session.scripts.size());
-        session.scripts.append({document->GetPathName(), view->CaretLine(), firstVisible});
-    }
-    StoreSession(*OpenProfile(), session);
-}
-
-QStringList CScribaApp::RestoreSession()
-{
-    const Session session = ReadSession(*OpenProfile());
-    QStringList missing;
-    CScribaDoc *active = nullptr;
-    for (int i = 0; i < session.scripts.size(); ++i) {
-        const SessionScript &script = session.scripts[i];
-        if (!QFileInfo(script.path).isFile()) {
-            missing.append(script.path);
-            continue;
-        }
-        CScribaDoc *document = OpenDocumentFile(script.path);
-        if (!document)
-            continue;
-        CScribaView *view = document->GetView();
-        const qint64 lastLine = view->LineCount() - 1;
-        view->SendScintilla(QsciScintillaBase::SCI_GOTOLINE, static_cast<unsigned long>(std::min(script.caretLine, lastLine)));
-        const qint64 firstLine = std::min(script.firstVisibleLine, lastLine);
-        view->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
-                            view->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(firstLine)));
-        if (i == session.active)
-            active = document;
-    }
-    if (active)
-        m_mainFrame->ActivateDocument(active);
-    return missing;
-}
-
-void CScribaApp::ReportMissingScripts(const QStringList &missing)
-{
-    if (missing.isEmpty())
-        return;
-    QStringList names;
-    for (const QString &path : missing)
-        names.append(QuotedPath(path));
-    m_prompter->Ask(m_mainFrame, {tr("Scriba"),
-                                  tr("These scripts of the last session no longer exist and were not opened:\n\n%1")
-                                      .arg(names.join(QLatin1Char('\n'))),
-                                  QMessageBox::Information, QMessageBox::Ok});
 }
 
 void CScribaApp::CheckFilesOnDisk()
@@ -583,6 +532,7 @@ void CScribaApp::OnPrintSetup()
 void CScribaApp::OnPreferences()
 {
     CPreferencesDlg dialog(Settings::Global(), *m_prompter, [this] { ApplySettingsToViews(); }, m_mainFrame);
+    dialog.SetReopenSession(ReopenSession(), [this](bool on) { SetReopenSession(on); });
     m_prompter->RunDialog(dialog);
     // Not a setting of "Scriba.ini", whose keys stay as they are: kept in the profile store.
     OpenProfile()->setValue(kNamesAfterMemberKey, Settings::Global().options.namesaftermember != 0);

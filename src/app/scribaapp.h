@@ -24,6 +24,7 @@ class RecoveryStore;
 class TarnReference;
 struct LoadedReference;
 struct RecoveredScript;
+struct SessionScript;
 
 class CScribaApp : public DocumentHost {
     Q_OBJECT
@@ -107,6 +108,10 @@ public:
     // Tarn's reference, read once at start: "Tarn.d.lua" beside "Scriba.ini", else the built-in one.
     const std::shared_ptr<const TarnReference> &Reference() const override { return m_reference; }
     void SetScriptChecking(bool on);
+    // Whether a start without script names opens the last session's scripts; kept with the
+    // recent files, on at first.
+    bool ReopenSession() const;
+    void SetReopenSession(bool on);
 
 signals:
     void recentFilesChanged();
@@ -123,6 +128,9 @@ private:
     void RecoverScript(const RecoveredScript &script);
     // Opens the scripts of the last session; the names of those that are gone, for a message.
     QStringList RestoreSession();
+    // Opens a script of the session as opening by name does, without making it the active one.
+    CScribaDoc *OpenSessionScript(const QString &absolutePath);
+    static void PlaceSessionCaret(CScribaView *view, const SessionScript &script);
     void ReportMissingScripts(const QStringList &missing);
 
     static CScribaApp *s_instance;

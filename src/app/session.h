@@ -10,6 +10,7 @@ class QSettings;
 struct SessionScript {
     QString path;
     qint64 caretLine = 0;
+    qint64 caretColumn = 0; // bytes from the start of the caret's line
     qint64 firstVisibleLine = 0;
 
     bool operator==(const SessionScript &) const = default;
@@ -21,6 +22,9 @@ struct Session {
 
     bool operator==(const Session &) const = default;
 };
+
+// The most scripts a session keeps; a larger count in the store is read as this many.
+constexpr int kMaxSessionScripts = 200;
 
 // Replaces the stored session with this one.
 void StoreSession(QSettings &store, const Session &session);

@@ -67,13 +67,17 @@ CIntelliTip::CIntelliTip(CScribaView *parent, const Settings &settings)
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     hide();
-    parent->installEventFilter(this);
+    // The text area's own size, once the view has laid it out: the view's resize comes first.
+    parent->viewport()->installEventFilter(this);
 }
 
 bool CIntelliTip::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == m_parent && e->type() == QEvent::Resize && m_shown)
+    if (watched == m_parent->viewport() && e->type() == QEvent::Resize && m_shown) {
+        // The caret may have moved in the window as it narrowed or widened.
+        m_point = m_parent->CaretPoint();
         Layout();
+    }
     return false;
 }
 
@@ -85,6 +89,7 @@ void CIntelliTip::SetContent(const QString &name, const QStringList &parameters,
     m_params = parameters;
     m_paramLines.clear();
     m_description.clear();
+    m_deprecation.clear();
     if (doc) {
         // Found by name: a reference of the user's own may list the parameters in another order.
         for (const QString &parameter : parameters) {
@@ -92,6 +97,10 @@ void CIntelliTip::SetContent(const QString &name, const QStringList &parameters,
             m_paramLines.append(param ? ParameterLine(*param) : QString());
         }
         m_description = FirstDescriptionLine(*doc);
+        if (doc->deprecated)
+            m_deprecation = doc->deprecation.empty()
+                                ? tr("Deprecated")
+                                : tr("Deprecated: %1").arg(QString::fromUtf8(doc->deprecation.data(), qsizetype(doc->deprecation.size())));
     }
     Layout();
 }
@@ -153,6 +162,8 @@ QString CIntelliTip::Text() const
 QStringList CIntelliTip::Lines() const
 {
     QStringList lines{Text()};
+    if (!m_deprecation.isEmpty())
+        lines.append(m_deprecation);
     if (m_current >= 1 && m_current <= m_paramLines.size() && !m_paramLines[m_current - 1].isEmpty())
         lines.append(m_paramLines[m_current - 1]);
     if (!m_description.isEmpty())
@@ -160,10 +171,10 @@ QStringList CIntelliTip::Lines() const
     return lines;
 }
 
-int CIntelliTip::LayOutLines(int width)
+int CIntelliTip::LayOutLines(int width, int count)
 {
     m_layouts.clear();
-    const QStringList lines = Lines();
+    const QStringList lines = Lines().mid(0, count);
     int widest = 0;
     for (int i = 0; i < lines.size(); ++i) {
         auto layout = std::make_unique<QTextLayout>(lines[i], m_normalFont);
@@ -215,15 +226,27 @@ QRect CIntelliTip::PlaceFor(QSize size) const
     return QRect(QPoint(x, fits(lineBottom) ? lineBottom : lineTop - size.height()), size);
 }
 
+int CIntelliTip::LaidOutHeight() const
+{
+    int height = 0;
+    for (const auto &layout : m_layouts)
+        height += int(std::ceil(layout->boundingRect().height()));
+    return height + 2 * kTextTop;
+}
+
 void CIntelliTip::Layout()
 {
     const QRect area = m_parent->viewport()->geometry();
     const int most = std::max(area.width() - 2 * kTextLeft - kRightEdgeMargin, kLeastWidth);
-    const int width = LayOutLines(most);
-    int height = 0;
-    for (const auto &layout : m_layouts)
-        height += int(std::ceil(layout->boundingRect().height()));
-    setGeometry(PlaceFor(QSize(width + 2 * kTextLeft + 1, height + 2 * kTextTop)));
+    // The room below the caret's line or above it, whichever is more: lines from the end (the
+    // description, then the parameter's) give way until the tip fits there, so a view made
+    // narrow never has the tip cut off or lying over the line being typed.
+    const int room = std::max(area.y() + area.height() - (m_point.y() + kBelowCaret), m_point.y() - kAboveCaret - area.y());
+    int count = int(Lines().size());
+    int width = LayOutLines(most, count);
+    while (count > 1 && LaidOutHeight() > room)
+        width = LayOutLines(most, --count);
+    setGeometry(PlaceFor(QSize(width + 2 * kTextLeft + 1, LaidOutHeight())));
     update();
 }
 
@@ -300,6 +323,9 @@ void CIntelliTip::OnKeyBefore(const QKeyEvent *e)
     if (!Enabled())
         return;
     switch (e->key()) {
+    case Qt::Key_Escape:
+        HideTip();
+        break;
     case Qt::Key_Backspace:
         // Deleting the opening parenthesis ends the call.
         if (m_shown) {
@@ -311,6 +337,11 @@ void CIntelliTip::OnKeyBefore(const QKeyEvent *e)
     default:
         break;
     }
+}
+
+bool CIntelliTip::ClaimsShortcut(const QKeyEvent *e) const
+{
+    return m_shown && e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier;
 }
 
 void CIntelliTip::OnKeyAfter(const QKeyEvent *e)

@@ -59,13 +59,15 @@ public:
     void HideTip();
 
     bool IsShown() const { return m_shown; }
+    // Escape, while the tip shows: it is the tip's to close, not the window's.
+    bool ClaimsShortcut(const QKeyEvent *e) const;
     int CurrentParameter() const { return m_current; }
     const QString &Name() const { return m_name; }
     const QStringList &Parameters() const { return m_params; }
     // The first line as it reads: "name(a, b)".
     QString Text() const;
-    // Every line of the tip before wrapping: the first, then the current parameter's line and
-    // the function's description where the reference has them.
+    // Every line of the tip before wrapping: the first, then whether the function is deprecated,
+    // the current parameter's line and the function's description where the reference has them.
     QStringList Lines() const;
 
     // Steps of the view's handling, each only while the tip is switched on.
@@ -86,7 +88,9 @@ private:
     bool Enabled() const;
     void Layout();
     // Lays the lines out within width; returns the width they take.
-    int LayOutLines(int width);
+    // Lays out the first count of Lines(); the width of the widest.
+    int LayOutLines(int width, int count);
+    int LaidOutHeight() const;
     QRect PlaceFor(QSize size) const;
     // Fills the tip for the function word names; false when no function has that name.
     bool ShowFunction(std::string_view word);
@@ -102,6 +106,7 @@ private:
     // the tip is up. One line for each of m_params, empty where the page does not document it.
     QStringList m_paramLines;
     QString m_description;
+    QString m_deprecation; // "Deprecated", with what to use instead when the reference says
     QRect m_avoid;
     // The signature, the parameter's line and the description, as laid out for painting.
     std::vector<std::unique_ptr<QTextLayout>> m_layouts;

@@ -20,6 +20,16 @@ QString Code(const QString &text)
     return fence + u' ' + text + u' ' + fence;
 }
 
+// A type as a page shows it: the alternatives of a union ("a"|"b"|nil) with blanks between
+// them, so a narrow page wraps between alternatives rather than inside one.
+QString TypeText(std::string_view type)
+{
+    QStringList alternatives = Text(type).split(u'|');
+    for (QString &alternative : alternatives)
+        alternative = alternative.trimmed();
+    return alternatives.join(QStringLiteral(" | "));
+}
+
 QString Description(DocList<std::string_view> lines)
 {
     QString text;
@@ -36,7 +46,7 @@ void AddParameters(QString &md, const FunctionDoc &doc)
     for (const ParamDoc &param : doc.params) {
         md += QStringLiteral("- ") + Code(Text(param.name)) + (param.optional ? QStringLiteral(" (optional)") : QString());
         if (!param.type.empty())
-            md += u' ' + Code(Text(param.type));
+            md += u' ' + Code(TypeText(param.type));
         if (!param.description.empty())
             md += QStringLiteral(": ") + Text(param.description);
         md += u'\n';
@@ -49,7 +59,7 @@ void AddReturns(QString &md, const FunctionDoc &doc)
         return;
     md += QStringLiteral("\n**Returns**\n\n");
     for (const ReturnDoc &value : doc.returns) {
-        md += QStringLiteral("- ") + Code(Text(value.type.empty() ? std::string_view("any") : value.type));
+        md += QStringLiteral("- ") + Code(TypeText(value.type.empty() ? std::string_view("any") : value.type));
         if (!value.description.empty())
             md += QStringLiteral(": ") + Text(value.description);
         md += u'\n';

@@ -10,6 +10,7 @@
 #include "editor/autoindent.h"
 #include "editor/bracketmatcher.h"
 #include "editor/caretrest.h"
+#include "editor/columntyping.h"
 #include "editor/colourer.h"
 #include "editor/completionlist.h"
 #include "editor/indentrules.h"
@@ -169,6 +170,7 @@ CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Setting
     SendScintilla(SCI_SETMULTIPASTE, SC_MULTIPASTE_EACH);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
+    m_columnTyping = std::make_unique<CColumnTyping>(*this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         m_caretRest->Wake();
@@ -316,6 +318,12 @@ void CScribaView::OnActivateView(bool activate)
     }
     LeaveAidsBehind();
     CloseFindDialog();
+}
+
+void CScribaView::focusOutEvent(QFocusEvent *e)
+{
+    m_columnTyping->End();
+    QsciScintilla::focusOutEvent(e);
 }
 
 void CScribaView::focusInEvent(QFocusEvent *e)
@@ -530,6 +538,8 @@ void CScribaView::OnModified(int position, int type, const char *text, int lengt
 
 void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 {
+    if (cause != EditTyping)
+        m_columnTyping->End();
     const EditKind previous = m_cause;
     m_cause = cause;
     edit();
@@ -541,11 +551,13 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 
 bool CScribaView::event(QEvent *e)
 {
-    // An open completion list takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
-                                                  m_nameAids->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
-        e->accept();
-        return true;
+    // An open completion list, or a shown tip, takes Escape before the application's accelerators.
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(e);
+        if (m_completion->ClaimsShortcut(key) || m_nameAids->ClaimsShortcut(key) || m_tip->ClaimsShortcut(key)) {
+            e->accept();
+            return true;
+        }
     }
     // The application's accelerators win over Scintilla's own bindings of the same keys, so
     // every command goes through the view's handlers.
@@ -574,9 +586,12 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
     // no tip and no indentation.
     if (HasMultipleCarets()) {
         LeaveAidsBehind();
+        if (IsCharacterKey(e))
+            m_columnTyping->Join();
         DefaultKeyProcessing(e);
         return;
     }
+    m_columnTyping->End();
     if (e->key() == Qt::Key_Insert && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
         g_overtype = !g_overtype;
         SendScintilla(SCI_SETOVERTYPE, g_overtype ? 1 : 0);
@@ -656,6 +671,7 @@ CCompletionList *CScribaView::CompletionList() const { return m_completion->List
 
 void CScribaView::mousePressEvent(QMouseEvent *e)
 {
+    m_columnTyping->End();
     LeaveAidsBehind();
     QsciScintilla::mousePressEvent(e);
 }

@@ -21,6 +21,7 @@ struct Settings;
 class CAutoIndent;
 class CBracketMatcher;
 class CCaretRest;
+class CColumnTyping;
 class CColourer;
 class CLineEditing;
 class CNameAids;
@@ -209,6 +210,7 @@ protected:
     void wheelEvent(QWheelEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     QByteArray fromMimeData(const QMimeData *source, bool &rectangular) const override;
     void dragEnterEvent(QDragEnterEvent *e) override;
@@ -289,6 +291,7 @@ private:
     std::unique_ptr<CViewDisplay> m_display;
     std::unique_ptr<CBracketMatcher> m_brackets;
     std::unique_ptr<CLineEditing> m_lineEditing;
+    std::unique_ptr<CColumnTyping> m_columnTyping;
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
     CCaretRest *m_caretRest = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text

@@ -9,7 +9,7 @@ class CScribaView;
 
 struct ViewSwitches {
     bool lineNumbers = true;
-    bool currentLine = false;
+    bool currentLine = true;
     bool whitespace = false;
     bool lineEndings = false;
     bool wordWrap = false;

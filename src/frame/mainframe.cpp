@@ -245,10 +245,10 @@ void CMainFrame::CreateActions()
     AddAction(ID_RUN_STOP, tr("&Stop\tShift+F5"), tr("Stop the running script"));
     AddAction(ID_RUN_SET_COMMAND, tr("Set Run &Command..."), tr("Change the command that runs a script"));
     AddAction(ID_VIEW_OUTLINE, tr("&Functions\tCtrl+Shift+O"), tr("Show or hide the functions of the script"));
-    AddAction(ID_EDIT_COMPLETE_NAME, tr("Complete N&ame\tCtrl+J"), tr("List the names that can stand where the caret is"));
-    AddAction(ID_EDIT_GOTO_DEFINITION, tr("G&o to Definition\tF12"), tr("Go to where the name at the caret is declared"));
-    AddAction(ID_EDIT_FIND_REFERENCES, tr("Fin&d References\tShift+F12"), tr("List every use of the name at the caret"));
-    AddAction(ID_EDIT_RENAME_SYMBOL, tr("Rename S&ymbol...\tF2"), tr("Rename the name at the caret and every use of it"));
+    AddAction(ID_EDIT_COMPLETE_NAME, tr("&Complete Name\tCtrl+J"), tr("List the names that can stand where the caret is"));
+    AddAction(ID_EDIT_GOTO_DEFINITION, tr("&Go to Definition\tF12"), tr("Go to where the name at the caret is declared"));
+    AddAction(ID_EDIT_FIND_REFERENCES, tr("&Find References\tShift+F12"), tr("List every use of the name at the caret"));
+    AddAction(ID_EDIT_RENAME_SYMBOL, tr("&Rename Symbol...\tF2"), tr("Rename the name at the caret and every use of it"));
 
     connect(Action(ID_FILE_NEW), &QAction::triggered, m_app, &CScribaApp::OnFileNew);
     connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
@@ -295,13 +295,13 @@ void CMainFrame::CreateLineAndViewActions()
     AddAction(ID_EDIT_GOTO_LINE, tr("&Go to Line...\tCtrl+G"), tr("Move the caret to a line of the script"));
     AddAction(ID_EDIT_MATCH_BRACKET, tr("Go to Matching &Bracket\tCtrl+B"), tr("Move the caret to the partner of the bracket beside it"));
     AddAction(ID_EDIT_TOGGLE_COMMENT, tr("Toggle Co&mment\tCtrl+/"), tr("Comment the selected lines out, or in again"));
-    AddAction(ID_EDIT_INDENT_LINES, tr("&Indent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
-    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Unindent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
-    AddAction(ID_VIEW_FOLD_ALL, tr("&Fold All\tAlt+0"), tr("Fold every block of the script"));
+    AddAction(ID_EDIT_INDENT_LINES, tr("In&dent Lines\tCtrl+I"), tr("Indent the selected lines one step more"));
+    AddAction(ID_EDIT_UNINDENT_LINES, tr("&Outdent Lines\tCtrl+Shift+I"), tr("Indent the selected lines one step less"));
+    AddAction(ID_VIEW_FOLD_ALL, tr("Fol&d All\tAlt+0"), tr("Fold every block of the script"));
     AddAction(ID_VIEW_UNFOLD_ALL, tr("&Unfold All\tAlt+Shift+0"), tr("Unfold every block of the script"));
     AddAction(ID_VIEW_ZOOM_IN, tr("Zoom &In\tCtrl++"), tr("Make the text larger in every window"));
     AddAction(ID_VIEW_ZOOM_OUT, tr("Zoom &Out\tCtrl+-"), tr("Make the text smaller in every window"));
-    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Reset ZoomZoom\tCtrl+0"), tr("Show the text at its normal size"));
+    AddAction(ID_VIEW_ZOOM_RESET, tr("Reset &Zoom\tCtrl+0"), tr("Show the text at its normal size"));
     Route(ID_EDIT_MATCH_BRACKET, &CScribaView::OnEditMatchBracket);
     Route(ID_EDIT_TOGGLE_COMMENT, &CScribaView::OnEditToggleComment);
     Route(ID_EDIT_INDENT_LINES, &CScribaView::OnEditIndentLines);
@@ -421,9 +421,11 @@ void CMainFrame::CreateMenus()
     m_editMenu->addSeparator();
     for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET})
         m_editMenu->addAction(Action(id));
+    // The commands on the script's names in a menu of their own, whose access keys are theirs.
     m_editMenu->addSeparator();
+    QMenu *names = m_editMenu->addMenu(tr("N&ames"));
     for (CommandId id : {ID_EDIT_COMPLETE_NAME, ID_EDIT_GOTO_DEFINITION, ID_EDIT_FIND_REFERENCES, ID_EDIT_RENAME_SYMBOL})
-        m_editMenu->addAction(Action(id));
+        names->addAction(Action(id));
     m_editMenu->addSeparator();
     for (CommandId id : {ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES, ID_EDIT_UNINDENT_LINES})
         m_editMenu->addAction(Action(id));
@@ -776,6 +778,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
         return;
     }
     m_app->SaveSession();
+    m_panes->KeepShownPanes();
     m_app->CloseAllDocuments();
     e->accept();
 }

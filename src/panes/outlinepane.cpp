@@ -45,6 +45,7 @@ COutlinePane::COutlinePane(QWidget *parent)
     // Down from the filter goes into the list and Enter there to the first function shown,
     // so the keyboard alone filters and jumps.
     m_filter->installEventFilter(this);
+    m_list->installEventFilter(this);
     connect(m_filter, &QLineEdit::returnPressed, this, [this] {
         if (m_list->count() > 0)
             Choose(m_list->currentItem() ? m_list->currentItem() : m_list->item(0));
@@ -53,8 +54,17 @@ COutlinePane::COutlinePane(QWidget *parent)
 
 bool COutlinePane::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == m_filter && e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Down
-        && m_list->count() > 0) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride)
+        return QDockWidget::eventFilter(watched, e);
+    const int key = static_cast<QKeyEvent *>(e)->key();
+    if (key == Qt::Key_Escape) {
+        // Claimed before the window's own Esc command can take it.
+        e->accept();
+        if (e->type() == QEvent::KeyPress)
+            emit leaveRequested();
+        return true;
+    }
+    if (watched == m_filter && e->type() == QEvent::KeyPress && key == Qt::Key_Down && m_list->count() > 0) {
         m_list->setFocus();
         return true;
     }

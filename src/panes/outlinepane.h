@@ -36,6 +36,8 @@ public:
 signals:
     // The user chose a definition at position of the view.
     void definitionChosen(CScribaView *view, qint64 position);
+    // Esc in the filter or the list: the keyboard back to the script.
+    void leaveRequested();
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class CFindInFiles;
 class CMainFrame;
 class COutlinePane;
@@ -37,6 +39,9 @@ public:
     void UpdateCommands(CScribaView *view);
     // The next (1) or previous (-1) place of the results pane's tab in front.
     void StepResult(int step);
+    // Keeps which panes show for the next start; called as the window closes, before the
+    // panes hide with it.
+    void KeepShownPanes();
 
 private:
     void ConnectResults();
@@ -44,6 +49,7 @@ private:
     void ConnectFindInFiles();
     void ConnectOutline();
     void KeepShown(QDockWidget *dock, const QString &key, int command);
+    void GiveKeyTo(int command, const std::function<void()> &bringForward);
 
     DocumentHost &m_host;
     CMainFrame &m_frame;
@@ -53,4 +59,5 @@ private:
     CProblemList *m_problems;
     COutlinePane *m_outline;
     PlaceNavigator *m_navigator;
+    bool m_shownKept = false;
 };

@@ -49,6 +49,8 @@ CReferencePane::CReferencePane(const FunctionTable &functions, std::shared_ptr<c
     m_tree->setRootIsDecorated(true);
     m_tree->setUniformRowHeights(true);
     m_page->setOpenLinks(false);
+    // A word too long for the pane scrolls; it is never cut in two.
+    m_page->setWordWrapMode(QTextOption::WordWrap);
     auto *splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(m_tree);
     splitter->addWidget(m_page);
@@ -184,6 +186,9 @@ void CReferencePane::ApplyFilter(const QString &text)
             m_tree->setCurrentItem(*it);
             return;
         }
+    // Nothing matches: no page of a function the list no longer shows.
+    m_tree->setCurrentItem(nullptr);
+    m_page->setPlainText(tr("No function's name contains \"%1\".").arg(wanted));
 }
 
 bool CReferencePane::ShowFunction(std::string_view word)

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -30,7 +31,9 @@ CKeywordGroup::CKeywordGroup(KeywordTable &table, Prompter &prompter, QWidget *p
 {
     m_box->setObjectName(QStringLiteral("keywordBox"));
     m_list->setObjectName(QStringLiteral("keywordList"));
-    m_add->setDefault(true);
+    // Enter in the box adds what it holds; the dialog's own default button is OK.
+    m_add->setAutoDefault(false);
+    m_box->installEventFilter(this);
     m_add->setEnabled(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_indent->setToolTip(tr("Keyword indents next line"));
@@ -89,6 +92,18 @@ void CKeywordGroup::RefuseText(const QString &caption, const QString &text)
     m_prompter.Ask(window(), {caption, text, QMessageBox::Warning, QMessageBox::Ok});
     m_box->setFocus();
     m_box->selectAll();
+}
+
+bool CKeywordGroup::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == m_box && e->type() == QEvent::KeyPress && m_add->isEnabled()) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_add->click();
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, e);
 }
 
 void CKeywordGroup::OnAdd()

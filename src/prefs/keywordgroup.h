@@ -25,6 +25,9 @@ signals:
     // A keyword was added or removed (attribute changes are not announced).
     void tableChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
 private:
     void OnAdd();
     void OnRemove();

@@ -49,6 +49,11 @@ CPreferencesDlg::CPreferencesDlg(Settings &settings, Prompter &prompter, std::fu
     auto *left = new QVBoxLayout;
     left->addWidget(CreateFeaturesGroup());
     left->addWidget(CreateStylesGroup());
+    m_reopenSession = CheckBox(tr("Reopen t&he last session's scripts"),
+                               tr("A start without script names opens the scripts open at the last exit"),
+                               "reopenSession", this);
+    m_reopenSession->hide(); // until the application hands over the switch
+    left->addWidget(m_reopenSession);
     layout->addLayout(left, 0, 0);
     m_keywordGroup = new CKeywordGroup(settings.keywords, prompter, this);
     layout->addWidget(m_keywordGroup, 0, 1);
@@ -132,6 +137,7 @@ QWidget *CPreferencesDlg::CreateButtons()
 {
     auto *column = new QWidget(this);
     auto *ok = new QPushButton(tr("O&K"), column);
+    ok->setDefault(true); // Enter anywhere but on another button or the keyword box
     auto *cancel = new QPushButton(tr("Ca&ncel"), column);
     m_apply = new QPushButton(tr("Appl&y"), column);
     auto *layout = new QVBoxLayout(column);
@@ -291,7 +297,17 @@ void CPreferencesDlg::Commit()
     }
     if (m_keywordsChanged || m_functionsChanged || refresh)
         m_refreshViews();
+    if (m_storeReopenSession)
+        m_storeReopenSession(m_reopenSession->isChecked());
     m_apply->setEnabled(false);
+}
+
+void CPreferencesDlg::SetReopenSession(bool on, std::function<void(bool)> store)
+{
+    m_storeReopenSession = std::move(store);
+    m_reopenSession->setChecked(on);
+    m_reopenSession->show();
+    connect(m_reopenSession, &QCheckBox::clicked, this, &CPreferencesDlg::EnableApply, Qt::UniqueConnection);
 }
 
 void CPreferencesDlg::accept()

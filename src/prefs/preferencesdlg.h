@@ -30,6 +30,9 @@ public:
 
     // The commit, then closing.
     void accept() override;
+    // The switch kept with the recent files rather than in the settings: shown with the others
+    // and handed to store on Apply or OK.
+    void SetReopenSession(bool on, std::function<void(bool)> store);
 
 private:
     QWidget *CreateFeaturesGroup();
@@ -72,4 +75,6 @@ private:
     CKeywordGroup *m_keywordGroup = nullptr;
     CFunctionGroup *m_functionGroup = nullptr;
     QPushButton *m_apply = nullptr;
+    QCheckBox *m_reopenSession = nullptr;
+    std::function<void(bool)> m_storeReopenSession;
 };

@@ -108,7 +108,11 @@ bool FileWalker::WalkFolder(const std::string &folder)
         }
         const struct stat &info = entry.info;
         if (S_ISDIR(info.st_mode)) {
-            if (!m_entered.insert({info.st_dev, info.st_ino}).second)
+            if (m_excluded.count({info.st_dev, info.st_ino}))
+                continue;
+            if (name[0] == '.' && !m_enterHidden)
+                (*m_onSkip)(SkipReason::HiddenFolder, entry.path);
+            else if (!m_entered.insert({info.st_dev, info.st_ino}).second)
                 (*m_onSkip)(SkipReason::Loop, entry.path);
             else if (!WalkFolder(entry.path))
                 (*m_onSkip)(SkipReason::Unreadable, entry.path);

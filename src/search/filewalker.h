@@ -20,7 +20,7 @@ struct FileIdentity {
     auto operator<=>(const FileIdentity &) const = default;
 };
 
-enum class SkipReason { Binary, TooLarge, Unreadable, Loop };
+enum class SkipReason { Binary, TooLarge, Unreadable, Loop, HiddenFolder };
 
 struct WalkedFile {
     std::string path;
@@ -39,6 +39,11 @@ public:
     // "*.lua; *.txt" as the pattern list it names, blanks around each pattern dropped.
     static std::vector<std::string> SplitPatterns(const std::string &text);
     bool NameFits(const char *name) const;
+    // Folders below the start whose names begin with "." (.git and the like) are passed over,
+    // with the reason HiddenFolder, unless entered is true.
+    void EnterHiddenFolders(bool entered) { m_enterHidden = entered; }
+    // Folders never entered, whatever leads to them (the program's own state, say); said nothing of.
+    void ExcludeFolders(std::set<FileIdentity> folders) { m_excluded = std::move(folders); }
 
     // Calls onFile for each fitting file in path order, until it returns false; onSkip for
     // each file or folder passed over. False when the folder itself cannot be read.
@@ -50,6 +55,8 @@ private:
 
     std::vector<std::string> m_patterns;
     std::set<FileIdentity> m_entered;
+    std::set<FileIdentity> m_excluded;
+    bool m_enterHidden = false;
     const std::function<bool(const WalkedFile &)> *m_onFile = nullptr;
     const std::function<void(SkipReason, const std::string &)> *m_onSkip = nullptr;
     bool m_stopped = false;

@@ -2,6 +2,7 @@
 
 #include "app/prompter.h"
 #include "doc/documenthost.h"
+#include "doc/recoverystore.h"
 #include "doc/scribadoc.h"
 #include "editor/scribaview.h"
 #include "panes/resultspane.h"
@@ -34,6 +35,7 @@ QString Shown(const std::string &bytes, std::size_t from, std::size_t length)
 CFindInFiles::CFindInFiles(DocumentHost &host, CResultsPane &pane, QStatusBar *statusBar, QWidget *owner)
     : QObject(owner), m_host(host), m_pane(pane), m_statusBar(statusBar), m_owner(owner), m_poll(new QTimer(this))
 {
+    m_ownFolder = RecoveryStore::DefaultFolder();
     m_poll->setInterval(kPollMs);
     connect(m_poll, &QTimer::timeout, this, &CFindInFiles::Poll);
     connect(&pane, &CResultsPane::stopRequested, this, [this](CResultsPane::Tab tab) {
@@ -104,10 +106,17 @@ void CFindInFiles::Start(const FindInFilesQuery &query)
     request.options = {query.matchCase, query.wholeWord};
     request.openTexts = OpenTexts();
     request.mostMatchesPerFile = kMostListed;
+    request.hiddenFolders = query.hiddenFolders;
+    request.excludedFolders = {QFile::encodeName(m_ownFolder).toStdString()};
     m_worker.Start(std::move(request));
     m_pane.SetStoppable(CResultsPane::SearchTab, true);
     m_poll->start();
     Poll();
+}
+
+void CFindInFiles::SetOwnFolder(const QString &folder)
+{
+    m_ownFolder = folder;
 }
 
 void CFindInFiles::Stop()
@@ -181,7 +190,12 @@ QString CFindInFiles::SummaryText(const FolderSearchSummary &summary) const
         return tr("The folder %1 cannot be read.").arg(QDir::toNativeSeparators(m_last.folder));
     QString text = Plural(summary.matches, tr("%1 match"), tr("%1 matches")) + QLatin1Char(' ')
                    + Plural(summary.filesWithMatches, tr("in %1 file"), tr("in %1 files"));
-    if (m_listFull)
+    if (summary.filesCut > 0)
+        text = tr("More than ") + text
+               + Plural(summary.filesCut, tr(" (%1 file has more than %2 matches: only its first %2 are listed)"),
+                        tr(" (%1 files have more than %2 matches: only the first %2 of each are listed)"))
+                     .arg(kMostListed);
+    else if (m_listFull)
         text += tr(" (the first %1 listed)").arg(kMostListed);
     QStringList skipped;
     if (summary.binary)
@@ -190,6 +204,8 @@ QString CFindInFiles::SummaryText(const FolderSearchSummary &summary) const
         skipped.append(tr("%1 over 2 GB").arg(summary.tooLarge));
     if (summary.unreadable)
         skipped.append(tr("%1 unreadable").arg(summary.unreadable));
+    if (summary.hiddenFolders)
+        skipped.append(Plural(summary.hiddenFolders, tr("%1 hidden folder"), tr("%1 hidden folders")));
     if (summary.loops)
         skipped.append(Plural(summary.loops, tr("%1 link back into the search"), tr("%1 links back into the search")));
     if (!skipped.isEmpty())

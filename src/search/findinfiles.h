@@ -28,6 +28,9 @@ public:
     void Open(CScribaView *active);
     void Start(const FindInFilesQuery &query);
     void Stop();
+    // The folder this program keeps its own files in (the recovery copies of unsaved scripts):
+    // never searched, as it holds nothing the user looks for.
+    void SetOwnFolder(const QString &folder);
     bool IsRunning() const { return m_worker.IsRunning(); }
     // Takes what the worker found so far; done by a timer while the search runs.
     void Poll();
@@ -48,4 +51,5 @@ private:
     FindInFilesQuery m_last;
     bool m_searched = false;
     bool m_listFull = false;
+    QString m_ownFolder;
 };

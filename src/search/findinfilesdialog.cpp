@@ -11,7 +11,8 @@ CFindInFilesDialog::CFindInFilesDialog(const FindInFilesQuery &query, std::funct
                                        QWidget *owner)
     : QDialog(owner), m_text(new QLineEdit(query.text, this)), m_folder(new QLineEdit(query.folder, this)),
       m_patterns(new QLineEdit(query.patterns, this)), m_wholeWord(new QCheckBox(tr("Match &whole word only"), this)),
-      m_matchCase(new QCheckBox(tr("Match &case"), this)), m_find(new QPushButton(tr("Fin&d"), this))
+      m_matchCase(new QCheckBox(tr("Match &case"), this)),
+      m_hiddenFolders(new QCheckBox(tr("Search &hidden folders"), this)), m_find(new QPushButton(tr("Fin&d"), this))
 {
     setWindowTitle(tr("Find in Files"));
     auto *grid = new QGridLayout;
@@ -32,6 +33,9 @@ CFindInFilesDialog::CFindInFilesDialog(const FindInFilesQuery &query, std::funct
     m_matchCase->setChecked(query.matchCase);
     grid->addWidget(m_wholeWord, 3, 1);
     grid->addWidget(m_matchCase, 4, 1);
+    m_hiddenFolders->setChecked(query.hiddenFolders);
+    m_hiddenFolders->setToolTip(tr("Folders whose names start with \".\", such as .git"));
+    grid->addWidget(m_hiddenFolders, 5, 1);
 
     auto *cancel = new QPushButton(tr("Cancel"), this);
     m_find->setDefault(true);
@@ -65,5 +69,5 @@ void CFindInFilesDialog::EnableFind()
 FindInFilesQuery CFindInFilesDialog::Query() const
 {
     return {m_text->text(), m_folder->text().trimmed(), m_patterns->text(), m_wholeWord->isChecked(),
-            m_matchCase->isChecked()};
+            m_matchCase->isChecked(), m_hiddenFolders->isChecked()};
 }

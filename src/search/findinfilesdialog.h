@@ -15,6 +15,7 @@ struct FindInFilesQuery {
     QString patterns = QStringLiteral("*.lua");
     bool wholeWord = false;
     bool matchCase = false;
+    bool hiddenFolders = false; // folders whose names start with "." are searched too
 };
 
 class CFindInFilesDialog : public QDialog {
@@ -38,5 +39,6 @@ private:
     QLineEdit *m_patterns;
     QCheckBox *m_wholeWord;
     QCheckBox *m_matchCase;
+    QCheckBox *m_hiddenFolders;
     QPushButton *m_find;
 };

@@ -76,6 +76,7 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
         case SkipReason::TooLarge: ++summary.tooLarge; break;
         case SkipReason::Unreadable: ++summary.unreadable; break;
         case SkipReason::Loop: ++summary.loops; break;
+        case SkipReason::HiddenFolder: ++summary.hiddenFolders; break;
         }
     };
     auto searchFile = [&](const WalkedFile &file) {
@@ -106,8 +107,14 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
         ++summary.filesSearched;
         if (filesSearched)
             filesSearched->store(summary.filesSearched, std::memory_order_relaxed);
+        // One more than is given tells whether the file has more.
         FileMatches found{file.path, open != request.openTexts.end(),
-                          FindLineMatches(text, search, request.mostMatchesPerFile)};
+                          FindLineMatches(text, search, request.mostMatchesPerFile + 1)};
+        if (found.matches.size() > request.mostMatchesPerFile) {
+            found.matches.resize(request.mostMatchesPerFile);
+            found.cut = true;
+            ++summary.filesCut;
+        }
         if (!found.matches.empty()) {
             ++summary.filesWithMatches;
             summary.matches += found.matches.size();
@@ -118,6 +125,14 @@ FolderSearchSummary SearchFolder(const FolderSearchRequest &request, const std::
         return true;
     };
     FileWalker walker(request.patterns);
+    walker.EnterHiddenFolders(request.hiddenFolders);
+    std::set<FileIdentity> excluded;
+    for (const std::string &folder : request.excludedFolders) {
+        struct stat info {};
+        if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            excluded.insert({info.st_dev, info.st_ino});
+    }
+    walker.ExcludeFolders(std::move(excluded));
     summary.folderUnreadable = !walker.Walk(request.folder, searchFile, onSkip);
     return summary;
 }

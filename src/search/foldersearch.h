@@ -21,12 +21,15 @@ struct FolderSearchRequest {
     // The texts of scripts open in the editor, unsaved changes included, by the file they show.
     std::map<FileIdentity, std::string> openTexts;
     std::size_t mostMatchesPerFile = 100000;
+    bool hiddenFolders = false;               // also search folders whose names start with "."
+    std::vector<std::string> excludedFolders; // never searched (the program's own state)
 };
 
 struct FileMatches {
     std::string path;
     bool fromEditor = false; // searched in the editor's text
     std::vector<LineMatch> matches;
+    bool cut = false; // more matches than mostMatchesPerFile: only the first are given
 };
 
 struct FolderSearchSummary {
@@ -37,6 +40,8 @@ struct FolderSearchSummary {
     std::size_t tooLarge = 0;
     std::size_t unreadable = 0;
     std::size_t loops = 0;
+    std::size_t hiddenFolders = 0;
+    std::size_t filesCut = 0; // files with more matches than were given
     bool folderUnreadable = false;
     bool stopped = false;
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -92,6 +93,11 @@ private slots:
     void sessionIsRestoredAfterANormalExit();
     void sessionSkipsScriptsThatAreGone();
     void startWithNamesOpensOnlyThose();
+    void sessionKeepsTheColumnAndTheScriptTheUserWasOn();
+    void damagedOrHugeSessionsStartQuickly();
+    void sessionCanBeLeftClosed();
+    void columnTypingIsOneUndoStepPerRun();
+    void currentLineIsMarkedAtFirst();
 };
 
 void EverydayTest::goToLineTakesOnlyLinesOfTheScript_data()
@@ -446,6 +452,118 @@ void EverydayTest::startWithNamesOpensOnlyThose()
     fixture.Restart({fixture.FilePath(QStringLiteral("named.lua"))});
     QCOMPARE(fixture.App().Documents().size(), 1);
     QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("named.lua"));
+}
+
+void EverydayTest::sessionKeepsTheColumnAndTheScriptTheUserWasOn()
+{
+    AppFixture fixture("");
+    CScribaView *first = OpenScript(fixture, QStringLiteral("first.lua"), NumberedLines(300));
+    CScribaView *second = OpenScript(fixture, QStringLiteral("second.lua"), NumberedLines(3000));
+    QVERIFY(first && second);
+    QTest::keyClicks(first, "changed = true");
+    fixture.App().MainFrame()->ActivateDocument(second->GetDocument());
+    second->Display().GoToLine(1990);
+    Send(second, Sci::SCI_LINEEND);
+    const long column = Send(second, Sci::SCI_GETCURRENTPOS) - Send(second, Sci::SCI_POSITIONFROMLINE, 1990);
+    QCOMPARE(column, 8L); // "x = 1991"
+    // Exit, and No to the question about the changed script, shown while it is asked.
+    fixture.Prompts().answers.enqueue(QMessageBox::No);
+    fixture.Restart();
+    QCOMPARE(fixture.Prompts().asked.size(), 0); // the new start's own
+    CScribaView *active = fixture.ActiveView();
+    QCOMPARE(active->GetDocument()->GetTitle(), QStringLiteral("second.lua"));
+    QCOMPARE(active->CaretLine(), 1990);
+    QCOMPARE(Send(active, Sci::SCI_GETCURRENTPOS) - Send(active, Sci::SCI_POSITIONFROMLINE, 1990), column);
+}
+
+void EverydayTest::damagedOrHugeSessionsStartQuickly()
+{
+    AppFixture fixture("");
+    fixture.App().MainFrame()->close();
+    fixture.Exit();
+    {
+        // A count far beyond what is stored, and more missing scripts than a message can name.
+        QSettings profile(fixture.FilePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+        profile.beginGroup(QStringLiteral("Session"));
+        profile.beginWriteArray(QStringLiteral("Scripts"), 15);
+        for (int i = 0; i < 15; ++i) {
+            profile.setArrayIndex(i);
+            profile.setValue(QStringLiteral("Path"), fixture.FilePath(QStringLiteral("gone%1.lua").arg(i)));
+        }
+        profile.endArray();
+        profile.setValue(QStringLiteral("Scripts/size"), 2147483647);
+    }
+    WriteFile(fixture.FilePath(QStringLiteral("gone3.lua")), "here = 1\n");
+    fixture.Restart();
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("gone3.lua"));
+    QCOMPARE(fixture.Prompts().asked.size(), 1);
+    const QString text = fixture.Prompts().asked.front().text;
+    QCOMPARE(text.count(QStringLiteral(".lua")), 10);
+    QVERIFY2(text.contains(QStringLiteral("gone10.lua")) && !text.contains(QStringLiteral("gone11.lua")), qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("and 4 more")), qPrintable(text));
+
+    // The same script named twice, and hundreds of scripts: each opened once, at most 200.
+    fixture.App().MainFrame()->close();
+    fixture.Exit();
+    for (int i = 0; i < 250; ++i)
+        WriteFile(fixture.FilePath(QStringLiteral("s%1.lua").arg(i)), "x = 1\n");
+    {
+        QSettings profile(fixture.FilePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+        profile.remove(QStringLiteral("Session"));
+        profile.beginGroup(QStringLiteral("Session"));
+        profile.beginWriteArray(QStringLiteral("Scripts"), 252);
+        for (int i = 0; i < 252; ++i) {
+            profile.setArrayIndex(i);
+            profile.setValue(QStringLiteral("Path"), fixture.FilePath(QStringLiteral("s%1.lua").arg(i < 2 ? 0 : i - 2)));
+        }
+        profile.endArray();
+    }
+    fixture.Restart();
+    QCOMPARE(fixture.App().Documents().size(), 198);
+}
+
+void EverydayTest::sessionCanBeLeftClosed()
+{
+    AppFixture fixture("");
+    QVERIFY(OpenScript(fixture, QStringLiteral("kept.lua"), "x = 1\n"));
+    QVERIFY(fixture.App().ReopenSession()); // on at first
+    fixture.App().SetReopenSession(false);
+    fixture.Restart();
+    QCOMPARE(fixture.App().Documents().size(), 1);
+    QVERIFY(!fixture.ActiveDocument()->HasFileOnDisk());
+    // Named scripts open whatever the switch says.
+    fixture.Restart({fixture.FilePath(QStringLiteral("kept.lua"))});
+    QCOMPARE(fixture.ActiveDocument()->GetTitle(), QStringLiteral("kept.lua"));
+}
+
+void EverydayTest::columnTypingIsOneUndoStepPerRun()
+{
+    AppFixture fixture("");
+    CScribaView *view = OpenScript(fixture, QStringLiteral("columns.lua"), "abc\nabc\nabc\n");
+    QVERIFY(view);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClicks(view, "ok_");
+    QCOMPARE(TextOf(view), QByteArray("ok_abc\nok_abc\nok_abc\n"));
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QTest::keyClicks(view, "Z");
+    QCOMPARE(TextOf(view), QByteArray("okZabc\nokZabc\nokZabc\n"));
+    view->OnEditUndo(); // the second run
+    QCOMPARE(TextOf(view), QByteArray("okabc\nokabc\nokabc\n"));
+    view->OnEditUndo(); // the Backspace
+    QCOMPARE(TextOf(view), QByteArray("ok_abc\nok_abc\nok_abc\n"));
+    view->OnEditUndo(); // the first run, whole
+    QCOMPARE(TextOf(view), QByteArray("abc\nabc\nabc\n"));
+    view->OnEditRedo();
+    QCOMPARE(TextOf(view), QByteArray("ok_abc\nok_abc\nok_abc\n"));
+}
+
+void EverydayTest::currentLineIsMarkedAtFirst()
+{
+    AppFixture fixture("");
+    CScribaView *view = OpenScript(fixture, QStringLiteral("a.lua"), "x = 1\n");
+    QCOMPARE(Send(view, Sci::SCI_GETCARETLINEVISIBLE), 1L);
+    QVERIFY(fixture.App().MainFrame()->Action(ID_VIEW_CURRENT_LINE)->isChecked());
 }
 
 QTEST_MAIN(EverydayTest)

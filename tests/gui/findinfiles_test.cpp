@@ -11,6 +11,7 @@
 #include "search/findinfiles.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -51,6 +52,7 @@ class FindInFilesTest : public QObject {
 private slots:
     void openModifiedScriptIsSearchedInItsText();
     void stopEndsALongSearch();
+    void ownStateAndHiddenFoldersAreLeftOut();
 };
 
 void FindInFilesTest::openModifiedScriptIsSearchedInItsText()
@@ -129,6 +131,31 @@ void FindInFilesTest::stopEndsALongSearch()
     QVERIFY(SearchEnds(fixture));
     QVERIFY2(SearchLines(fixture).last().endsWith(QStringLiteral("; stopped after 0 files")),
              qPrintable(SearchLines(fixture).join('\n')));
+}
+
+void FindInFilesTest::ownStateAndHiddenFoldersAreLeftOut()
+{
+    AppFixture fixture;
+    WriteFile(fixture.FilePath("a.lua"), "needle = 1\n");
+    QVERIFY(QDir().mkpath(fixture.FilePath(".git")));
+    WriteFile(fixture.FilePath(".git/b.lua"), "needle = 2\n");
+    QVERIFY(QDir().mkpath(fixture.RecoveryFolder()));
+    WriteFile(fixture.RecoveryFolder() + "/c.lua", "needle = 3\n");
+    FindInFilesQuery query;
+    query.text = "needle";
+    query.folder = fixture.FilePath("");
+    Finder(fixture)->Start(query);
+    QVERIFY(SearchEnds(fixture));
+    QStringList lines = SearchLines(fixture);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("a.lua:1: needle = 1"));
+    QCOMPARE(lines[1], QStringLiteral("1 match in 1 file; skipped 1 hidden folder"));
+    query.hiddenFolders = true;
+    Finder(fixture)->Start(query);
+    QVERIFY(SearchEnds(fixture));
+    lines = SearchLines(fixture);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral(".git/b.lua:1: needle = 2"));
 }
 
 QTEST_MAIN(FindInFilesTest)

@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QHash>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -25,6 +26,7 @@ class FrameTest : public QObject {
 private slots:
     void everyOperationKeepsWindowsMaximisedAndTitled();
     void menusNameTheKeysOfTheirTexts();
+    void everyMenuHasItsOwnAccessKeys();
     void unshownKeysStillWork_data();
     void unshownKeysStillWork();
     void lockPanesFollowTheKeyboardWithoutAKeyPress();
@@ -66,6 +68,42 @@ QStringList MenuTexts(QMenu *menu)
         texts.append(text);
     }
     return texts;
+}
+
+// The letter after the one "&" of a text that is not doubled; a null character without one.
+QChar AccessKey(const QString &text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            continue;
+        if (text[i + 1] != QLatin1Char('&'))
+            return text[i + 1].toLower();
+        ++i;
+    }
+    return QChar();
+}
+
+// Each access key used twice in the menu bar or in one of its menus, named with the menu.
+QStringList RepeatedAccessKeys(QMenuBar *bar)
+{
+    QStringList repeated;
+    auto check = [&repeated](const QString &where, const QList<QAction *> &actions) {
+        QHash<QChar, QString> seen;
+        for (QAction *action : actions) {
+            const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
+            const QChar key = AccessKey(text);
+            if (action->isSeparator() || !action->isVisible() || key.isNull())
+                continue;
+            if (seen.contains(key))
+                repeated.append(QStringLiteral("%1: %2 and %3").arg(where, seen[key], text));
+            seen.insert(key, text);
+        }
+    };
+    check(QStringLiteral("menu bar"), bar->actions());
+    for (QAction *action : bar->actions())
+        if (action->menu())
+            check(action->text(), action->menu()->actions());
+    return repeated;
 }
 
 QMenu *MenuNamed(CMainFrame *frame, const QString &title)
@@ -135,12 +173,34 @@ void FrameTest::menusNameTheKeysOfTheirTexts()
              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                           "Select A&ll\tCtrl+A", "&Find...\tCtrl+F", "F&ind Next\tF3", "R&eplace\tCtrl+R",
                           "Find in File&s...\tCtrl+Shift+F", "Ne&xt Result\tF8", "Pre&vious Result\tShift+F8",
-                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "Complete N&ame\tCtrl+J",
-                          "G&o to Definition\tF12", "Fin&d References\tShift+F12", "Rename S&ymbol...\tF2", "Toggle Co&mment\tCtrl+/",
-                          "&Indent Lines\tCtrl+I", "&Unindent Lines\tCtrl+Shift+I", "Prefere&nces..."}));
+                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "N&ames", "Toggle Co&mment\tCtrl+/",
+                          "In&dent Lines\tCtrl+I", "&Outdent Lines\tCtrl+Shift+I", "Prefere&nces..."}));
+    QMenu *names = MenuNamed(frame, QStringLiteral("&Edit"))->findChild<QMenu *>();
+    QVERIFY(names);
+    QCOMPARE(MenuTexts(names), (QStringList{"&Complete Name\tCtrl+J", "&Go to Definition\tF12",
+                                            "&Find References\tShift+F12", "&Rename Symbol...\tF2"}));
     QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&File"))).mid(0, 9),
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
                           "&Export as HTML...", "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup..."}));
+}
+
+void FrameTest::everyMenuHasItsOwnAccessKeys()
+{
+    AppFixture fixture("");
+    CMainFrame *frame = fixture.App().MainFrame();
+    WriteFile(fixture.FilePath(QStringLiteral("a&b.lua")), "x = 1\n");
+    fixture.App().AddToRecentFileList(fixture.FilePath(QStringLiteral("a&b.lua")));
+    QCoreApplication::processEvents(); // the menus made again with the recent file
+    fixture.Update();
+    QVERIFY(frame->ShowsDocumentMenu());
+    QStringList repeated = RepeatedAccessKeys(frame->menuBar());
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QLatin1Char('\n'))));
+    QVERIFY(MenuTexts(MenuNamed(frame, QStringLiteral("&View"))).contains(QStringLiteral("Reset &Zoom\tCtrl+0")));
+    fixture.App().CloseAllDocuments();
+    fixture.Update();
+    QVERIFY(!frame->ShowsDocumentMenu());
+    repeated = RepeatedAccessKeys(frame->menuBar());
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QLatin1Char('\n'))));
 }
 
 void FrameTest::unshownKeysStillWork_data()

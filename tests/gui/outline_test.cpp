@@ -8,6 +8,7 @@
 #include "panes/outlinepane.h"
 #include "panes/panecommands.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -42,6 +43,8 @@ class OutlineTest : public QObject {
 private slots:
     void listsFiltersAndJumps();
     void followsTheActiveScriptAndItsEdits();
+    void keyPutsTheKeyboardInTheFilterAndEscReturns();
+    void chosenFunctionIsCentred();
 };
 
 void OutlineTest::listsFiltersAndJumps()
@@ -91,6 +94,54 @@ void OutlineTest::followsTheActiveScriptAndItsEdits()
     QVERIFY(Outline(fixture)->IsPending()); // waits for the pause
     QVERIFY(Settles(fixture));
     QCOMPARE(Shown(fixture), (QStringList{"a", "z"}));
+}
+
+void OutlineTest::keyPutsTheKeyboardInTheFilterAndEscReturns()
+{
+    AppFixture fixture;
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->show();
+    QApplication::setActiveWindow(frame);
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    CScribaView *view = OpenScript(fixture, "wells.lua", "function alpha() end\nfunction beta() end\n");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(Outline(fixture)->isVisible());
+    QTRY_VERIFY(Outline(fixture)->FilterField()->hasFocus());
+    QVERIFY(Settles(fixture));
+    QTest::keyClicks(QApplication::focusWidget(), "bet");
+    QCOMPARE(Shown(fixture), QStringList{"beta"});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(view->hasFocus());
+    QVERIFY(Outline(fixture)->isVisible());
+    // Pressed while the pane shows: the keyboard goes back into the filter, its text selected.
+    QTest::keyClick(view, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(Outline(fixture)->FilterField()->hasFocus());
+    QCOMPARE(Outline(fixture)->FilterField()->selectedText(), QStringLiteral("bet"));
+}
+
+void OutlineTest::chosenFunctionIsCentred()
+{
+    AppFixture fixture;
+    fixture.App().MainFrame()->show();
+    QByteArray text;
+    for (int i = 0; i < 400; ++i)
+        text += "x = " + QByteArray::number(i) + "\n";
+    text += "function deep()\n  return 1\nend\n";
+    text += text;
+    CScribaView *view = OpenScript(fixture, "long.lua", text);
+    fixture.App().MainFrame()->Action(ID_VIEW_OUTLINE)->trigger();
+    QVERIFY(Settles(fixture));
+    QCOMPARE(Shown(fixture), (QStringList{"deep", "deep"}));
+    QVERIFY(QTest::qWaitForWindowExposed(fixture.App().MainFrame()));
+    QCoreApplication::processEvents(); // the layout with the pane in it
+    QListWidget *list = Outline(fixture)->List();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(CaretLine(view), 401);
+    const long first = view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const long shown = view->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN);
+    QVERIFY2(400 - first >= shown / 2 - 1 && 400 - first <= shown / 2 + 1,
+             qPrintable(QStringLiteral("first %1 of %2 shown").arg(first).arg(shown)));
 }
 
 QTEST_MAIN(OutlineTest)

@@ -138,6 +138,8 @@ private slots:
     void importMergesAndReports();
     void exportWritesTheRowsSafely();
     void preferencesCommandReachesViewsAndTheFile();
+    void enterIsOkUnlessTheKeywordBoxHoldsAName();
+    void reopenSwitchIsStoredOnOk();
 };
 
 void PreferencesTest::init()
@@ -798,6 +800,48 @@ void PreferencesTest::preferencesCommandReachesViewsAndTheFile()
     fixture.Exit();
     QVERIFY(ReadFile(fixture.IniPath()).contains("[number_style]\r\ncolor = 18, 52, 86\r\nbold = FALSE\r\n"
                                                  "italic = FALSE\r\nunderline = TRUE\r\n"));
+}
+
+
+void PreferencesTest::enterIsOkUnlessTheKeywordBoxHoldsAName()
+{
+    Open();
+    auto *box = Find<QLineEdit>(Dialog(), QStringLiteral("keywordBox"));
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("goto"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QVERIFY(m_dialog->isVisible()); // the keyword was added, the dialog stays
+    QVERIFY(ListTexts(Keywords()).contains(QStringLiteral("goto")));
+    QTest::keyClick(box, Qt::Key_Return); // an empty box: OK
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+
+    Open();
+    auto *check = Find<QCheckBox>(Dialog(), QStringLiteral("intelliTip"));
+    check->setFocus();
+    check->click();
+    QTest::keyClick(check, Qt::Key_Enter);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(m_settings.options.intellitip, 0);
+}
+
+void PreferencesTest::reopenSwitchIsStoredOnOk()
+{
+    AppFixture fixture;
+    QVERIFY(fixture.App().ReopenSession());
+    QStringList problems;
+    fixture.Prompts().dialogs.enqueue([&problems](QDialog &dialog) {
+        problems = AccessKeyProblems(&dialog);
+        auto *reopen = Find<QCheckBox>(&dialog, QStringLiteral("reopenSession"));
+        if (!reopen->isVisible() || !reopen->isChecked())
+            return int(QDialog::Rejected);
+        reopen->click();
+        Find(&dialog, QStringLiteral("OK"))->click();
+        return dialog.result();
+    });
+    fixture.App().MainFrame()->Action(ID_PREFERENCES)->trigger();
+    QVERIFY(!fixture.App().ReopenSession());
+    QCOMPARE(problems, QStringList());
 }
 
 QTEST_MAIN(PreferencesTest)

@@ -19,12 +19,15 @@
 #include "panes/resultlist.h"
 #include "panes/resultspane.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QToolTip>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextLayout>
 #include <QTreeWidget>
 
 namespace {
@@ -48,6 +51,22 @@ QRect LineRect(CScribaView *view, qint64 position)
     return QRect(view->viewport()->x(), point.y(), view->viewport()->width(), height);
 }
 
+// Where a line of the document ends inside a word: the letters on either side of each break.
+QStringList MidWordBreaks(QTextDocument *document)
+{
+    QStringList breaks;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QTextLayout *layout = block.layout();
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const int end = layout->lineAt(i).textStart() + layout->lineAt(i).textLength();
+            if (end > 0 && end < text.size() && text[end - 1].isLetterOrNumber() && text[end].isLetterOrNumber())
+                breaks << text.mid(std::max(0, end - 6), 12);
+        }
+    }
+    return breaks;
+}
+
 } // namespace
 
 class ReferenceTest : public QObject {
@@ -68,6 +87,10 @@ private slots:
     void filterAndLinksOfThePane();
     void referenceBesideTheIniReplacesTheBuiltInOne();
     void problemsTellOfTheFunctionTheyName();
+    void tipSaysDeprecatedAndEscClosesIt();
+    void tipStaysWholeAndOffItsLineWhenF1NarrowsTheView();
+    void filterMatchingNothingShowsNoPage();
+    void narrowPageNeverCutsAWord();
 };
 
 void ReferenceTest::tipShowsTheParameterAndTheFunction_data()
@@ -338,6 +361,83 @@ void ReferenceTest::problemsTellOfTheFunctionTheyName()
     QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &help);
     QTRY_VERIFY(QToolTip::text().contains(QStringLiteral("use tm_addwell")));
+}
+
+void ReferenceTest::tipSaysDeprecatedAndEscClosesIt()
+{
+    AppFixture fixture;
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->show();
+    QApplication::setActiveWindow(frame);
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    CScribaView *view = LoadWithCaret(fixture, "|");
+    QVERIFY(view);
+    view->setFocus();
+    Type(view, "tg_addpoint(");
+    QVERIFY(view->Tip()->IsShown());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!view->Tip()->IsShown());
+    Type(view, " tm_addpointsource(");
+    QVERIFY(view->Tip()->IsShown());
+    const QStringList lines = view->Tip()->Lines();
+    QVERIFY2(lines.size() > 1 && lines[1].startsWith(QStringLiteral("Deprecated")) && lines[1].contains(QStringLiteral("tm_addwell")),
+             qPrintable(lines.join(QLatin1Char('\n'))));
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!view->Tip()->IsShown());
+    QCOMPARE(TextOf(view), QByteArray("tg_addpoint( tm_addpointsource("));
+}
+
+void ReferenceTest::tipStaysWholeAndOffItsLineWhenF1NarrowsTheView()
+{
+    AppFixture fixture;
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->resize(760, 250);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    CScribaView *view = LoadWithCaret(fixture, "x = 1\ny = 2\nz = 3\nw = 4\n|");
+    QVERIFY(view);
+    Type(view, "tm_addmaterial(\"sand\", 1, 2, 3, ");
+    const CIntelliTip *tip = view->Tip();
+    QVERIFY(tip->IsShown());
+    const int widthBefore = view->viewport()->width();
+    frame->Action(ID_HELP_REFERENCE)->trigger();
+    QTRY_VERIFY(view->viewport()->width() < widthBefore);
+    const qint64 caret = view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+    QTRY_VERIFY2(view->viewport()->geometry().contains(tip->geometry()), "the whole tip lies over the text");
+    QVERIFY2(!tip->geometry().intersects(LineRect(view, caret)), "the caret's line stays in sight");
+    QCOMPARE(tip->Lines().size(), 3); // what gave way is still the tip's to show in a larger view
+}
+
+void ReferenceTest::filterMatchingNothingShowsNoPage()
+{
+    AppFixture fixture;
+    CScribaView *view = LoadWithCaret(fixture, "tm_so|lve()\n");
+    QVERIFY(view);
+    fixture.App().MainFrame()->Action(ID_HELP_REFERENCE)->trigger();
+    CReferencePane *pane = fixture.App().MainFrame()->ReferencePane();
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_solve"));
+    QTest::keyClicks(pane->FilterField(), QStringLiteral("zzq"));
+    QVERIFY(pane->CurrentName().isEmpty());
+    QVERIFY(!pane->Page()->toPlainText().contains(QStringLiteral("Solves flow")));
+    QCOMPARE(pane->Page()->toPlainText(), QStringLiteral("No function's name contains \"zzq\"."));
+    pane->FilterField()->clear();
+    QVERIFY(!pane->CurrentName().isEmpty()); // the first function again
+}
+
+void ReferenceTest::narrowPageNeverCutsAWord()
+{
+    AppFixture fixture;
+    CScribaView *view = LoadWithCaret(fixture, "tm_setanaly|sis(\"steady\")\n");
+    QVERIFY(view);
+    fixture.App().MainFrame()->Action(ID_HELP_REFERENCE)->trigger();
+    CReferencePane *pane = fixture.App().MainFrame()->ReferencePane();
+    QCOMPARE(pane->CurrentName(), QStringLiteral("tm_setanalysis"));
+    QVERIFY(pane->Page()->toPlainText().contains(QStringLiteral("\"steady\" | \"transient\"")));
+    for (int width : {90, 120, 160, 220}) {
+        pane->Page()->document()->setTextWidth(width);
+        const QStringList breaks = MidWordBreaks(pane->Page()->document());
+        QVERIFY2(breaks.isEmpty(), qPrintable(QStringLiteral("%1 px: ").arg(width) + breaks.join(QStringLiteral(", "))));
+    }
 }
 
 QTEST_MAIN(ReferenceTest)

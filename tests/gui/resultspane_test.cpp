@@ -7,9 +7,12 @@
 #include "editor/scribaview.h"
 #include "frame/mainframe.h"
 #include "panes/panecommands.h"
+#include "panes/outlinepane.h"
 #include "panes/problemlist.h"
+#include "panes/resultlist.h"
 #include "panes/resultspane.h"
 
+#include <QApplication>
 #include <QSettings>
 #include <QTest>
 
@@ -50,6 +53,8 @@ private slots:
     void paneIsShownFromTheViewMenuAndKeptSo();
     void problemsFollowTheChecksOfEveryScript();
     void problemLinesStayReadableUntilTheListFollows();
+    void panesShownAtExitShowAtTheNextStart();
+    void problemsKeyBringsProblemsForward();
 };
 
 void ResultsPaneTest::paneIsShownFromTheViewMenuAndKeptSo()
@@ -131,6 +136,47 @@ void ResultsPaneTest::problemLinesStayReadableUntilTheListFollows()
 
     QTRY_COMPARE(Pane(fixture)->TabText(CResultsPane::ProblemsTab), QStringLiteral("Problems"));
     QCOMPARE(model->rowCount(), 0);
+}
+
+void ResultsPaneTest::panesShownAtExitShowAtTheNextStart()
+{
+    AppFixture fixture;
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->show();
+    frame->Action(ID_VIEW_RESULTS_PANE)->trigger();
+    frame->Action(ID_VIEW_OUTLINE)->trigger();
+    fixture.Restart();
+    frame = fixture.App().MainFrame();
+    QVERIFY(frame->Action(ID_VIEW_RESULTS_PANE)->isChecked());
+    QVERIFY(frame->Action(ID_VIEW_OUTLINE)->isChecked());
+    QVERIFY(!Pane(fixture)->isHidden());
+    QVERIFY(!frame->Panes()->Outline()->isHidden());
+    // Hidden at exit: hidden at the next start.
+    frame->Action(ID_VIEW_OUTLINE)->trigger();
+    fixture.Restart();
+    QVERIFY(fixture.App().MainFrame()->Action(ID_VIEW_RESULTS_PANE)->isChecked());
+    QVERIFY(!fixture.App().MainFrame()->Action(ID_VIEW_OUTLINE)->isChecked());
+}
+
+void ResultsPaneTest::problemsKeyBringsProblemsForward()
+{
+    AppFixture fixture;
+    CMainFrame *frame = fixture.App().MainFrame();
+    frame->show();
+    QApplication::setActiveWindow(frame);
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    Pane(fixture)->ShowTab(CResultsPane::SearchTab);
+    fixture.ActiveView()->setFocus();
+    // Pressed twice: the pane stays, with Problems in front and the keyboard in its list.
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyClick(fixture.ActiveView(), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(Pane(fixture)->isVisible());
+        QCOMPARE(Pane(fixture)->CurrentTab(), CResultsPane::ProblemsTab);
+        QTRY_VERIFY(Pane(fixture)->List(CResultsPane::ProblemsTab)->hasFocus());
+    }
+    // The View menu's entry still hides it.
+    frame->Action(ID_VIEW_RESULTS_PANE)->trigger();
+    QVERIFY(!Pane(fixture)->isVisible());
 }
 
 QTEST_MAIN(ResultsPaneTest)

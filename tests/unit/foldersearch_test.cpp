@@ -34,7 +34,7 @@ protected:
     FolderSearchSummary Search(const std::string &needle, std::vector<std::string> patterns = {"*.lua"},
                                std::map<FileIdentity, std::string> openTexts = {})
     {
-        FolderSearchRequest request;
+        FolderSearchRequest request = m_request;
         request.folder = m_root;
         request.patterns = std::move(patterns);
         request.needle = needle;
@@ -53,6 +53,7 @@ protected:
     }
 
     std::string m_root;
+    FolderSearchRequest m_request; // the fields Search does not set
     std::atomic<bool> m_stop{false};
     std::vector<FileMatches> found;
 };
@@ -167,3 +168,37 @@ TEST(LineMatcher, LongLineShowsAWindowAroundTheMatch)
 }
 
 } // namespace
+
+TEST_F(FolderSearchTest, HiddenAndExcludedFoldersArePassedOverUnlessAsked)
+{
+    Write("a.lua", "well = 1\n");
+    Write(".git/b.lua", "well = 2\n");
+    Write("sub/.cache/c.lua", "well = 3\n");
+    Write("state/recovery/d.lua", "well = 4\n");
+    Write(".e.lua", "well = 5\n"); // a hidden file is no folder: searched
+    m_request.excludedFolders = {Path("state/recovery")};
+    FolderSearchSummary summary = Search("well");
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{".e.lua", "a.lua"}));
+    EXPECT_EQ(summary.hiddenFolders, 2u);
+    m_request.hiddenFolders = true;
+    summary = Search("well");
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{".e.lua", ".git/b.lua", "a.lua", "sub/.cache/c.lua"}));
+    EXPECT_EQ(summary.hiddenFolders, 0u);
+}
+
+TEST_F(FolderSearchTest, FileWithMoreMatchesThanListedSaysSo)
+{
+    Write("many.lua", "well\nwell\nwell\nwell\n");
+    Write("few.lua", "well\n");
+    m_request.mostMatchesPerFile = 3;
+    FolderSearchSummary summary = Search("well");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_FALSE(found[0].cut); // few.lua
+    EXPECT_TRUE(found[1].cut);
+    EXPECT_EQ(found[1].matches.size(), 3u);
+    EXPECT_EQ(summary.filesCut, 1u);
+    EXPECT_EQ(summary.matches, 4u);
+    Write("many.lua", "well\nwell\nwell\n"); // exactly as many: not cut
+    summary = Search("well");
+    EXPECT_EQ(summary.filesCut, 0u);
+}
