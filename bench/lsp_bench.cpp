@@ -18,7 +18,10 @@
 
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <set>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -110,6 +113,114 @@ void BM_Completion(benchmark::State &state)
     for (auto _ : state)
         server->Feed(request);
 }
+
+// ---------------------------------------------------------------- requests about names
+
+// A script of 10 MB with a small function in its middle whose names the requests ask about:
+// line + 3 of the text reads "    probe_total = probe_total + probe_step * probe_i".
+struct NamedScript {
+    std::string text;
+    int line = 0;
+};
+
+const NamedScript &ScriptWithProbe()
+{
+    static const NamedScript script = [] {
+        NamedScript made;
+        std::string text = ScriptGenerator(ParsedTable(DefaultFunctionsText())).Compilable(10u << 20);
+        const std::size_t middle = text.find("\nfunction part", text.size() / 2) + 1;
+        made.line = int(std::count(text.begin(), text.begin() + std::ptrdiff_t(middle), '\n'));
+        text.insert(middle, "local function probe_helper(probe_count, probe_step)\n"
+                            "  local probe_total = 0\n"
+                            "  for probe_i = 1, probe_count do\n"
+                            "    probe_total = probe_total + probe_step * probe_i\n"
+                            "  end\n"
+                            "  return probe_total\n"
+                            "end\n");
+        made.text = std::move(text);
+        return made;
+    }();
+    return script;
+}
+
+// Asks the same request about the probe again and again; the model is built before timing.
+void AskAboutTheProbe(benchmark::State &state, const QString &method, int character)
+{
+    const NamedScript &script = ScriptWithProbe();
+    const std::unique_ptr<LspServer> server = ServerWith(script.text, QStringLiteral("/nonexistent/Scriba.ini"));
+    QJsonObject params{{"textDocument", QJsonObject{{"uri", kUri}}}, {"position", Position(script.line + 3, character)}};
+    if (method == "textDocument/references")
+        params["context"] = QJsonObject{{"includeDeclaration", true}};
+    const std::string request = Framed(Message(method, params, 2));
+    server->Feed(request);
+    for (auto _ : state)
+        server->Feed(request);
+}
+
+// "    probe_total = probe_total + probe_s|tep": the second probe_total starts at character 18.
+void BM_NameHover(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/hover", 22); }
+void BM_NameCompletion(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/completion", 39); }
+// Nothing typed yet at the start of the line's first name: the most names the list holds.
+void BM_NameCompletionEverything(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/completion", 4); }
+void BM_NameDefinition(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/definition", 22); }
+void BM_NameReferences(benchmark::State &state) { AskAboutTheProbe(state, "textDocument/references", 22); }
+
+// What is waited for, from when the requests are sent: a completion alone, a completion sent right
+// behind a request for the outline of a script of 1 MB, or that outline alone. Wall time, as a
+// wait is what is measured.
+enum class Wait { Completion, CompletionBehindSymbols, Symbols };
+
+void WaitFor(benchmark::State &state, Wait wait)
+{
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::set<int> answered;
+    const std::string script = ScriptGenerator(ParsedTable(DefaultFunctionsText())).Compilable(1u << 20) +
+                               "local myhelper = 1\nprint(myh";
+    const int last = int(std::count(script.begin(), script.end(), '\n'));
+    auto server = std::make_unique<LspServer>(
+        LspServer::Options{QStringLiteral("/nonexistent/Scriba.ini"), std::chrono::hours(1)},
+        [&](std::string_view bytes) {
+            // The id stands near the start of every answer; an outline of megabytes is not searched.
+            const std::string_view head = bytes.substr(0, 96);
+            for (int id : {2, 3})
+                if (head.find("\"id\":" + std::to_string(id) + ",") != std::string_view::npos) {
+                    std::lock_guard lock(mutex);
+                    answered.insert(id);
+                    arrived.notify_all();
+                }
+        });
+    server->Feed(Framed(Message("initialize", {}, 1)));
+    server->Feed(Framed(Message(
+        "textDocument/didOpen",
+        {{"textDocument", QJsonObject{{"uri", kUri}, {"languageId", "lua"}, {"version", 1},
+                                      {"text", QString::fromStdString(script)}}}})));
+    const std::string symbols =
+        Framed(Message("textDocument/documentSymbol", {{"textDocument", QJsonObject{{"uri", kUri}}}}, 3));
+    const std::string completion = Framed(Message(
+        "textDocument/completion", {{"textDocument", QJsonObject{{"uri", kUri}}}, {"position", Position(last, 9)}}, 2));
+    const auto waitFor = [&](int id) {
+        std::unique_lock lock(mutex);
+        arrived.wait(lock, [&] { return answered.count(id) > 0; });
+        answered.erase(id);
+    };
+    server->Feed(completion); // builds the model
+    waitFor(2);
+    const std::string sent = wait == Wait::Completion ? completion
+                             : wait == Wait::Symbols  ? symbols
+                                                      : symbols + completion;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        server->Feed(sent);
+        waitFor(wait == Wait::Symbols ? 3 : 2);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (wait == Wait::CompletionBehindSymbols)
+            waitFor(3);
+    }
+}
+void BM_CompletionAlone(benchmark::State &state) { WaitFor(state, Wait::Completion); }
+void BM_CompletionBehindSymbols(benchmark::State &state) { WaitFor(state, Wait::CompletionBehindSymbols); }
+void BM_SymbolsAlone(benchmark::State &state) { WaitFor(state, Wait::Symbols); }
 
 // ---------------------------------------------------------------- the check, as programs
 
@@ -229,6 +340,14 @@ void BM_CommandCheck(benchmark::State &state)
 
 BENCHMARK(BM_DidChange)->Arg(1 << 10)->Arg(1 << 20);
 BENCHMARK(BM_Completion)->Arg(200)->Arg(10000);
+BENCHMARK(BM_NameHover);
+BENCHMARK(BM_NameCompletion);
+BENCHMARK(BM_NameCompletionEverything);
+BENCHMARK(BM_NameDefinition);
+BENCHMARK(BM_NameReferences);
+BENCHMARK(BM_CompletionAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CompletionBehindSymbols)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SymbolsAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ServerCheck)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CommandCheck)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -238,6 +357,15 @@ int main(int argc, char **argv)
         argc, argv,
         {{"language server: one typed character, 1 MB / 1 KB script", "BM_DidChange/1048576", "BM_DidChange/1024", 1.5},
          {"language server: completion, 10,000 / 200 functions", "BM_Completion/10000", "BM_Completion/200", 2.0},
+         {"language server: completion / hover, 10 MB script", "BM_NameCompletion", "BM_NameHover", 1.2},
+         {"language server: completion of all 200 names shown / hover, 10 MB script", "BM_NameCompletionEverything",
+          "BM_NameHover", 0},
+         {"language server: definition / hover, 10 MB script", "BM_NameDefinition", "BM_NameHover", 1.2},
+         {"language server: references / hover, 10 MB script", "BM_NameReferences", "BM_NameHover", 1.2},
+         {"language server: completion behind documentSymbol / documentSymbol, 1 MB",
+          "BM_CompletionBehindSymbols/manual_time", "BM_SymbolsAlone/manual_time", 0.1},
+         {"language server: completion behind documentSymbol / alone, 1 MB", "BM_CompletionBehindSymbols/manual_time",
+          "BM_CompletionAlone/manual_time", 0},
          {"language server check / scriba --check, 10 MB script (CPU time)", "BM_ServerCheck/iterations:3/manual_time",
           "BM_CommandCheck/iterations:3/manual_time", 1.2}});
 }

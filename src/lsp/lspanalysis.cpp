@@ -1,5 +1,7 @@
 #include "lspanalysis.h"
 
+#include "lsp/lspjsonwriter.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -48,4 +50,25 @@ QJsonObject LspAnalysis::JsonPosition(std::size_t offset) const
 QJsonObject LspAnalysis::JsonRange(std::size_t start, std::size_t end) const
 {
     return QJsonObject{{QStringLiteral("start"), JsonPosition(start)}, {QStringLiteral("end"), JsonPosition(end)}};
+}
+
+void LspAnalysis::WriteRange(LspJsonWriter &out, std::size_t start, std::size_t end) const
+{
+    const LspPosition from = PositionOf(start), to = PositionOf(end);
+    out.BeginObject();
+    out.Key("start");
+    out.BeginObject();
+    out.Key("line");
+    out.Number(from.line);
+    out.Key("character");
+    out.Number(from.character);
+    out.EndObject();
+    out.Key("end");
+    out.BeginObject();
+    out.Key("line");
+    out.Number(to.line);
+    out.Key("character");
+    out.Number(to.character);
+    out.EndObject();
+    out.EndObject();
 }

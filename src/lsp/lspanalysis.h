@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class LspJsonWriter;
+
 class LspAnalysis {
 public:
     explicit LspAnalysis(std::string text);
@@ -27,6 +29,8 @@ public:
     LspPosition PositionOf(std::size_t offset) const;
     QJsonObject JsonPosition(std::size_t offset) const;
     QJsonObject JsonRange(std::size_t start, std::size_t end) const;
+    // {"start": ..., "end": ...} written as text.
+    void WriteRange(LspJsonWriter &out, std::size_t start, std::size_t end) const;
 
 private:
     std::string m_text;

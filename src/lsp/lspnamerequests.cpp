@@ -5,8 +5,12 @@
 #include "lspserver.h"
 
 #include "lsp/lspanalysis.h"
+#include "lsp/lspjsonwriter.h"
 #include "lsp/lsplanguage.h"
 #include "lsp/lspnames.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <exception>
 
@@ -25,6 +29,17 @@ bool ReadPlace(const QJsonObject &params, LspPosition &position)
         return false;
     position = {int(std::clamp(line.toDouble(), -1.0, 2e9)), int(std::clamp(character.toDouble(), -1.0, 2e9))};
     return true;
+}
+
+// A JSON value as text: null for an undefined one.
+std::string JsonText(const QJsonValue &value)
+{
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact).toStdString();
+    if (value.isArray())
+        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact).toStdString();
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return value.isUndefined() ? "null" : wrapped.mid(1, wrapped.size() - 2).toStdString();
 }
 
 QString DocumentUri(const QJsonObject &params)
@@ -84,26 +99,27 @@ bool LspServer::ServeNameRequest(const QJsonValue &id, const QString &method, co
         return true;
     }
     QString refusal;
-    const QJsonValue answer = AnswerAtPlace(method, params, *script, position, uri, refusal);
+    const std::string answer = AnswerAtPlace(method, params, *script, position, uri, refusal);
     if (!refusal.isEmpty())
         RespondError(id, kRequestFailed, refusal);
     else
-        Respond(id, answer);
+        RespondText(id, answer);
     return true;
 }
 
-QJsonValue LspServer::AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
+// The answer to a request about a place, as JSON text.
+std::string LspServer::AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
                                     LspPosition position, const QString &uri, QString &refusal)
 {
     const LspConfiguration &tarn = *m_configuration;
     if (method == QStringLiteral("textDocument/completion"))
         return LspNames::Completion(tarn, script, position);
     if (method == QStringLiteral("textDocument/hover"))
-        return LspNames::Hover(tarn, script, position);
+        return JsonText(LspNames::Hover(tarn, script, position));
     if (method == QStringLiteral("textDocument/signatureHelp"))
-        return LspNames::SignatureHelp(tarn, script, position);
+        return JsonText(LspNames::SignatureHelp(tarn, script, position));
     if (method == QStringLiteral("textDocument/definition"))
-        return LspNames::Definition(tarn, script, position, uri);
+        return JsonText(LspNames::Definition(tarn, script, position, uri));
     if (method == QStringLiteral("textDocument/references")) {
         const bool withDeclaration = params.value(QStringLiteral("context"))
                                          .toObject()
@@ -114,11 +130,11 @@ QJsonValue LspServer::AnswerAtPlace(const QString &method, const QJsonObject &pa
     if (method == QStringLiteral("textDocument/documentHighlight"))
         return LspNames::Highlights(tarn, script, position);
     if (method == QStringLiteral("textDocument/prepareRename"))
-        return LspNames::PrepareRename(tarn, script, position, refusal);
+        return JsonText(LspNames::PrepareRename(tarn, script, position, refusal));
     const QJsonValue newName = params.value(QStringLiteral("newName"));
     if (!newName.isString()) {
         refusal = QStringLiteral("a rename needs a newName");
-        return QJsonValue::Undefined;
+        return {};
     }
     return LspNames::Rename(tarn, script, position, newName.toString(), uri, refusal);
 }
@@ -153,7 +169,7 @@ void LspServer::PostWholeScriptRequest(const QJsonValue &id, const QString &meth
                     return;
                 }
                 if (method == QStringLiteral("textDocument/foldingRange")) {
-                    Respond(id, LspNames::FoldingRanges(*script));
+                    RespondText(id, LspNames::FoldingRanges(*script));
                     return;
                 }
                 for (const QJsonValue &symbol : LspNames::WorkspaceSymbols(
@@ -165,4 +181,21 @@ void LspServer::PostWholeScriptRequest(const QJsonValue &id, const QString &meth
             RespondError(id, InternalError, QString::fromUtf8(failure.what()));
         }
     });
+}
+
+void LspServer::RespondText(const QJsonValue &id, const std::string &result)
+{
+    LspJsonWriter message;
+    message.BeginObject();
+    message.Key("jsonrpc");
+    message.String("2.0");
+    message.Key("id");
+    message.Raw(JsonText(id));
+    message.Key("result");
+    message.Raw(result);
+    message.EndObject();
+    const std::string framed =
+        "Content-Length: " + std::to_string(message.Text().size()) + "\r\n\r\n" + message.Text();
+    std::lock_guard lock(m_outputMutex);
+    m_output(framed);
 }

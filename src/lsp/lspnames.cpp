@@ -1,6 +1,7 @@
 #include "lspnames.h"
 
 #include "editor/foldlevels.h"
+#include "lsp/lspjsonwriter.h"
 #include "lsp/lsplanguage.h"
 #include "model/lualibrary.h"
 #include "model/namequeries.h"
@@ -99,33 +100,60 @@ QJsonObject Location(const QString &uri, const QJsonObject &range)
 
 } // namespace
 
-QJsonValue Completion(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position)
+std::string Completion(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position)
 {
     const NameQueries queries = QueriesOf(tarn, script);
     const std::size_t offset = script.OffsetOf(position);
     const NameCompletion completion = queries.Complete(offset, kMostCompletions);
-    QJsonArray items;
-    const QJsonObject range = script.JsonRange(completion.wordStart, offset);
+    LspJsonWriter range;
+    script.WriteRange(range, completion.wordStart, offset);
+    LspJsonWriter out;
+    out.BeginObject();
+    out.Key("isIncomplete");
+    out.Bool(completion.incomplete);
+    out.Key("items");
+    out.BeginArray();
     int order = 0;
     for (const NameCandidate &candidate : completion.candidates) {
-        const QString label = Utf8(candidate.name);
-        QJsonObject item{{QStringLiteral("label"), label},
-                         {QStringLiteral("kind"), ItemKindOf(candidate.kind)},
-                         {QStringLiteral("sortText"), QStringLiteral("%1").arg(order++, 4, 10, QLatin1Char('0'))},
-                         {QStringLiteral("textEdit"),
-                          QJsonObject{{QStringLiteral("range"), range}, {QStringLiteral("newText"), label}}}};
-        if (!candidate.detail.empty())
-            item[QStringLiteral("detail")] = Utf8(candidate.detail);
-        if (candidate.deprecated)
-            item[QStringLiteral("tags")] = QJsonArray{kDeprecatedTag};
+        out.BeginObject();
+        out.Key("label");
+        out.String(candidate.name);
+        out.Key("kind");
+        out.Number(ItemKindOf(candidate.kind));
+        out.Key("sortText"); // the order given: nearest scope first
+        out.String(QStringLiteral("%1").arg(order++, 4, 10, QLatin1Char('0')));
+        out.Key("textEdit");
+        out.BeginObject();
+        out.Key("range");
+        out.Raw(range.Text());
+        out.Key("newText");
+        out.String(candidate.name);
+        out.EndObject();
+        if (!candidate.detail.empty()) {
+            out.Key("detail");
+            out.String(candidate.detail);
+        }
+        if (candidate.deprecated) {
+            out.Key("tags");
+            out.Raw("[1]");
+        }
         if (candidate.kind != NameKind::Keyword) {
             const QString documentation = DocumentationOf(queries.DescribeCandidate(candidate));
-            if (!documentation.isEmpty())
-                item[QStringLiteral("documentation")] = LspLanguage::Markdown(documentation);
+            if (!documentation.isEmpty()) {
+                out.Key("documentation");
+                out.BeginObject();
+                out.Key("kind");
+                out.String("markdown");
+                out.Key("value");
+                out.String(documentation);
+                out.EndObject();
+            }
         }
-        items.append(item);
+        out.EndObject();
     }
-    return QJsonObject{{QStringLiteral("isIncomplete"), completion.incomplete}, {QStringLiteral("items"), items}};
+    out.EndArray();
+    out.EndObject();
+    return out.Take();
 }
 
 QJsonValue Hover(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position)
@@ -202,25 +230,42 @@ QJsonValue Definition(const LspConfiguration &tarn, const LspAnalysis &script, L
     return QJsonValue::Null;
 }
 
-QJsonValue References(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
-                      const QString &uri, bool withDeclaration)
+std::string References(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
+                       const QString &uri, bool withDeclaration)
 {
     const NameQueries queries = QueriesOf(tarn, script);
-    QJsonArray locations;
-    for (const NameOccurrence &occurrence : queries.Occurrences(script.OffsetOf(position)))
-        if (withDeclaration || !occurrence.declaration)
-            locations.append(Location(uri, script.JsonRange(occurrence.start, occurrence.end)));
-    return locations;
+    const std::string where = uri.toStdString();
+    LspJsonWriter out;
+    out.BeginArray();
+    for (const NameOccurrence &occurrence : queries.Occurrences(script.OffsetOf(position))) {
+        if (!withDeclaration && occurrence.declaration)
+            continue;
+        out.BeginObject();
+        out.Key("uri");
+        out.String(where);
+        out.Key("range");
+        script.WriteRange(out, occurrence.start, occurrence.end);
+        out.EndObject();
+    }
+    out.EndArray();
+    return out.Take();
 }
 
-QJsonValue Highlights(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position)
+std::string Highlights(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position)
 {
     const NameQueries queries = QueriesOf(tarn, script);
-    QJsonArray highlights;
-    for (const NameOccurrence &occurrence : queries.Occurrences(script.OffsetOf(position)))
-        highlights.append(QJsonObject{{QStringLiteral("range"), script.JsonRange(occurrence.start, occurrence.end)},
-                                      {QStringLiteral("kind"), occurrence.write ? kWriteHighlight : kReadHighlight}});
-    return highlights;
+    LspJsonWriter out;
+    out.BeginArray();
+    for (const NameOccurrence &occurrence : queries.Occurrences(script.OffsetOf(position))) {
+        out.BeginObject();
+        out.Key("range");
+        script.WriteRange(out, occurrence.start, occurrence.end);
+        out.Key("kind");
+        out.Number(occurrence.write ? kWriteHighlight : kReadHighlight);
+        out.EndObject();
+    }
+    out.EndArray();
+    return out.Take();
 }
 
 QJsonValue PrepareRename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
@@ -236,35 +281,55 @@ QJsonValue PrepareRename(const LspConfiguration &tarn, const LspAnalysis &script
                        {QStringLiteral("placeholder"), Utf8(check.oldName)}};
 }
 
-QJsonValue Rename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
-                  const QString &newName, const QString &uri, QString &refusal)
+std::string Rename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
+                   const QString &newName, const QString &uri, QString &refusal)
 {
     const NameQueries queries = QueriesOf(tarn, script);
     const RenameEdits result = queries.Rename(script.OffsetOf(position), newName.toStdString());
     if (!result.ok) {
         refusal = Utf8(result.why);
-        return QJsonValue::Undefined;
+        return {};
     }
-    QJsonArray edits;
-    for (const NameOccurrence &edit : result.edits)
-        edits.append(QJsonObject{{QStringLiteral("range"), script.JsonRange(edit.start, edit.end)},
-                                 {QStringLiteral("newText"), newName}});
-    return QJsonObject{{QStringLiteral("changes"), QJsonObject{{uri, edits}}}};
+    const std::string name = newName.toStdString();
+    LspJsonWriter out;
+    out.BeginObject();
+    out.Key("changes");
+    out.BeginObject();
+    out.Key(uri.toStdString());
+    out.BeginArray();
+    for (const NameOccurrence &edit : result.edits) {
+        out.BeginObject();
+        out.Key("range");
+        script.WriteRange(out, edit.start, edit.end);
+        out.Key("newText");
+        out.String(name);
+        out.EndObject();
+    }
+    out.EndArray();
+    out.EndObject();
+    out.EndObject();
+    return out.Take();
 }
 
 // A fold from each header line to the last line before the depth falls back to the header's.
-QJsonArray FoldingRanges(const LspAnalysis &script)
+std::string FoldingRanges(const LspAnalysis &script)
 {
     std::vector<std::uint32_t> levels;
     FoldState state;
     ScanFoldLevels(script.Text(), state, levels);
-    QJsonArray ranges;
+    LspJsonWriter out;
+    out.BeginArray();
     std::vector<std::pair<int, int>> open; // header line and level, innermost last
     const auto closeAbove = [&](int line, int level) {
         while (!open.empty() && open.back().second >= level) {
-            if (line - 1 > open.back().first)
-                ranges.append(QJsonObject{{QStringLiteral("startLine"), open.back().first},
-                                          {QStringLiteral("endLine"), line - 1}});
+            if (line - 1 > open.back().first) {
+                out.BeginObject();
+                out.Key("startLine");
+                out.Number(open.back().first);
+                out.Key("endLine");
+                out.Number(line - 1);
+                out.EndObject();
+            }
             open.pop_back();
         }
     };
@@ -275,7 +340,8 @@ QJsonArray FoldingRanges(const LspAnalysis &script)
             open.emplace_back(int(line), level);
     }
     closeAbove(int(levels.size()), 0);
-    return ranges;
+    out.EndArray();
+    return out.Take();
 }
 
 QJsonArray WorkspaceSymbols(const LspAnalysis &script, const QString &uri, const QString &query, int most)

@@ -12,26 +12,29 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <string>
+
 namespace LspNames {
 
 // At most this many names are offered at once; the list says it is incomplete then.
 constexpr std::size_t kMostCompletions = 200;
 
-QJsonValue Completion(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
+// The answers that list many places come as JSON text; the others as JSON values.
+std::string Completion(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
 QJsonValue Hover(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
 QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
 QJsonValue Definition(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
                       const QString &uri);
-QJsonValue References(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
-                      const QString &uri, bool withDeclaration);
-QJsonValue Highlights(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
+std::string References(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
+                       const QString &uri, bool withDeclaration);
+std::string Highlights(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position);
 // refusal says why the name cannot be renamed; the answer is then undefined.
 QJsonValue PrepareRename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
                          QString &refusal);
-QJsonValue Rename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
-                  const QString &newName, const QString &uri, QString &refusal);
+std::string Rename(const LspConfiguration &tarn, const LspAnalysis &script, LspPosition position,
+                   const QString &newName, const QString &uri, QString &refusal);
 
-QJsonArray FoldingRanges(const LspAnalysis &script);
+std::string FoldingRanges(const LspAnalysis &script);
 // The script's named functions and the globals it sets whose names hold query (ASCII case
 // ignored), as SymbolInformation; at most most of them.
 QJsonArray WorkspaceSymbols(const LspAnalysis &script, const QString &uri, const QString &query, int most);

@@ -83,8 +83,10 @@ private:
     QJsonValue Answer(const QString &method, const QJsonObject &params, QString &problem);
     // The requests about names (lspnamerequests.cpp); false for any other method.
     bool ServeNameRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
-    QJsonValue AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
-                             LspPosition position, const QString &uri, QString &refusal);
+    std::string AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
+                              LspPosition position, const QString &uri, QString &refusal);
+    // Answers with a result that is JSON text already.
+    void RespondText(const QJsonValue &id, const std::string &result);
     void PostWholeScriptRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
     // The model of the document's current version; nullptr when it is not open.
     std::shared_ptr<const LspAnalysis> AnalysisOf(const std::string &uri);

@@ -201,7 +201,7 @@ private:
     std::string WhyNotRenamedGlobal(const Target &target, std::string_view newName) const;
     int LineOf(std::size_t offset) const;
     CallSignature SignatureOfCall(std::size_t calleeStart, std::size_t calleeEnd, std::size_t lastName,
-                              int argument) const;
+                                  std::uint32_t function, int argument) const;
     CallSignature CallByLexing(std::size_t offset) const;
 
     bool Add(NameCompletion &completion, NameCandidate candidate, std::size_t most) const;

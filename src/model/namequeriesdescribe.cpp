@@ -288,14 +288,25 @@ CallSignature NameQueries::CallAt(std::size_t offset) const
     if (call.callee.empty())
         return {};
     return SignatureOfCall(call.calleeRange.start.offset, call.calleeRange.end, call.lastName.start.offset,
+                           m_model.DefinitionOf(around.call),
                        int(around.argument));
 }
 
 CallSignature NameQueries::SignatureOfCall(std::size_t calleeStart, std::size_t calleeEnd, std::size_t lastName,
-                                       int argument) const
+                                           std::uint32_t function, int argument) const
 {
     CallSignature signature;
     signature.callee = Describe(lastName);
+    // The model knows which of the script's functions a call calls, `obj:step()` of
+    // `function M:step()` among them.
+    if (function != kNone && signature.callee.tarnRow < 0) {
+        signature.callee = NameDescription();
+        signature.callee.found = true;
+        signature.callee.start = lastName;
+        signature.callee.name = std::string(m_text.substr(calleeStart, calleeEnd - calleeStart));
+        signature.callee.kind = m_model.functions[function].method ? NameKind::Method : NameKind::GlobalFunction;
+        DescribeFunction(function, signature.callee);
+    }
     if (!signature.callee.found || signature.callee.signature.empty())
         return signature;
     signature.found = true;
@@ -372,6 +383,6 @@ CallSignature NameQueries::CallByLexing(std::size_t offset) const
     }
     for (auto it = open.rbegin(); it != open.rend(); ++it)
         if (it->call)
-            return SignatureOfCall(it->calleeStart, it->calleeEnd, it->lastName, it->commas);
+            return SignatureOfCall(it->calleeStart, it->calleeEnd, it->lastName, kNone, it->commas);
     return {};
 }

@@ -22,7 +22,7 @@ local function run()
   -- first line holds characters of two and four bytes, so UTF-16 positions matter.
   local path = folder .. '/model.lua'
   local file = assert(io.open(path, 'w'))
-  file:write('-- é𝄞 model\n', 'tg_addcirle(0, 0, 5)\n', 'local r = 2\n', 'tg_addcircle(1, 2)\n')
+  file:write('-- é𝄞 model\n', 'tg_addcirle(0, 0, 5)\n', 'local _r = 2\n', 'tg_addcircle(1, 2)\n')
   file:close()
 
   local initialized = false

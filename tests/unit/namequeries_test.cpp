@@ -212,6 +212,8 @@ TEST(NameQueries, CallSplitOverLinesKeepsItsActiveParameter)
         {"vararg takes any number", "local function v(a, ...) end\nv(1, 2, 3|)", "v(a, ...)", 1, false},
         {"library", "print(string.format(\"%d\",\n  1|))", "string.format(formatstring, ...)", 1, false},
         {"method leaves self out", "local M = {}\nfunction M:step(dt) end\nM:step(|1)", "M:step(dt)", 0, false},
+        {"field function defined after the call", "local M = {}\nlocal function go() M.run(1, |2) end\nfunction M.run(a, b) end",
+         "M.run(a, b)", 1, false},
         {"tarn, third line", "tg_addcircle(1,\n 2,\n |3)", "tg_addcircle(cx, cy, radius, (maxsegdeg))", 2, false},
         {"being typed at the end", "local function helper(a, b) end\nhelper(1,\n  |", "helper(a, b)", 1, false},
         {"after an earlier mistake", "x = = 1\ntg_addcircle(f(1, 2), \"a,b\", -- c, d\n |", "tg_addcircle(cx, cy, radius, (maxsegdeg))", 2, false},
