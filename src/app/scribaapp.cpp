@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kRecentFileCount = 4;
 const QString kScriptCheckingKey = QStringLiteral("Settings/CheckScripts");
+const QString kNamesAfterMemberKey = QStringLiteral("Settings/CompleteNamesAfterDot");
 
 // The locale's paper with half an inch left, top and right and three quarters at the bottom.
 QPageLayout DefaultPageLayout()
@@ -78,6 +79,7 @@ bool CScribaApp::InitInstance(const QStringList &files)
 {
     m_scriptChecking = OpenProfile()->value(kScriptCheckingKey, true).toBool();
     m_disabledWarnings = LoadDisabledWarnings(*OpenProfile());
+    Settings::Global().options.namesaftermember = OpenProfile()->value(kNamesAfterMemberKey, true).toBool();
     StartRecovery();
     LoadTarnReference();
     m_mainFrame = new CMainFrame(this, Settings::Global());
@@ -538,6 +540,8 @@ void CScribaApp::OnPreferences()
     dialog.SetReopenSession(ReopenSession(), [this](bool on) { SetReopenSession(on); });
     dialog.SetWarningsEditor([this](QWidget *parent) { EditWarnings(parent); });
     m_prompter->RunDialog(dialog);
+    // Not a setting of "Scriba.ini", whose keys stay as they are: kept in the profile store.
+    OpenProfile()->setValue(kNamesAfterMemberKey, Settings::Global().options.namesaftermember != 0);
 }
 
 void CScribaApp::EditWarnings(QWidget *parent)

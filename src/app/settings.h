@@ -16,6 +16,8 @@ struct EditorOptions {
     IndentMode indent = TWOSPACES;
     std::int32_t intellitip = 1;
     std::int32_t syntaxhighlighting = 1;
+    // Complete Name opens by itself after "name." and "name:". Kept in the profile store.
+    std::int32_t namesaftermember = 1;
 
     bool operator==(const EditorOptions &) const = default;
 };

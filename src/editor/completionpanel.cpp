@@ -9,13 +9,16 @@
 
 #include <QEvent>
 
-CCompletionPanel *CCompletionPanel::Attach(CCompletionList *list, CScribaView &view, const FunctionTable &functions)
+CCompletionPanel *CCompletionPanel::Attach(CCompletionList *list, CScribaView &view, const FunctionTable &functions,
+                                           Describer describe)
 {
-    return new CCompletionPanel(list, view, functions);
+    return new CCompletionPanel(list, view, functions, std::move(describe));
 }
 
-CCompletionPanel::CCompletionPanel(CCompletionList *list, CScribaView &view, const FunctionTable &functions)
-    : QLabel(list->parentWidget()), m_list(list), m_view(view), m_tip(view.Tip()), m_functions(functions)
+CCompletionPanel::CCompletionPanel(CCompletionList *list, CScribaView &view, const FunctionTable &functions,
+                                   Describer describe)
+    : QLabel(list->parentWidget()), m_list(list), m_view(view), m_tip(view.Tip()), m_functions(functions),
+      m_describe(std::move(describe))
 {
     setObjectName(QStringLiteral("completionPanel"));
     list->AddCompanion(this);
@@ -68,14 +71,17 @@ void CCompletionPanel::ShowSelected()
 {
     if (!m_list || m_list->isHidden())
         return;
-    const DocumentedFunction function =
-        LookUpFunction(m_functions, m_view.Reference(), m_list->SelectedName().toStdString());
-    if (!function) {
+    const QString name = m_list->SelectedName();
+    const DocumentedFunction function = LookUpFunction(m_functions, m_view.Reference(), name.toStdString());
+    const QString markdown = function ? FunctionMarkdown(function, PageParts::Summary)
+                             : m_describe && !name.isEmpty() ? m_describe(name)
+                                                             : QString();
+    if (markdown.isEmpty()) {
         hide();
         KeepTipOff();
         return;
     }
-    setText(MarkdownToHtml(FunctionMarkdown(function, PageParts::Summary)));
+    setText(MarkdownToHtml(markdown));
     Place();
 }
 

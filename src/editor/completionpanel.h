@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <functional>
+
 class CCompletionList;
 class CIntelliTip;
 class CScribaView;
@@ -17,9 +19,14 @@ class CCompletionPanel : public QLabel {
     Q_OBJECT
 
 public:
+    // The Markdown for a name the table does not have (Lua's library, the script's own
+    // functions), or "" when there is nothing to say.
+    using Describer = std::function<QString(const QString &name)>;
+
     // Attaches a panel to a list just made; the panel goes when the list goes. The table must
     // outlive the list.
-    static CCompletionPanel *Attach(CCompletionList *list, CScribaView &view, const FunctionTable &functions);
+    static CCompletionPanel *Attach(CCompletionList *list, CScribaView &view, const FunctionTable &functions,
+                                    Describer describe = {});
 
     static constexpr int kMostWidth = 380;
     static constexpr int kLeastWidth = 160;
@@ -29,7 +36,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
-    CCompletionPanel(CCompletionList *list, CScribaView &view, const FunctionTable &functions);
+    CCompletionPanel(CCompletionList *list, CScribaView &view, const FunctionTable &functions, Describer describe);
     void ShowSelected();
     void Place();
     void KeepTipOff();
@@ -39,4 +46,5 @@ private:
     CScribaView &m_view;
     QPointer<CIntelliTip> m_tip; // gone first when the view is closed
     const FunctionTable &m_functions;
+    Describer m_describe;
 };

@@ -1,6 +1,7 @@
 #include "intellitip.h"
 
 #include "app/settings.h"
+#include "editor/callcontext.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
 #include "editor/referencetext.h"
@@ -101,6 +102,17 @@ void CIntelliTip::SetContent(const QString &name, const QStringList &parameters,
                                 ? tr("Deprecated")
                                 : tr("Deprecated: %1").arg(QString::fromUtf8(doc->deprecation.data(), qsizetype(doc->deprecation.size())));
     }
+    Layout();
+}
+
+void CIntelliTip::SetContent(const TipSignature &signature)
+{
+    m_name = signature.name;
+    m_params = signature.parameters;
+    m_paramLines = signature.parameterLines;
+    while (m_paramLines.size() < m_params.size())
+        m_paramLines.append(QString());
+    m_description = signature.description;
     Layout();
 }
 
@@ -260,6 +272,25 @@ void CIntelliTip::mousePressEvent(QMouseEvent *e)
 
 // ---------------------------------------------------------------- steps of the view
 
+bool CIntelliTip::ShowFunction(std::string_view word)
+{
+    int row = -1;
+    if (FindFunction(m_settings.functions, word, row)) {
+        const TableRow &entries = m_settings.functions.GetAt(row);
+        QStringList parameters;
+        for (std::size_t i = 1; i < entries.size(); ++i)
+            parameters.append(QString::fromStdString(entries[i]));
+        SetContent(QString::fromUtf8(word.data(), qsizetype(word.size())), parameters,
+                   m_parent->Reference().Find(entries[0]));
+        return true;
+    }
+    const std::optional<TipSignature> signature = m_finder ? m_finder(word) : std::nullopt;
+    if (!signature)
+        return false;
+    SetContent(*signature);
+    return true;
+}
+
 bool CIntelliTip::Enabled() const
 {
     return m_settings.options.intellitip != 0;
@@ -273,14 +304,8 @@ void CIntelliTip::OnCharacter(int ch)
         // The name is the word as typed, from the last white space before the caret.
         WordBeforeCaret before;
         m_parent->GetWordBeforeCaret(' ', before);
-        int row = -1;
-        if (!FindFunction(m_settings.functions, before.word, row))
+        if (!ShowFunction(before.word))
             return;
-        const TableRow &entries = m_settings.functions.GetAt(row);
-        QStringList parameters;
-        for (std::size_t i = 1; i < entries.size(); ++i)
-            parameters.append(QString::fromStdString(entries[i]));
-        SetContent(QString::fromStdString(before.word), parameters, m_parent->Reference().Find(entries[0]));
         SetCurrentParameter(1);
         SetPosition(m_parent->CaretPoint());
         ShowTip();
@@ -298,12 +323,6 @@ void CIntelliTip::OnKeyBefore(const QKeyEvent *e)
     if (!Enabled())
         return;
     switch (e->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Home:
-    case Qt::Key_End:
     case Qt::Key_Escape:
         HideTip();
         break;
@@ -329,21 +348,47 @@ void CIntelliTip::OnKeyAfter(const QKeyEvent *e)
 {
     if (!Enabled() || !m_shown)
         return;
+    // Keys that take the caret to another line, or to where the call may not reach, follow the
+    // call it stands in then: a call split over lines keeps its tip on every line.
     switch (e->key()) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
     case Qt::Key_Left:
     case Qt::Key_Right:
-        Recount();
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        FollowCall();
         break;
     default:
         break;
     }
 }
 
-void CIntelliTip::Recount()
+void CIntelliTip::FollowCall()
 {
-    WordBeforeCaret call;
-    m_parent->GetWordBeforeCaret('(', call);
-    SetCurrentParameter(ParameterNumber(call.word));
+    const qint64 caret = m_parent->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const qint64 caretLine = m_parent->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+    const qint64 firstLine = std::max<qint64>(0, caretLine - kCallContextLines);
+    qint64 start = m_parent->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(firstLine));
+    start = std::max<qint64>(start, caret - qint64(kCallContextBytes));
+    const std::string_view text = m_parent->TextRange(start, caret);
+    CallContext call;
+    if (!FindCallContext(text, call)) {
+        HideTip();
+        return;
+    }
+    if (call.word != m_name.toUtf8().toStdString() && !ShowFunction(call.word)) {
+        HideTip();
+        return;
+    }
+    SetCurrentParameter(call.parameter);
+    // Under the caret's line again when the caret went to another line.
+    const QPoint caretPoint = m_parent->CaretPoint();
+    if (!m_shown || caretPoint.y() != m_point.y())
+        SetPosition(caretPoint);
+    ShowTip();
 }

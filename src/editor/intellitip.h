@@ -13,22 +13,41 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 class QTextLayout;
 
 class CScribaView;
 struct Settings;
 
+// A function the tip shows that is not one of Tarn's: Lua's library, the script's own.
+struct TipSignature {
+    QString name;
+    QStringList parameters;
+    QStringList parameterLines; // one for each parameter, empty where nothing is said of it
+    QString description;
+};
+
 class CIntelliTip : public QWidget {
     Q_OBJECT
 
 public:
+    // Finds a function by the word typed before "(" when Tarn's table has none of that name.
+    using SignatureFinder = std::function<std::optional<TipSignature>(std::string_view word)>;
+
     CIntelliTip(CScribaView *parent, const Settings &settings);
     ~CIntelliTip() override;
 
     // doc: the function's page, if the reference has one.
     void SetContent(const QString &name, const QStringList &parameters, const FunctionDoc *doc = nullptr);
+    void SetContent(const TipSignature &signature);
+    void SetSignatureFinder(SignatureFinder finder) { m_finder = std::move(finder); }
+    // Shows the tip for the call the caret stands in, read back over the lines before it, or
+    // hides it outside any call of a known function.
+    void FollowCall();
     // n counts from 1; beyond the last parameter none is bold.
     void SetCurrentParameter(int n);
     // point: the caret's top-left corner in the view's coordinates.
@@ -73,7 +92,8 @@ private:
     int LayOutLines(int width, int count);
     int LaidOutHeight() const;
     QRect PlaceFor(QSize size) const;
-    void Recount();
+    // Fills the tip for the function word names; false when no function has that name.
+    bool ShowFunction(std::string_view word);
 
     CScribaView *m_parent;
     const Settings &m_settings;
@@ -91,4 +111,5 @@ private:
     // The signature, the parameter's line and the description, as laid out for painting.
     std::vector<std::unique_ptr<QTextLayout>> m_layouts;
     bool m_shown = false;
+    SignatureFinder m_finder;
 };

@@ -7,8 +7,8 @@
 
 #include <QToolTip>
 
-CReferenceHover::CReferenceHover(CScribaView &view, const Settings &settings)
-    : QObject(&view), m_view(view), m_settings(settings)
+CReferenceHover::CReferenceHover(CScribaView &view, const Settings &settings, std::function<QString(qint64)> describeOther)
+    : QObject(&view), m_view(view), m_settings(settings), m_describeOther(std::move(describeOther))
 {
     connect(&view, &QsciScintillaBase::SCN_DWELLSTART, this, [this](int position, int x, int y) { ShowAt(position, x, y); });
 }
@@ -23,11 +23,16 @@ QString CReferenceHover::TextAt(qint64 position) const
     const char before = start > 0 ? char(m_view.SendScintilla(QsciScintillaBase::SCI_GETCHARAT,
                                                               static_cast<unsigned long>(start - 1)))
                                   : ' ';
-    // A field or method ("t.tg_addpoint", "obj:tg_addpoint") is not the global function.
-    if (end <= start || before == '.' || before == ':')
+    if (end <= start)
         return QString();
-    const DocumentedFunction function = LookUpFunction(m_settings.functions, m_view.Reference(), m_view.TextRange(start, end));
-    return function ? MarkdownToHtml(FunctionMarkdown(function, PageParts::Hover)) : QString();
+    // A field or method ("t.tg_addpoint", "obj:tg_addpoint") is not the global function.
+    const bool field = before == '.' || before == ':';
+    const DocumentedFunction function =
+        field ? DocumentedFunction() : LookUpFunction(m_settings.functions, m_view.Reference(), m_view.TextRange(start, end));
+    if (function)
+        return MarkdownToHtml(FunctionMarkdown(function, PageParts::Hover));
+    const QString other = m_describeOther ? m_describeOther(position) : QString();
+    return other.isEmpty() ? QString() : MarkdownToHtml(other);
 }
 
 void CReferenceHover::ShowAt(qint64 position, int x, int y)

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class CScribaView;
 struct Settings;
 
@@ -13,7 +15,8 @@ class CReferenceHover : public QObject {
     Q_OBJECT
 
 public:
-    CReferenceHover(CScribaView &view, const Settings &settings);
+    // describeOther: Markdown for a name at a position that is not one of Tarn's functions.
+    CReferenceHover(CScribaView &view, const Settings &settings, std::function<QString(qint64)> describeOther = {});
 
     // The rich text for the name at position, or "" when no function of the table is there.
     QString TextAt(qint64 position) const;
@@ -23,4 +26,5 @@ public:
 private:
     CScribaView &m_view;
     const Settings &m_settings;
+    std::function<QString(qint64)> m_describeOther;
 };

@@ -18,6 +18,7 @@
 #include "editor/lineediting.h"
 #include "editor/lineword.h"
 #include "editor/luascanner.h"
+#include "editor/nameaids.h"
 #include "editor/referencehover.h"
 #include "editor/textcopy.h"
 #include "editor/viewaccessible.h"
@@ -141,7 +142,9 @@ CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Setting
     DefineStyles();
     m_checks = new CheckMarks(this, settings);
     SetReference(SharedBuiltInReference());
-    new CReferenceHover(*this, settings);
+    m_nameAids = new CNameAids(*this, settings);
+    m_tip->SetSignatureFinder([this](std::string_view word) { return m_nameAids->Signature(word); });
+    new CReferenceHover(*this, settings, [this](qint64 position) { return m_nameAids->DescribeAt(position); });
 
     m_colourer = new CColourer(this, settings);
     connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) {
@@ -306,6 +309,7 @@ void CScribaView::OnInitialUpdate()
     m_colourer->SetEnabled(true);
     RecolourAll();
     m_checks->CheckNow();
+    m_nameAids->TextLoaded();
 }
 
 void CScribaView::OnActivateView(bool activate)
@@ -551,10 +555,12 @@ void CScribaView::RunAsCause(EditKind cause, const std::function<void()> &edit)
 bool CScribaView::event(QEvent *e)
 {
     // An open completion list, or a shown tip, takes Escape before the application's accelerators.
-    if (e->type() == QEvent::ShortcutOverride && (m_completion->ClaimsShortcut(static_cast<QKeyEvent *>(e)) ||
-                                                  m_tip->ClaimsShortcut(static_cast<QKeyEvent *>(e)))) {
-        e->accept();
-        return true;
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(e);
+        if (m_completion->ClaimsShortcut(key) || m_nameAids->ClaimsShortcut(key) || m_tip->ClaimsShortcut(key)) {
+            e->accept();
+            return true;
+        }
     }
     // The application's accelerators win over Scintilla's own bindings of the same keys, so
     // every command goes through the view's handlers.
@@ -595,7 +601,7 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
         emit caretOrSelectionChanged();
         return;
     }
-    if (m_completion->TakeEscape(e))
+    if (m_nameAids->TakeKey(e) || m_completion->TakeEscape(e))
         return;
     // Key-down: the completion list's keys come first; a key the list takes never reaches the
     // control. Then the tip's keys and the Enter measurement.
@@ -611,6 +617,7 @@ void CScribaView::keyPressEvent(QKeyEvent *e)
         DefaultKeyProcessing(e);
     if (!listKey)
         TipRecount(e);
+    m_nameAids->AfterKey(e, ch);
     // Whatever became of an Enter, its display freeze ends with the key.
     m_indent->EndKey();
 }
@@ -657,6 +664,7 @@ void CScribaView::HideTip() { m_tip->HideTip(); }
 void CScribaView::LeaveAidsBehind()
 {
     CloseCompletionList();
+    m_nameAids->Close();
     HideTip();
 }
 

@@ -24,6 +24,7 @@ class CCaretRest;
 class CColumnTyping;
 class CColourer;
 class CLineEditing;
+class CNameAids;
 class CViewDisplay;
 class CCompletionList;
 class CIntelliTip;
@@ -123,6 +124,8 @@ public:
     void LeaveAidsBehind();
     CCompletionList *CompletionList() const;
     CIntelliTip *Tip() const { return m_tip; }
+    // Complete Name, the navigation and the marks on the uses of the name at the caret.
+    CNameAids &NameAids() const { return *m_nameAids; }
     // When the caret's blink rests, some seconds after the user last did something in the view.
     CCaretRest *CaretRest() const { return m_caretRest; }
 
@@ -276,6 +279,7 @@ private:
     std::unique_ptr<CAutoIndent> m_indent;
     std::unique_ptr<CAutoCompletion> m_completion;
     CIntelliTip *m_tip = nullptr;
+    CNameAids *m_nameAids = nullptr;
     CheckMarks *m_checks = nullptr;
     std::shared_ptr<const TarnReference> m_reference;
     int m_freezeCount = 0;

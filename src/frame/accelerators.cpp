@@ -51,6 +51,11 @@ const QList<Accelerator> &ApplicationAccelerators()
         {QKeySequence(Qt::Key_F5), ID_RUN_SCRIPT},
         {QKeySequence(Qt::SHIFT | Qt::Key_F5), ID_RUN_STOP},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), ID_VIEW_OUTLINE},
+        // The script's names.
+        {QKeySequence(Qt::CTRL | Qt::Key_J), ID_EDIT_COMPLETE_NAME},
+        {QKeySequence(Qt::Key_F12), ID_EDIT_GOTO_DEFINITION},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F12), ID_EDIT_FIND_REFERENCES},
+        {QKeySequence(Qt::Key_F2), ID_EDIT_RENAME_SYMBOL},
     };
     return table;
 }

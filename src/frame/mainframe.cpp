@@ -11,6 +11,7 @@
 #include "frame/childframe.h"
 #include "frame/lockkeyevents.h"
 #include "frame/lockkeyreader.h"
+#include "frame/namecommands.h"
 #include "frame/viewoptions.h"
 #include "panes/panecommands.h"
 #include "panes/referencepane.h"
@@ -252,6 +253,10 @@ void CMainFrame::CreateActions()
     AddAction(ID_RUN_STOP, tr("&Stop\tShift+F5"), tr("Stop the running script"));
     AddAction(ID_RUN_SET_COMMAND, tr("Set Run &Command..."), tr("Change the command that runs a script"));
     AddAction(ID_VIEW_OUTLINE, tr("&Functions\tCtrl+Shift+O"), tr("Show or hide the functions of the script"));
+    AddAction(ID_EDIT_COMPLETE_NAME, tr("&Complete Name\tCtrl+J"), tr("List the names that can stand where the caret is"));
+    AddAction(ID_EDIT_GOTO_DEFINITION, tr("&Go to Definition\tF12"), tr("Go to where the name at the caret is declared"));
+    AddAction(ID_EDIT_FIND_REFERENCES, tr("&Find References\tShift+F12"), tr("List every use of the name at the caret"));
+    AddAction(ID_EDIT_RENAME_SYMBOL, tr("&Rename Symbol...\tF2"), tr("Rename the name at the caret and every use of it"));
 
     connect(Action(ID_FILE_NEW), &QAction::triggered, m_app, &CScribaApp::OnFileNew);
     connect(Action(ID_FILE_OPEN), &QAction::triggered, m_app, &CScribaApp::OnFileOpen);
@@ -283,6 +288,7 @@ void CMainFrame::CreateActions()
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     connect(Action(ID_VIEW_CHECK_SCRIPTS), &QAction::toggled, m_app, &CScribaApp::SetScriptChecking);
     m_panes = new CPaneCommands(*m_app, m_settings, *this);
+    m_nameCommands = new CNameCommands(*this, m_app->GetPrompter());
     for (int id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id) {
         auto *action = new QAction(this);
         action->setStatusTip(tr("Open this document"));
@@ -423,6 +429,11 @@ void CMainFrame::CreateMenus()
     m_editMenu->addSeparator();
     for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET})
         m_editMenu->addAction(Action(id));
+    // The commands on the script's names in a menu of their own, whose access keys are theirs.
+    m_editMenu->addSeparator();
+    QMenu *names = m_editMenu->addMenu(tr("N&ames"));
+    for (CommandId id : {ID_EDIT_COMPLETE_NAME, ID_EDIT_GOTO_DEFINITION, ID_EDIT_FIND_REFERENCES, ID_EDIT_RENAME_SYMBOL})
+        names->addAction(Action(id));
     m_editMenu->addSeparator();
     for (CommandId id : {ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES, ID_EDIT_UNINDENT_LINES})
         m_editMenu->addAction(Action(id));
@@ -686,7 +697,8 @@ void CMainFrame::UpdateEditCommands(CScribaView *view)
     Action(ID_EDIT_REPLACE)->setEnabled(view && view->HasText());
     Action(ID_EDIT_REPEAT)->setEnabled(view && view->CanFindNext());
     for (CommandId id : {ID_EDIT_GOTO_LINE, ID_EDIT_MATCH_BRACKET, ID_EDIT_TOGGLE_COMMENT, ID_EDIT_INDENT_LINES,
-                         ID_EDIT_UNINDENT_LINES, ID_VIEW_FOLD_ALL, ID_VIEW_UNFOLD_ALL})
+                         ID_EDIT_UNINDENT_LINES, ID_VIEW_FOLD_ALL, ID_VIEW_UNFOLD_ALL, ID_EDIT_COMPLETE_NAME,
+                         ID_EDIT_GOTO_DEFINITION, ID_EDIT_FIND_REFERENCES, ID_EDIT_RENAME_SYMBOL})
         Action(id)->setEnabled(view != nullptr);
 }
 

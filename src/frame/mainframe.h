@@ -13,6 +13,7 @@
 #include <memory>
 
 class CChildFrame;
+class CNameCommands;
 class CPaneCommands;
 class CReferencePane;
 class CScribaApp;
@@ -117,6 +118,7 @@ private:
     QMenu *m_helpMenu = nullptr;
     QMenu *m_runMenu = nullptr;
     CPaneCommands *m_panes = nullptr;
+    CNameCommands *m_nameCommands = nullptr;
     bool m_showsDocumentMenu = false;
     bool m_menusShown = false;
     bool m_updatePending = false;

@@ -74,6 +74,8 @@ QWidget *CPreferencesDlg::CreateFeaturesGroup()
     m_autoCompletion = CheckBox(tr("Auto &completion"), tr("Press <control> and <space> whilst typing"),
                                 "autoCompletion", group);
     m_intelliTip = CheckBox(tr("IntelliTi&p"), tr("Prompts Tarn Lua function parameters"), "intelliTip", group);
+    m_namesAfterMember = CheckBox(tr("Names after . and : (Ctrl+&J)"), tr("Lists the fields of a table after its name and a dot or colon"),
+                                  "namesAfterMember", group);
     m_autoIndentation = CheckBox(tr("&Auto indentation"), tr("Indents code on Lua keywords"), "autoIndentation", group);
     m_syntaxHighlighting = CheckBox(tr("&Syntax highlighting"), tr("Formats text with appropriate style"),
                                     "syntaxHighlighting", group);
@@ -87,6 +89,7 @@ QWidget *CPreferencesDlg::CreateFeaturesGroup()
     layout->addWidget(m_intelliTip, 1, 0);
     layout->addWidget(m_autoIndentation, 2, 0);
     layout->addWidget(m_syntaxHighlighting, 3, 0);
+    layout->addWidget(m_namesAfterMember, 4, 0);
     auto *indentLabel = new QLabel(tr("In&dent:"), group);
     indentLabel->setBuddy(m_indentRadios[0]);
     layout->addWidget(indentLabel, 0, 1);
@@ -168,6 +171,7 @@ void CPreferencesDlg::LoadSettings()
     const EditorOptions &options = m_settings.options;
     m_autoCompletion->setChecked(options.autocompletion != 0);
     m_intelliTip->setChecked(options.intellitip != 0);
+    m_namesAfterMember->setChecked(options.namesaftermember != 0);
     m_autoIndentation->setChecked(options.autoindentation != 0);
     m_syntaxHighlighting->setChecked(options.syntaxhighlighting != 0);
     if (options.indent >= TWOSPACES && options.indent <= TAB)
@@ -185,6 +189,7 @@ void CPreferencesDlg::ConnectControls()
 {
     connect(m_autoCompletion, &QCheckBox::clicked, this, &CPreferencesDlg::EnableApply);
     connect(m_intelliTip, &QCheckBox::clicked, this, &CPreferencesDlg::EnableApply);
+    connect(m_namesAfterMember, &QCheckBox::clicked, this, &CPreferencesDlg::EnableApply);
     connect(m_autoIndentation, &QCheckBox::clicked, this, &CPreferencesDlg::OnAutoIndentationClicked);
     connect(m_syntaxHighlighting, &QCheckBox::clicked, this, [this] {
         OnSyntaxHighlightingClicked();
@@ -293,6 +298,7 @@ void CPreferencesDlg::Commit()
     take(options.autocompletion, m_autoCompletion, true);
     take(options.autoindentation, m_autoIndentation, false);
     take(options.intellitip, m_intelliTip, true);
+    take(options.namesaftermember, m_namesAfterMember, false);
     take(options.syntaxhighlighting, m_syntaxHighlighting, true);
     // No radio checked (a stored value out of range) means TAB.
     options.indent = m_indentRadios[0]->isChecked() ? TWOSPACES : m_indentRadios[1]->isChecked() ? FOURSPACES : TAB;

@@ -63,6 +63,7 @@ private:
 
     QCheckBox *m_autoCompletion = nullptr;
     QCheckBox *m_intelliTip = nullptr;
+    QCheckBox *m_namesAfterMember = nullptr;
     QCheckBox *m_autoIndentation = nullptr;
     QCheckBox *m_syntaxHighlighting = nullptr;
     std::array<QRadioButton *, 3> m_indentRadios{}; // in IndentMode order

@@ -207,7 +207,11 @@ void AidsTest::keys_data()
     QTest::newRow("function without parameters") << "" << QByteArray("|") << "tn_anchor(" << QByteArray("tn_anchor(|") << "" << "tn_anchor()" << -1;
     QTest::newRow("no tip when switched off") << "-t" << QByteArray("|") << "tn_addknot(" << QByteArray("tn_addknot(|") << "" << "" << -1;
     QTest::newRow("home hides") << "" << QByteArray("|") << "tn_addknot({Home}" << QByteArray("|tn_addknot(") << "" << "" << -1;
-    QTest::newRow("enter hides") << "" << QByteArray("|") << "tn_addknot({Enter}" << QByteArray("tn_addknot(\n|") << "" << "" << -1;
+    QTest::newRow("enter keeps the tip on the call's next line") << "" << QByteArray("|") << "tn_addknot({Enter}" << QByteArray("tn_addknot(\n|") << "" << "tn_addknot(*x*, y)" << -1;
+    QTest::newRow("continuation line counts the commas above") << "" << QByteArray("|") << "tn_addknot(1,{Enter}" << QByteArray("tn_addknot(1,\n|") << "" << "tn_addknot(x, *y*)" << -1;
+    QTest::newRow("continuation line left of a comma") << "" << QByteArray("|") << "tn_addknot(1,{Enter}2, 3{Left}{Left}{Left}" << QByteArray("tn_addknot(1,\n2|, 3") << "" << "tn_addknot(x, *y*)" << -1;
+    QTest::newRow("up and down follow the call") << "" << QByteArray("|") << "tn_addknot(1,{Enter}2,{Enter}3{Up}" << QByteArray("tn_addknot(1,\n2|,\n3") << "" << "tn_addknot(x, *y*)" << -1;
+    QTest::newRow("enter after the call hides") << "" << QByteArray("|") << "tn_addknot(1,{Enter}2){Enter}" << QByteArray("tn_addknot(1,\n2)\n|") << "" << "" << -1;
     QTest::newRow("list and tip together") << "" << QByteArray("|") << "tn_addknot(tn_c{^Space}" << QByteArray("tn_addknot(tn_c|") << "tn_curve" << "tn_addknot(*x*, y)" << -1;
 }
 

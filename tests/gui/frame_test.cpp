@@ -173,8 +173,12 @@ void FrameTest::menusNameTheKeysOfTheirTexts()
              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                           "Select A&ll\tCtrl+A", "&Find...\tCtrl+F", "F&ind Next\tF3", "R&eplace\tCtrl+R",
                           "Find in File&s...\tCtrl+Shift+F", "Ne&xt Result\tF8", "Pre&vious Result\tShift+F8",
-                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "Toggle Co&mment\tCtrl+/",
+                          "&Go to Line...\tCtrl+G", "Go to Matching &Bracket\tCtrl+B", "N&ames", "Toggle Co&mment\tCtrl+/",
                           "In&dent Lines\tCtrl+I", "&Outdent Lines\tCtrl+Shift+I", "Prefere&nces..."}));
+    QMenu *names = MenuNamed(frame, QStringLiteral("&Edit"))->findChild<QMenu *>();
+    QVERIFY(names);
+    QCOMPARE(MenuTexts(names), (QStringList{"&Complete Name\tCtrl+J", "&Go to Definition\tF12",
+                                            "&Find References\tShift+F12", "&Rename Symbol...\tF2"}));
     QCOMPARE(MenuTexts(MenuNamed(frame, QStringLiteral("&File"))).mid(0, 9),
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
                           "&Export as HTML...", "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup..."}));
