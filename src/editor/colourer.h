@@ -15,6 +15,7 @@
 #pragma once
 
 #include "editor/foldlevels.h"
+#include "editor/runpieces.h"
 
 #include <QObject>
 
@@ -33,7 +34,7 @@ public:
     // line that is one long comment would cost its whole length on every paint (the caret's
     // blink included). Long runs are therefore styled in pieces that alternate between a style
     // and its twin, kTwinStyle + style, which the view defines to look the same.
-    static constexpr std::uint8_t kTwinStyle = 8;
+    static constexpr std::uint8_t kTwinStyle = kTwinStyleBit;
     static constexpr std::uint8_t Folded(std::uint8_t style) { return style & ~kTwinStyle; }
 
     // settings: the store whose switches, keywords and functions colour the text, read in place

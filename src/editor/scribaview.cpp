@@ -1,5 +1,7 @@
 #include "scribaview.h"
 
+#include "editor/caretcolumn.h"
+
 #include "app/fileio.h"
 #include "app/prompter.h"
 #include "doc/documenthost.h"
@@ -171,6 +173,7 @@ CScribaView::CScribaView(CScribaDoc *document, DocumentHost &host, const Setting
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     m_caretRest = new CCaretRest([this] { SteadyCaretOnLongLines(); }, this);
     m_columnTyping = std::make_unique<CColumnTyping>(*this);
+    m_caretColumn = std::make_unique<CCaretColumn>(*this);
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         CViewAccessible::CaretMoved(this);
         m_caretRest->Wake();
@@ -497,7 +500,7 @@ EditKind CScribaView::ClassifyCause(EditKind cause) const
 void CScribaView::OnProtectedChange(EditKind cause, qint64 position, qint64 length, bool inserting)
 {
     ++m_textVersion;
-    KeepCaretCountThrough(position, length, inserting);
+    m_caretColumn->KeepThrough(position, length, inserting, m_textVersion);
     emit edited();
     m_lastEdit = ClassifyCause(cause);
     if (m_changes.IsEmpty()) {
@@ -794,60 +797,7 @@ bool CScribaView::CanPaste() const
 
 QString CScribaView::CaretPositionText() const
 {
-    const qint64 start = LineStart(LineOf(SendScintilla(SCI_GETSELECTIONSTART)));
-    const qint64 end = SendScintilla(SCI_GETSELECTIONEND);
-    const qint64 line = LineOf(start);
-    // Columns count characters, not bytes, so a multibyte character is one column. Counting
-    // takes time in proportion to the stretch counted, and the pane is refreshed after every key:
-    // while the text and the stretch's start stay, a moved end is counted from the last one, so
-    // a caret move at the end of a line of megabytes (or a selection of all) costs only its step.
-    ColumnCache &cache = m_columnCache;
-    if (start != cache.start || end != cache.end || m_textVersion != cache.version) {
-        const bool fromLastEnd = start == cache.start && m_textVersion == cache.version &&
-                                 std::abs(end - cache.end) < end - start;
-        const qint64 characters = fromLastEnd ? cache.characters + SignedCharactersBetween(cache.end, end)
-                                              : CharactersBetween(start, end);
-        cache = {start, end, m_textVersion, characters};
-    }
-    return QStringLiteral("Ln %1, Col %2").arg(line + 1).arg(end > start ? cache.characters + 1 : 1);
-}
-
-void CScribaView::KeepCaretCountThrough(qint64 position, qint64 length, bool inserting)
-{
-    // The caret pane's count of [start, end) holds through an edit after it, and follows one
-    // that takes off its own tail (a Backspace at the caret); any other edit counts afresh.
-    ColumnCache &cache = m_columnCache;
-    if (cache.version + 1 != m_textVersion)
-        return;
-    if (!inserting && position >= cache.start && position < cache.end && position + length == cache.end) {
-        cache.characters -= CharactersBetween(position, cache.end);
-        cache.end = position;
-    } else if (position < cache.end) {
-        return;
-    }
-    cache.version = m_textVersion;
-}
-
-qint64 CScribaView::SignedCharactersBetween(qint64 from, qint64 to) const
-{
-    return from <= to ? CharactersBetween(from, to) : -CharactersBetween(to, from);
-}
-
-qint64 CScribaView::CharactersBetween(qint64 start, qint64 end) const
-{
-    // A line break is one character, CR LF included.
-    if (end <= start)
-        return 0; // an empty document has no text to point at
-    const qint64 characters = SendScintilla(SCI_COUNTCHARACTERS, static_cast<unsigned long>(start), static_cast<long>(end));
-    const auto *text = reinterpret_cast<const char *>(
-        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start)));
-    const char *const stop = text + (end - start);
-    qint64 crlf = 0;
-    for (const char *p = text; (p = static_cast<const char *>(std::memchr(p, '\r', std::size_t(stop - p))));) {
-        if (++p < stop && *p == '\n')
-            ++crlf;
-    }
-    return characters - crlf;
+    return m_caretColumn->PositionText(m_textVersion);
 }
 
 // ---------------------------------------------------------------- lines, brackets and folds

@@ -22,6 +22,7 @@ class CAutoIndent;
 class CBracketMatcher;
 class CCaretRest;
 class CColumnTyping;
+class CCaretColumn;
 class CColourer;
 class CLineEditing;
 class CNameAids;
@@ -264,10 +265,6 @@ private:
 
     bool IsOwnAccelerator(const QKeyEvent *e) const;
     QMenu *BuildContextMenu();
-    qint64 CharactersBetween(qint64 start, qint64 end) const;
-    // Characters from `from` to `to`, negative when `to` lies before `from`.
-    qint64 SignedCharactersBetween(qint64 from, qint64 to) const;
-    void KeepCaretCountThrough(qint64 position, qint64 length, bool inserting);
     qint64 LineStart(qint64 line) const;
     qint64 LineOf(qint64 position) const;
     qint64 LineEndOf(qint64 position) const;
@@ -295,11 +292,5 @@ private:
     long m_caretPeriod = 500; // the caret's blink, in milliseconds, on lines of ordinary length
     CCaretRest *m_caretRest = nullptr;
     std::uint64_t m_textVersion = 0; // counts the changes announced, for caches of the text
-    struct ColumnCache {
-        qint64 start = -1;
-        qint64 end = -1;
-        std::uint64_t version = 0;
-        qint64 characters = 0; // in [start, end)
-    };
-    mutable ColumnCache m_columnCache; // the caret pane's last column count
+    std::unique_ptr<CCaretColumn> m_caretColumn; // the caret pane's text and its last count
 };
