@@ -235,6 +235,10 @@ struct BareEditor {
         editor.SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()),
                              text.constData());
         editor.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        // Styled whole before the keys, as the view is coloured whole before its keys: only what
+        // a key itself costs is compared.
+        editor.SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, 0UL);
+        editor.SendScintilla(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(text.size()), 0L);
         QCoreApplication::processEvents();
     }
 };
