@@ -27,6 +27,10 @@ constexpr qint64 kKeptBuffer = 64 << 10;
 
 // Texts up to this size are coloured whole at once: a few milliseconds.
 constexpr qint64 kAtOnceLimit = 1 << 20;
+// An edit that touches more than this (a rename or Replace All spread over a big script) gets
+// the lines in view coloured at once and the rest in idle-time slices, as opening does: the
+// command returns after the work a user can see.
+constexpr qint64 kEditAtOnceLimit = 256 << 10;
 
 // Each idle-time slice colours pieces of this size until its time is up: short enough that a
 // key pressed meanwhile is handled without a noticeable wait.
@@ -182,7 +186,7 @@ void CColourer::Recolour(qint64 first, qint64 last)
 {
     if (!m_enabled)
         return;
-    if (last - first <= kAtOnceLimit) {
+    if (last - first <= kEditAtOnceLimit) {
         ColourRange(first, last);
         RefoldEdit(first, last);
         return;
