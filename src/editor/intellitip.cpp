@@ -68,12 +68,15 @@ CIntelliTip::CIntelliTip(CScribaView *parent, const Settings &settings)
     setAttribute(Qt::WA_ShowWithoutActivating);
     hide();
     // The text area's own size, once the view has laid it out: the view's resize comes first.
-    parent->viewport()->installEventFilter(this);
+    m_viewport = parent->viewport();
+    m_viewport->installEventFilter(this);
 }
 
 bool CIntelliTip::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == m_parent->viewport() && e->type() == QEvent::Resize && m_shown) {
+    // Compared by the pointer kept: while the view is destroyed its viewport's last events come
+    // here, when the view can no longer be asked for it.
+    if (e->type() == QEvent::Resize && watched == m_viewport && m_shown) {
         // The caret may have moved in the window as it narrowed or widened.
         m_point = m_parent->CaretPoint();
         Layout();

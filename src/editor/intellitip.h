@@ -96,6 +96,7 @@ private:
     bool ShowFunction(std::string_view word);
 
     CScribaView *m_parent;
+    QWidget *m_viewport = nullptr; // the view's text area, whose resizes move the tip
     const Settings &m_settings;
     QFont m_normalFont;
     QPoint m_point;
