@@ -1,6 +1,5 @@
-// The answers the language server gives about a script: completion, the signature of the call
-// being typed, hover text, the script's own functions and where they are defined. Each reads
-// the position's line, or the whole text where the answer is about the whole script.
+// The pieces of the language server's answers about Tarn's functions (their pages as Markdown)
+// and the script's own functions as the protocol's document symbols.
 #pragma once
 
 #include "lsp/lspconfiguration.h"
@@ -29,12 +28,7 @@ QString ParameterText(const ParamDoc &param);
 // The function's whole page: its signature, what it does, its parameters and what it returns.
 QString Page(const LspConfiguration &tarn, int row);
 
-QJsonValue Completion(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
-QJsonValue SignatureHelp(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
-QJsonValue Hover(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
-QJsonValue Definition(const LspConfiguration &tarn, const LspText &text, LspPosition position, const QString &uri);
-QJsonValue DocumentSymbols(const LspText &text);
-// The same from a model of the text, built already.
+// The script's own functions as the protocol's symbols, from a model of the text built already.
 QJsonValue DocumentSymbols(const luamodel::Model &model, std::string_view text);
 // The named functions of a scan as the protocol's symbols, nested as they are in the text.
 QJsonValue SymbolsOf(const CallScan &scan, std::string_view text);

@@ -219,48 +219,8 @@ void LspServer::HandleRequest(const QJsonValue &id, const QString &method, const
         Respond(id, QJsonValue::Null);
         return;
     }
-    if (ServeNameRequest(id, method, params))
-        return;
-    QString problem;
-    const QJsonValue answer = Answer(method, params, problem);
-    if (!problem.isEmpty())
-        RespondError(id, InvalidParams, problem);
-    else if (answer.isUndefined())
+    if (!ServeNameRequest(id, method, params))
         RespondError(id, MethodNotFound, QStringLiteral("\"%1\" is not served").arg(method));
-    else
-        Respond(id, answer);
-}
-
-// The answer to a request about a document; undefined for a method the server does not serve.
-// problem says why params could not be read.
-QJsonValue LspServer::Answer(const QString &method, const QJsonObject &params, QString &problem)
-{
-    using Feature = QJsonValue (*)(const LspConfiguration &, const LspText &, LspPosition, const QString &);
-    static const std::map<QString, Feature> features{
-        {QStringLiteral("textDocument/completion"), &LspLanguage::Completion},
-        {QStringLiteral("textDocument/signatureHelp"), &LspLanguage::SignatureHelp},
-        {QStringLiteral("textDocument/hover"), &LspLanguage::Hover},
-        {QStringLiteral("textDocument/definition"), &LspLanguage::Definition},
-    };
-    const bool symbols = method == QStringLiteral("textDocument/documentSymbol");
-    const auto feature = features.find(method);
-    if (feature == features.end() && !symbols)
-        return QJsonValue::Undefined;
-    LspPosition position;
-    if (!symbols && !ReadPosition(params.value(QStringLiteral("position")), position)) {
-        problem = QStringLiteral("a position {line, character} is needed");
-        return QJsonValue::Undefined;
-    }
-    // The features read the text where it is, under the lock, rather than copying it.
-    std::lock_guard lock(m_documentsMutex);
-    const auto found = m_documents.find(UriOf(params));
-    if (found == m_documents.end()) {
-        problem = QStringLiteral("the document \"%1\" is not open").arg(QString::fromStdString(UriOf(params)));
-        return QJsonValue::Undefined;
-    }
-    if (symbols)
-        return LspLanguage::DocumentSymbols(found->second.text);
-    return feature->second(*m_configuration, found->second.text, position, QString::fromStdString(found->first));
 }
 
 void LspServer::HandleNotification(const QString &method, const QJsonObject &params)

@@ -80,7 +80,6 @@ private:
     void HandleRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
     void HandleNotification(const QString &method, const QJsonObject &params);
     void HandleResponse(const QJsonObject &message);
-    QJsonValue Answer(const QString &method, const QJsonObject &params, QString &problem);
     // The requests about names (lspnamerequests.cpp); false for any other method.
     bool ServeNameRequest(const QJsonValue &id, const QString &method, const QJsonObject &params);
     std::string AnswerAtPlace(const QString &method, const QJsonObject &params, const LspAnalysis &script,
